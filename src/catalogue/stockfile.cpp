@@ -1,0 +1,195 @@
+#include "catalogue/stockfile.h"
+#include "platform/codec.h"
+#include "platform/textfile.h"
+
+#include <charconv>
+#include <vector>
+
+namespace zt {
+
+namespace {
+
+void appendNumberLine(std::string& out, long long v)
+{
+    char buf[24];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    (void)ec;
+    out.append(buf, end);
+    out += "\r\n";
+}
+
+void appendValues(std::string& out, FILETIME c, FILETIME a, FILETIME w, uint32_t sizeHigh,
+                  uint32_t sizeLow)
+{
+    for (uint32_t v : {c.dwLowDateTime, c.dwHighDateTime, a.dwLowDateTime, a.dwHighDateTime,
+                       w.dwLowDateTime, w.dwHighDateTime, sizeHigh, sizeLow})
+        appendNumberLine(out, v);
+}
+
+void appendName(std::string& out, std::string_view name)
+{
+    cp932::encodeAppend(name, out);
+    out += "\r\n";
+}
+
+void appendFiles(std::string& out, const TFileList* list)
+{
+    if (!list) return;
+    for (const TFileChain* f = list->First(); f; f = f->next) {
+        out += "-1\r\n";
+        appendName(out, f->name());
+        appendValues(out, f->creationTime, f->lastAccessTime, f->lastWriteTime, f->sizeHigh,
+                     f->sizeLow);
+    }
+}
+
+// Reads one line of values; a missing line (end of file) counts as 0.
+uint32_t nextValue(LineCursor& in)
+{
+    std::string_view line;
+    return in.next(line) ? ParseStockNumber(line) : 0;
+}
+
+struct EightValues {
+    FILETIME creation, access, write;
+    uint32_t sizeHigh = 0, sizeLow = 0;
+};
+
+EightValues readValues(LineCursor& in)
+{
+    EightValues v;
+    v.creation.dwLowDateTime = nextValue(in);
+    v.creation.dwHighDateTime = nextValue(in);
+    v.access.dwLowDateTime = nextValue(in);
+    v.access.dwHighDateTime = nextValue(in);
+    v.write.dwLowDateTime = nextValue(in);
+    v.write.dwHighDateTime = nextValue(in);
+    v.sizeHigh = nextValue(in);
+    v.sizeLow = nextValue(in);
+    return v;
+}
+
+} // namespace
+
+uint32_t ParseStockNumber(std::string_view line)
+{
+    size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || (line[i] >= '\t' && line[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < line.size() && (line[i] == '-' || line[i] == '+')) negative = line[i++] == '-';
+    uint32_t value = 0;
+    for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
+        value = value * 10u + uint32_t(line[i] - '0'); // wraps modulo 2^32 by design
+    return negative ? 0u - value : value;
+}
+
+std::string SerializeStock(const FolderTree& tree)
+{
+    std::string out;
+    out.reserve(64 + tree.nodeCount() * 96);
+    appendNumberLine(out, kStockFormatMark);
+    appendNumberLine(out, tree.folderCount());
+    const FolderNode* root = tree.root();
+    if (!root) return out;
+
+    // Pre-order without recursion: each node's files, then each child's record and body.
+    appendFiles(out, root->data);
+    std::vector<const FolderNode*> stack(root->children.rbegin(), root->children.rend());
+    while (!stack.empty()) {
+        const FolderNode* n = stack.back();
+        stack.pop_back();
+        appendNumberLine(out, n->level);
+        appendName(out, n->text);
+        if (n->data)
+            appendValues(out, n->data->creationTime, n->data->lastAccessTime,
+                         n->data->lastWriteTime, n->data->sizeHigh, n->data->sizeLow);
+        else
+            appendValues(out, {}, {}, {}, 0, 0);
+        appendFiles(out, n->data);
+        stack.insert(stack.end(), n->children.rbegin(), n->children.rend());
+    }
+    return out;
+}
+
+bool WriteStockFile(const std::filesystem::path& path, const FolderTree& tree)
+{
+    return writeFileAtomically(path, SerializeStock(tree));
+}
+
+StockReadResult ParseStock(std::string_view bytes, std::string rootText, FolderTree& tree,
+                           FileListChain& chain, const HeaderCallback& onHeader,
+                           const FolderRecordCallback& onFolder)
+{
+    tree.Clear();
+    chain.Release();
+    StockReadResult result;
+    LineCursor in(bytes);
+    std::string_view line;
+    if (in.next(line)) result.formatMark = int(ParseStockNumber(line));
+
+    auto* rootList = new TFileList;
+    chain.Append(rootList);
+    FolderNode* root = tree.AddRoot(std::move(rootText), rootList);
+
+    if (in.next(line)) result.folderCount = int(ParseStockNumber(line));
+    if (onHeader) onHeader(result.folderCount);
+
+    // The open folders, innermost last. A depth number closes folders until it
+    // is one more than the innermost open folder's level.
+    std::vector<FolderNode*> open{root};
+    std::string name;
+    while (in.next(line)) {
+        const auto number = int32_t(ParseStockNumber(line));
+        if (number == -1) {
+            std::string_view raw;
+            if (!in.next(raw)) break;
+            name.clear();
+            cp932::decodeAppend(raw, name);
+            const EightValues v = readValues(in);
+            TFileChain* f = open.back()->data->AddFile(name);
+            f->creationTime = v.creation;
+            f->lastAccessTime = v.access;
+            f->lastWriteTime = v.write;
+            f->sizeHigh = v.sizeHigh;
+            f->sizeLow = v.sizeLow;
+            continue;
+        }
+        while (!open.empty() && number != open.back()->level + 1) open.pop_back();
+        if (open.empty()) break; // a depth that fits no open folder ends the load
+        if (onFolder && !onFolder()) {
+            result.status = StockReadStatus::Cancelled;
+            return result;
+        }
+        std::string_view raw;
+        if (!in.next(raw)) break;
+        name.clear();
+        cp932::decodeAppend(raw, name);
+        const EightValues v = readValues(in);
+        auto* list = new TFileList;
+        chain.Append(list);
+        list->creationTime = v.creation;
+        list->lastAccessTime = v.access;
+        list->lastWriteTime = v.write;
+        list->sizeHigh = v.sizeHigh;
+        list->sizeLow = v.sizeLow;
+        open.push_back(tree.AddChild(open.back(), std::string(trimNameEnd(name)), list));
+    }
+    return result;
+}
+
+StockReadResult ReadStockFile(const std::filesystem::path& path, std::string rootText,
+                              FolderTree& tree, FileListChain& chain, const HeaderCallback& onHeader,
+                              const FolderRecordCallback& onFolder)
+{
+    const auto bytes = readFileBytes(path);
+    if (!bytes) {
+        tree.Clear();
+        chain.Release();
+        StockReadResult r;
+        r.status = StockReadStatus::CannotOpen;
+        return r;
+    }
+    return ParseStock(*bytes, std::move(rootText), tree, chain, onHeader, onFolder);
+}
+
+} // namespace zt

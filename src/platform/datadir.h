@@ -1,0 +1,33 @@
+#pragma once
+// Where the program keeps its files (the Data folder) and how a new one is seeded.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace zt {
+
+struct DataDirInputs {
+    std::optional<std::filesystem::path> commandLine; // --data DIR
+    std::optional<std::string> envData;               // $ZUTOMELARK_DATA
+    std::filesystem::path exeDir;                     // folder of the executable
+    std::optional<std::string> xdgDataHome;           // $XDG_DATA_HOME
+    std::optional<std::string> home;                  // $HOME
+};
+
+// --data, else $ZUTOMELARK_DATA, else <exeDir>/Data when that can be used
+// (it exists and is writable, or exeDir is writable), else
+// $XDG_DATA_HOME/zutomelark/Data (default ~/.local/share/zutomelark/Data).
+[[nodiscard]] std::filesystem::path resolveDataDir(const DataDirInputs& in);
+
+// Inputs from the process environment and /proc/self/exe.
+[[nodiscard]] DataDirInputs dataDirInputsFromEnvironment(std::optional<std::filesystem::path> commandLine);
+
+// Creates the folder if needed and adds the template files that are missing
+// (Icon/icon.dat, Icon/test.dat, an empty StockList.dat). Never overwrites.
+// Returns false when the folder cannot be created.
+bool seedDataDir(const std::filesystem::path& dataDir);
+
+// The template files, compiled in.
+[[nodiscard]] std::string_view templateIconList();
+
+} // namespace zt

@@ -1,0 +1,49 @@
+#pragma once
+// Reading and writing the program's text files: CP932 through the one codec,
+// CR LF line ends on writing, CR LF or bare LF accepted on reading.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zt {
+
+// Whole file as raw bytes; nullopt when it cannot be opened or read.
+[[nodiscard]] std::optional<std::string> readFileBytes(const std::filesystem::path& p);
+
+// Splits raw bytes into lines (CR LF or LF; a last line without end counts).
+// Returns views into bytes, still in CP932.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view bytes) : rest_(bytes) {}
+    // Next raw line without its end; false at end of input.
+    bool next(std::string_view& line);
+    [[nodiscard]] bool atEnd() const { return rest_.empty(); }
+
+private:
+    std::string_view rest_;
+};
+
+// All lines of a file decoded to UTF-8; nullopt when it cannot be opened.
+[[nodiscard]] std::optional<std::vector<std::string>> readTextLines(const std::filesystem::path& p);
+
+// Writes bytes to a temporary file beside p, flushes it to disk and renames it
+// over p, so a crash or a full disk never leaves p half-written. False on any failure
+// (the temporary file is then removed and p is unchanged).
+[[nodiscard]] bool writeFileAtomically(const std::filesystem::path& p, std::string_view bytes);
+
+// Builds file content: every line encoded to CP932 and ended with CR LF.
+class TextFileBuilder {
+public:
+    void line(std::string_view utf8);    // text, escaped by the codec
+    void number(long long value);        // "%d"-style decimal line
+    void rawLine(std::string_view bytes); // already CP932
+    [[nodiscard]] const std::string& bytes() const { return out_; }
+    std::string& buffer() { return out_; }
+
+private:
+    std::string out_;
+};
+
+} // namespace zt

@@ -1,0 +1,171 @@
+#include "catalogue/stockfile.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+using namespace zt;
+
+namespace {
+
+struct Stock {
+    FolderTree tree;
+    FileListChain chain;
+};
+
+TFileList* newList(FileListChain& chain)
+{
+    auto* l = new TFileList;
+    chain.Append(l);
+    return l;
+}
+
+// A tree printed one line per folder and file, indented by level: easy to compare.
+std::string dump(const FolderTree& tree)
+{
+    std::string s;
+    tree.ForEachPreOrder([&](FolderNode& n) {
+        s += std::string(size_t(n.level) * 2, ' ') + "[" + n.text + "]\n";
+        for (const TFileChain* f = n.data->First(); f; f = f->next)
+            s += std::string(size_t(n.level) * 2 + 2, ' ') + std::string(f->name()) + " " +
+                 std::to_string(f->size()) + " " + std::to_string(f->creationTime.ticks()) + "\n";
+        return true;
+    });
+    return s;
+}
+
+std::string lines(std::initializer_list<const char*> ls)
+{
+    std::string s;
+    for (const char* l : ls) s += std::string(l) + "\r\n";
+    return s;
+}
+
+} // namespace
+
+TEST(StockFile, RoundTripKeepsStructureNamesTimesAndSizes)
+{
+    Stock s;
+    FolderNode* root = s.tree.AddRoot("MyDisc", newList(s.chain));
+    TFileChain* f = root->data->AddFile(std::string_view("表ポ.txt"));
+    f->creationTime = FILETIME{0xffffffffu, 0xffffffffu};
+    f->lastAccessTime = FILETIME{1, 0x80000000u};
+    f->sizeHigh = 0x80000001u;
+    f->sizeLow = 0xfffffffeu;
+    FolderNode* deep = s.tree.AddChild(root, "a", newList(s.chain));
+    for (int i = 0; i < 5; ++i) deep = s.tree.AddChild(deep, "d" + std::to_string(i), newList(s.chain));
+    deep->data->AddFile(std::string_view("😀 & &#65; 한"));
+    s.tree.AddChild(root, "empty", newList(s.chain));
+    FolderNode* sibling = s.tree.AddChild(root, "ｂ", newList(s.chain));
+    sibling->data->lastWriteTime = FILETIME{7, 8};
+    sibling->data->AddFile(std::string_view("x"))->sizeLow = 4096;
+
+    const std::string bytes = SerializeStock(s.tree);
+    EXPECT_EQ(bytes.substr(0, 10), "1200\r\n8\r\n");
+    EXPECT_EQ(bytes.find('\n'), bytes.find('\r') + 1);
+
+    Stock back;
+    const auto r = ParseStock(bytes, "MyDisc", back.tree, back.chain);
+    EXPECT_EQ(r.status, StockReadStatus::Completed);
+    EXPECT_EQ(r.formatMark, 1200);
+    EXPECT_EQ(r.folderCount, 8);
+    EXPECT_EQ(dump(back.tree), dump(s.tree));
+    const TFileChain* g = back.tree.root()->data->First();
+    EXPECT_EQ(g->lastAccessTime, (FILETIME{1, 0x80000000u}));
+    EXPECT_EQ(back.tree.root()->children[2]->data->lastWriteTime, (FILETIME{7, 8}));
+    EXPECT_EQ(SerializeStock(back.tree), bytes);
+}
+
+TEST(StockFile, ReadsAFileInTheWindowsLayout)
+{
+    // Stock "D": root file, folder 表示 (CP932 95 5C 8E A6) with a subfolder, then a
+    // sibling folder after the deep subtree, resumed by its depth number alone.
+    const std::string bytes = lines({"1200", "3",
+                                      "-1", "readme.txt", "1", "2", "3", "4", "5", "6", "0", "42",
+                                      "1", "\x95\x5c\x8e\xa6", "0", "0", "0", "0", "0", "0", "0", "0",
+                                      "2", "sub", "0", "0", "0", "0", "0", "0", "0", "0",
+                                      "-1", "in sub  ", "0", "0", "0", "0", "0", "0", "1", "0",
+                                      "1", "later", "0", "0", "0", "0", "0", "0", "0", "0"});
+    Stock s;
+    ParseStock(bytes, "D", s.tree, s.chain);
+    EXPECT_EQ(dump(s.tree), "[D]\n"
+                            "  readme.txt 42 8589934593\n"
+                            "  [表示]\n"
+                            "    [sub]\n"
+                            "      in sub 4294967296 0\n"
+                            "  [later]\n");
+}
+
+TEST(StockFile, MalformedInputKeepsWhatWasRead)
+{
+    const std::string good = lines({"1200", "2", "-1", "f", "0", "0", "0", "0", "0", "0", "0", "1",
+                                    "1", "a", "0", "0", "0", "0", "0", "0", "0", "0"});
+    // Truncated in the middle of the folder's values: the folder stays, values are zero.
+    for (size_t cut = 0; cut <= good.size(); cut += 3) {
+        Stock s;
+        ParseStock(good.substr(0, cut), "S", s.tree, s.chain);
+        ASSERT_NE(s.tree.root(), nullptr);
+        EXPECT_LE(s.tree.folderCount(), 1);
+    }
+    // A depth that jumps ends the load; later records are not read.
+    Stock jump;
+    ParseStock(lines({"1200", "2", "3", "x", "0", "0", "0", "0", "0", "0", "0", "0", "-1", "f"}), "S",
+               jump.tree, jump.chain);
+    EXPECT_EQ(dump(jump.tree), "[S]\n");
+    // NUL bytes, bare LF, huge numbers (wrap modulo 2^32) and endless lines do no harm.
+    Stock odd;
+    using namespace std::string_literals;
+    std::string weird = "1200\n1\n-1\nn\0ul\n4294967297\n\n\n\n\n\n\n99999999999999999999\n"s;
+    weird += "1\n" + std::string(100000, 'L') + "\n";
+    ParseStock(weird, "S", odd.tree, odd.chain);
+    ASSERT_EQ(odd.tree.root()->data->Count(), 1);
+    EXPECT_EQ(odd.tree.root()->data->First()->name(), "n\0ul"s);
+    EXPECT_EQ(odd.tree.root()->data->First()->creationTime.dwLowDateTime, 1u);
+    EXPECT_EQ(odd.tree.root()->children.at(0)->text.size(), 100000u);
+    EXPECT_EQ(ParseStockNumber("  -1"), 0xffffffffu);
+    EXPECT_EQ(ParseStockNumber("4294967296"), 0u);
+    EXPECT_EQ(ParseStockNumber("12abc"), 12u);
+}
+
+TEST(StockFile, AMillionNestedFoldersLoadWithoutRecursion)
+{
+    std::string bytes = "1200\r\n1000000\r\n";
+    for (int depth = 1; depth <= 1000000; ++depth)
+        bytes += std::to_string(depth) + "\r\nd\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
+    Stock s;
+    ParseStock(bytes, "S", s.tree, s.chain);
+    EXPECT_EQ(s.tree.folderCount(), 1000000);
+    EXPECT_EQ(SerializeStock(s.tree), bytes);
+}
+
+TEST(StockFile, CancelStopsBeforeAFolderRecordAndProgressSeesTheCount)
+{
+    Stock s;
+    std::string bytes = "1200\r\n10\r\n";
+    for (int i = 0; i < 10; ++i) bytes += lines({"1", "f", "0", "0", "0", "0", "0", "0", "0", "0"});
+    int maximum = 0, calls = 0;
+    const auto r = ParseStock(
+        bytes, "S", s.tree, s.chain, [&](int count) { maximum = count; },
+        [&] { return ++calls <= 4; });
+    EXPECT_EQ(r.status, StockReadStatus::Cancelled);
+    EXPECT_EQ(maximum, 10);
+    EXPECT_EQ(calls, 5);
+    EXPECT_EQ(s.tree.folderCount(), 4);
+}
+
+TEST(StockFile, MissingFileAndFailedWrite)
+{
+    test::TempDir dir;
+    Stock s;
+    s.tree.AddRoot("old", newList(s.chain));
+    const auto r = ReadStockFile(dir / "gone.dat", "gone", s.tree, s.chain);
+    EXPECT_EQ(r.status, StockReadStatus::CannotOpen);
+    EXPECT_TRUE(s.tree.empty());
+    EXPECT_EQ(s.chain.first(), nullptr);
+
+    Stock t;
+    t.tree.AddRoot("x", newList(t.chain));
+    EXPECT_FALSE(WriteStockFile(dir / "no" / "x.dat", t.tree));
+    test::writeFile(dir / "x.dat", "leftover that is longer than the new file\r\n");
+    ASSERT_TRUE(WriteStockFile(dir / "x.dat", t.tree));
+    EXPECT_EQ(test::readFile(dir / "x.dat"), "1200\r\n0\r\n");
+}

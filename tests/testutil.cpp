@@ -1,0 +1,65 @@
+#include "testutil.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zt::test {
+
+TempDir::TempDir()
+{
+    std::string tmpl = (std::filesystem::temp_directory_path() / "zt-test-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    // Give back permissions that a test took away, so everything can be removed.
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             path_, std::filesystem::directory_options::skip_permission_denied, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+    }
+    std::filesystem::remove_all(path_, ec);
+}
+
+void writeFile(const std::filesystem::path& p, std::string_view bytes)
+{
+    std::ofstream f(p, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+std::string readFile(const std::filesystem::path& p)
+{
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+CliRun runCli(const std::string& args)
+{
+    const char* cli = std::getenv("ZT_CLI");
+    if (!cli) throw std::runtime_error("ZT_CLI is not set");
+    TempDir tmp;
+    const auto out = tmp / "out", err = tmp / "err";
+    const std::string cmd = std::string("'") + cli + "' " + args + " >'" + out.string() + "' 2>'" +
+                            err.string() + "' </dev/null";
+    const int rc = std::system(cmd.c_str());
+    CliRun r;
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    r.out = readFile(out);
+    r.err = readFile(err);
+    return r;
+}
+
+} // namespace zt::test
