@@ -140,7 +140,12 @@ public:
     void ClearTree();
     // Tree view helpers used by several subsystems.
     [[nodiscard]] FolderNode* selectedNode() const;
+    // Selects node in TreeView1 (expanding it one level when asked), which
+    // refills the contents list; null clears the selection.
     void selectNode(FolderNode* node, bool expand);
+    // Wrap every change of `tree`'s structure (the view is reset around it).
+    void beginTreeChange();
+    void endTreeChange();
 
     // ---- Capture (tform1_capture.cpp) ----
     void FillDriveList();
@@ -152,6 +157,7 @@ public:
     // ---- Search dialog (tform1_search.cpp) ----
     void RefreshSearchStockList(); // refill the search dialog's list when it exists
     void CreateSearchDialog();
+    void CloseSearchDialog(); // closes it as its close box does (shut-down step)
 
     // ---- Settings (tform1_settings.cpp) ----
     void LoadSettings();  // read Setting.dat and apply geometry and options

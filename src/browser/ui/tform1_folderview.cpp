@@ -1,9 +1,10 @@
 // The folder view: contents of the selected folder, navigation, icons, properties.
 #include "browser/ui/tform1.h"
+#include "browser/ui/iconcache.h"
 
 namespace zt {
 
-void TForm1::setupFolderView() {}
+void TForm1::setupFolderView() { iconCache = new IconCache(this); }
 void TForm1::LoadIconCache() {}
 void TForm1::RefillContents() {}
 void TForm1::TreeView1Change() { RefillContents(); }

@@ -5,6 +5,7 @@ namespace zt {
 
 void TForm1::RefreshSearchStockList() {}
 void TForm1::CreateSearchDialog() {}
+void TForm1::CloseSearchDialog() {}
 void TForm1::MenuSearchClick() {}
 void TForm1::SearchDialogClosed() {}
 

@@ -58,6 +58,10 @@ FolderNode* TForm1::selectedNode() const { return nullptr; }
 
 void TForm1::selectNode(FolderNode*, bool) {}
 
+void TForm1::beginTreeChange() {}
+
+void TForm1::endTreeChange() {}
+
 void TForm1::StockDataListClick() { OpenSelectedStock(); }
 
 void TForm1::OpenSelectedStock() {}

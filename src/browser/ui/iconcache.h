@@ -1,0 +1,41 @@
+#pragma once
+// ImageList1: the small (16x16) images of the folder tree, the contents list,
+// the drive list and the search results. Images 0..5 are fixed; the icon of
+// file-type table entry i is appended after them.
+#include <QIcon>
+#include <QObject>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zt {
+
+class IconCache : public QObject {
+    Q_OBJECT
+
+public:
+    enum FixedImage { OpenFolder = 0, ClosedFolder = 1, GenericFile = 2, CdDisc = 3, HardDisk = 4,
+                      RemovableDisk = 5 };
+
+    explicit IconCache(QObject* parent = nullptr); // the six fixed images
+
+    // Reads Data/Icon/icon.dat and appends one icon per entry.
+    void Load(const std::filesystem::path& dataDir);
+
+    // Image index for a file name by its type; GenericFile when the type is not in the table.
+    [[nodiscard]] int ImageIndexOf(std::string_view fileName) const;
+    [[nodiscard]] QIcon Image(int index) const;
+    [[nodiscard]] int ImageCount() const { return int(images_.size()); }
+
+    // The table: extensions in file order and the image index of each.
+    [[nodiscard]] const std::vector<std::string>& extensions() const { return extensions_; }
+    [[nodiscard]] const std::vector<int>& imageIndexes() const { return imageIndexes_; }
+
+protected:
+    std::vector<QIcon> images_;
+    std::vector<std::string> extensions_;
+    std::vector<int> imageIndexes_;
+};
+
+} // namespace zt
