@@ -1,0 +1,145 @@
+#include "platform/datadir.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace zt {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kSampleFile = "ZuTomelark sample file\r\n";
+
+bool writableFolder(const fs::path& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::access(p.c_str(), W_OK | X_OK) == 0;
+}
+
+// Folders that hold installed programs. A Data folder is never made inside one
+// (this would happen whenever the program runs as root), only used if it is
+// already there.
+bool isSystemProgramFolder(const fs::path& dir) {
+    static constexpr std::array<std::string_view, 8> kFolders = {
+        "/bin",           "/sbin",           "/usr/bin",     "/usr/sbin",
+        "/usr/local/bin", "/usr/local/sbin", "/usr/libexec", "/usr/games"};
+    const std::string d = dir.lexically_normal().string();
+    for (std::string_view f : kFolders)
+        if (d == f || d == std::string(f) + "/") return true;
+    return false;
+}
+
+// The template's lines end in CR LF like every file the program writes; the
+// compiled-in copy may have lost its CRs on the way through the compiler.
+std::string withCrLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
+enum class Write { Written, Existed, Failed };
+
+// Creates a file that must not exist yet; an existing file is left alone.
+Write writeNewFile(const fs::path& p, std::string_view bytes) {
+    const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return errno == EEXIST ? Write::Existed : Write::Failed;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += size_t(n);
+    }
+    const bool ok = ::close(fd) == 0 && done == bytes.size();
+    if (!ok) {
+        ::unlink(p.c_str()); // no half-written template left behind
+        return Write::Failed;
+    }
+    return Write::Written;
+}
+
+// The icon loader renames test.dat to test.<ext> while it works and back when
+// done; after a crash in between, the single leftover test.* is the sample.
+bool restoreSampleFile(const fs::path& iconDir) {
+    std::error_code ec;
+    std::vector<fs::path> leftovers;
+    for (fs::directory_iterator it(iconDir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() > 5 && name.compare(0, 5, "test.") == 0 && it->is_regular_file(ec))
+            leftovers.push_back(it->path());
+    }
+    if (ec || leftovers.size() != 1) return false;
+    return ::rename(leftovers.front().c_str(), (iconDir / "test.dat").c_str()) == 0;
+}
+
+} // namespace
+
+fs::path resolveDataDir(const DataDirInputs& in) {
+    if (in.commandLine && !in.commandLine->empty()) return *in.commandLine;
+    if (in.envData && !in.envData->empty()) return fs::path(*in.envData);
+
+    if (!in.exeDir.empty()) {
+        const fs::path beside = in.exeDir / "Data";
+        if (::access(beside.c_str(), F_OK) == 0) {
+            if (writableFolder(beside)) return beside;
+        } else if (errno == ENOENT && writableFolder(in.exeDir) &&
+                   !isSystemProgramFolder(in.exeDir)) {
+            return beside;
+        }
+    }
+
+    if (in.xdgDataHome && fs::path(*in.xdgDataHome).is_absolute())
+        return fs::path(*in.xdgDataHome) / "zutomelark" / "Data";
+    if (in.home && !in.home->empty())
+        return fs::path(*in.home) / ".local" / "share" / "zutomelark" / "Data";
+    // Nowhere better: beside the program, even if seeding it may then fail.
+    return in.exeDir.empty() ? fs::path("Data") : in.exeDir / "Data";
+}
+
+DataDirInputs dataDirInputsFromEnvironment(std::optional<fs::path> commandLine) {
+    DataDirInputs in;
+    in.commandLine = std::move(commandLine);
+    const auto env = [](const char* name) -> std::optional<std::string> {
+        const char* v = std::getenv(name);
+        if (!v) return std::nullopt;
+        return std::string(v);
+    };
+    in.envData = env("ZUTOMELARK_DATA");
+    in.xdgDataHome = env("XDG_DATA_HOME");
+    in.home = env("HOME");
+    if (!in.home || in.home->empty()) {
+        // No $HOME (a service, a stripped environment): the account's home folder.
+        if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir)
+            in.home = std::string(pw->pw_dir);
+    }
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) in.exeDir = exe.parent_path();
+    return in;
+}
+
+bool seedDataDir(const fs::path& dataDir) {
+    std::error_code ec;
+    const fs::path iconDir = dataDir / "Icon";
+    fs::create_directories(iconDir, ec);
+    if (!fs::is_directory(dataDir, ec) || !fs::is_directory(iconDir, ec)) return false;
+
+    bool ok = writeNewFile(iconDir / "icon.dat", withCrLf(templateIconList())) != Write::Failed;
+    if (::access((iconDir / "test.dat").c_str(), F_OK) != 0 && !restoreSampleFile(iconDir))
+        ok = writeNewFile(iconDir / "test.dat", kSampleFile) != Write::Failed && ok;
+    ok = writeNewFile(dataDir / "StockList.dat", "") != Write::Failed && ok;
+    return ok;
+}
+
+} // namespace zt

@@ -1,0 +1,165 @@
+#include "platform/direnum.h"
+
+#include "platform/codec.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace zt {
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence at s[i], or 0 when the byte there
+// does not start one (overlong forms, surrogates and values past U+10FFFF are
+// rejected).
+size_t utf8SequenceLength(std::string_view s, size_t i) {
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = b(i);
+    if (c < 0x80) return 1;
+    size_t len;
+    unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size()) return 0;
+    if (b(i + 1) < lo || b(i + 1) > hi) return 0;
+    for (size_t k = 2; k < len; ++k)
+        if (b(i + k) < 0x80 || b(i + k) > 0xBF) return 0;
+    return len;
+}
+
+bool isValidUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const size_t n = utf8SequenceLength(s, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+// Keeps the well-formed UTF-8 sequences and turns every other byte into U+FFFD.
+std::string replaceInvalidUtf8(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + 8);
+    for (size_t i = 0; i < s.size();) {
+        const size_t n = utf8SequenceLength(s, i);
+        if (n == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(s.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
+FILETIME fileTimeOf(const struct statx_timestamp& t) {
+    return fileTimeFromUnix(t.tv_sec, t.tv_nsec);
+}
+
+// Opens a folder for reading. A path longer than PATH_MAX is opened one
+// component at a time, each relative to the folder before it.
+int openFolder(const std::filesystem::path& dir) {
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    const std::string& native = dir.native();
+    const int fd = ::open(native.empty() ? "." : native.c_str(), flags);
+    if (fd >= 0 || errno != ENAMETOOLONG) return fd;
+
+    int cur = ::open(dir.is_absolute() ? "/" : ".", flags);
+    for (const auto& part : dir.relative_path()) {
+        if (cur < 0) break;
+        if (part.empty()) continue;
+        const int next = ::openat(cur, part.c_str(), flags);
+        ::close(cur);
+        cur = next;
+    }
+    return cur;
+}
+
+} // namespace
+
+std::string displayNameOfNative(std::string_view nativeName) {
+    if (isValidUtf8(nativeName)) return std::string(nativeName);
+    if (cp932::isValid(nativeName)) return cp932::decodePlain(nativeName);
+    return replaceInvalidUtf8(nativeName);
+}
+
+DirListing listDirectory(const std::filesystem::path& dir) {
+    DirListing result;
+    const int fd = openFolder(dir);
+    if (fd < 0) return result;
+    DIR* d = ::fdopendir(fd);
+    if (!d) {
+        ::close(fd);
+        return result;
+    }
+    result.opened = true;
+    const int dfd = ::dirfd(d);
+
+    while (true) {
+        errno = 0;
+        const dirent* e = ::readdir(d);
+        if (!e) {
+            // A read error part way through: the listing is incomplete, so it
+            // must not pass for the folder's contents.
+            if (errno != 0) result.opened = false;
+            break;
+        }
+        const char* name = e->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+
+        WIN32_FIND_DATA& f = result.entries.emplace_back();
+        f.nativeName = name;
+
+        struct statx stx;
+        if (::statx(dfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                    STATX_BASIC_STATS | STATX_BTIME, &stx) != 0) {
+            continue; // still listed: a file with no times and no size
+        }
+        f.isDirectory = (stx.stx_mask & STATX_TYPE) && S_ISDIR(stx.stx_mode);
+        if (stx.stx_mask & STATX_BTIME) f.ftCreationTime = fileTimeOf(stx.stx_btime);
+        if (stx.stx_mask & STATX_ATIME) f.ftLastAccessTime = fileTimeOf(stx.stx_atime);
+        if (stx.stx_mask & STATX_MTIME) f.ftLastWriteTime = fileTimeOf(stx.stx_mtime);
+        // A folder has no size of its own (its st_size is a file-system detail).
+        if (!f.isDirectory && (stx.stx_mask & STATX_SIZE)) {
+            f.nFileSizeHigh = uint32_t(stx.stx_size >> 32);
+            f.nFileSizeLow = uint32_t(stx.stx_size & 0xffffffffu);
+        }
+        f.deviceId = makedev(stx.stx_dev_major, stx.stx_dev_minor);
+    }
+    ::closedir(d);
+
+    // Byte order of the native names: the same folder always lists the same way.
+    std::sort(result.entries.begin(), result.entries.end(),
+              [](const WIN32_FIND_DATA& a, const WIN32_FIND_DATA& b) {
+                  return a.nativeName < b.nativeName;
+              });
+    for (auto& f : result.entries)
+        f.cFileName = displayNameOfNative(f.nativeName);
+    return result;
+}
+
+uint64_t deviceOf(const std::filesystem::path& p) {
+    struct statx stx;
+    if (::statx(AT_FDCWD, p.c_str(), AT_NO_AUTOMOUNT, STATX_TYPE, &stx) != 0) return 0;
+    return makedev(stx.stx_dev_major, stx.stx_dev_minor);
+}
+
+} // namespace zt

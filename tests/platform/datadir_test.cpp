@@ -1,0 +1,135 @@
+#include "platform/datadir.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+
+namespace zt {
+namespace {
+
+namespace fs = std::filesystem;
+
+DataDirInputs baseInputs(const fs::path& exeDir) {
+    DataDirInputs in;
+    in.exeDir = exeDir;
+    in.xdgDataHome = "/xdg";
+    in.home = "/home/u";
+    return in;
+}
+
+TEST(DataDir, CommandLineThenEnvironmentThenBesideTheProgram) {
+    test::TempDir exe;
+    DataDirInputs in = baseInputs(exe.path());
+    in.commandLine = "/from/cli";
+    in.envData = "/from/env";
+    EXPECT_EQ(resolveDataDir(in), fs::path("/from/cli"));
+    in.commandLine.reset();
+    EXPECT_EQ(resolveDataDir(in), fs::path("/from/env"));
+    in.envData = "";
+    // Writable program folder, no Data yet: it will be made there, but not now.
+    EXPECT_EQ(resolveDataDir(in), exe / "Data");
+    EXPECT_FALSE(fs::exists(exe / "Data"));
+    fs::create_directory(exe / "Data");
+    EXPECT_EQ(resolveDataDir(in), exe / "Data");
+}
+
+TEST(DataDir, FallsBackToXdgThenHome) {
+    test::TempDir exe;
+    // Program folder unusable: "Data" there is a file, or the folder is missing.
+    test::writeFile(exe / "Data", "not a folder");
+    DataDirInputs in = baseInputs(exe.path());
+    EXPECT_EQ(resolveDataDir(in), fs::path("/xdg/zutomelark/Data"));
+    in.exeDir = exe / "gone";
+    EXPECT_EQ(resolveDataDir(in), fs::path("/xdg/zutomelark/Data"));
+    in.xdgDataHome = "relative/xdg"; // ignored, as is an empty one
+    EXPECT_EQ(resolveDataDir(in), fs::path("/home/u/.local/share/zutomelark/Data"));
+    in.xdgDataHome = "";
+    EXPECT_EQ(resolveDataDir(in), fs::path("/home/u/.local/share/zutomelark/Data"));
+    in.xdgDataHome.reset();
+    EXPECT_EQ(resolveDataDir(in), fs::path("/home/u/.local/share/zutomelark/Data"));
+}
+
+TEST(DataDir, NeverMakesDataInsideSystemProgramFolder) {
+    if (fs::exists("/usr/bin/Data")) GTEST_SKIP() << "/usr/bin/Data exists here";
+    const DataDirInputs in = baseInputs("/usr/bin");
+    EXPECT_EQ(resolveDataDir(in), fs::path("/xdg/zutomelark/Data"));
+}
+
+TEST(DataDir, TemplateIconListIsWellFormed) {
+    std::istringstream text{std::string(templateIconList())};
+    std::string line;
+    ASSERT_TRUE(std::getline(text, line));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const int count = std::stoi(line);
+    std::set<std::string> seen;
+    while (std::getline(text, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        ASSERT_FALSE(line.empty());
+        for (char c : line)
+            EXPECT_TRUE((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) << line;
+        EXPECT_TRUE(seen.insert(line).second) << "listed twice: " << line;
+    }
+    EXPECT_EQ(int(seen.size()), count);
+    EXPECT_GT(count, 100);
+    EXPECT_TRUE(seen.count("txt") && seen.count("jpg") && seen.count("zip") && seen.count("exe"));
+}
+
+TEST(DataDir, SeedCreatesTemplateFilesWithCrLf) {
+    test::TempDir tmp;
+    const fs::path data = tmp / "a" / "Data";
+    ASSERT_TRUE(seedDataDir(data));
+    const std::string icons = test::readFile(data / "Icon" / "icon.dat");
+    ASSERT_FALSE(icons.empty());
+    for (size_t i = 0; i < icons.size(); ++i)
+        if (icons[i] == '\n') {
+            ASSERT_TRUE(i > 0 && icons[i - 1] == '\r') << "bare LF at " << i;
+        }
+    EXPECT_EQ(icons.substr(icons.size() - 2), "\r\n");
+    EXPECT_FALSE(test::readFile(data / "Icon" / "test.dat").empty());
+    EXPECT_TRUE(fs::is_regular_file(data / "StockList.dat"));
+    EXPECT_EQ(fs::file_size(data / "StockList.dat"), 0u);
+}
+
+TEST(DataDir, SeedNeverOverwrites) {
+    test::TempDir tmp;
+    const fs::path data = tmp / "Data";
+    ASSERT_TRUE(seedDataDir(data));
+    test::writeFile(data / "Icon" / "icon.dat", "1\r\nfoo\r\n");
+    test::writeFile(data / "Icon" / "test.dat", "mine");
+    test::writeFile(data / "StockList.dat", "stock");
+    ASSERT_TRUE(seedDataDir(data));
+    EXPECT_EQ(test::readFile(data / "Icon" / "icon.dat"), "1\r\nfoo\r\n");
+    EXPECT_EQ(test::readFile(data / "Icon" / "test.dat"), "mine");
+    EXPECT_EQ(test::readFile(data / "StockList.dat"), "stock");
+}
+
+TEST(DataDir, SeedRestoresSampleLeftByInterruptedIconLoad) {
+    test::TempDir tmp;
+    const fs::path data = tmp / "Data";
+    fs::create_directories(data / "Icon");
+    test::writeFile(data / "Icon" / "test.jpg", "sample");
+    ASSERT_TRUE(seedDataDir(data));
+    EXPECT_EQ(test::readFile(data / "Icon" / "test.dat"), "sample");
+    EXPECT_FALSE(fs::exists(data / "Icon" / "test.jpg"));
+
+    // Two candidates: which one is the sample is unknown, so neither is touched.
+    fs::remove(data / "Icon" / "test.dat");
+    test::writeFile(data / "Icon" / "test.png", "p");
+    test::writeFile(data / "Icon" / "test.gif", "g");
+    ASSERT_TRUE(seedDataDir(data));
+    EXPECT_TRUE(fs::exists(data / "Icon" / "test.dat"));
+    EXPECT_EQ(test::readFile(data / "Icon" / "test.png"), "p");
+    EXPECT_EQ(test::readFile(data / "Icon" / "test.gif"), "g");
+}
+
+TEST(DataDir, SeedFailsWhenFolderCannotBeMade) {
+    test::TempDir tmp;
+    test::writeFile(tmp / "file", "x");
+    EXPECT_FALSE(seedDataDir(tmp / "file" / "Data"));
+    EXPECT_FALSE(seedDataDir(tmp / "file"));
+}
+
+} // namespace
+} // namespace zt
