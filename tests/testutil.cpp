@@ -48,11 +48,15 @@ std::string readFile(const std::filesystem::path& p)
 
 CliRun runCli(const std::string& args)
 {
-    const char* cli = std::getenv("ZT_CLI");
-    if (!cli) throw std::runtime_error("ZT_CLI is not set");
+    // CTest names the program; run by hand, it sits beside the test binary.
+    std::string cli;
+    if (const char* env = std::getenv("ZT_CLI"))
+        cli = env;
+    else
+        cli = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "zutomelark-cli").string();
     TempDir tmp;
     const auto out = tmp / "out", err = tmp / "err";
-    const std::string cmd = std::string("'") + cli + "' " + args + " >'" + out.string() + "' 2>'" +
+    const std::string cmd = "'" + cli + "' " + args + " >'" + out.string() + "' 2>'" +
                             err.string() + "' </dev/null";
     const int rc = std::system(cmd.c_str());
     CliRun r;

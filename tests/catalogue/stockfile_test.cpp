@@ -60,7 +60,7 @@ TEST(StockFile, RoundTripKeepsStructureNamesTimesAndSizes)
     sibling->data->AddFile(std::string_view("x"))->sizeLow = 4096;
 
     const std::string bytes = SerializeStock(s.tree);
-    EXPECT_EQ(bytes.substr(0, 10), "1200\r\n8\r\n");
+    EXPECT_EQ(bytes.substr(0, 9), "1200\r\n8\r\n");
     EXPECT_EQ(bytes.find('\n'), bytes.find('\r') + 1);
 
     Stock back;
