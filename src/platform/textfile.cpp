@@ -1,0 +1,155 @@
+#include "platform/textfile.h"
+
+#include "platform/codec.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace zt {
+namespace {
+
+// Closes a descriptor on scope exit unless released.
+class Fd {
+  public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    [[nodiscard]] int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+  private:
+    int fd_;
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(size_t(n));
+    }
+    return true;
+}
+
+// The process umask, read without changing it where the kernel reports it
+// (umask() can only be read by setting it, which would race with other threads).
+mode_t currentUmask() {
+    if (FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, f))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(f);
+        if (found) return mode_t(mask);
+    }
+    static std::mutex m;
+    std::lock_guard lock(m);
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
+std::optional<std::string> readFileBytes(const std::filesystem::path& p) {
+    Fd fd(::open(p.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return std::nullopt;
+    std::string out;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        out.reserve(size_t(st.st_size));
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt; // includes reading a folder (EISDIR)
+        }
+        out.append(buf, size_t(n));
+    }
+    return out;
+}
+
+bool LineCursor::next(std::string_view& line) {
+    if (rest_.empty()) return false;
+    const void* lf = std::memchr(rest_.data(), '\n', rest_.size());
+    if (lf) {
+        const size_t pos = size_t(static_cast<const char*>(lf) - rest_.data());
+        line = rest_.substr(0, pos);
+        rest_.remove_prefix(pos + 1);
+    } else {
+        line = rest_;
+        rest_ = {};
+    }
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return true;
+}
+
+std::optional<std::vector<std::string>> readTextLines(const std::filesystem::path& p) {
+    std::optional<std::string> bytes = readFileBytes(p);
+    if (!bytes) return std::nullopt;
+    std::vector<std::string> lines;
+    LineCursor cursor(*bytes);
+    std::string_view raw;
+    while (cursor.next(raw))
+        lines.push_back(cp932::decode(raw));
+    return lines;
+}
+
+bool writeFileAtomically(const std::filesystem::path& p, std::string_view bytes) {
+    const std::string name = p.filename().string();
+    if (name.empty() || name == "." || name == "..") return false;
+    const std::filesystem::path dir = p.has_parent_path() ? p.parent_path() : ".";
+    std::string tmp = (dir / ("." + name + ".tmp-XXXXXX")).string();
+
+    Fd fd(::mkostemp(tmp.data(), O_CLOEXEC));
+    if (fd.get() < 0) return false;
+    // mkstemp creates the file 0600; a new file gets the usual 0666 less umask.
+    bool ok = ::fchmod(fd.get(), 0666 & ~currentUmask()) == 0 && writeAll(fd.get(), bytes) &&
+              ::fsync(fd.get()) == 0;
+    ok = (::close(fd.release()) == 0) && ok;
+    if (!ok || ::rename(tmp.c_str(), p.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    // Make the rename itself durable. Once the rename is done the target holds
+    // the new bytes, so a folder that cannot be synced (some file systems
+    // refuse) does not turn the write into a failure: false promises an
+    // unchanged target.
+    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.get() >= 0) (void)::fsync(dirFd.get());
+    return true;
+}
+
+void TextFileBuilder::line(std::string_view utf8) {
+    cp932::encodeAppend(utf8, out_);
+    out_ += "\r\n";
+}
+
+void TextFileBuilder::number(long long value) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    out_.append(buf, r.ptr);
+    out_ += "\r\n";
+}
+
+void TextFileBuilder::rawLine(std::string_view bytes) {
+    out_ += bytes;
+    out_ += "\r\n";
+}
+
+} // namespace zt

@@ -1,0 +1,91 @@
+#include "platform/filetime.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <limits>
+#include <optional>
+#include <string>
+
+using namespace zt;
+
+namespace {
+
+constexpr uint64_t kMax = std::numeric_limits<uint64_t>::max();
+
+// Runs the test body in UTC and puts the previous time zone back afterwards.
+class FileTimeInUtc : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (const char* tz = std::getenv("TZ")) saved_ = tz;
+        setenv("TZ", "UTC", 1);
+        tzset();
+    }
+    void TearDown() override {
+        if (saved_)
+            setenv("TZ", saved_->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+  private:
+    std::optional<std::string> saved_;
+};
+
+void expectFields(const SYSTEMTIME& st, int y, int mo, int d, int h, int mi, int s) {
+    EXPECT_EQ(st.wYear, y);
+    EXPECT_EQ(st.wMonth, mo);
+    EXPECT_EQ(st.wDay, d);
+    EXPECT_EQ(st.wHour, h);
+    EXPECT_EQ(st.wMinute, mi);
+    EXPECT_EQ(st.wSecond, s);
+}
+
+} // namespace
+
+TEST(FileTime, FromUnixTime) {
+    EXPECT_EQ(fileTimeFromUnix(0).ticks(), 116444736000000000ull);
+    EXPECT_EQ(fileTimeFromUnix(1, 999999999).ticks(), 116444736000000000ull + 19999999);
+    EXPECT_EQ(fileTimeFromUnix(-11644473600).ticks(), 0u); // 1601-01-01 itself
+    EXPECT_TRUE(fileTimeFromUnix(-11644473601).isZero());  // before 1601
+    EXPECT_TRUE(fileTimeFromUnix(std::numeric_limits<int64_t>::min()).isZero());
+    EXPECT_EQ(fileTimeFromUnix(std::numeric_limits<int64_t>::max()).ticks(), kMax);
+    // The last representable second, and the first one past it.
+    EXPECT_EQ(fileTimeFromUnix(1844674407370 - 11644473600, 955161500).ticks(), kMax);
+    EXPECT_EQ(fileTimeFromUnix(1844674407370 - 11644473600).ticks(), 18446744073700000000ull);
+    EXPECT_EQ(fileTimeFromUnix(1844674407371 - 11644473600).ticks(), kMax);
+
+    const struct timespec ts = {1000000000, 123456789};
+    EXPECT_EQ(fileTimeFromTimespec(ts).ticks(),
+              (1000000000ull + 11644473600ull) * 10000000 + 1234567);
+    const struct timespec odd = {10, -100}; // not normalised: 9.9999999 s
+    EXPECT_EQ(fileTimeFromTimespec(odd).ticks(), (11644473610ull) * 10000000 - 1);
+}
+
+TEST_F(FileTimeInUtc, KnownDates) {
+    expectFields(fileTimeToLocalSystemTime(FILETIME{}), 1601, 1, 1, 0, 0, 0);
+    expectFields(fileTimeToLocalSystemTime(fileTimeFromUnix(0)), 1970, 1, 1, 0, 0, 0);
+    expectFields(fileTimeToLocalSystemTime(fileTimeFromUnix(951782400 + 3723)), 2000, 2, 29, 1, 2,
+                 3);
+}
+
+TEST_F(FileTimeInUtc, TopBitSet) {
+    // 0x8000000000000000 ticks is 30828-09-14 02:48:05 UTC; the maximum a little later.
+    expectFields(fileTimeToLocalSystemTime(FILETIME::fromTicks(1ull << 63)), 30828, 9, 14, 2, 48,
+                 5);
+    expectFields(fileTimeToLocalSystemTime(FILETIME::fromTicks(kMax)), 60056, 5, 28, 5, 36, 10);
+}
+
+TEST(FileTime, LocalTimeFollowsTheTimeZone) {
+    const char* old = std::getenv("TZ");
+    const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+    setenv("TZ", "JST-9", 1);
+    tzset();
+    const SYSTEMTIME st = fileTimeToLocalSystemTime(fileTimeFromUnix(0));
+    if (saved)
+        setenv("TZ", saved->c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+    expectFields(st, 1970, 1, 1, 9, 0, 0);
+}

@@ -1,0 +1,96 @@
+#include "platform/textfile.h"
+
+#include "testutil.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+using namespace zt;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> splitLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    LineCursor cursor(bytes);
+    std::string_view line;
+    while (cursor.next(line))
+        lines.emplace_back(line);
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+} // namespace
+
+TEST(LineCursor, SplitsOnCrLfAndBareLf) {
+    EXPECT_EQ(splitLines(""), Lines{});
+    EXPECT_EQ(splitLines("a\r\n"), Lines{"a"});
+    EXPECT_EQ(splitLines("a\r\nb\nc"), (Lines{"a", "b", "c"}));
+    EXPECT_EQ(splitLines("\r\n\n"), (Lines{"", ""}));
+    // Only one CR is part of the line end; a CR elsewhere belongs to the line.
+    EXPECT_EQ(splitLines("a\r\r\nb\rc\n"), (Lines{"a\r", "b\rc"}));
+    EXPECT_EQ(splitLines("\r"), Lines{""});
+}
+
+TEST(TextFile, ReadsBytesAndLines) {
+    test::TempDir dir;
+    test::writeFile(dir / "s.txt", "\x95\x5C\r\n&#128512;\nlast");
+    EXPECT_EQ(readFileBytes(dir / "s.txt"), "\x95\x5C\r\n&#128512;\nlast");
+    EXPECT_EQ(readTextLines(dir / "s.txt"), (Lines{"表", "😀", "last"}));
+
+    test::writeFile(dir / "empty.txt", "");
+    EXPECT_EQ(readFileBytes(dir / "empty.txt"), "");
+    EXPECT_EQ(readTextLines(dir / "empty.txt"), Lines{});
+
+    EXPECT_EQ(readFileBytes(dir / "missing.txt"), std::nullopt);
+    EXPECT_EQ(readTextLines(dir / "missing.txt"), std::nullopt);
+    EXPECT_EQ(readFileBytes(dir.path()), std::nullopt); // a folder
+}
+
+TEST(TextFile, AtomicWriteReplacesTheFile) {
+    test::TempDir dir;
+    const fs::path p = dir / "list.txt";
+    test::writeFile(p, "old content that is longer");
+    ASSERT_TRUE(writeFileAtomically(p, "new\r\n"));
+    EXPECT_EQ(test::readFile(p), "new\r\n");
+    ASSERT_TRUE(writeFileAtomically(p, ""));
+    EXPECT_EQ(test::readFile(p), "");
+    // Nothing but the target is left in the folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(TextFile, AtomicWriteHonoursTheUmask) {
+    test::TempDir dir;
+    const mode_t old = umask(027);
+    const bool ok = writeFileAtomically(dir / "f.txt", "x");
+    umask(old);
+    ASSERT_TRUE(ok);
+    struct stat st {};
+    ASSERT_EQ(stat((dir / "f.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(TextFile, FailedAtomicWriteLeavesNothingBehind) {
+    test::TempDir dir;
+    EXPECT_FALSE(writeFileAtomically(dir / "missing" / "list.txt", "x"));
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+
+    // A folder in the way: the rename fails, the temporary file goes away.
+    fs::create_directory(dir / "taken");
+    EXPECT_FALSE(writeFileAtomically(dir / "taken", "x"));
+    EXPECT_TRUE(fs::is_directory(dir / "taken"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(TextFileBuilder, EncodesLinesWithCrLf) {
+    TextFileBuilder b;
+    b.line("表\nx");
+    b.number(-42);
+    b.number(9223372036854775807LL);
+    b.rawLine("\x83\x7C");
+    EXPECT_EQ(b.bytes(), "\x95\x5C&#10;x\r\n-42\r\n9223372036854775807\r\n\x83\x7C\r\n");
+}
