@@ -1,0 +1,146 @@
+#include "browser/contents.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <set>
+
+namespace zt {
+namespace {
+
+// A folder "top" with subfolders and files, owning everything.
+struct Folder {
+    FileListChain chain;
+    FolderTree tree;
+    FolderNode* top = nullptr;
+
+    Folder(std::initializer_list<const char*> folders, std::initializer_list<const char*> files)
+    {
+        auto* list = new TFileList;
+        chain.Append(list);
+        top = tree.AddRoot("top", list);
+        for (const char* f : folders) {
+            auto* sub = new TFileList;
+            chain.Append(sub);
+            tree.AddChild(top, f, sub);
+        }
+        for (const char* f : files) list->AddFile(f);
+    }
+};
+
+std::vector<std::string> captions(const std::vector<ContentsItem>& items)
+{
+    std::vector<std::string> out;
+    for (const auto& i : items) out.emplace_back(i.caption);
+    return out;
+}
+
+// Insertion sort with the list's own comparison: what a control that sorts
+// with it shows.
+std::vector<std::string> sortedByComparison(std::vector<ContentsItem> items, int8_t arrangement)
+{
+    for (size_t i = 1; i < items.size(); ++i)
+        for (size_t j = i; j > 0 && CompareContents(items[j - 1], items[j], arrangement) > 0; --j)
+            std::swap(items[j - 1], items[j]);
+    return captions(items);
+}
+
+TEST(Contents, KindIsWhatFollowsTheLastDot)
+{
+    EXPECT_EQ(KindOf("a.b.txt"), "txt");
+    EXPECT_EQ(KindOf(".profile"), "profile");
+    EXPECT_EQ(KindOf("Makefile"), "Makefile");
+    EXPECT_EQ(KindOf("name."), "");
+    EXPECT_EQ(KindOf("写真.ＪＰＧ"), "ＪＰＧ");
+    EXPECT_EQ(KindOf(""), "");
+}
+
+TEST(Contents, ListsChildrenThenFilesWithTheirImages)
+{
+    Folder f({"b", "A"}, {"z.txt", "m"});
+    const auto items = ListContents(*f.top, [](std::string_view n) { return n == "m" ? 7 : 9; });
+    ASSERT_EQ(captions(items), (std::vector<std::string>{"b", "A", "z.txt", "m"}));
+    EXPECT_TRUE(items[0].isFolder());
+    EXPECT_EQ(items[0].folder, f.top->children[0]);
+    EXPECT_EQ(items[2].imageIndex, 9);
+    EXPECT_EQ(items[3].imageIndex, 7);
+    EXPECT_FALSE(items[3].isFolder());
+    EXPECT_EQ(items[3].file->name(), "m");
+    // Without a type function every file gets the generic image.
+    EXPECT_EQ(ListContents(*f.top, nullptr)[2].imageIndex, 2);
+}
+
+TEST(Contents, SortsByNameAndByKind)
+{
+    Folder f({"b", "A"}, {"z.txt", "a.TXT", "m"});
+    auto items = ListContents(*f.top, [](std::string_view) { return 2; });
+
+    const std::vector<std::string> byName{"A", "b", "a.TXT", "m", "z.txt"};
+    const std::vector<std::string> byKind{"A", "b", "m", "a.TXT", "z.txt"};
+    EXPECT_EQ(sortedByComparison(items, 0), byName);
+    EXPECT_EQ(sortedByComparison(items, 1), byKind);
+
+    SortContents(items, 0);
+    EXPECT_EQ(captions(items), byName);
+    SortContents(items, 1);
+    EXPECT_EQ(captions(items), byKind);
+    SortContents(items, 5); // an arrangement read from a damaged settings file
+    EXPECT_EQ(captions(items), byName);
+}
+
+TEST(Contents, FoldersNamedLikeFilesStayFirstAndSortByTheirKind)
+{
+    Folder f({"x.zip", "Data", "a.txt"}, {"b.doc", "c.aaa"});
+    auto items = ListContents(*f.top, nullptr);
+    SortContents(items, 1);
+    EXPECT_EQ(captions(items), (std::vector<std::string>{"Data", "a.txt", "x.zip", "c.aaa", "b.doc"}));
+}
+
+TEST(Contents, ComparisonNeverSaysEqual)
+{
+    Folder f({}, {"Same", "same"});
+    const auto items = ListContents(*f.top, nullptr);
+    EXPECT_EQ(CompareContents(items[0], items[1], 0), -1);
+    EXPECT_EQ(CompareContents(items[1], items[0], 0), -1);
+    EXPECT_EQ(CompareContents(items[0], items[0], 1), -1);
+}
+
+TEST(Contents, FastSortAgreesWithTheComparison)
+{
+    // Mixed Japanese and ASCII names, both cases, with and without kinds.
+    const char* parts[] = {"a", "B", "あ", "ア", "ｱ", "漢", "Ｚ", "z", "1", "_", "-", ".", "txt", "TXT"};
+    std::mt19937 rng(5);
+    std::vector<std::string> names;
+    std::set<std::string> seen;
+    while (names.size() < 300) {
+        std::string n;
+        const int len = 1 + int(rng() % 5);
+        for (int i = 0; i < len; ++i) n += parts[rng() % std::size(parts)];
+        if (seen.insert(n).second) names.push_back(n);
+    }
+    FileListChain chain;
+    FolderTree tree;
+    auto* list = new TFileList;
+    chain.Append(list);
+    FolderNode* top = tree.AddRoot("top", list);
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i % 7 == 0) {
+            auto* sub = new TFileList;
+            chain.Append(sub);
+            tree.AddChild(top, names[i], sub);
+        } else {
+            list->AddFile(names[i]);
+        }
+    }
+    for (int8_t arrangement : {int8_t(0), int8_t(1)}) {
+        auto items = ListContents(*top, nullptr);
+        SortContents(items, arrangement);
+        for (size_t i = 1; i < items.size(); ++i)
+            ASSERT_EQ(CompareContents(items[i - 1], items[i], arrangement), -1)
+                << items[i - 1].caption << " / " << items[i].caption;
+    }
+}
+
+} // namespace
+} // namespace zt

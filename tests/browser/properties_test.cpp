@@ -1,0 +1,152 @@
+#include "browser/properties.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+
+namespace zt {
+namespace {
+
+// Runs a test in a fixed time zone and puts the old one back.
+class ZoneGuard {
+public:
+    explicit ZoneGuard(const char* tz)
+    {
+        if (const char* old = std::getenv("TZ")) saved_ = old;
+        setenv("TZ", tz, 1);
+        tzset();
+    }
+    ~ZoneGuard()
+    {
+        if (saved_) setenv("TZ", saved_->c_str(), 1);
+        else unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
+TEST(Properties, SizeTextGroupsByThrees)
+{
+    EXPECT_EQ(SizeText(0), "0 バイト");
+    EXPECT_EQ(SizeText(999), "999 バイト");
+    EXPECT_EQ(SizeText(1000), "1,000 バイト");
+    EXPECT_EQ(SizeText(123456), "123,456 バイト");
+    EXPECT_EQ(SizeText(1234567), "1,234,567 バイト");
+    EXPECT_EQ(SizeText(uint64_t(1) << 32), "4,294,967,296 バイト");
+    // Never negative, even past the signed range.
+    EXPECT_EQ(SizeText(uint64_t(1) << 63), "9,223,372,036,854,775,808 バイト");
+    EXPECT_EQ(SizeText(UINT64_MAX), "18,446,744,073,709,551,615 バイト");
+}
+
+TEST(Properties, DateTextIsLocalTimeWithoutLeadingZeros)
+{
+    ZoneGuard tz("JST-9");
+    // 2001-04-07 00:05:03 UTC = 09:05:03 in Japan.
+    EXPECT_EQ(DateText(fileTimeFromUnix(986601903)), "2001年4月7日 9:5:3");
+    EXPECT_EQ(DateText(fileTimeFromUnix(1703980799)), "2023年12月31日 8:59:59");
+}
+
+TEST(Properties, UnknownTimes)
+{
+    ZoneGuard tz("UTC");
+    PropertyRecord file;
+    file.name = "a.txt";
+    file.creationTime = fileTimeFromUnix(0);
+    file.lastWriteTime = fileTimeFromUnix(60);
+    file.size = 5;
+    auto t = TextsOf(file);
+    EXPECT_EQ(t.created, "1970年1月1日 0:0:0");
+    EXPECT_EQ(t.modified, "1970年1月1日 0:1:0");
+    EXPECT_EQ(t.accessed, "(不明)"); // zero access time only
+    EXPECT_EQ(t.size, "5 バイト");
+
+    // A folder never shows modified or accessed; the root has no times at all.
+    PropertyRecord folder = file;
+    folder.isFolder = true;
+    folder.lastAccessTime = fileTimeFromUnix(120);
+    t = TextsOf(folder);
+    EXPECT_EQ(t.created, "1970年1月1日 0:0:0");
+    EXPECT_EQ(t.modified, "(不明)");
+    EXPECT_EQ(t.accessed, "(不明)");
+    t = TextsOf(PropertyRecord{"root", true, {}, {}, {}, 0});
+    EXPECT_EQ(t.created, "(不明)");
+    EXPECT_EQ(t.size, "0 バイト");
+}
+
+struct Stock {
+    FileListChain chain;
+    FolderTree tree;
+    FolderNode* root = nullptr;
+
+    Stock() { root = tree.AddRoot("CD", list()); }
+    TFileList* list()
+    {
+        auto* l = new TFileList;
+        chain.Append(l);
+        return l;
+    }
+    FolderNode* folder(FolderNode* parent, const char* name) { return tree.AddChild(parent, name, list()); }
+    TFileChain* file(FolderNode* in, const char* name, uint64_t size)
+    {
+        TFileChain* f = in->data->AddFile(name);
+        f->sizeHigh = uint32_t(size >> 32);
+        f->sizeLow = uint32_t(size);
+        return f;
+    }
+};
+
+TEST(Properties, FilesAndFolders)
+{
+    Stock s;
+    FolderNode* empty = s.folder(s.root, "empty");
+    FolderNode* outer = s.folder(s.root, "outer");
+    FolderNode* inner = s.folder(outer, "inner");
+    FolderNode* deep = s.folder(inner, "deep");
+    s.file(inner, "a.bin", uint64_t(1) << 32);
+    s.file(deep, "b.bin", 1000);
+    TFileChain* f = s.file(s.root, "big.iso", 4'700'000'000ull);
+    f->creationTime = fileTimeFromUnix(100);
+    outer->data->creationTime = fileTimeFromUnix(200);
+
+    auto r = PropertiesOfItem(*s.root, "big.iso");
+    EXPECT_FALSE(r.isFolder);
+    EXPECT_EQ(r.size, 4'700'000'000ull);
+    EXPECT_EQ(r.creationTime, fileTimeFromUnix(100));
+
+    r = PropertiesOfItem(*s.root, "empty");
+    EXPECT_TRUE(r.isFolder);
+    EXPECT_EQ(TextsOf(r).size, "0 バイト");
+
+    // Files only in subfolders, at any depth.
+    r = PropertiesOfItem(*s.root, "outer");
+    EXPECT_TRUE(r.isFolder);
+    EXPECT_EQ(r.size, (uint64_t(1) << 32) + 1000);
+    EXPECT_EQ(r.creationTime, fileTimeFromUnix(200));
+    EXPECT_EQ(PropertiesOfFolder(*s.root).size, (uint64_t(1) << 32) + 1000 + 4'700'000'000ull);
+    EXPECT_EQ(PropertiesOfFolder(*empty).name, "empty");
+
+    // Exact bytes only; no match at all shows nothing known.
+    r = PropertiesOfItem(*s.root, "OUTER");
+    EXPECT_FALSE(r.isFolder);
+    EXPECT_EQ(r.name, "OUTER");
+    EXPECT_EQ(r.size, 0u);
+    EXPECT_TRUE(r.creationTime.isZero());
+}
+
+TEST(Properties, AFileOfTheSameNameWinsOverAFolder)
+{
+    Stock s;
+    FolderNode* sub = s.folder(s.root, "same");
+    s.file(sub, "x", 10);
+    s.file(s.root, "same", 3);
+    const auto r = PropertiesOfItem(*s.root, "same");
+    EXPECT_FALSE(r.isFolder);
+    EXPECT_EQ(r.size, 3u);
+}
+
+} // namespace
+} // namespace zt
