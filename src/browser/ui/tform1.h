@@ -188,7 +188,7 @@ public slots:
     void Property1Click();
     void Property2Click();
     // tform1_search.cpp
-    void MenuSearchClick();
+    void MenuSearchClick(); // sees MenuSearch and ToolButtonSearch as they were before the click
     void SearchDialogClosed(); // the search dialog's close notification
     // tform1_manage.cpp
     void N3Click();     // move up
@@ -215,6 +215,15 @@ private:
 
     std::filesystem::path dataDir_;
     bool shutDownDone_ = false;
+
+    // ---- Layout, start-up and shut-down helpers (tform1.cpp) ----
+    void buildToolBar();
+    void buildMenus();
+    void buildPanes();
+    void applySettings();        // window bounds, pane sizes and check marks from `settings`
+    [[nodiscard]] int px(int designPixels) const; // a design size, grown with the font
+    [[nodiscard]] QWidget* ownedWindow(const void* dialog, const char* className) const;
+    bool closeRetryPending_ = false; // a close waits for long work to finish
 };
 
 } // namespace zt

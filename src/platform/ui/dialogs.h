@@ -52,7 +52,8 @@ public:
         MsgIcon icon;
     };
 
-    std::deque<MsgResult> messageAnswers;            // default Ok when empty
+    std::deque<MsgResult> messageAnswers;            // for OK/Cancel boxes; default Ok when empty
+                                                     // (an OK-only box answers Ok, taking none)
     std::deque<std::optional<QString>> saveAnswers;  // default cancelled
     std::deque<std::optional<QString>> folderAnswers;// default cancelled
     std::vector<Shown> shown;                        // every message box, in order

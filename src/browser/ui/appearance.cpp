@@ -1,0 +1,65 @@
+#include "browser/ui/appearance.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QStringList>
+#include <QStyle>
+
+// The help pages are compiled into the windows library; a static library
+// needs its resources registered by hand.
+static void registerResources() {
+    Q_INIT_RESOURCE(zutomelark);
+}
+
+namespace zt {
+
+namespace {
+
+QString japaneseGothicFamily() {
+    const QStringList families = QFontDatabase::families();
+    for (const char* preferred : {"IPAGothic", "IPAPGothic", "Noto Sans CJK JP", "VL Gothic",
+                                  "TakaoGothic", "Droid Sans Japanese"}) {
+        if (families.contains(QString::fromLatin1(preferred)))
+            return QString::fromLatin1(preferred);
+    }
+    for (const QString& f : QFontDatabase::families(QFontDatabase::Japanese))
+        return f;
+    return {};
+}
+
+} // namespace
+
+void setupAppearance(QApplication& app) {
+    registerResources();
+    QFont font = app.font();
+    const QString family = japaneseGothicFamily();
+    if (!family.isEmpty()) font.setFamilies({family});
+    font.setPointSize(9);
+    font.setStyleHint(QFont::SansSerif);
+    app.setFont(font);
+
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& p :
+         {QStringLiteral("/usr/share/icons"), QStringLiteral("/usr/local/share/icons"),
+          QDir::homePath() + QStringLiteral("/.local/share/icons")}) {
+        if (!paths.contains(p)) paths.append(p);
+    }
+    QIcon::setThemeSearchPaths(paths);
+    if (QDir(QStringLiteral("/usr/share/icons/Adwaita")).exists())
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    else if (QIcon::themeName().isEmpty())
+        QIcon::setThemeName(QStringLiteral("hicolor"));
+    QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
+}
+
+QIcon themeIcon(const QString& name, int standardPixmap) {
+    QIcon icon = QIcon::fromTheme(name);
+    if (icon.isNull() && qApp)
+        icon = qApp->style()->standardIcon(QStyle::StandardPixmap(standardPixmap));
+    return icon;
+}
+
+} // namespace zt

@@ -1,0 +1,62 @@
+#include "browser/ui/termsignals.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QWidget>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace zt {
+
+namespace {
+
+int g_pipe[2] = {-1, -1};
+std::atomic<int> g_pending{0}; // lock-free, so usable in a signal handler
+QPointer<QWidget> g_target;
+
+extern "C" void onTerminationSignal(int sig) {
+    if (g_pending.fetch_add(1) + 1 >= 3) {
+        // The window is not responding to the earlier requests.
+        std::signal(sig, SIG_DFL);
+        std::raise(sig);
+        return;
+    }
+    const int saved = errno;
+    const char byte = char(sig);
+    [[maybe_unused]] const ssize_t n = ::write(g_pipe[0], &byte, 1);
+    errno = saved;
+}
+
+void drainAndClose() {
+    char buf[16];
+    while (::read(g_pipe[1], buf, sizeof buf) > 0) {
+    }
+    g_pending.store(0);
+    if (g_target) g_target->close();
+}
+
+} // namespace
+
+void closeOnTerminationSignals(QWidget* window) {
+    g_target = window;
+    if (g_pipe[0] >= 0) return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) return;
+
+    auto* notifier =
+        new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] { drainAndClose(); });
+
+    struct sigaction sa = {};
+    sa.sa_handler = onTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGINT, &sa, nullptr);
+}
+
+} // namespace zt

@@ -1,0 +1,53 @@
+#include "ui/uitestutil.h"
+
+#include "browser/ui/appearance.h"
+#include "browser/ui/tform1.h"
+#include "catalogue/stocklist.h"
+#include "platform/datadir.h"
+
+#include <QApplication>
+#include <QTest>
+#include <stdexcept>
+
+namespace zt::uitest {
+
+void initWindowTests() {
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        setupAppearance(*app);
+}
+
+TempDataDir::TempDataDir() {
+    if (!dir_.isValid()) throw std::runtime_error("cannot create a temporary folder");
+    path_ = std::filesystem::path(dir_.path().toStdString()) / "Data";
+    if (!seedDataDir(path_)) throw std::runtime_error("cannot seed the Data folder");
+}
+
+void TempDataDir::writeStockList(const std::vector<std::string>& names) const {
+    if (!SaveStockList(path_, names)) throw std::runtime_error("cannot write StockList.dat");
+}
+
+std::vector<std::string> TempDataDir::readStockList() const {
+    return LoadStockList(path_).value_or(std::vector<std::string>{});
+}
+
+ScopedDialogs::ScopedDialogs() {
+    auto scripted = std::make_unique<ScriptedDialogs>();
+    scripted_ = scripted.get();
+    previous_ = setDialogService(std::move(scripted));
+}
+
+ScopedDialogs::~ScopedDialogs() {
+    setDialogService(std::move(previous_));
+}
+
+std::unique_ptr<TForm1> makeForm(const std::filesystem::path& dataDir, bool show) {
+    auto form = std::make_unique<TForm1>(dataDir);
+    if (show) {
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            throw std::runtime_error("window not exposed");
+    }
+    return form;
+}
+
+} // namespace zt::uitest

@@ -1,0 +1,58 @@
+#pragma once
+// Helpers shared by the window tests (Qt Test, offscreen).
+#include "platform/ui/dialogs.h"
+
+#include <QTemporaryDir>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zt {
+class TForm1;
+}
+
+namespace zt::uitest {
+
+// The program's look (Japanese font, icon theme); call from initTestCase().
+void initWindowTests();
+
+// A fresh Data folder with the template files (empty stock list), removed on destruction.
+class TempDataDir {
+  public:
+    TempDataDir();
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+    [[nodiscard]] std::filesystem::path operator/(const std::string& name) const {
+        return path_ / name;
+    }
+    // Writes Data/StockList.dat with these names (UTF-8 in, CP932 on disk).
+    void writeStockList(const std::vector<std::string>& names) const;
+    // Reads Data/StockList.dat back; empty when it cannot be read.
+    [[nodiscard]] std::vector<std::string> readStockList() const;
+
+  private:
+    QTemporaryDir dir_;
+    std::filesystem::path path_;
+};
+
+// Installs ScriptedDialogs for the lifetime of this object and puts the
+// previous service back afterwards.
+class ScopedDialogs {
+  public:
+    ScopedDialogs();
+    ~ScopedDialogs();
+    ScopedDialogs(const ScopedDialogs&) = delete;
+    ScopedDialogs& operator=(const ScopedDialogs&) = delete;
+    [[nodiscard]] ScriptedDialogs& operator*() const { return *scripted_; }
+    [[nodiscard]] ScriptedDialogs* operator->() const { return scripted_; }
+
+  private:
+    ScriptedDialogs* scripted_ = nullptr; // owned by the dialog service slot
+    std::unique_ptr<DialogService> previous_;
+};
+
+// A main window on a Data folder; shown (and exposed) unless show is false.
+[[nodiscard]] std::unique_ptr<TForm1> makeForm(const std::filesystem::path& dataDir,
+                                               bool show = true);
+
+} // namespace zt::uitest
