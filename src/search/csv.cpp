@@ -1,0 +1,57 @@
+#include "search/csv.h"
+
+#include "platform/codec.h"
+#include "platform/textfile.h"
+
+namespace zt {
+
+bool NeedsCsvQuotes(std::string_view text)
+{
+    return text.find_first_of(",\"") != std::string_view::npos;
+}
+
+void WriteCsvField(std::string& out, std::string_view text)
+{
+    if (text.empty()) return;
+    if (!NeedsCsvQuotes(text)) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (const char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+std::string ResultsCsvBytes(std::span<const ResultCells> rows)
+{
+    // Built as UTF-8 and encoded line by line: the codec never produces a
+    // comma or a quote, so the quoting survives the conversion unchanged.
+    TextFileBuilder file;
+    file.line(kCsvHeader);
+    std::string line;
+    for (const ResultCells& r : rows) {
+        line.clear();
+        WriteCsvField(line, r.name);
+        line += ',';
+        WriteCsvField(line, r.path);
+        line += ',';
+        WriteCsvField(line, r.size);
+        line += ',';
+        WriteCsvField(line, r.created);
+        line += ',';
+        WriteCsvField(line, r.modified);
+        file.line(line);
+    }
+    return file.bytes();
+}
+
+bool SaveResultsCsv(const std::filesystem::path& path, std::span<const ResultCells> rows)
+{
+    if (path.empty()) return true;
+    return writeFileAtomically(path, ResultsCsvBytes(rows));
+}
+
+} // namespace zt

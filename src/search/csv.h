@@ -1,0 +1,33 @@
+#pragma once
+// Search results as a CSV file: CP932, CR LF, one header line, then one line
+// per row with the cells exactly as the result list shows them.
+#include "search/engine.h"
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zt {
+
+inline constexpr std::string_view kCsvHeader =
+    "ファイル・フォルダ名,パス,サイズ,作成日時,更新日時";
+inline constexpr std::string_view kMessageCannotOpenFile = "ファイルが開けません";
+
+// True when the text holds a comma or a double quote. In UTF-8 those bytes
+// never occur inside another character, so a byte scan is exact.
+[[nodiscard]] bool NeedsCsvQuotes(std::string_view text);
+
+// Appends one field: nothing for an empty text; quoted, with every double quote
+// doubled, when NeedsCsvQuotes; otherwise the text as it is.
+void WriteCsvField(std::string& out, std::string_view text);
+
+// The whole file content (CP932 bytes) for the rows in the order given.
+[[nodiscard]] std::string ResultsCsvBytes(std::span<const ResultCells> rows);
+
+// Writes the file (temporary file, then rename, so an old file is replaced only
+// by a complete one). An empty path does nothing and succeeds. False when the
+// file cannot be written.
+[[nodiscard]] bool SaveResultsCsv(const std::filesystem::path& path, std::span<const ResultCells> rows);
+
+} // namespace zt

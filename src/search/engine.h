@@ -1,0 +1,114 @@
+#pragma once
+// Finding files and folders by name in stocks.
+//
+// Each chosen stock file is read once and searched as it streams: the records
+// of a stock file come in the order of a depth-first walk (a folder's files,
+// then each sub-folder's record followed by that sub-folder's own records), so
+// hits, folder entries, the stop and the result limit happen in the order of
+// that walk without building a tree first.
+#include "platform/filetime.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zt {
+
+// What a result row carries besides its texts: the file's or folder's times,
+// size and kind (the folder's own values for a folder row).
+struct zuPropertyData {
+    FILETIME CreationTime;
+    FILETIME LastWriteTime;
+    uint32_t SizeHigh = 0;
+    uint32_t SizeLow = 0;
+    uint8_t IsFolder = 0; // 0 file, 1 folder
+
+    [[nodiscard]] uint64_t size() const { return (uint64_t(SizeHigh) << 32) | SizeLow; }
+};
+
+enum class MatchMode { Contains = 0, Exact = 1, Prefix = 2, Suffix = 3 };
+enum class SearchTarget { FilesAndFolders = 0, Files = 1, Folders = 2 };
+
+// Byte offset of the first occurrence of text in name that starts on a
+// character boundary (UTF-8 text never matches inside a character);
+// npos when there is none or either text is empty.
+[[nodiscard]] size_t FindOnBoundary(std::string_view name, std::string_view text);
+
+// The name tests. For a case-blind search both sides are already lower-cased.
+[[nodiscard]] bool MatchContains(std::string_view name, std::string_view text);
+[[nodiscard]] bool MatchExact(std::string_view name, std::string_view text); // compareLocale == 0
+[[nodiscard]] bool MatchPrefix(std::string_view name, std::string_view text);
+// Every name that ends with text (abcabc ends with abc).
+[[nodiscard]] bool MatchSuffix(std::string_view name, std::string_view text);
+[[nodiscard]] bool MatchName(MatchMode mode, std::string_view name, std::string_view text);
+
+// Size cell: "0KB" below 1000 bytes, else the size in thousands of bytes
+// (truncated) grouped by threes: 1,234KB.
+[[nodiscard]] std::string FormatSizeText(uint32_t sizeHigh, uint32_t sizeLow);
+// Date cell in local time, "2001/3/5 9:7:3"; "" for a zero time.
+[[nodiscard]] std::string FormatDateText(FILETIME t);
+
+struct SearchHit {
+    std::string name;                 // as stored (not lower-cased)
+    std::string path;                 // "\stock\folder\name"
+    std::string stock;                // the stock searched
+    std::vector<std::string> folders; // folder names from below the stock's root down to
+                                      // the row's folder (a folder row ends with itself)
+    zuPropertyData data;
+};
+
+// The five cell texts of a row: name, path, size, created, modified. Folder
+// rows have an empty size and an empty modified cell.
+struct ResultCells {
+    std::string name, path, size, created, modified;
+};
+[[nodiscard]] ResultCells MakeCells(const SearchHit& hit);
+
+inline constexpr int kSearchResultLimit = 10000;
+inline constexpr std::string_view kMessageLimitExceeded =
+    "検索できる最大数を超えました。条件を設定し直してください";
+inline constexpr std::string_view kStatusProcessing = "処理中";
+inline constexpr std::string_view kStatusSearching = " を検索しています";
+
+struct SearchRequest {
+    std::filesystem::path dataDir;
+    std::vector<std::string> stocks; // the chosen stocks, searched in this order
+    std::string text;                // as typed; lower-cased here unless caseSensitive
+    MatchMode mode = MatchMode::Contains;
+    SearchTarget target = SearchTarget::FilesAndFolders;
+    bool caseSensitive = false;
+};
+
+struct SearchCallbacks {
+    // At every folder entry, before anything else: let pending work run.
+    // Returns true when a stop was asked for.
+    std::function<bool()> pump;
+    // The status line: "処理中" at the start, then at every folder entry the path
+    // of the folder's parent + " を検索しています". Unset: no status display.
+    std::function<void(std::string_view)> status;
+    // A row was found (the result count already includes it).
+    std::function<void(const SearchHit&)> hit;
+    // More than kSearchResultLimit rows at a folder entry: the search stops.
+    std::function<void(std::string_view message)> limitExceeded;
+};
+
+struct SearchOutcome {
+    int resultCount = 0;
+    bool stopped = false;       // by the stop request or the limit
+    bool limitExceeded = false;
+    std::vector<std::string> skippedStocks; // missing, unreadable or unsafe names
+};
+
+// Searches the chosen stocks in order until all are done or the search stops.
+// A stock whose file cannot be read is skipped and listed in the outcome.
+SearchOutcome SearchStocks(const SearchRequest& request, const SearchCallbacks& callbacks);
+
+// The same over stock file bytes already in memory (one stock named `stock`);
+// result count and stop carry over between calls through `outcome`.
+void SearchStockBytes(std::string_view bytes, const std::string& stock, const SearchRequest& request,
+                      const SearchCallbacks& callbacks, SearchOutcome& outcome);
+
+} // namespace zt

@@ -1,0 +1,148 @@
+#include "catalogue/stockfile.h"
+#include "catalogue/stocklist.h"
+#include "search/csv.h"
+#include "search/engine.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+namespace zt {
+namespace {
+
+using test::runCli;
+
+// A Data folder with stocks A (files and a folder) and B, and a listed stock
+// whose file is missing.
+class SearchCli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const char* tz = std::getenv("TZ")) savedTz_ = tz;
+        setenv("TZ", "UTC", 1); // for the command's date cells
+        addStock("A", [](FolderTree& t, FileListChain& c) {
+            TFileChain* f = t.root()->data->AddFile("Report,final \"v2\".txt");
+            f->sizeLow = 1234567;
+            f->creationTime = FILETIME::fromTicks(t0);
+            f->lastWriteTime = FILETIME::fromTicks(t0 + 10000000);
+            auto* list = new TFileList;
+            c.Append(list);
+            list->creationTime = FILETIME::fromTicks(t0);
+            list->lastWriteTime = FILETIME::fromTicks(t0);
+            FolderNode* d = t.AddChild(t.root(), "reports", list);
+            d->data->AddFile("old report.doc")->sizeLow = 999;
+        });
+        addStock("B", [](FolderTree& t, FileListChain&) {
+            t.root()->data->AddFile("REPORT.TXT");
+        });
+        ASSERT_TRUE(SaveStockList(dir.path(), {"A", "Gone", "B"}));
+    }
+    void TearDown() override
+    {
+        if (savedTz_.empty())
+            unsetenv("TZ");
+        else
+            setenv("TZ", savedTz_.c_str(), 1);
+    }
+
+    template <class Fill> void addStock(const std::string& name, Fill fill)
+    {
+        FolderTree t;
+        FileListChain c;
+        auto* root = new TFileList;
+        c.Append(root);
+        t.AddRoot(name, root);
+        fill(t, c);
+        ASSERT_TRUE(WriteStockFile(*StockFilePath(dir.path(), name), t));
+    }
+    [[nodiscard]] test::CliRun search(const std::string& args) const
+    {
+        return runCli("--data '" + dir.path().string() + "' search " + args);
+    }
+
+    // 2001-03-05 09:07:03 UTC.
+    static constexpr uint64_t t0 = (983783223ull + 11644473600ull) * 10000000ull;
+    test::TempDir dir;
+    std::string savedTz_;
+};
+
+TEST_F(SearchCli, PrintsHitsInStockAndWalkOrderWithTheDialogsCells)
+{
+    const auto r = search("report");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "\\A\\Report,final \"v2\".txt\t1,234KB\t2001/3/5 9:7:3\t2001/3/5 9:7:4\n"
+                     "\\A\\reports\t\t2001/3/5 9:7:3\t\n"
+                     "\\A\\reports\\old report.doc\t0KB\t\t\n"
+                     "\\B\\REPORT.TXT\t0KB\t\t\n");
+    // The missing stock is named; the others are still searched.
+    EXPECT_NE(r.err.find("Gone.dat"), std::string::npos);
+
+    EXPECT_EQ(search("report --case --target files").out, "\\A\\reports\\old report.doc\t0KB\t\t\n");
+    EXPECT_EQ(search("REPORT.TXT --mode exact --case").out, "\\B\\REPORT.TXT\t0KB\t\t\n");
+    EXPECT_EQ(search("reports --mode exact --target folders").out, "\\A\\reports\t\t2001/3/5 9:7:3\t\n");
+    EXPECT_EQ(search(".txt --mode suffix --stock B --stock A").out,
+              "\\A\\Report,final \"v2\".txt\t1,234KB\t2001/3/5 9:7:3\t2001/3/5 9:7:4\n"
+              "\\B\\REPORT.TXT\t0KB\t\t\n");
+    EXPECT_EQ(search("old --mode prefix").out, "\\A\\reports\\old report.doc\t0KB\t\t\n");
+}
+
+TEST_F(SearchCli, ExitStatuses)
+{
+    EXPECT_EQ(search("nothing-like-this --stock A").status, 1);
+    EXPECT_EQ(search("x --stock Nope").status, 2);
+    EXPECT_EQ(search("x --mode fuzzy").status, 2);
+    EXPECT_EQ(search("''").status, 2);
+    EXPECT_EQ(search("").status, 2);
+    EXPECT_EQ(search("x --stock Gone").status, 2); // nothing could be read
+    EXPECT_EQ(search("--help").status, 0);
+}
+
+TEST_F(SearchCli, CsvIsTheDialogsFileAndReadsBackAsTheCells)
+{
+    const auto csv = dir / "out.csv";
+    const auto r = search("report --csv '" + csv.string() + "'");
+    ASSERT_EQ(r.status, 0);
+    std::vector<ResultCells> rows = {
+        {"Report,final \"v2\".txt", "\\A\\Report,final \"v2\".txt", "1,234KB", "2001/3/5 9:7:3",
+         "2001/3/5 9:7:4"},
+        {"reports", "\\A\\reports", "", "2001/3/5 9:7:3", ""},
+        {"old report.doc", "\\A\\reports\\old report.doc", "0KB", "", ""},
+        {"REPORT.TXT", "\\B\\REPORT.TXT", "0KB", "", ""},
+    };
+    EXPECT_EQ(test::readFile(csv), ResultsCsvBytes(rows));
+
+    if (std::system("python3 -c '' 2>/dev/null") != 0) GTEST_SKIP() << "no python3";
+    const auto dump = dir / "dump.txt";
+    const std::string py = "python3 -c 'import csv,sys\n"
+                           "with open(sys.argv[1], newline=\"\", encoding=\"cp932\") as f:\n"
+                           "  for row in csv.reader(f): print(\"|\".join(row))' '" +
+                           csv.string() + "' > '" + dump.string() + "'";
+    ASSERT_EQ(std::system(py.c_str()), 0);
+    std::ostringstream expected;
+    expected << "ファイル・フォルダ名|パス|サイズ|作成日時|更新日時\n";
+    for (const auto& c : rows)
+        expected << c.name << '|' << c.path << '|' << c.size << '|' << c.created << '|'
+                 << c.modified << '\n';
+    EXPECT_EQ(test::readFile(dump), expected.str());
+}
+
+TEST_F(SearchCli, LimitMessageGoesToStandardError)
+{
+    addStock("Big", [](FolderTree& t, FileListChain& c) {
+        for (int i = 0; i < 10001; ++i) t.root()->data->AddFile("n" + std::to_string(i));
+        auto* list = new TFileList;
+        c.Append(list);
+        t.AddChild(t.root(), "sub", list)->data->AddFile("n-late");
+    });
+    ASSERT_TRUE(SaveStockList(dir.path(), {"Big", "A"}));
+    const auto r = search("n --target files");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find(kMessageLimitExceeded), std::string::npos);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10001);
+    EXPECT_EQ(r.out.find("n-late"), std::string::npos);
+}
+
+} // namespace
+} // namespace zt
