@@ -1,26 +1,226 @@
+// export, rename, delete and move: the stock operations of the window, without it.
+#include "catalogue/stockfile.h"
+#include "catalogue/stocklist.h"
 #include "cli/commands.h"
+#include "manage/export.h"
+#include "manage/stockops.h"
+
+#include <iostream>
+#include <optional>
 
 namespace zt::cli {
 
-int cmdExport(const std::filesystem::path&, const Args&)
-{
-    error("not available yet");
+namespace {
+
+const char* const kExportUsage =
+    "usage: zutomelark-cli [--data DIR] export STOCK OUT [--folder \\a\\b]\n"
+    "       [--kind files|folders|both] [--range tree|folder|stock] [--strip-ext]\n"
+    "  writes the names of files and/or folders of STOCK to the text file OUT\n"
+    "  --folder     the start folder, from the stock's top (default: the top)\n"
+    "  --kind       what to write (default files)\n"
+    "  --range      tree: the folder with its subfolders (default); folder: the\n"
+    "               folder alone; stock: the whole stock\n"
+    "  --strip-ext  file names without their last extension\n";
+const char* const kRenameUsage = "usage: zutomelark-cli [--data DIR] rename OLD NEW\n"
+                                 "  renames the stock OLD (its file and its list entry) to NEW\n";
+const char* const kDeleteUsage =
+    "usage: zutomelark-cli [--data DIR] delete STOCK\n"
+    "  deletes the stock file and removes STOCK from the list, without asking\n";
+const char* const kMoveUsage =
+    "usage: zutomelark-cli [--data DIR] move STOCK up|down\n"
+    "  moves STOCK one place in the list; exit 1 when it is already first/last\n";
+
+int usage(const char* text) {
+    std::cerr << text;
     return kUsageOrIoError;
 }
-int cmdRename(const std::filesystem::path&, const Args&)
-{
-    error("not available yet");
-    return kUsageOrIoError;
+
+// The stock list, or nullopt after reporting that it cannot be read.
+std::optional<std::vector<std::string>> loadList(const std::filesystem::path& dataDir) {
+    auto names = LoadStockList(dataDir);
+    if (!names) error(MessageCannotOpen(StockListPath(dataDir)));
+    return names;
 }
-int cmdDelete(const std::filesystem::path&, const Args&)
-{
-    error("not available yet");
-    return kUsageOrIoError;
+
+// Index of the first entry equal to name, or -1 after reporting it missing.
+int findStock(const std::vector<std::string>& names, const std::string& name) {
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i] == name) return int(i);
+    error("no such stock: " + name);
+    return -1;
 }
-int cmdMove(const std::filesystem::path&, const Args&)
-{
-    error("not available yet");
-    return kUsageOrIoError;
+
+bool saveList(const std::filesystem::path& dataDir, const std::vector<std::string>& names) {
+    if (SaveStockList(dataDir, names)) return true;
+    error(MessageCannotCreate(StockListPath(dataDir)));
+    return false;
+}
+
+// Loads a stock's folder tree, sorted as the window shows it when asked.
+bool loadStock(const std::filesystem::path& dataDir, const std::string& name, FolderTree& tree,
+               FileListChain& chain, bool sorted) {
+    const auto path = StockFilePath(dataDir, name);
+    if (!path || ReadStockFile(*path, name, tree, chain).status != StockReadStatus::Completed) {
+        error(MessageCannotOpen(path ? *path : dataDir / (name + ".dat")));
+        return false;
+    }
+    if (sorted) tree.SortAll();
+    return true;
+}
+
+// The folder "\a\b" below the top node; "" and "\" are the top node itself.
+const FolderNode* findFolder(const FolderTree& tree, std::string_view path) {
+    const FolderNode* node = tree.root();
+    while (node && !path.empty()) {
+        if (path.front() == '\\') {
+            path.remove_prefix(1);
+            continue;
+        }
+        const size_t end = path.find('\\');
+        const std::string_view part = path.substr(0, end);
+        const FolderNode* found = nullptr;
+        for (const FolderNode* c : node->children)
+            if (c->text == part) {
+                found = c;
+                break;
+            }
+        node = found;
+        path = end == std::string_view::npos ? std::string_view{} : path.substr(end);
+    }
+    return node;
+}
+
+} // namespace
+
+int cmdExport(const std::filesystem::path& dataDir, const Args& args) {
+    if (wantsHelp(args)) {
+        std::cout << kExportUsage;
+        return kOk;
+    }
+    std::vector<std::string> positional;
+    std::string folder;
+    ExportOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--strip-ext") {
+            options.stripExtensions = true;
+        } else if (a == "--folder" && hasValue) {
+            folder = args[++i];
+        } else if (a == "--kind" && hasValue) {
+            const std::string& v = args[++i];
+            if (v == "files")
+                options.kind = ExportKind::Files;
+            else if (v == "folders")
+                options.kind = ExportKind::Folders;
+            else if (v == "both")
+                options.kind = ExportKind::Both;
+            else
+                return usage(kExportUsage);
+        } else if (a == "--range" && hasValue) {
+            const std::string& v = args[++i];
+            if (v == "tree")
+                options.range = ExportRange::FolderAndBelow;
+            else if (v == "folder")
+                options.range = ExportRange::FolderOnly;
+            else if (v == "stock")
+                options.range = ExportRange::WholeStock;
+            else
+                return usage(kExportUsage);
+        } else if (a.starts_with("--")) {
+            return usage(kExportUsage);
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.size() != 2) return usage(kExportUsage);
+
+    const auto names = loadList(dataDir);
+    if (!names || findStock(*names, positional[0]) < 0) return kUsageOrIoError;
+    FolderTree tree;
+    FileListChain chain;
+    if (!loadStock(dataDir, positional[0], tree, chain, true)) return kUsageOrIoError;
+    const FolderNode* start = findFolder(tree, folder);
+    if (!start) {
+        error("no such folder: " + folder);
+        return kUsageOrIoError;
+    }
+    const std::filesystem::path out = positional[1];
+    if (!WriteFileNameList(out, tree, start, options)) {
+        error(MessageCannotCreate(out));
+        return kUsageOrIoError;
+    }
+    return kOk;
+}
+
+int cmdRename(const std::filesystem::path& dataDir, const Args& args) {
+    if (wantsHelp(args)) {
+        std::cout << kRenameUsage;
+        return kOk;
+    }
+    if (args.size() != 2) return usage(kRenameUsage);
+    const std::string& oldName = args[0];
+    const std::string& newName = args[1];
+
+    auto names = loadList(dataDir);
+    if (!names) return kUsageOrIoError;
+    const int index = findStock(*names, oldName);
+    if (index < 0) return kUsageOrIoError;
+    if (const std::string message = ValidateStockRename(dataDir, *names, index, newName);
+        !message.empty()) {
+        error(message);
+        return kUsageOrIoError;
+    }
+    FolderTree tree;
+    FileListChain chain;
+    // Unsorted: the file keeps its folder order.
+    if (!loadStock(dataDir, oldName, tree, chain, false)) return kUsageOrIoError;
+    tree.root()->text = newName;
+
+    // The list first, then the files (new one written before the old one goes):
+    // when the files cannot be renamed the list is put back, so the list always
+    // names a stock whose file exists.
+    (*names)[size_t(index)] = newName;
+    if (!saveList(dataDir, *names)) return kUsageOrIoError;
+    if (RenameStockFile(dataDir, oldName, newName, tree) != RenameStatus::Renamed) {
+        error(MessageCannotCreate(*StockFilePath(dataDir, newName)));
+        (*names)[size_t(index)] = oldName;
+        (void)saveList(dataDir, *names);
+        return kUsageOrIoError;
+    }
+    return kOk;
+}
+
+int cmdDelete(const std::filesystem::path& dataDir, const Args& args) {
+    if (wantsHelp(args)) {
+        std::cout << kDeleteUsage;
+        return kOk;
+    }
+    if (args.size() != 1) return usage(kDeleteUsage);
+    auto names = loadList(dataDir);
+    if (!names) return kUsageOrIoError;
+    const int index = findStock(*names, args[0]);
+    if (index < 0) return kUsageOrIoError;
+    names->erase(names->begin() + index);
+    // The list first: a stock file without a list entry is harmless, the reverse is not.
+    if (!saveList(dataDir, *names)) return kUsageOrIoError;
+    DeleteStockFile(dataDir, args[0]);
+    return kOk;
+}
+
+int cmdMove(const std::filesystem::path& dataDir, const Args& args) {
+    if (wantsHelp(args)) {
+        std::cout << kMoveUsage;
+        return kOk;
+    }
+    if (args.size() != 2 || (args[1] != "up" && args[1] != "down")) return usage(kMoveUsage);
+    auto names = loadList(dataDir);
+    if (!names) return kUsageOrIoError;
+    const int index = findStock(*names, args[0]);
+    if (index < 0) return kUsageOrIoError;
+    const auto dir = args[1] == "up" ? MoveDirection::Up : MoveDirection::Down;
+    if (!MoveStock(*names, index, dir)) return kNothingFound;
+    return saveList(dataDir, *names) ? kOk : kUsageOrIoError;
 }
 
 } // namespace zt::cli

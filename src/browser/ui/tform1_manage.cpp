@@ -1,13 +1,134 @@
 // Stock list operations (move, rename, delete) and the file-name export.
 #include "browser/ui/tform1.h"
+#include "catalogue/stockfile.h"
+#include "catalogue/stocklist.h"
+#include "catalogue/ui/foldertreemodel.h"
+#include "manage/export.h"
+#include "manage/stockops.h"
+#include "manage/ui/namechangedlg.h"
+#include "manage/ui/writefilenamedlg.h"
+#include "platform/ui/dialogs.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QSignalBlocker>
 
 namespace zt {
 
+namespace {
+
+// The selected row of the stock list, or -1 when nothing is selected.
+int selectedRow(const QListWidget* list) {
+    const int row = list->currentRow();
+    return row >= 0 && list->item(row)->isSelected() ? row : -1;
+}
+
+// Moves the selected stock one place; the stock stays open and selected.
+void moveSelected(TForm1& form, MoveDirection dir) {
+    QListWidget* list = form.StockDataList;
+    const int row = selectedRow(list);
+    const auto target = StockMoveTarget(list->count(), row, dir);
+    if (!target) return;
+    {
+        // Selecting the moved item must not open the stock again.
+        const QSignalBlocker quiet(list);
+        QListWidgetItem* item = list->takeItem(row);
+        list->insertItem(*target, item);
+        list->setCurrentRow(*target);
+    }
+    form.RefreshSearchStockList();
+}
+
+} // namespace
+
 void TForm1::setupManage() {}
-void TForm1::N3Click() {}
-void TForm1::N4Click() {}
-void TForm1::Rename1Click() {}
-void TForm1::Delete1Click() {}
-void TForm1::MenuWriteFailNameClick() {}
+
+void TForm1::N3Click() {
+    moveSelected(*this, MoveDirection::Up);
+}
+
+void TForm1::N4Click() {
+    moveSelected(*this, MoveDirection::Down);
+}
+
+void TForm1::Rename1Click() {
+    const int row = selectedRow(StockDataList);
+    if (row < 0) return;
+    const std::string oldName = StockDataList->item(row)->text().toStdString();
+
+    QPointer<TNameChangeDlg> dlg = new TNameChangeDlg(this, stockNames(), row, dataDir_);
+    renameDlg = dlg;
+    dlg->Edit1->setText(QString::fromStdString(oldName));
+    const bool ok = dlg->exec() == QDialog::Accepted && dlg;
+    const std::string newName = dlg ? dlg->newName() : std::string();
+    delete dlg;
+    renameDlg = nullptr;
+
+    if (ok) {
+        // The open stock is the selected one; should its tree be missing, the
+        // stock file itself is read, so a rename never writes an empty stock.
+        FolderTree fromDisk;
+        FileListChain fromDiskLists;
+        const FolderTree* source = &tree;
+        if (!tree.root() || tree.root()->text != oldName) {
+            const auto path = StockFilePath(dataDir_, oldName);
+            if (!path || ReadStockFile(*path, oldName, fromDisk, fromDiskLists).status !=
+                             StockReadStatus::Completed) {
+                warn(this, QString::fromStdString(
+                               MessageCannotOpen(path ? *path : dataDir_ / (oldName + ".dat"))));
+                RefreshSearchStockList();
+                return;
+            }
+            source = &fromDisk;
+        }
+        if (RenameStockFile(dataDir_, oldName, newName, *source) == RenameStatus::Renamed) {
+            StockDataList->item(row)->setText(QString::fromStdString(newName));
+            if (source == &tree) {
+                tree.root()->text = newName;
+                if (treeModel) treeModel->nodeTextChanged(tree.root());
+            }
+        } else {
+            const auto path = StockFilePath(dataDir_, newName);
+            warn(this, QString::fromStdString(
+                           MessageCannotCreate(path ? *path : dataDir_ / (newName + ".dat"))));
+        }
+    }
+    RefreshSearchStockList();
+}
+
+void TForm1::Delete1Click() {
+    const int row = selectedRow(StockDataList);
+    if (row < 0) return;
+    const QString name = StockDataList->item(row)->text();
+    if (dialogs().messageBox(this, QStringLiteral("確認"),
+                             QStringLiteral("ストックデータ： ") + name +
+                                 QStringLiteral(" を削除します"),
+                             MsgButtons::OkCancel, MsgIcon::None) != MsgResult::Ok)
+        return;
+    DeleteStockFile(dataDir_, name.toStdString());
+    {
+        // No other stock gets selected (and opened) in its place.
+        const QSignalBlocker quiet(StockDataList);
+        delete StockDataList->takeItem(row);
+        StockDataList->setCurrentRow(-1);
+        StockDataList->clearSelection();
+    }
+    ClearTree();
+    RefreshSearchStockList();
+}
+
+void TForm1::MenuWriteFailNameClick() {
+    if (!selectedNode()) return;
+    if (!writeFileNameDlg) writeFileNameDlg = new TWriteFileNameDlg(this);
+    QPointer<TWriteFileNameDlg> dlg = writeFileNameDlg;
+    if (dlg->exec() != QDialog::Accepted || !dlg) return;
+
+    const FolderNode* start = selectedNode();
+    if (!start) return;
+    const std::filesystem::path out = dlg->outputPath();
+    if (!WriteFileNameList(out, tree, start, dlg->options()))
+        warn(this, QString::fromStdString(MessageCannotCreate(out)));
+}
 
 } // namespace zt

@@ -1,0 +1,118 @@
+#include "manage/export.h"
+#include "platform/codec.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+namespace zt {
+namespace {
+
+// The stock used by every export test:
+//   top: t1.txt t2
+//   A:   a.tar.gz        A/AA: deep.c     A/AB: (empty)
+//   B:   Makefile .hidden
+class Export : public ::testing::Test {
+  protected:
+    FolderTree tree;
+    FileListChain chain;
+    FolderNode *top = nullptr, *a = nullptr, *aa = nullptr, *ab = nullptr, *b = nullptr;
+
+    TFileList* list(std::initializer_list<std::string_view> files) {
+        auto* l = new TFileList;
+        chain.Append(l);
+        for (auto f : files)
+            l->AddFile(f);
+        return l;
+    }
+
+    void SetUp() override {
+        top = tree.AddRoot("stock", list({"t1.txt", "t2"}));
+        a = tree.AddChild(top, "A", list({"a.tar.gz"}));
+        aa = tree.AddChild(a, "AA", list({"deep.c"}));
+        ab = tree.AddChild(a, "AB", list({}));
+        b = tree.AddChild(top, "B", list({"Makefile", ".hidden"}));
+    }
+
+    std::string run(const FolderNode* from, ExportKind kind, ExportRange range,
+                    bool strip = false) {
+        return FileNameListBytes(tree, from, ExportOptions{kind, range, strip});
+    }
+};
+
+std::string lines(std::initializer_list<std::string_view> ls) {
+    std::string out;
+    for (auto l : ls)
+        (out += l) += "\r\n";
+    return out;
+}
+
+TEST_F(Export, EveryKindAndRangeFromASubfolder) {
+    using K = ExportKind;
+    using R = ExportRange;
+    EXPECT_EQ(run(a, K::Files, R::FolderAndBelow), lines({"a.tar.gz", "deep.c"}));
+    EXPECT_EQ(run(a, K::Folders, R::FolderAndBelow), lines({"AA", "AB"}));
+    EXPECT_EQ(run(a, K::Both, R::FolderAndBelow), lines({"a.tar.gz", "AA", "deep.c", "AB"}));
+    EXPECT_EQ(run(a, K::Files, R::FolderOnly), lines({"a.tar.gz"}));
+    EXPECT_EQ(run(a, K::Folders, R::FolderOnly), lines({"AA", "AB"}));
+    EXPECT_EQ(run(a, K::Both, R::FolderOnly), lines({"a.tar.gz", "AA", "AB"}));
+}
+
+TEST_F(Export, WholeStockStartsAtTheTopWhateverIsSelected) {
+    using K = ExportKind;
+    using R = ExportRange;
+    EXPECT_EQ(run(aa, K::Files, R::WholeStock),
+              lines({"t1.txt", "t2", "a.tar.gz", "deep.c", "Makefile", ".hidden"}));
+    EXPECT_EQ(run(aa, K::Folders, R::WholeStock), lines({"A", "AA", "AB", "B"}));
+    EXPECT_EQ(run(b, K::Both, R::WholeStock), lines({"t1.txt", "t2", "A", "a.tar.gz", "AA",
+                                                     "deep.c", "AB", "B", "Makefile", ".hidden"}));
+}
+
+TEST_F(Export, ExtensionsGoFromFileNamesOnly) {
+    tree.AddChild(b, "dir.d", list({}));
+    EXPECT_EQ(
+        run(top, ExportKind::Both, ExportRange::WholeStock, true),
+        lines({"t1", "t2", "A", "a.tar", "AA", "deep", "AB", "B", "Makefile", ".hidden", "dir.d"}));
+    EXPECT_EQ(StripExtension("a.tar.gz"), "a.tar");
+    EXPECT_EQ(StripExtension("Makefile"), "Makefile");
+    EXPECT_EQ(StripExtension("trailing."), "trailing");
+    EXPECT_EQ(StripExtension(".config.json"), ".config");
+}
+
+TEST_F(Export, EmptyFolderGivesAnEmptyFile) {
+    test::TempDir dir;
+    test::writeFile(dir / "out.txt", "old content");
+    ASSERT_TRUE(WriteFileNameList(dir / "out.txt", tree, ab,
+                                  {ExportKind::Both, ExportRange::FolderAndBelow, false}));
+    EXPECT_EQ(test::readFile(dir / "out.txt"), "");
+}
+
+TEST_F(Export, WritesCp932AndReportsAFileItCannotCreate) {
+    tree.AddChild(top, "日本語フォルダ", list({"表.txt"}));
+    test::TempDir dir;
+    ASSERT_TRUE(WriteFileNameList(dir / "names.txt", tree, top,
+                                  {ExportKind::Both, ExportRange::FolderOnly, false}));
+    EXPECT_EQ(test::readFile(dir / "names.txt"),
+              "t1.txt\r\nt2\r\nA\r\nB\r\n" + cp932::encode("日本語フォルダ") + "\r\n");
+
+    test::writeFile(dir / "plain", "x");
+    const ExportOptions o;
+    EXPECT_FALSE(WriteFileNameList(dir / "plain" / "out.txt", tree, top, o)); // parent is a file
+    EXPECT_FALSE(WriteFileNameList(dir / "missing" / "out.txt", tree, top, o));
+    EXPECT_FALSE(WriteFileNameList(dir.path() / "", tree, top, o)); // no file name
+}
+
+TEST(ExportDeep, AVeryDeepTreeNeedsNoDeepStack) {
+    FolderTree tree;
+    FileListChain chain;
+    auto* l = new TFileList;
+    chain.Append(l);
+    FolderNode* n = tree.AddRoot("s", l);
+    for (int i = 0; i < 200000; ++i)
+        n = tree.AddChild(n, "d", nullptr);
+    const std::string out = FileNameListBytes(
+        tree, tree.root(), {ExportKind::Folders, ExportRange::FolderAndBelow, false});
+    EXPECT_EQ(out.size(), 200000u * 3);
+}
+
+} // namespace
+} // namespace zt
