@@ -1,11 +1,91 @@
+#include "capture/capture.h"
+#include "catalogue/stockfile.h"
+#include "catalogue/stocklist.h"
 #include "cli/commands.h"
+
+#include <iostream>
+#include <optional>
 
 namespace zt::cli {
 
-int cmdCapture(const std::filesystem::path&, const Args&)
-{
-    error("not available yet");
-    return kUsageOrIoError;
+namespace {
+
+const char* const kCaptureUsage =
+    "usage: zutomelark-cli [--data DIR] capture PATH [--name NAME]\n"
+    "  reads the folder tree under PATH into a new stock, appends it to the stock\n"
+    "  list and prints its name. The name is PATH's last component (\"root\" for /)\n"
+    "  or NAME; a name already in use gets _2, _3, ...\n";
+
+// An explicit name must already be a usable file name: it is not rewritten.
+bool validExplicitName(const std::string& name) {
+    if (!IsSafeStockName(name) || name.size() > 200) return false;
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+} // namespace
+
+int cmdCapture(const std::filesystem::path& dataDir, const Args& args) {
+    if (wantsHelp(args)) {
+        std::cout << kCaptureUsage;
+        return kOk;
+    }
+    std::optional<std::string> path, name;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--name" && i + 1 < args.size()) {
+            name = args[++i];
+        } else if (args[i].starts_with("--name=")) {
+            name = args[i].substr(7);
+        } else if (!path && !args[i].starts_with("--")) {
+            path = args[i];
+        } else {
+            std::cerr << kCaptureUsage;
+            return kUsageOrIoError;
+        }
+    }
+    if (!path || path->empty()) {
+        std::cerr << kCaptureUsage;
+        return kUsageOrIoError;
+    }
+    if (name && !validExplicitName(*name)) {
+        error("invalid stock name: " + *name);
+        return kUsageOrIoError;
+    }
+
+    auto names = LoadStockList(dataDir);
+    if (!names) {
+        error(MessageCannotOpen(StockListPath(dataDir)));
+        return kUsageOrIoError;
+    }
+
+    const std::string rootText = FolderDisplayName(*path);
+    FolderTree tree;
+    FileListChain chain;
+    const auto result = CaptureTree(*path, rootText, tree, chain);
+    if (result.status != CaptureStatus::Completed) {
+        error("無効な読み込み元指定です");
+        return kUsageOrIoError;
+    }
+
+    const std::string stock =
+        UniqueStockName(name ? *name : StockNameBase(rootText), *names, dataDir);
+    tree.root()->text = stock;
+    const auto file = StockFilePath(dataDir, stock);
+    if (!file || !WriteStockFile(*file, tree)) {
+        error(MessageCannotCreate(file ? *file : dataDir / stock));
+        return kUsageOrIoError;
+    }
+    names->push_back(stock);
+    if (!SaveStockList(dataDir, *names)) {
+        // The list would not name the file: take it back rather than leave a stray.
+        std::error_code ec;
+        std::filesystem::remove(*file, ec);
+        error(MessageCannotCreate(StockListPath(dataDir)));
+        return kUsageOrIoError;
+    }
+    std::cout << stock << '\n';
+    return kOk;
 }
 
 } // namespace zt::cli

@@ -149,6 +149,9 @@ public:
 
     // ---- Capture (tform1_capture.cpp) ----
     void FillDriveList();
+    // DriveList items keep the mount point to read and the label (the root text).
+    static constexpr int DriveMountRole = Qt::UserRole;
+    static constexpr int DriveLabelRole = Qt::UserRole + 1;
 
     // ---- Folder view (tform1_folderview.cpp) ----
     void LoadIconCache();

@@ -1,13 +1,189 @@
 // Source selection and the capture run.
+#include "browser/ui/iconcache.h"
 #include "browser/ui/tform1.h"
+#include "capture/capture.h"
+#include "capture/drives.h"
+#include "capture/ui/progressdlg.h"
+#include "catalogue/stockfile.h"
+#include "catalogue/stocklist.h"
+#include "platform/direnum.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/pump.h"
+
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
 
 namespace zt {
 
-void TForm1::setupCapture() {}
-void TForm1::FillDriveList() {}
-void TForm1::MenuSuckClick() {}
-void TForm1::Button1Click() {}
-void TForm1::ListBox1Click() {}
-void TForm1::DriveListEnter() {}
+namespace {
+
+// Runs DriveListEnter when the drive list gets the focus (entering it by
+// mouse or keyboard).
+class DriveListFocusWatcher : public QObject {
+  public:
+    DriveListFocusWatcher(QListWidget* list, TForm1* form) : QObject(list), form_(form) {
+        list->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::FocusIn) form_->DriveListEnter();
+        return false;
+    }
+
+  private:
+    TForm1* form_;
+};
+
+// Label2 is set at most this often: the text only shows when events run, and
+// setting it for every one of a million entries would cost more than reading them.
+constexpr qint64 kPathLabelIntervalMs = 15;
+
+} // namespace
+
+void TForm1::setupCapture() {
+    connect(DriveList, &QListWidget::itemDoubleClicked, this, &TForm1::MenuSuckClick);
+    connect(DriveList, &QListWidget::itemPressed, this, &TForm1::DriveListEnter);
+    new DriveListFocusWatcher(DriveList, this);
+    connect(ListBox1, &QListWidget::itemClicked, this, &TForm1::ListBox1Click);
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &TForm1::MenuSuckClick);
+    // The layout may have connected the button already; it must run once per click.
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click, Qt::UniqueConnection);
+}
+
+void TForm1::FillDriveList() {
+    DriveList->clear();
+    for (const DriveInfo& d : ListDrives()) {
+        const bool shown = d.kind == DriveKind::Cd          ? settings.cdDrives
+                           : d.kind == DriveKind::Removable ? settings.removableDisks
+                                                            : settings.hardDisks;
+        if (!shown) continue;
+        auto* item = new QListWidgetItem(QString::fromStdString(DriveCaption(d)), DriveList);
+        if (iconCache) item->setIcon(iconCache->Image(DriveImageIndex(d.kind)));
+        item->setData(DriveMountRole, QString::fromStdString(d.mountPoint));
+        item->setData(DriveLabelRole, QString::fromStdString(d.label));
+    }
+}
+
+void TForm1::Button1Click() {
+    const auto chosen = dialogs().browseForFolder(this, QStringLiteral("読み込み元フォルダ"));
+    if (!chosen || chosen->isEmpty()) return;
+    // Kept as the file system's bytes, so any folder name can be read again.
+    chosenSourceFolder = QFile::encodeName(*chosen).toStdString();
+    ListBox1->clear();
+    auto* item = new QListWidgetItem(
+        QString::fromStdString(displayNameOfNative(FolderDisplayName(chosenSourceFolder))),
+        ListBox1);
+    ListBox1->setCurrentItem(item);
+    item->setSelected(true);
+    DriveList->clearSelection();
+}
+
+void TForm1::ListBox1Click() {
+    DriveList->clearSelection();
+    DriveList->clearFocus();
+}
+
+void TForm1::DriveListEnter() {
+    ListBox1->clearSelection();
+}
+
+void TForm1::MenuSuckClick() {
+    if (progressDlg) return; // long work is running (a click that came in while events ran)
+
+    // The source: the selected drive, else the chosen folder when it is selected.
+    std::string rootText, source;
+    if (const auto drives = DriveList->selectedItems(); !drives.isEmpty()) {
+        source = drives.first()->data(DriveMountRole).toString().toStdString();
+        rootText = drives.first()->data(DriveLabelRole).toString().toStdString();
+    } else if (!ListBox1->selectedItems().isEmpty() && !chosenSourceFolder.empty()) {
+        source = chosenSourceFolder;
+        rootText = ListBox1->selectedItems().first()->text().toStdString();
+    } else {
+        return;
+    }
+
+    progressDlg = new TProgressDialog(this);
+    connect(progressDlg, &TProgressDialog::cancelRequested, this, &TForm1::CancelNotification);
+    progressDlg->ProgressBar1->hide();
+    progressDlg->Label1->setText(QStringLiteral("ドライブからデータを読み出しています"));
+    const bool showPath = settings.showPathWhileReading;
+    if (showPath) progressDlg->Label2->show();
+    cancelFlag = false; // before the dialog shows, so no Cancel click is lost
+    setEnabled(false);
+    progressDlg->setEnabled(true); // a window of its own: Cancel stays usable
+    progressDlg->show();
+    LetPendingMessagesRunNow();
+
+    ClearTree();
+    captureItemCount = 0;
+
+    CaptureCallbacks callbacks;
+    callbacks.onFolder = [this](const std::filesystem::path&) {
+        LetPendingMessagesRun();
+        return !cancelFlag;
+    };
+    QElapsedTimer labelTimer;
+    labelTimer.start();
+    if (showPath) {
+        callbacks.onEntry = [this, &labelTimer](std::string_view folder, std::string_view name) {
+            if (labelTimer.elapsed() < kPathLabelIntervalMs) return;
+            labelTimer.restart();
+            std::string text(folder);
+            if (text.empty() || text.back() != '/') text += '/';
+            text += name;
+            progressDlg->Label2->setText(QString::fromStdString(text));
+        };
+    }
+
+    TreeView1->setUpdatesEnabled(false);
+    beginTreeChange();
+    const CaptureResult result = CaptureTree(source, rootText, tree, chain, callbacks);
+    captureItemCount = result.folderCount;
+    QString problem;
+    bool stored = false;
+    if (result.status == CaptureStatus::NothingFound) {
+        problem = QStringLiteral("無効な読み込み元指定です");
+    } else if (result.status == CaptureStatus::Completed) {
+        progressDlg->Label1->setText(
+            QStringLiteral("データを保存しています\n時間がかかることがあります"));
+        LetPendingMessagesRunNow();
+        const std::string name = UniqueStockName(StockNameBase(rootText), stockNames(), dataDir_);
+        tree.root()->text = name;
+        const auto file = StockFilePath(dataDir_, name);
+        stored = file && WriteStockFile(*file, tree);
+        if (stored) {
+            StockDataList->addItem(QString::fromStdString(name));
+            // Selecting does not open it yet: that waits for the dialog to go (below).
+            StockDataList->setCurrentRow(StockDataList->count() - 1);
+            StockDataList->item(StockDataList->count() - 1)->setSelected(true);
+        } else {
+            problem = QString::fromStdString(
+                MessageCannotCreate(file ? *file : dataDir_ / (name + ".dat")));
+        }
+    }
+    // Cancelled and failed captures leave no tree behind.
+    if (!stored) {
+        tree.Clear();
+        chain.Release();
+    }
+    endTreeChange();
+    TreeView1->setUpdatesEnabled(true);
+
+    if (stored) RefreshSearchStockList();
+    setEnabled(true);
+    progressDlg->hide();
+    delete progressDlg;
+    progressDlg = nullptr;
+
+    if (!problem.isEmpty()) warn(this, problem);
+    OpenSelectedStock();
+}
 
 } // namespace zt

@@ -1,0 +1,37 @@
+// Arbitrary mount tables and volume names: parsing never fails, and any label or
+// folder name turns into a stock name that can be a file inside Data.
+#include "capture/capture.h"
+#include "capture/drives.h"
+#include "catalogue/stocklist.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace zt;
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    for (const MountEntry& m : ParseMountInfo(text)) {
+        check(m.mountPoint.size() <= text.size());
+        (void)IsPseudoFileSystem(m.fsType);
+    }
+    const std::string label = DecodeLabelName(text);
+    check(label.size() <= text.size());
+    check(UnescapeMountField(text).size() <= text.size());
+
+    const std::string name = UniqueStockName(StockNameBase(label), {}, "/nonexistent/Data");
+    check(IsSafeStockName(name));
+    check(name.size() <= 210);
+    for (char c : name)
+        check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
+    (void)FolderDisplayName(text);
+    return 0;
+}

@@ -1,0 +1,163 @@
+#include "capture/capture.h"
+
+#include "catalogue/stocklist.h"
+#include "platform/direnum.h"
+
+#include <system_error>
+
+namespace zt {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// One folder being read: its listing and how far the walk has got in it. The
+// walk keeps these on an explicit stack, so the depth of a tree costs heap, not
+// call stack.
+struct Frame {
+    FolderNode* node = nullptr;
+    fs::path path;
+    std::string displayPath; // only kept when entries are reported
+    DirListing listing;
+    size_t next = 0;
+};
+
+std::string joinDisplay(std::string_view folder, std::string_view name) {
+    std::string out(folder);
+    if (out.empty() || out.back() != '/') out += '/';
+    out += name;
+    return out;
+}
+
+// Stock file names stay well below the file system's 255 bytes, leaving room
+// for ".dat", a "_N" suffix and the temporary name used while writing.
+constexpr size_t kMaxStockNameBytes = 200;
+
+// Makes any text a usable file name inside Data (see StockNameBase).
+std::string sanitizeName(std::string name) {
+    if (name == "/") return "root";
+    for (char& c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '/' || u < 0x20 || u == 0x7F) c = '_';
+    }
+    if (name.size() > kMaxStockNameBytes) {
+        size_t cut = kMaxStockNameBytes;
+        // Never cut a UTF-8 sequence in half.
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+    }
+    if (name.empty()) return "noname";
+    if (name == ".") return "_";
+    if (name == "..") return "__";
+    return name;
+}
+
+} // namespace
+
+CaptureResult CaptureTree(const fs::path& source, std::string rootText, FolderTree& tree,
+                          FileListChain& chain, const CaptureCallbacks& callbacks) {
+    CaptureResult result;
+    tree.Clear();
+    chain.Release();
+    auto* rootList = new TFileList;
+    chain.Append(rootList);
+    FolderNode* root = tree.AddRoot(std::move(rootText), rootList);
+
+    const auto discard = [&](CaptureStatus status) {
+        tree.Clear();
+        chain.Release();
+        result.status = status;
+        result.folderCount = 0;
+        return result;
+    };
+
+    const bool reportEntries = bool(callbacks.onEntry);
+    std::vector<Frame> stack;
+    if (callbacks.onFolder && !callbacks.onFolder(source)) return discard(CaptureStatus::Cancelled);
+    Frame first;
+    first.node = root;
+    first.path = source;
+    if (reportEntries) first.displayPath = displayNameOfNative(source.native());
+    first.listing = listDirectory(source);
+    if (!first.listing.opened) return discard(CaptureStatus::NothingFound);
+    // Entries on another device are mount points of other volumes: each of
+    // them is a source of its own (so "/" never walks into /proc).
+    const uint64_t sourceDevice = deviceOf(source);
+    stack.push_back(std::move(first));
+
+    while (!stack.empty()) {
+        Frame& f = stack.back();
+        if (f.next == f.listing.entries.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const WIN32_FIND_DATA& e = f.listing.entries[f.next++];
+        if (reportEntries) callbacks.onEntry(f.displayPath, e.cFileName);
+        if (!e.isDirectory) {
+            f.node->data->AddFile(e);
+            continue;
+        }
+        ++result.folderCount;
+        auto* list = new TFileList;
+        list->SetFolderData(e);
+        chain.Append(list);
+        FolderNode* child = tree.AddChild(f.node, e.cFileName, list);
+        if (sourceDevice != 0 && e.deviceId != sourceDevice) continue;
+
+        Frame next;
+        next.node = child;
+        next.path = f.path / e.nativeName;
+        if (reportEntries) next.displayPath = joinDisplay(f.displayPath, e.cFileName);
+        if (callbacks.onFolder && !callbacks.onFolder(next.path))
+            return discard(CaptureStatus::Cancelled);
+        // A folder that cannot be read stays in the tree without contents.
+        next.listing = listDirectory(next.path);
+        stack.push_back(std::move(next)); // f is not used after this
+    }
+
+    if (root->children.empty() && rootList->Count() == 0)
+        return discard(CaptureStatus::NothingFound);
+    return result;
+}
+
+// The stock name is the root text with its first ":" removed, made into a name
+// that can be a file in Data:
+//   "/" (the root file system)            -> "root"
+//   "/" inside a name, control characters -> "_"
+//   nothing left                          -> "noname"
+//   "." and ".."                          -> "_" and "__"
+//   longer than 200 bytes                 -> cut at a character boundary
+// The program's own file names (StockList, Setting) are left as they are here
+// and skipped by UniqueStockName, which goes on to "_2".
+std::string StockNameBase(std::string_view rootText) {
+    std::string name(rootText);
+    if (const size_t colon = name.find(':'); colon != std::string::npos) name.erase(colon, 1);
+    return sanitizeName(std::move(name));
+}
+
+std::string UniqueStockName(std::string_view base, const std::vector<std::string>& names,
+                            const fs::path& dataDir) {
+    const std::string clean = sanitizeName(std::string(base));
+    const auto isFree = [&](const std::string& candidate) {
+        if (!IsSafeStockName(candidate) || StockNameTaken(names, candidate)) return false;
+        std::error_code ec;
+        // A leftover file (also a dangling link) of that name is never written over.
+        return !fs::exists(fs::symlink_status(dataDir / (candidate + ".dat"), ec));
+    };
+    if (isFree(clean)) return clean;
+    for (unsigned n = 2;; ++n) {
+        std::string candidate = clean + "_" + std::to_string(n);
+        if (isFree(candidate)) return candidate;
+    }
+}
+
+std::string FolderDisplayName(std::string_view path) {
+    const size_t end = path.find_last_not_of('/');
+    if (end == std::string_view::npos) return "/";
+    const std::string_view trimmed = path.substr(0, end + 1);
+    const size_t slash = trimmed.rfind('/');
+    return std::string(slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1));
+}
+
+} // namespace zt

@@ -1,0 +1,55 @@
+#pragma once
+// The drives that can be read: mounted volumes backed by a block device, each
+// with a kind (CD, hard disk, removable), a label and the mount point to read.
+// Everything is read through a set of root paths, so tests can point them at
+// made-up mount tables, sysfs trees and label folders.
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zt {
+
+struct DriveSourcePaths {
+    std::filesystem::path mountInfo = "/proc/self/mountinfo";
+    std::filesystem::path sysClassBlock = "/sys/class/block";
+    std::filesystem::path byLabel = "/dev/disk/by-label";
+    std::filesystem::path dev = "/dev"; // where device names of the mount table resolve
+};
+
+enum class DriveKind { Cd, HardDisk, Removable };
+
+struct DriveInfo {
+    std::string mountPoint; // the path to read
+    std::string label;      // volume label, else the mount point's last component
+    std::string device;     // mount source, e.g. /dev/sda1
+    std::string fsType;
+    DriveKind kind = DriveKind::HardDisk;
+};
+
+// One line of the mount table, fields de-escaped.
+struct MountEntry {
+    std::string mountPoint;
+    std::string fsType;
+    std::string source;
+};
+
+// Lines of /proc/self/mountinfo; malformed lines are skipped.
+[[nodiscard]] std::vector<MountEntry> ParseMountInfo(std::string_view text);
+// Undoes the mount table's octal escapes (\040 for a blank, \011, \012, \134).
+[[nodiscard]] std::string UnescapeMountField(std::string_view field);
+// Undoes the \xNN escapes of /dev/disk/by-label names.
+[[nodiscard]] std::string DecodeLabelName(std::string_view name);
+// True for file systems that never back a drive (proc, tmpfs, overlay, fuse.*, ...).
+[[nodiscard]] bool IsPseudoFileSystem(std::string_view fsType);
+
+// The readable drives in mount-table order; a mount point mounted over is
+// listed once, as the volume visible there.
+[[nodiscard]] std::vector<DriveInfo> ListDrives(const DriveSourcePaths& paths = {});
+
+// " (label) CDドライブ", " (label) HDドライブ", " (label) リムーバブル".
+[[nodiscard]] std::string DriveCaption(const DriveInfo& drive);
+// Image of the drive list: 3 CD, 4 hard disk, 5 removable.
+[[nodiscard]] int DriveImageIndex(DriveKind kind);
+
+} // namespace zt
