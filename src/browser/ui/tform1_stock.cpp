@@ -1,20 +1,68 @@
 // The stock list of the main window and opening a stock.
 #include "browser/ui/tform1.h"
+#include "capture/ui/progressdlg.h"
+#include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
+#include "catalogue/ui/foldertreemodel.h"
+#include "platform/textfile.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/pump.h"
 
+#include <QEvent>
+#include <QItemSelectionModel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QTreeView>
 
 namespace zt {
 
-void TForm1::setupStockViews()
-{
+namespace {
+
+// Tells a row change made with the keyboard (which opens the stock, as a click
+// does) from one made by the program (loading, moving or renaming stocks).
+class StockKeyWatcher : public QObject {
+  public:
+    explicit StockKeyWatcher(QListWidget* list) : QObject(list) { list->installEventFilter(this); }
+    // True only while the list handles a key press.
+    [[nodiscard]] bool takeKeyChange() {
+        const bool was = inKey_;
+        inKey_ = false;
+        return was;
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        // The flag is set just before the list handles a key press; any later
+        // event to the list ends it.
+        inKey_ = e->type() == QEvent::KeyPress;
+        return false;
+    }
+
+  private:
+    bool inKey_ = false;
+};
+
+} // namespace
+
+void TForm1::setupStockViews() {
+    // The icon list may be made after this; the model is given it as soon as
+    // the tree is first filled (see beginTreeChange).
+    treeModel = new FolderTreeModel(&tree, iconCache, this);
+    TreeView1->setModel(treeModel);
+    TreeView1->setUniformRowHeights(true);
+    connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        treeModel->setSelectedNode(selectedNode());
+        if (!clearingTree) TreeView1Change();
+    });
+
     connect(StockDataList, &QListWidget::itemClicked, this, &TForm1::StockDataListClick);
+    auto* keys = new StockKeyWatcher(StockDataList);
+    connect(StockDataList, &QListWidget::currentRowChanged, this, [this, keys](int row) {
+        if (keys->takeKeyChange() && row >= 0) StockDataListClick();
+    });
 }
 
-std::vector<std::string> TForm1::stockNames() const
-{
+std::vector<std::string> TForm1::stockNames() const {
     std::vector<std::string> names;
     names.reserve(size_t(StockDataList->count()));
     for (int i = 0; i < StockDataList->count(); ++i)
@@ -22,48 +70,131 @@ std::vector<std::string> TForm1::stockNames() const
     return names;
 }
 
-std::string TForm1::selectedStockName() const
-{
+std::string TForm1::selectedStockName() const {
     const int row = StockDataList->currentRow();
     if (row < 0 || !StockDataList->item(row)->isSelected()) return {};
     return StockDataList->item(row)->text().toStdString();
 }
 
-void TForm1::LoadStockList()
-{
+void TForm1::LoadStockList() {
     StockDataList->clear();
     const auto names = zt::LoadStockList(dataDir_);
     if (!names) {
         warn(this, QString::fromStdString(MessageCannotOpen(StockListPath(dataDir_))));
         return;
     }
-    for (const auto& n : *names) StockDataList->addItem(QString::fromStdString(n));
+    for (const auto& n : *names)
+        StockDataList->addItem(QString::fromStdString(n));
 }
 
-void TForm1::SaveStockList()
-{
+void TForm1::SaveStockList() {
     if (!zt::SaveStockList(dataDir_, stockNames()))
         warn(this, QString::fromStdString(MessageCannotCreate(StockListPath(dataDir_))));
 }
 
-void TForm1::ClearTree()
-{
+void TForm1::ClearTree() {
     clearingTree = true;
+    beginTreeChange();
     tree.Clear();
     chain.Release();
+    endTreeChange();
     clearingTree = false;
+    // No folder is selected now, so this empties the contents list.
+    RefillContents();
 }
 
-FolderNode* TForm1::selectedNode() const { return nullptr; }
+FolderNode* TForm1::selectedNode() const {
+    if (!TreeView1 || !TreeView1->selectionModel()) return nullptr;
+    const QModelIndexList selected = TreeView1->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? nullptr : FolderTreeModel::nodeOf(selected.first());
+}
 
-void TForm1::selectNode(FolderNode*, bool) {}
+void TForm1::selectNode(FolderNode* node, bool expand) {
+    QItemSelectionModel* sel = TreeView1->selectionModel();
+    if (!node) {
+        sel->clearSelection();
+        sel->clearCurrentIndex();
+        return;
+    }
+    const QModelIndex index = treeModel->indexOf(node);
+    sel->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    if (expand) TreeView1->expand(index);
+    TreeView1->scrollTo(index);
+}
 
-void TForm1::beginTreeChange() {}
+void TForm1::beginTreeChange() {
+    if (!treeModel) return;
+    if (!treeModel->icons()) treeModel->setIcons(iconCache);
+    treeModel->beginTreeReset();
+}
 
-void TForm1::endTreeChange() {}
+void TForm1::endTreeChange() {
+    if (treeModel) treeModel->endTreeReset();
+}
 
-void TForm1::StockDataListClick() { OpenSelectedStock(); }
+void TForm1::StockDataListClick() {
+    OpenSelectedStock();
+}
 
-void TForm1::OpenSelectedStock() {}
+void TForm1::OpenSelectedStock() {
+    if (progressDlg) return; // a load is already running
+    const std::string name = selectedStockName();
+    if (name.empty()) return;
+
+    ClearTree();
+
+    const auto path = StockFilePath(dataDir_, name);
+    // A name that would leave the Data folder never touches a file; it is
+    // reported like a stock file that cannot be opened.
+    const auto bytes = path ? readFileBytes(*path) : std::nullopt;
+    if (!bytes) {
+        const auto shown = path ? *path : dataDir_ / (name + ".dat");
+        warn(this, QString::fromStdString(MessageCannotOpen(shown)));
+        StockDataList->setCurrentRow(-1);
+        StockDataList->clearSelection();
+        return;
+    }
+
+    TreeView1->setUpdatesEnabled(false);
+    beginTreeChange();
+    const auto onHeader = [this](int folderCount) {
+        progressDlg = new TProgressDialog(this);
+        connect(progressDlg, &TProgressDialog::cancelRequested, this, &TForm1::CancelNotification);
+        progressDlg->ProgressBar1->setMaximum(std::max(0, folderCount));
+        setEnabled(false);
+        progressDlg->setEnabled(true); // a window of its own: it stays usable
+        progressDlg->show();
+        cancelFlag = false;
+        LetPendingMessagesRunNow(); // draw the dialog before the work starts
+    };
+    const auto onFolder = [this] {
+        progressDlg->StepIt();
+        LetPendingMessagesRun();
+        return !cancelFlag;
+    };
+    const StockReadResult r = ParseStock(*bytes, name, tree, chain, onHeader, onFolder);
+    stockFileVersion = r.formatMark;
+    tree.SortAll();
+    endTreeChange();
+    TreeView1->setUpdatesEnabled(true);
+
+    // The dialog goes before the root is selected: showing a large folder's
+    // contents may need a progress dialog of its own.
+    setEnabled(true);
+    if (progressDlg) {
+        progressDlg->hide();
+        delete progressDlg;
+        progressDlg = nullptr;
+    }
+
+    if (cancelFlag || r.status == StockReadStatus::Cancelled) {
+        ClearTree();
+        StockDataList->setCurrentRow(-1);
+        StockDataList->clearSelection();
+    } else if (tree.root()) {
+        selectNode(tree.root(), false);
+    }
+    if (searchDlg) RefreshSearchStockList();
+}
 
 } // namespace zt

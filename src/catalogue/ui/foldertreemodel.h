@@ -16,13 +16,18 @@ public:
     // tree and icons are not owned and must outlive the model.
     FolderTreeModel(const FolderTree* tree, const IconCache* icons, QObject* parent = nullptr);
 
-    // Wrap every change of the tree's structure.
-    void beginTreeReset() { beginResetModel(); }
+    // Wrap every change of the tree's structure. The selected node is forgotten
+    // at the start: the nodes it points at may not survive the change.
+    void beginTreeReset();
     void endTreeReset() { endResetModel(); }
     // A node's text changed (a renamed stock).
     void nodeTextChanged(FolderNode* node);
     // The node drawn with the open-folder image.
     void setSelectedNode(FolderNode* node);
+    [[nodiscard]] const FolderNode* selectedNode() const { return selected_; }
+    // The images come from icons (none are shown while it is null).
+    void setIcons(const IconCache* icons);
+    [[nodiscard]] const IconCache* icons() const { return icons_; }
 
     [[nodiscard]] QModelIndex indexOf(const FolderNode* node) const;
     [[nodiscard]] static FolderNode* nodeOf(const QModelIndex& index);

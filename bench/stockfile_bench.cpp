@@ -1,0 +1,174 @@
+// Stock file speed and memory on a stock of 1,000,000 file records in 100,000
+// folders (Japanese and ASCII names), in one run:
+//   write    WriteStockFile (serialise, temporary file, flush, rename)
+//   cat      `cat file > /dev/null`, the I/O floor
+//   read     ReadStockFile into a tree and its chain of lists
+//   sort     FolderTree::SortAll
+//   release  FolderTree::Clear + FileListChain::Release
+//   peak     ru_maxrss of a fresh process that only reads, sorts and releases
+//   record   heap bytes per file record (malloc accounting) and sizeof(TFileChain)
+// Targets on a 2-core machine: read + sort < 1.0 s, write < 0.5 s, peak < 250 MB.
+//
+//   stockfile_bench [DIR]     DIR holds the generated stock (default: a temp folder)
+// Use a Release build:
+//   cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DZT_CORE_ONLY=ON
+//   cmake --build build-release --target stockfile_bench
+#include "catalogue/stockfile.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <malloc.h>
+#include <random>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace zt;
+using Clock = std::chrono::steady_clock;
+constexpr int kFolders = 100000;
+constexpr int kFiles = 1000000;
+
+double secondsSince(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+long peakKiB() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+std::string makeName(std::mt19937& rng, int serial, bool folder) {
+    static const char* const kJapanese[] = {"写真",         "資料", "表計算", "ポスター", "音楽",
+                                            "ドキュメント", "旅行", "会議録", "ソース",   "画像"};
+    static const char* const kAscii[] = {"photo", "Report", "backup", "src",   "Music",
+                                         "draft", "IMG",    "notes",  "Setup", "data"};
+    static const char* const kExt[] = {".txt", ".jpg", ".doc", ".mp3", ".cpp", ".pdf", ".xls", ""};
+    std::string s = rng() % 2 ? kJapanese[rng() % 10] : kAscii[rng() % 10];
+    s += '_';
+    s += std::to_string(serial);
+    if (!folder) s += kExt[rng() % 8];
+    return s;
+}
+
+// Folder i (1..kFolders) hangs under folder (i - 1) / 10, so the tree is ten
+// wide and about five deep; files are spread at random, 10 per folder on average.
+void generate(FolderTree& tree, FileListChain& chain) {
+    std::mt19937 rng(12345);
+    std::vector<FolderNode*> nodes;
+    nodes.reserve(kFolders + 1);
+    auto list = [&] {
+        auto* l = new TFileList;
+        chain.Append(l);
+        return l;
+    };
+    nodes.push_back(tree.AddRoot("Bench", list()));
+    for (int i = 1; i <= kFolders; ++i) {
+        FolderNode* n = tree.AddChild(nodes[size_t(i - 1) / 10], makeName(rng, i, true), list());
+        n->data->lastWriteTime = FILETIME{uint32_t(rng()), uint32_t(rng())};
+        nodes.push_back(n);
+    }
+    for (int i = 0; i < kFiles; ++i) {
+        TFileChain* f = nodes[rng() % nodes.size()]->data->AddFile(makeName(rng, i, false));
+        f->creationTime = FILETIME{uint32_t(rng()), 0x01d00000u + uint32_t(rng() % 0x100000)};
+        f->lastAccessTime = f->creationTime;
+        f->lastWriteTime = f->creationTime;
+        f->sizeHigh = rng() % 64 == 0 ? 1 : 0;
+        f->sizeLow = uint32_t(rng());
+    }
+}
+
+// The child: read, sort and release, then print the times and its peak memory.
+int readOnly(const std::filesystem::path& file) {
+    FolderTree tree;
+    FileListChain chain;
+    auto t = Clock::now();
+    const auto r = ReadStockFile(file, "Bench", tree, chain);
+    const double read = secondsSince(t);
+    if (r.status != StockReadStatus::Completed || tree.folderCount() != kFolders) return 1;
+    t = Clock::now();
+    tree.SortAll();
+    const double sort = secondsSince(t);
+    t = Clock::now();
+    tree.Clear();
+    chain.Release();
+    const double release = secondsSince(t);
+    std::printf("%.3f %.3f %.3f %ld\n", read, sort, release, peakKiB());
+    return 0;
+}
+
+// Heap bytes of n records of typical names, as malloc counts them.
+double bytesPerRecord() {
+    std::mt19937 rng(7);
+    constexpr int n = 200000;
+    std::vector<std::string> names;
+    for (int i = 0; i < n; ++i)
+        names.push_back(makeName(rng, i, false));
+    const size_t before = mallinfo2().uordblks;
+    TFileList list;
+    for (const auto& s : names)
+        list.AddFile(std::string_view(s));
+    return double(mallinfo2().uordblks - before) / n;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace zt;
+    if (argc == 3 && std::string(argv[1]) == "--read-only") return readOnly(argv[2]);
+
+    const std::filesystem::path dir =
+        argc > 1 ? std::filesystem::path(argv[1])
+                 : std::filesystem::temp_directory_path() / "zt-stockfile-bench";
+    std::filesystem::create_directories(dir);
+    const auto file = dir / "Bench.dat";
+
+    double write = 0;
+    {
+        FolderTree tree;
+        FileListChain chain;
+        generate(tree, chain);
+        auto t = Clock::now();
+        if (!WriteStockFile(file, tree)) {
+            std::fprintf(stderr, "cannot write %s\n", file.c_str());
+            return 2;
+        }
+        write = secondsSince(t);
+    }
+    malloc_trim(0);
+
+    auto t = Clock::now();
+    const std::string cat = "cat '" + file.string() + "' > /dev/null";
+    if (std::system(cat.c_str()) != 0) return 2;
+    const double catFloor = secondsSince(t);
+
+    // Read in a fresh process so that its peak memory is the load's alone.
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string cmd = "'" + self + "' --read-only '" + file.string() + "'";
+    FILE* child = popen(cmd.c_str(), "r");
+    double read = 0, sort = 0, release = 0;
+    long peak = 0;
+    if (!child || std::fscanf(child, "%lf %lf %lf %ld", &read, &sort, &release, &peak) != 4 ||
+        pclose(child) != 0) {
+        std::fprintf(stderr, "the reading process failed\n");
+        return 2;
+    }
+
+    std::printf("stock file: %d files in %d folders, %.1f MB\n", kFiles, kFolders,
+                double(std::filesystem::file_size(file)) / 1e6);
+    std::printf("write        %7.3f s   (target < 0.5 s)\n", write);
+    std::printf("cat floor    %7.3f s\n", catFloor);
+    std::printf("read         %7.3f s\n", read);
+    std::printf("sort         %7.3f s\n", sort);
+    std::printf("read + sort  %7.3f s   (target < 1.0 s)\n", read + sort);
+    std::printf("release      %7.3f s\n", release);
+    std::printf("peak memory  %7.1f MB  (target < 250 MB)\n", double(peak) / 1024);
+    std::printf("file record  %zu bytes + name; %.1f heap bytes per record\n", sizeof(TFileChain),
+                bytesPerRecord());
+    return 0;
+}

@@ -1,0 +1,244 @@
+// Opening a stock in the main window: the progress dialog, cancel, a missing
+// stock file, the release of the previous stock.
+#include "browser/ui/tform1.h"
+#include "capture/ui/progressdlg.h"
+#include "catalogue/stockfile.h"
+#include "catalogue/stocklist.h"
+#include "catalogue/ui/foldertreemodel.h"
+#include "ui/uitestutil.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <functional>
+
+using namespace zt;
+using namespace zt::uitest;
+
+namespace {
+
+// Writes Data/<name>.dat: a root file and the given top folders, each holding
+// `sub` subfolders.
+void writeStock(const std::filesystem::path& data, const std::string& name,
+                const std::vector<std::string>& top, int sub = 0) {
+    FolderTree tree;
+    FileListChain chain;
+    auto list = [&] {
+        auto* l = new TFileList;
+        chain.Append(l);
+        return l;
+    };
+    FolderNode* root = tree.AddRoot(name, list());
+    root->data->AddFile(std::string_view("readme.txt"));
+    for (const auto& t : top) {
+        FolderNode* n = tree.AddChild(root, t, list());
+        for (int i = 0; i < sub; ++i)
+            tree.AddChild(n, "s" + std::to_string(i), list());
+    }
+    QVERIFY(WriteStockFile(data / (name + ".dat"), tree));
+}
+
+int countLists(const FileListChain& chain) {
+    int n = 0;
+    for (const TFileList* l = chain.first(); l; l = l->nextList)
+        ++n;
+    return n;
+}
+
+QStringList childTexts(const FolderNode* n) {
+    QStringList out;
+    for (const FolderNode* c : n->children)
+        out << QString::fromStdString(c->text);
+    return out;
+}
+
+void clickStock(TForm1& w, int row) {
+    w.StockDataList->setCurrentRow(row);
+    w.StockDataListClick();
+}
+
+// Runs check on every pass of the event loop while the progress dialog exists
+// (the load lets pending messages run between folders).
+void whileDialogShows(TForm1& w, std::function<void(TProgressDialog&)> check) {
+    auto* timer = new QTimer(&w);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, &w, [&w, timer, check] {
+        if (auto* d = w.findChild<TProgressDialog*>())
+            check(*d);
+        else
+            timer->deleteLater();
+    });
+    timer->start();
+}
+
+} // namespace
+
+class OpenStockTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { initWindowTests(); }
+
+    void opensSortedWithTheRootSelected() {
+        TempDataDir data;
+        writeStock(data.path(), "Disc", {"B", "b", "A", "a"}, 1);
+        data.writeStockList({"Other", "Disc"});
+        ScopedDialogs dlg;
+        auto w = makeForm(data.path());
+
+        int maximum = -1;
+        bool windowDisabled = false, label2Hidden = false, cancelUsable = false;
+        QString caption;
+        whileDialogShows(*w, [&](TProgressDialog& d) {
+            maximum = d.ProgressBar1->maximum();
+            windowDisabled = !w->isEnabled();
+            label2Hidden = d.Label2->isHidden();
+            cancelUsable = d.Button1->isEnabled() && d.isEnabled();
+            caption = d.windowTitle();
+        });
+        clickStock(*w, 1);
+
+        QCOMPARE(maximum, 8);
+        QVERIFY(windowDisabled);
+        QVERIFY(label2Hidden);
+        QVERIFY(cancelUsable);
+        QCOMPARE(caption, QStringLiteral("処理中"));
+        QVERIFY(w->isEnabled());
+        QCOMPARE(w->progressDlg, nullptr);
+        QCOMPARE(w->findChild<TProgressDialog*>(), nullptr);
+
+        QVERIFY(w->tree.root());
+        QCOMPARE(w->tree.root()->text, std::string("Disc"));
+        QCOMPARE(childTexts(w->tree.root()), (QStringList{"a", "A", "b", "B"}));
+        QCOMPARE(w->selectedNode(), w->tree.root());
+        QCOMPARE(w->treeModel->selectedNode(), w->tree.root());
+        QCOMPARE(w->TreeView1->currentIndex(), w->treeModel->indexOf(w->tree.root()));
+        QCOMPARE(w->stockFileVersion, kStockFormatMark);
+        QCOMPARE(countLists(w->chain), 9);
+        QCOMPARE(w->selectedStockName(), std::string("Disc"));
+        QVERIFY(dlg->shown.empty());
+    }
+
+    void cancelInTheMiddleDiscardsTheTree() {
+        TempDataDir data;
+        writeStock(data.path(), "Big", {"x"}, 40000);
+        data.writeStockList({"Big"});
+        ScopedDialogs dlg;
+        auto w = makeForm(data.path());
+
+        int clickedAt = -1, maximum = -1;
+        whileDialogShows(*w, [&](TProgressDialog& d) {
+            if (clickedAt < 0 && d.ProgressBar1->value() > 0) {
+                clickedAt = d.ProgressBar1->value();
+                maximum = d.ProgressBar1->maximum();
+                d.Button1->click();
+            }
+        });
+        clickStock(*w, 0);
+
+        QVERIFY2(clickedAt > 0 && clickedAt < maximum, qPrintable(QString::number(clickedAt)));
+        QVERIFY(w->cancelFlag);
+        QVERIFY(w->tree.empty());
+        QCOMPARE(w->chain.first(), nullptr);
+        QCOMPARE(w->treeModel->rowCount(), 0);
+        QCOMPARE(w->selectedNode(), nullptr);
+        QCOMPARE(w->StockDataList->currentRow(), -1);
+        QVERIFY(w->StockDataList->selectedItems().isEmpty());
+        QVERIFY(w->isEnabled());
+        QCOMPARE(w->findChild<TProgressDialog*>(), nullptr);
+
+        // The same stock opens fully afterwards: the flag is cleared for each load.
+        clickStock(*w, 0);
+        QCOMPARE(w->tree.folderCount(), 40001);
+    }
+
+    void aStockFileThatCannotBeOpenedIsReported() {
+        TempDataDir data;
+        writeStock(data.path(), "Here", {"f"});
+        data.writeStockList({"Here", "Gone", "StockList"});
+        ScopedDialogs dlg;
+        auto w = makeForm(data.path());
+        clickStock(*w, 0);
+        QVERIFY(!w->tree.empty());
+
+        clickStock(*w, 1);
+        QCOMPARE(dlg->shown.size(), size_t(1));
+        QCOMPARE(dlg->shown[0].title, QStringLiteral("警告"));
+        const QString gone = QString::fromStdString((data.path() / "Gone.dat").string());
+        QCOMPARE(dlg->shown[0].text, QStringLiteral("ファイル %1 は開けません").arg(gone));
+        QVERIFY(w->tree.empty());
+        QCOMPARE(w->chain.first(), nullptr);
+        QCOMPARE(w->selectedNode(), nullptr);
+        QCOMPARE(w->selectedStockName(), std::string());
+        QVERIFY(w->isEnabled());
+
+        // A name of the program's own files is never read as a stock.
+        clickStock(*w, 2);
+        QCOMPARE(dlg->shown.size(), size_t(2));
+        QVERIFY(dlg->shown[1].text.startsWith(QStringLiteral("ファイル ")));
+        QVERIFY(w->tree.empty());
+    }
+
+    void onlyTheLastStocksListsStayAlive() {
+        TempDataDir data;
+        writeStock(data.path(), "One", {"a", "b"}, 2);      // 1 + 2 + 4 lists
+        writeStock(data.path(), "Two", {"p", "q", "r"}, 1); // 1 + 3 + 3 lists
+        data.writeStockList({"One", "Two"});
+        ScopedDialogs dlg;
+        auto w = makeForm(data.path());
+        clickStock(*w, 0);
+        QCOMPARE(countLists(w->chain), 7);
+        clickStock(*w, 1);
+        QCOMPARE(countLists(w->chain), 7);
+        QCOMPARE(int(w->tree.nodeCount()), 7);
+        QCOMPARE(w->tree.root()->text, std::string("Two"));
+        QCOMPARE(w->chain.first(), w->tree.root()->data);
+        clickStock(*w, 0);
+        QCOMPARE(w->tree.root()->text, std::string("One"));
+        QCOMPARE(countLists(w->chain), 7);
+    }
+
+    void keyboardMovesOpenTheStockButProgramChangesDoNot() {
+        TempDataDir data;
+        writeStock(data.path(), "One", {"a"});
+        writeStock(data.path(), "Two", {"p", "q"});
+        data.writeStockList({"One", "Two"});
+        ScopedDialogs dlg;
+        auto w = makeForm(data.path());
+        w->StockDataList->setCurrentRow(0);
+        w->StockDataList->setCurrentRow(1);
+        QVERIFY(w->tree.empty());
+
+        w->StockDataList->setFocus();
+        QTest::keyClick(w->StockDataList, Qt::Key_Up);
+        QCOMPARE(w->StockDataList->currentRow(), 0);
+        QVERIFY(w->tree.root());
+        QCOMPARE(w->tree.root()->text, std::string("One"));
+        // Moving an item by program (as reordering does) opens nothing.
+        w->StockDataList->setCurrentRow(1);
+        QCOMPARE(w->tree.root()->text, std::string("One"));
+    }
+
+    void selectingAFolderMovesTheOpenImage() {
+        TempDataDir data;
+        writeStock(data.path(), "Disc", {"a", "b"});
+        data.writeStockList({"Disc"});
+        ScopedDialogs dlg;
+        auto w = makeForm(data.path());
+        clickStock(*w, 0);
+        FolderNode* b = w->tree.root()->children[1];
+        w->selectNode(b, true);
+        QCOMPARE(w->selectedNode(), b);
+        QCOMPARE(w->treeModel->selectedNode(), b);
+        w->selectNode(nullptr, false);
+        QCOMPARE(w->selectedNode(), nullptr);
+        QCOMPARE(w->treeModel->selectedNode(), nullptr);
+    }
+};
+
+QTEST_MAIN(OpenStockTest)
+#include "openstock_test.moc"
