@@ -24,12 +24,11 @@ struct BigFolder {
     FolderTree tree;
     FolderNode* top = nullptr;
 
-    BigFolder()
-    {
+    BigFolder() {
         static const char* stems[] = {"写真", "しゃしん", "シャシン", "report", "Report", "データ",
-                                      "ﾃﾞｰﾀ", "議事録", "README", "song", "ＡＢＣ", "img_"};
-        static const char* kinds[] = {".txt", ".JPG", ".jpg", ".pdf", ".mp3", ".cpp", ".h",
-                                      ".tar.gz", "", ".docx", ".ＴＸＴ", ".zip"};
+                                      "ﾃﾞｰﾀ", "議事録",   "README",   "song",   "ＡＢＣ", "img_"};
+        static const char* kinds[] = {".txt", ".JPG",    ".jpg", ".pdf",  ".mp3",    ".cpp",
+                                      ".h",   ".tar.gz", "",     ".docx", ".ＴＸＴ", ".zip"};
         std::mt19937 rng(42);
         auto* list = new TFileList;
         chain.Append(list);
@@ -48,15 +47,13 @@ struct BigFolder {
     }
 };
 
-const BigFolder& folder()
-{
+const BigFolder& folder() {
     static const BigFolder f;
     return f;
 }
 
 // A table like the shipped one, for the type look-up of every file.
-const IconTable& table()
-{
+const IconTable& table() {
     static const IconTable t = [] {
         namespace fs = std::filesystem;
         char tmpl[] = "/tmp/zt-contents-bench-XXXXXX";
@@ -72,18 +69,16 @@ const IconTable& table()
     return t;
 }
 
-void BM_ListContents(benchmark::State& state)
-{
+void BM_ListContents(benchmark::State& state) {
     const IconTable& icons = table();
     for (auto _ : state) {
-        auto items = ListContents(*folder().top,
-                                  [&](std::string_view n) { return icons.ImageIndexOf(n); });
+        auto items =
+            ListContents(*folder().top, [&](std::string_view n) { return icons.ImageIndexOf(n); });
         benchmark::DoNotOptimize(items.data());
     }
 }
 
-void BM_SortContents(benchmark::State& state)
-{
+void BM_SortContents(benchmark::State& state) {
     const auto base = ListContents(*folder().top, nullptr);
     for (auto _ : state) {
         state.PauseTiming();
@@ -94,8 +89,7 @@ void BM_SortContents(benchmark::State& state)
     }
 }
 
-void BM_ListAndSort(benchmark::State& state)
-{
+void BM_ListAndSort(benchmark::State& state) {
     for (auto _ : state) {
         auto items = ListContents(*folder().top, nullptr);
         SortContents(items, int8_t(state.range(0)));

@@ -9,8 +9,7 @@
 
 namespace zt {
 
-std::string_view KindOf(std::string_view caption)
-{
+std::string_view KindOf(std::string_view caption) {
     // In UTF-8 no byte of a multi-byte character is ever '.', so the last
     // '.' byte is always a real full stop.
     const size_t dot = caption.rfind('.');
@@ -19,8 +18,7 @@ std::string_view KindOf(std::string_view caption)
 }
 
 std::vector<ContentsItem> ListContents(const FolderNode& node,
-                                       const std::function<int(std::string_view)>& imageOf)
-{
+                                       const std::function<int(std::string_view)>& imageOf) {
     std::vector<ContentsItem> items;
     const TFileList* list = node.data;
     items.reserve(node.children.size() + size_t(list ? std::max(0, list->Count()) : 0));
@@ -45,8 +43,7 @@ std::vector<ContentsItem> ListContents(const FolderNode& node,
     return items;
 }
 
-int CompareContents(const ContentsItem& a, const ContentsItem& b, int8_t arrangement)
-{
+int CompareContents(const ContentsItem& a, const ContentsItem& b, int8_t arrangement) {
     if (a.isFolder() && !b.isFolder()) return -1;
     if (b.isFolder() && !a.isFolder()) return 1;
     if (arrangement == int8_t(Arrangement::ByKind)) {
@@ -67,8 +64,7 @@ struct KeyArena {
         uint32_t offset = 0, length = 0;
     };
 
-    Ref add(std::string_view text)
-    {
+    Ref add(std::string_view text) {
         lowered_.assign(text);
         lowerAnsiInPlace(lowered_);
         const std::string key = localeSortKey(lowered_);
@@ -78,8 +74,7 @@ struct KeyArena {
     }
 
     // Kinds repeat a lot (a folder of photos is mostly "jpg"): one key each.
-    Ref addShared(std::string_view text)
-    {
+    Ref addShared(std::string_view text) {
         const auto it = shared_.find(text);
         if (it != shared_.end()) return it->second;
         const Ref r = add(text);
@@ -87,15 +82,14 @@ struct KeyArena {
         return r;
     }
 
-    [[nodiscard]] int compare(Ref a, Ref b) const
-    {
+    [[nodiscard]] int compare(Ref a, Ref b) const {
         const int c = std::memcmp(bytes.data() + a.offset, bytes.data() + b.offset,
                                   std::min(a.length, b.length));
         if (c != 0) return c;
         return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
     }
 
-private:
+  private:
     std::string lowered_;
     struct Hash {
         using is_transparent = void;
@@ -106,8 +100,7 @@ private:
 
 } // namespace
 
-void SortContents(std::vector<ContentsItem>& items, int8_t arrangement)
-{
+void SortContents(std::vector<ContentsItem>& items, int8_t arrangement) {
     // The list's comparison never says "equal", which is not a strict weak
     // ordering, so it cannot drive std::sort. Sorting by (folder first, key,
     // original place) gives the same order wherever captions differ and keeps
@@ -141,7 +134,8 @@ void SortContents(std::vector<ContentsItem>& items, int8_t arrangement)
 
     std::vector<ContentsItem> sorted;
     sorted.reserve(n);
-    for (const Entry& e : entries) sorted.push_back(items[e.index]);
+    for (const Entry& e : entries)
+        sorted.push_back(items[e.index]);
     items.swap(sorted);
 }
 

@@ -16,31 +16,28 @@ namespace zt {
 
 namespace {
 
-bool isBlank(char c)
-{
+bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 // Only names that keep the sample file inside Data/Icon under "test.<ext>".
-bool usableExtension(std::string_view ext)
-{
+bool usableExtension(std::string_view ext) {
     if (ext.empty() || ext == "." || ext == "..") return false;
     return ext.find('/') == std::string_view::npos && ext.find('\0') == std::string_view::npos;
 }
 
 class Scanner {
-public:
+  public:
     explicit Scanner(std::string_view s) : s_(s) {}
 
-    void skipBlanks()
-    {
-        while (pos_ < s_.size() && isBlank(s_[pos_])) ++pos_;
+    void skipBlanks() {
+        while (pos_ < s_.size() && isBlank(s_[pos_]))
+            ++pos_;
     }
 
     // A decimal number with an optional sign, saturated to the int range;
     // false (nothing consumed) when there is none.
-    bool number(int& out)
-    {
+    bool number(int& out) {
         skipBlanks();
         size_t p = pos_;
         bool negative = false;
@@ -56,32 +53,32 @@ public:
     }
 
     // The next run of non-blank bytes; false at the end of the input.
-    bool token(std::string_view& out)
-    {
+    bool token(std::string_view& out) {
         skipBlanks();
         if (pos_ >= s_.size()) return false;
         const size_t start = pos_;
-        while (pos_ < s_.size() && !isBlank(s_[pos_])) ++pos_;
+        while (pos_ < s_.size() && !isBlank(s_[pos_]))
+            ++pos_;
         out = s_.substr(start, pos_ - start);
         return true;
     }
 
-private:
+  private:
     std::string_view s_;
     size_t pos_ = 0;
 };
 
-bool fileExists(const std::filesystem::path& p) { return ::access(p.c_str(), F_OK) == 0; }
+bool fileExists(const std::filesystem::path& p) {
+    return ::access(p.c_str(), F_OK) == 0;
+}
 
-std::filesystem::path samplePath(const std::filesystem::path& iconDir, std::string_view ext)
-{
+std::filesystem::path samplePath(const std::filesystem::path& iconDir, std::string_view ext) {
     return iconDir / ("test." + std::string(ext));
 }
 
 } // namespace
 
-IconListFile ParseIconList(std::string_view bytes)
-{
+IconListFile ParseIconList(std::string_view bytes) {
     IconListFile out;
     Scanner in(bytes);
     if (!in.number(out.declaredCount)) return out;
@@ -94,15 +91,13 @@ IconListFile ParseIconList(std::string_view bytes)
     return out;
 }
 
-void IconTable::Clear()
-{
+void IconTable::Clear() {
     extensions_.clear();
     imageIndexes_.clear();
     byKey_.clear();
 }
 
-void IconTable::Load(const std::filesystem::path& dataDir, const AddIcon& addIcon)
-{
+void IconTable::Load(const std::filesystem::path& dataDir, const AddIcon& addIcon) {
     Clear();
     const std::filesystem::path iconDir = dataDir / "Icon";
     const std::optional<std::string> bytes = readFileBytes(iconDir / "icon.dat");
@@ -129,8 +124,7 @@ void IconTable::Load(const std::filesystem::path& dataDir, const AddIcon& addIco
         byKey_.try_emplace(lowerAnsi(extensions_[i]), imageIndexes_[i]); // first entry wins
 }
 
-int IconTable::ImageIndexOf(std::string_view fileName) const
-{
+int IconTable::ImageIndexOf(std::string_view fileName) const {
     if (byKey_.empty()) return kGenericFileImage;
     // compareLocaleNoCase calls two texts equal exactly when their lowerAnsi
     // forms are the same bytes (it breaks every collation tie on the bytes),

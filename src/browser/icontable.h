@@ -32,7 +32,7 @@ struct IconListFile {
 [[nodiscard]] IconListFile ParseIconList(std::string_view bytes);
 
 class IconTable {
-public:
+  public:
     // Called once per entry with the sample file's current path (named after
     // the entry's extension); returns the entry's image index.
     using AddIcon = std::function<int(size_t entry, const std::filesystem::path& sample)>;
@@ -54,7 +54,7 @@ public:
 
     void Clear();
 
-private:
+  private:
     std::vector<std::string> extensions_;
     std::vector<int> imageIndexes_;
     // Lower-cased extension -> image index of its first entry.

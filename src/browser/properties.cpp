@@ -2,8 +2,7 @@
 
 namespace zt {
 
-std::string DateText(FILETIME ft)
-{
+std::string DateText(FILETIME ft) {
     const SYSTEMTIME t = fileTimeToLocalSystemTime(ft);
     std::string s;
     s.reserve(40);
@@ -21,8 +20,7 @@ std::string DateText(FILETIME ft)
     return s;
 }
 
-std::string SizeText(uint64_t size)
-{
+std::string SizeText(uint64_t size) {
     // Unsigned throughout: a stored size of 2^63 or more is still a size, not
     // a negative number.
     const std::string digits = std::to_string(size);
@@ -38,8 +36,7 @@ std::string SizeText(uint64_t size)
     return s;
 }
 
-PropertyTexts TextsOf(const PropertyRecord& r)
-{
+PropertyTexts TextsOf(const PropertyRecord& r) {
     PropertyTexts t;
     t.name = r.name;
     t.created = r.creationTime.isZero() ? std::string(kUnknownText) : DateText(r.creationTime);
@@ -51,8 +48,7 @@ PropertyTexts TextsOf(const PropertyRecord& r)
     return t;
 }
 
-PropertyRecord PropertiesOfFile(const TFileChain& file)
-{
+PropertyRecord PropertiesOfFile(const TFileChain& file) {
     PropertyRecord r;
     r.name = std::string(file.name());
     r.isFolder = false;
@@ -63,8 +59,7 @@ PropertyRecord PropertiesOfFile(const TFileChain& file)
     return r;
 }
 
-PropertyRecord PropertiesOfFolder(const FolderNode& node)
-{
+PropertyRecord PropertiesOfFolder(const FolderNode& node) {
     PropertyRecord r;
     r.name = node.text;
     r.isFolder = true;
@@ -77,8 +72,7 @@ PropertyRecord PropertiesOfFolder(const FolderNode& node)
     return r;
 }
 
-PropertyRecord PropertiesOfItem(const FolderNode& selected, std::string_view caption)
-{
+PropertyRecord PropertiesOfItem(const FolderNode& selected, std::string_view caption) {
     PropertyRecord r;
     for (const FolderNode* child : selected.children) {
         if (child->text == caption) {

@@ -15,8 +15,7 @@ struct Folder {
     FolderTree tree;
     FolderNode* top = nullptr;
 
-    Folder(std::initializer_list<const char*> folders, std::initializer_list<const char*> files)
-    {
+    Folder(std::initializer_list<const char*> folders, std::initializer_list<const char*> files) {
         auto* list = new TFileList;
         chain.Append(list);
         top = tree.AddRoot("top", list);
@@ -25,29 +24,28 @@ struct Folder {
             chain.Append(sub);
             tree.AddChild(top, f, sub);
         }
-        for (const char* f : files) list->AddFile(f);
+        for (const char* f : files)
+            list->AddFile(f);
     }
 };
 
-std::vector<std::string> captions(const std::vector<ContentsItem>& items)
-{
+std::vector<std::string> captions(const std::vector<ContentsItem>& items) {
     std::vector<std::string> out;
-    for (const auto& i : items) out.emplace_back(i.caption);
+    for (const auto& i : items)
+        out.emplace_back(i.caption);
     return out;
 }
 
 // Insertion sort with the list's own comparison: what a control that sorts
 // with it shows.
-std::vector<std::string> sortedByComparison(std::vector<ContentsItem> items, int8_t arrangement)
-{
+std::vector<std::string> sortedByComparison(std::vector<ContentsItem> items, int8_t arrangement) {
     for (size_t i = 1; i < items.size(); ++i)
         for (size_t j = i; j > 0 && CompareContents(items[j - 1], items[j], arrangement) > 0; --j)
             std::swap(items[j - 1], items[j]);
     return captions(items);
 }
 
-TEST(Contents, KindIsWhatFollowsTheLastDot)
-{
+TEST(Contents, KindIsWhatFollowsTheLastDot) {
     EXPECT_EQ(KindOf("a.b.txt"), "txt");
     EXPECT_EQ(KindOf(".profile"), "profile");
     EXPECT_EQ(KindOf("Makefile"), "Makefile");
@@ -56,8 +54,7 @@ TEST(Contents, KindIsWhatFollowsTheLastDot)
     EXPECT_EQ(KindOf(""), "");
 }
 
-TEST(Contents, ListsChildrenThenFilesWithTheirImages)
-{
+TEST(Contents, ListsChildrenThenFilesWithTheirImages) {
     Folder f({"b", "A"}, {"z.txt", "m"});
     const auto items = ListContents(*f.top, [](std::string_view n) { return n == "m" ? 7 : 9; });
     ASSERT_EQ(captions(items), (std::vector<std::string>{"b", "A", "z.txt", "m"}));
@@ -71,8 +68,7 @@ TEST(Contents, ListsChildrenThenFilesWithTheirImages)
     EXPECT_EQ(ListContents(*f.top, nullptr)[2].imageIndex, 2);
 }
 
-TEST(Contents, SortsByNameAndByKind)
-{
+TEST(Contents, SortsByNameAndByKind) {
     Folder f({"b", "A"}, {"z.txt", "a.TXT", "m"});
     auto items = ListContents(*f.top, [](std::string_view) { return 2; });
 
@@ -89,16 +85,15 @@ TEST(Contents, SortsByNameAndByKind)
     EXPECT_EQ(captions(items), byName);
 }
 
-TEST(Contents, FoldersNamedLikeFilesStayFirstAndSortByTheirKind)
-{
+TEST(Contents, FoldersNamedLikeFilesStayFirstAndSortByTheirKind) {
     Folder f({"x.zip", "Data", "a.txt"}, {"b.doc", "c.aaa"});
     auto items = ListContents(*f.top, nullptr);
     SortContents(items, 1);
-    EXPECT_EQ(captions(items), (std::vector<std::string>{"Data", "a.txt", "x.zip", "c.aaa", "b.doc"}));
+    EXPECT_EQ(captions(items),
+              (std::vector<std::string>{"Data", "a.txt", "x.zip", "c.aaa", "b.doc"}));
 }
 
-TEST(Contents, ComparisonNeverSaysEqual)
-{
+TEST(Contents, ComparisonNeverSaysEqual) {
     Folder f({}, {"Same", "same"});
     const auto items = ListContents(*f.top, nullptr);
     EXPECT_EQ(CompareContents(items[0], items[1], 0), -1);
@@ -106,17 +101,18 @@ TEST(Contents, ComparisonNeverSaysEqual)
     EXPECT_EQ(CompareContents(items[0], items[0], 1), -1);
 }
 
-TEST(Contents, FastSortAgreesWithTheComparison)
-{
+TEST(Contents, FastSortAgreesWithTheComparison) {
     // Mixed Japanese and ASCII names, both cases, with and without kinds.
-    const char* parts[] = {"a", "B", "あ", "ア", "ｱ", "漢", "Ｚ", "z", "1", "_", "-", ".", "txt", "TXT"};
+    const char* parts[] = {"a", "B", "あ", "ア", "ｱ", "漢",  "Ｚ",
+                           "z", "1", "_",  "-",  ".", "txt", "TXT"};
     std::mt19937 rng(5);
     std::vector<std::string> names;
     std::set<std::string> seen;
     while (names.size() < 300) {
         std::string n;
         const int len = 1 + int(rng() % 5);
-        for (int i = 0; i < len; ++i) n += parts[rng() % std::size(parts)];
+        for (int i = 0; i < len; ++i)
+            n += parts[rng() % std::size(parts)];
         if (seen.insert(n).second) names.push_back(n);
     }
     FileListChain chain;

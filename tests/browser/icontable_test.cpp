@@ -15,16 +15,15 @@ namespace fs = std::filesystem;
 using test::TempDir;
 using test::writeFile;
 
-std::vector<std::string> folderNames(const fs::path& dir)
-{
+std::vector<std::string> folderNames(const fs::path& dir) {
     std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir))
+        out.push_back(e.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;
 }
 
-TEST(IconList, ReadsTheCountThenThatManyTokens)
-{
+TEST(IconList, ReadsTheCountThenThatManyTokens) {
     const auto l = ParseIconList("3\r\ntxt\r\npdf\r\n  jpg zip\r\n");
     EXPECT_EQ(l.declaredCount, 3);
     EXPECT_EQ(l.extensions, (std::vector<std::string>{"txt", "pdf", "jpg"}));
@@ -32,13 +31,13 @@ TEST(IconList, ReadsTheCountThenThatManyTokens)
     EXPECT_EQ(ParseIconList("2txt pdf").extensions, (std::vector<std::string>{"txt", "pdf"}));
 }
 
-TEST(IconList, SurvivesDamagedInput)
-{
+TEST(IconList, SurvivesDamagedInput) {
     EXPECT_TRUE(ParseIconList("").extensions.empty());
     EXPECT_TRUE(ParseIconList("txt pdf").extensions.empty()); // no count
     EXPECT_TRUE(ParseIconList("-4 txt").extensions.empty());
     EXPECT_EQ(ParseIconList("99999999999999999999 txt").declaredCount, INT_MAX);
-    EXPECT_EQ(ParseIconList("99999999999999999999 txt").extensions, std::vector<std::string>{"txt"});
+    EXPECT_EQ(ParseIconList("99999999999999999999 txt").extensions,
+              std::vector<std::string>{"txt"});
     EXPECT_EQ(ParseIconList("5 a b").extensions, (std::vector<std::string>{"a", "b"}));
 
     // Tokens longer than 51 bytes, or ones that would take the sample file out
@@ -48,8 +47,7 @@ TEST(IconList, SurvivesDamagedInput)
     EXPECT_EQ(l.extensions, (std::vector<std::string>{longest, "ok"}));
 }
 
-TEST(IconList, DecodesTheCodePage)
-{
+TEST(IconList, DecodesTheCodePage) {
     // "テキスト" in CP932.
     EXPECT_EQ(ParseIconList("1 \x83\x65\x83\x4c\x83\x58\x83\x67").extensions,
               std::vector<std::string>{"テキスト"});
@@ -59,16 +57,14 @@ struct IconFolder {
     TempDir dir;
     fs::path icon = dir / "Icon";
 
-    IconFolder(std::string_view list, bool withSample = true)
-    {
+    IconFolder(std::string_view list, bool withSample = true) {
         fs::create_directories(icon);
         writeFile(icon / "icon.dat", list);
         if (withSample) writeFile(icon / "test.dat", "sample");
     }
 };
 
-TEST(IconTable, RunsTheSampleThroughEveryTypeAndBack)
-{
+TEST(IconTable, RunsTheSampleThroughEveryTypeAndBack) {
     IconFolder f("4\r\ntxt\r\nMakefile\r\nTXT\r\npdf\r\n");
     std::vector<std::string> asked;
     IconTable t;
@@ -78,7 +74,8 @@ TEST(IconTable, RunsTheSampleThroughEveryTypeAndBack)
         EXPECT_EQ(test::readFile(sample), "sample");
         return 6 + int(i);
     });
-    EXPECT_EQ(asked, (std::vector<std::string>{"test.txt", "test.Makefile", "test.TXT", "test.pdf"}));
+    EXPECT_EQ(asked,
+              (std::vector<std::string>{"test.txt", "test.Makefile", "test.TXT", "test.pdf"}));
     EXPECT_EQ(t.imageIndexes(), (std::vector<int>{6, 7, 8, 9}));
     EXPECT_EQ(folderNames(f.icon), (std::vector<std::string>{"icon.dat", "test.dat"}));
     EXPECT_EQ(test::readFile(f.icon / "test.dat"), "sample");
@@ -95,8 +92,7 @@ TEST(IconTable, RunsTheSampleThroughEveryTypeAndBack)
     EXPECT_EQ(t.ImageIndexOf("trailing."), 2);
 }
 
-TEST(IconTable, EmptyListLeavesTheSampleInPlace)
-{
+TEST(IconTable, EmptyListLeavesTheSampleInPlace) {
     IconFolder f("0\r\n");
     int calls = 0;
     IconTable t;
@@ -107,8 +103,7 @@ TEST(IconTable, EmptyListLeavesTheSampleInPlace)
     EXPECT_EQ(folderNames(f.icon), (std::vector<std::string>{"icon.dat", "test.dat"}));
 }
 
-TEST(IconTable, MissingFilesGiveTheGenericImage)
-{
+TEST(IconTable, MissingFilesGiveTheGenericImage) {
     {
         TempDir empty;
         IconTable t;
@@ -130,8 +125,7 @@ TEST(IconTable, MissingFilesGiveTheGenericImage)
     }
 }
 
-TEST(IconTable, NeverRenamesOutsideItsFolder)
-{
+TEST(IconTable, NeverRenamesOutsideItsFolder) {
     IconFolder f("4 ../escape /tmp/x .. txt");
     IconTable t;
     t.Load(f.dir.path(), [](size_t, const fs::path&) { return 6; });
@@ -140,13 +134,13 @@ TEST(IconTable, NeverRenamesOutsideItsFolder)
     EXPECT_EQ(folderNames(f.icon), (std::vector<std::string>{"icon.dat", "test.dat"}));
 }
 
-TEST(IconTable, TheShippedListLoads)
-{
+TEST(IconTable, TheShippedListLoads) {
     IconFolder f(templateIconList());
     IconTable t;
     t.Load(f.dir.path(), [](size_t i, const fs::path&) { return 6 + int(i); });
     EXPECT_GE(t.extensions().size(), 140u);
-    for (size_t i = 0; i < t.extensions().size(); ++i) ASSERT_EQ(t.imageIndexes()[i], 6 + int(i));
+    for (size_t i = 0; i < t.extensions().size(); ++i)
+        ASSERT_EQ(t.imageIndexes()[i], 6 + int(i));
     EXPECT_GT(t.ImageIndexOf("Song.MP3"), 5);
     EXPECT_GT(t.ImageIndexOf("main.cpp"), 5);
     EXPECT_EQ(folderNames(f.icon), (std::vector<std::string>{"icon.dat", "test.dat"}));

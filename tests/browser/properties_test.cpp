@@ -11,26 +11,25 @@ namespace {
 
 // Runs a test in a fixed time zone and puts the old one back.
 class ZoneGuard {
-public:
-    explicit ZoneGuard(const char* tz)
-    {
+  public:
+    explicit ZoneGuard(const char* tz) {
         if (const char* old = std::getenv("TZ")) saved_ = old;
         setenv("TZ", tz, 1);
         tzset();
     }
-    ~ZoneGuard()
-    {
-        if (saved_) setenv("TZ", saved_->c_str(), 1);
-        else unsetenv("TZ");
+    ~ZoneGuard() {
+        if (saved_)
+            setenv("TZ", saved_->c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
 
-private:
+  private:
     std::optional<std::string> saved_;
 };
 
-TEST(Properties, SizeTextGroupsByThrees)
-{
+TEST(Properties, SizeTextGroupsByThrees) {
     EXPECT_EQ(SizeText(0), "0 バイト");
     EXPECT_EQ(SizeText(999), "999 バイト");
     EXPECT_EQ(SizeText(1000), "1,000 バイト");
@@ -42,16 +41,14 @@ TEST(Properties, SizeTextGroupsByThrees)
     EXPECT_EQ(SizeText(UINT64_MAX), "18,446,744,073,709,551,615 バイト");
 }
 
-TEST(Properties, DateTextIsLocalTimeWithoutLeadingZeros)
-{
+TEST(Properties, DateTextIsLocalTimeWithoutLeadingZeros) {
     ZoneGuard tz("JST-9");
     // 2001-04-07 00:05:03 UTC = 09:05:03 in Japan.
     EXPECT_EQ(DateText(fileTimeFromUnix(986601903)), "2001年4月7日 9:5:3");
     EXPECT_EQ(DateText(fileTimeFromUnix(1703980799)), "2023年12月31日 8:59:59");
 }
 
-TEST(Properties, UnknownTimes)
-{
+TEST(Properties, UnknownTimes) {
     ZoneGuard tz("UTC");
     PropertyRecord file;
     file.name = "a.txt";
@@ -83,15 +80,15 @@ struct Stock {
     FolderNode* root = nullptr;
 
     Stock() { root = tree.AddRoot("CD", list()); }
-    TFileList* list()
-    {
+    TFileList* list() {
         auto* l = new TFileList;
         chain.Append(l);
         return l;
     }
-    FolderNode* folder(FolderNode* parent, const char* name) { return tree.AddChild(parent, name, list()); }
-    TFileChain* file(FolderNode* in, const char* name, uint64_t size)
-    {
+    FolderNode* folder(FolderNode* parent, const char* name) {
+        return tree.AddChild(parent, name, list());
+    }
+    TFileChain* file(FolderNode* in, const char* name, uint64_t size) {
         TFileChain* f = in->data->AddFile(name);
         f->sizeHigh = uint32_t(size >> 32);
         f->sizeLow = uint32_t(size);
@@ -99,8 +96,7 @@ struct Stock {
     }
 };
 
-TEST(Properties, FilesAndFolders)
-{
+TEST(Properties, FilesAndFolders) {
     Stock s;
     FolderNode* empty = s.folder(s.root, "empty");
     FolderNode* outer = s.folder(s.root, "outer");
@@ -137,8 +133,7 @@ TEST(Properties, FilesAndFolders)
     EXPECT_TRUE(r.creationTime.isZero());
 }
 
-TEST(Properties, AFileOfTheSameNameWinsOverAFolder)
-{
+TEST(Properties, AFileOfTheSameNameWinsOverAFolder) {
     Stock s;
     FolderNode* sub = s.folder(s.root, "same");
     s.file(sub, "x", 10);

@@ -1,21 +1,21 @@
 #include "browser/ui/iconcache.h"
 
 #include <QApplication>
+#include <QMimeDatabase>
 #include <QStyle>
 
 namespace zt {
 
 namespace {
 
-QIcon themed(const char* name, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
+QIcon themed(const char* name, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(QString::fromLatin1(name),
+                            QApplication::style()->standardIcon(fallback));
 }
 
 } // namespace
 
-IconCache::IconCache(QObject* parent) : QObject(parent)
-{
+IconCache::IconCache(QObject* parent) : QObject(parent) {
     images_ = {
         themed("folder-open", QStyle::SP_DirOpenIcon),
         themed("folder", QStyle::SP_DirClosedIcon),
@@ -26,12 +26,33 @@ IconCache::IconCache(QObject* parent) : QObject(parent)
     };
 }
 
-void IconCache::Load(const std::filesystem::path&) {}
+QIcon IconCache::TypeIcon(const std::filesystem::path& sample) const {
+    // The desktop's answer to "which icon has a file of this name": the MIME
+    // type its name says (the content is never looked at), then that type's
+    // icon in the icon theme, or the icon of its broad kind.
+    static const QMimeDatabase db;
+    const QMimeType mime =
+        db.mimeTypeForFile(QString::fromStdString(sample.string()), QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(mime.iconName(), QIcon::fromTheme(mime.genericIconName()));
+    if (icon.isNull()) icon = images_[GenericFile];
+    return icon;
+}
 
-int IconCache::ImageIndexOf(std::string_view) const { return GenericFile; }
+void IconCache::Load(const std::filesystem::path& dataDir) {
+    images_.resize(kFixedImages);
+    table_.Load(dataDir, [this](size_t, const std::filesystem::path& sample) {
+        images_.push_back(TypeIcon(sample));
+        return int(images_.size()) - 1;
+    });
+    extensions_ = table_.extensions();
+    imageIndexes_ = table_.imageIndexes();
+}
 
-QIcon IconCache::Image(int index) const
-{
+int IconCache::ImageIndexOf(std::string_view fileName) const {
+    return table_.ImageIndexOf(fileName);
+}
+
+QIcon IconCache::Image(int index) const {
     if (index < 0 || size_t(index) >= images_.size()) return images_[GenericFile];
     return images_[size_t(index)];
 }

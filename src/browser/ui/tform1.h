@@ -156,6 +156,10 @@ public:
     // ---- Folder view (tform1_folderview.cpp) ----
     void LoadIconCache();
     void RefillContents(); // what a selection change of the tree does
+    // A refill of a large folder lets events run; it gives up when another
+    // refill or a change of the tree happened meanwhile.
+    unsigned contentsFillSerial_ = 0;
+    unsigned treeResetCount_ = 0;
 
     // ---- Search dialog (tform1_search.cpp) ----
     void RefreshSearchStockList(); // refill the search dialog's list when it exists
