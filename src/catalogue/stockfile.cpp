@@ -2,6 +2,7 @@
 #include "platform/codec.h"
 #include "platform/textfile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -18,12 +19,20 @@ void appendNumberLine(std::string& out, long long v)
     out += "\r\n";
 }
 
+// The eight numbers are put together on the stack and appended at once: this
+// runs for every record of a million-file stock.
 void appendValues(std::string& out, FILETIME c, FILETIME a, FILETIME w, uint32_t sizeHigh,
                   uint32_t sizeLow)
 {
+    char buf[8 * 12];
+    char* p = buf;
     for (uint32_t v : {c.dwLowDateTime, c.dwHighDateTime, a.dwLowDateTime, a.dwHighDateTime,
-                       w.dwLowDateTime, w.dwHighDateTime, sizeHigh, sizeLow})
-        appendNumberLine(out, v);
+                       w.dwLowDateTime, w.dwHighDateTime, sizeHigh, sizeLow}) {
+        p = std::to_chars(p, buf + sizeof buf, v).ptr;
+        *p++ = '\r';
+        *p++ = '\n';
+    }
+    out.append(buf, p);
 }
 
 void appendName(std::string& out, std::string_view name)
@@ -85,8 +94,15 @@ uint32_t ParseStockNumber(std::string_view line)
 
 std::string SerializeStock(const FolderTree& tree)
 {
+    // Room for every record (numbers and line ends take about 70 bytes, names
+    // seldom more than 40), so the buffer is not copied while it grows.
+    size_t records = tree.nodeCount();
+    tree.ForEachPreOrder([&](FolderNode& n) {
+        if (n.data) records += size_t(std::max(0, n.data->Count()));
+        return true;
+    });
     std::string out;
-    out.reserve(64 + tree.nodeCount() * 96);
+    out.reserve(64 + records * 112);
     appendNumberLine(out, kStockFormatMark);
     appendNumberLine(out, tree.folderCount());
     const FolderNode* root = tree.root();

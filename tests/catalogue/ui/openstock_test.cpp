@@ -125,7 +125,7 @@ class OpenStockTest : public QObject {
 
     void cancelInTheMiddleDiscardsTheTree() {
         TempDataDir data;
-        writeStock(data.path(), "Big", {"x"}, 40000);
+        writeStock(data.path(), "Big", {"x"}, 100000);
         data.writeStockList({"Big"});
         ScopedDialogs dlg;
         auto w = makeForm(data.path());
@@ -153,7 +153,7 @@ class OpenStockTest : public QObject {
 
         // The same stock opens fully afterwards: the flag is cleared for each load.
         clickStock(*w, 0);
-        QCOMPARE(w->tree.folderCount(), 40001);
+        QCOMPARE(w->tree.folderCount(), 100001);
     }
 
     void aStockFileThatCannotBeOpenedIsReported() {
