@@ -7,7 +7,9 @@
 #include "catalogue/ui/foldertreemodel.h"
 #include "ui/uitestutil.h"
 
+#include <QAbstractItemModel>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -121,6 +123,8 @@ class OpenStockTest : public QObject {
         QCOMPARE(countLists(w->chain), 9);
         QCOMPARE(w->selectedStockName(), std::string("Disc"));
         QVERIFY(dlg->shown.empty());
+        // The root's contents are shown: four folders and the file.
+        QCOMPARE(w->ListView1->model()->rowCount(), 5);
     }
 
     void cancelInTheMiddleDiscardsTheTree() {
@@ -148,6 +152,7 @@ class OpenStockTest : public QObject {
         QCOMPARE(w->selectedNode(), nullptr);
         QCOMPARE(w->StockDataList->currentRow(), -1);
         QVERIFY(w->StockDataList->selectedItems().isEmpty());
+        QCOMPARE(w->ListView1->model()->rowCount(), 0);
         QVERIFY(w->isEnabled());
         QCOMPARE(w->findChild<TProgressDialog*>(), nullptr);
 
@@ -164,6 +169,7 @@ class OpenStockTest : public QObject {
         auto w = makeForm(data.path());
         clickStock(*w, 0);
         QVERIFY(!w->tree.empty());
+        QCOMPARE(w->ListView1->model()->rowCount(), 2);
 
         clickStock(*w, 1);
         QCOMPARE(dlg->shown.size(), size_t(1));
@@ -174,6 +180,7 @@ class OpenStockTest : public QObject {
         QCOMPARE(w->chain.first(), nullptr);
         QCOMPARE(w->selectedNode(), nullptr);
         QCOMPARE(w->selectedStockName(), std::string());
+        QCOMPARE(w->ListView1->model()->rowCount(), 0);
         QVERIFY(w->isEnabled());
 
         // A name of the program's own files is never read as a stock.
