@@ -134,7 +134,11 @@ DirListing listDirectory(const std::filesystem::path& dir) {
             continue; // still listed: a file with no times and no size
         }
         f.isDirectory = (stx.stx_mask & STATX_TYPE) && S_ISDIR(stx.stx_mode);
-        if (stx.stx_mask & STATX_BTIME) f.ftCreationTime = fileTimeOf(stx.stx_btime);
+        // Some file systems (overlays among them) report a birth time of the epoch
+        // itself when they keep none: that is "not known", not 1970.
+        const bool hasBirth = (stx.stx_mask & STATX_BTIME) &&
+                              (stx.stx_btime.tv_sec != 0 || stx.stx_btime.tv_nsec != 0);
+        if (hasBirth) f.ftCreationTime = fileTimeOf(stx.stx_btime);
         if (stx.stx_mask & STATX_ATIME) f.ftLastAccessTime = fileTimeOf(stx.stx_atime);
         if (stx.stx_mask & STATX_MTIME) f.ftLastWriteTime = fileTimeOf(stx.stx_mtime);
         // A folder has no size of its own (its st_size is a file-system detail).
