@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QTreeView>
 
@@ -42,6 +43,27 @@ class StockKeyWatcher : public QObject {
     bool inKey_ = false;
 };
 
+// A press on the empty part of the folder tree keeps the selected folder, as a
+// tree control does; without this the view drops the selection and the
+// contents list goes blank.
+class KeepTreeSelection : public QObject {
+  public:
+    explicit KeepTreeSelection(QTreeView* view) : QObject(view), view_(view) {
+        view->viewport()->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick)
+            return false;
+        const auto* me = static_cast<QMouseEvent*>(e);
+        return !view_->indexAt(me->position().toPoint()).isValid();
+    }
+
+  private:
+    QTreeView* view_; // not owned: the view is this filter's parent
+};
+
 } // namespace
 
 void TForm1::setupStockViews() {
@@ -50,6 +72,7 @@ void TForm1::setupStockViews() {
     treeModel = new FolderTreeModel(&tree, iconCache, this);
     TreeView1->setModel(treeModel);
     TreeView1->setUniformRowHeights(true);
+    new KeepTreeSelection(TreeView1);
     connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         treeModel->setSelectedNode(selectedNode());
         if (!clearingTree) TreeView1Change();

@@ -245,6 +245,21 @@ class OpenStockTest : public QObject {
         QCOMPARE(w->selectedNode(), nullptr);
         QCOMPARE(w->treeModel->selectedNode(), nullptr);
     }
+
+    void aClickOnTheEmptyPartOfTheTreeKeepsTheSelection() {
+        TempDataDir data;
+        writeStock(data.path(), "Disc", {"a"});
+        data.writeStockList({"Disc"});
+        ScopedDialogs dlg;
+        auto w = makeForm(data.path());
+        clickStock(*w, 0);
+        FolderNode* root = w->tree.root();
+        QCOMPARE(w->selectedNode(), root);
+        const QPoint below(5, w->TreeView1->viewport()->height() - 5);
+        QVERIFY(!w->TreeView1->indexAt(below).isValid());
+        QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {}, below);
+        QCOMPARE(w->selectedNode(), root);
+    }
 };
 
 QTEST_MAIN(OpenStockTest)
