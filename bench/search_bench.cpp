@@ -25,27 +25,42 @@ namespace {
 
 constexpr int kStocks = 100;
 constexpr int kNamesPerStock = 50000; // files and folders
-constexpr const char* kText = "QzxW";   // planted a few times in upper/lower case mixes
+constexpr const char* kText = "QzxW"; // planted a few times in upper/lower case mixes
 constexpr const char* kVersion = "search-bench 2";
 
 std::filesystem::path g_dir;
 
-std::string stockName(int i) { return "Disc" + std::to_string(1000 + i); }
+std::string stockName(int i) {
+    return "Disc" + std::to_string(1000 + i);
+}
 
-void makeStock(const std::filesystem::path& dataDir, int index, std::mt19937_64& rng)
-{
-    static const std::vector<std::string> stems = {
-        "IMG_", "写真 2003年 夏休み", "readme", "第01話 はじまりの朝", "ﾃﾞｰﾀ_ﾊﾞｯｸｱｯﾌﾟ", "setup",
-        "プロジェクト資料（最終版）", "Track ", "新しいフォルダー", "config", "髙橋さんの表計算",
-        "DSC", "report-final", "ＤＯＣＵＭＥＮＴ", "backup_", "夜明けのポルカ"};
-    static const std::vector<std::string> exts = {".jpg", ".JPG", ".txt", ".mp4", ".zip", ".docx",
+void makeStock(const std::filesystem::path& dataDir, int index, std::mt19937_64& rng) {
+    static const std::vector<std::string> stems = {"IMG_",
+                                                   "写真 2003年 夏休み",
+                                                   "readme",
+                                                   "第01話 はじまりの朝",
+                                                   "ﾃﾞｰﾀ_ﾊﾞｯｸｱｯﾌﾟ",
+                                                   "setup",
+                                                   "プロジェクト資料（最終版）",
+                                                   "Track ",
+                                                   "新しいフォルダー",
+                                                   "config",
+                                                   "髙橋さんの表計算",
+                                                   "DSC",
+                                                   "report-final",
+                                                   "ＤＯＣＵＭＥＮＴ",
+                                                   "backup_",
+                                                   "夜明けのポルカ"};
+    static const std::vector<std::string> exts = {".jpg",  ".JPG", ".txt",  ".mp4", ".zip", ".docx",
                                                   ".flac", ".ini", ".xlsx", ".exe", ""};
     zt::FolderTree tree;
     zt::FileListChain chain;
     auto* rootList = new zt::TFileList;
     chain.Append(rootList);
     std::vector<zt::FolderNode*> folders{tree.AddRoot(stockName(index), rootList)};
-    auto time = [&] { return zt::FILETIME::fromTicks(125000000000000000ull + rng() % 10000000000000000ull); };
+    auto time = [&] {
+        return zt::FILETIME::fromTicks(125000000000000000ull + rng() % 10000000000000000ull);
+    };
     for (int n = 0; n < kNamesPerStock; ++n) {
         std::string name = stems[rng() % stems.size()] + std::to_string(rng() % 100000);
         if (n % 25000 == 7) name += (n % 2 ? "-qzxw" : "_QZXW"); // two hits per stock
@@ -70,8 +85,7 @@ void makeStock(const std::filesystem::path& dataDir, int index, std::mt19937_64&
     }
 }
 
-void prepare()
-{
+void prepare() {
     const auto mark = g_dir / "bench.version";
     std::ifstream in(mark);
     std::string have;
@@ -88,17 +102,16 @@ void prepare()
     std::ofstream(mark) << kVersion << "\n";
 }
 
-zt::SearchRequest request()
-{
+zt::SearchRequest request() {
     zt::SearchRequest r;
     r.dataDir = g_dir;
-    for (int i = 0; i < kStocks; ++i) r.stocks.push_back(stockName(i));
+    for (int i = 0; i < kStocks; ++i)
+        r.stocks.push_back(stockName(i));
     r.text = kText;
     return r;
 }
 
-void BM_SearchAllStocks(benchmark::State& state)
-{
+void BM_SearchAllStocks(benchmark::State& state) {
     const zt::SearchRequest r = request();
     int hits = 0;
     for (auto _ : state) {
@@ -112,8 +125,7 @@ void BM_SearchAllStocks(benchmark::State& state)
 }
 BENCHMARK(BM_SearchAllStocks)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
-void BM_GrepFloor(benchmark::State& state)
-{
+void BM_GrepFloor(benchmark::State& state) {
     std::string cmd = "cd '";
     cmd += g_dir.string();
     cmd += "' && LC_ALL=C grep -c -i -F ";
@@ -132,20 +144,19 @@ BENCHMARK(BM_GrepFloor)->Unit(benchmark::kMillisecond)->UseRealTime()->Iteration
 
 // Keeps the mean real time of each benchmark for the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+            if (r.run_type == Run::RT_Iteration)
+                times[r.benchmark_name()] = r.GetAdjustedRealTime();
     }
     std::map<std::string, double> times;
 };
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     g_dir = argc > 1 ? std::filesystem::path(argv[1])
                      : std::filesystem::temp_directory_path() / "zt-search-bench";

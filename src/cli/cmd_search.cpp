@@ -31,14 +31,12 @@ struct Options {
     std::optional<std::string> csv;
 };
 
-bool fail(const std::string& message)
-{
+bool fail(const std::string& message) {
     error(message);
     return false;
 }
 
-std::optional<MatchMode> parseMode(const std::string& s)
-{
+std::optional<MatchMode> parseMode(const std::string& s) {
     if (s == "contains") return MatchMode::Contains;
     if (s == "exact") return MatchMode::Exact;
     if (s == "prefix") return MatchMode::Prefix;
@@ -46,8 +44,7 @@ std::optional<MatchMode> parseMode(const std::string& s)
     return std::nullopt;
 }
 
-std::optional<SearchTarget> parseTarget(const std::string& s)
-{
+std::optional<SearchTarget> parseTarget(const std::string& s) {
     if (s == "all") return SearchTarget::FilesAndFolders;
     if (s == "files") return SearchTarget::Files;
     if (s == "folders") return SearchTarget::Folders;
@@ -55,8 +52,7 @@ std::optional<SearchTarget> parseTarget(const std::string& s)
 }
 
 // Fills o from args; false (after a message) on a usage error.
-bool parseArgs(const Args& args, Options& o)
-{
+bool parseArgs(const Args& args, Options& o) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -92,8 +88,7 @@ bool parseArgs(const Args& args, Options& o)
 
 } // namespace
 
-int cmdSearch(const std::filesystem::path& dataDir, const Args& args)
-{
+int cmdSearch(const std::filesystem::path& dataDir, const Args& args) {
     if (wantsHelp(args)) {
         std::cout << kSearchUsage;
         return kOk;

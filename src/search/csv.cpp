@@ -5,13 +5,11 @@
 
 namespace zt {
 
-bool NeedsCsvQuotes(std::string_view text)
-{
+bool NeedsCsvQuotes(std::string_view text) {
     return text.find_first_of(",\"") != std::string_view::npos;
 }
 
-void WriteCsvField(std::string& out, std::string_view text)
-{
+void WriteCsvField(std::string& out, std::string_view text) {
     if (text.empty()) return;
     if (!NeedsCsvQuotes(text)) {
         out += text;
@@ -25,8 +23,7 @@ void WriteCsvField(std::string& out, std::string_view text)
     out += '"';
 }
 
-std::string ResultsCsvBytes(std::span<const ResultCells> rows)
-{
+std::string ResultsCsvBytes(std::span<const ResultCells> rows) {
     // Built as UTF-8 and encoded line by line: the codec never produces a
     // comma or a quote, so the quoting survives the conversion unchanged.
     TextFileBuilder file;
@@ -48,8 +45,7 @@ std::string ResultsCsvBytes(std::span<const ResultCells> rows)
     return file.bytes();
 }
 
-bool SaveResultsCsv(const std::filesystem::path& path, std::span<const ResultCells> rows)
-{
+bool SaveResultsCsv(const std::filesystem::path& path, std::span<const ResultCells> rows) {
     if (path.empty()) return true;
     return writeFileAtomically(path, ResultsCsvBytes(rows));
 }

@@ -10,8 +10,7 @@
 
 namespace zt {
 
-inline constexpr std::string_view kCsvHeader =
-    "ファイル・フォルダ名,パス,サイズ,作成日時,更新日時";
+inline constexpr std::string_view kCsvHeader = "ファイル・フォルダ名,パス,サイズ,作成日時,更新日時";
 inline constexpr std::string_view kMessageCannotOpenFile = "ファイルが開けません";
 
 // True when the text holds a comma or a double quote. In UTF-8 those bytes
@@ -28,6 +27,7 @@ void WriteCsvField(std::string& out, std::string_view text);
 // Writes the file (temporary file, then rename, so an old file is replaced only
 // by a complete one). An empty path does nothing and succeeds. False when the
 // file cannot be written.
-[[nodiscard]] bool SaveResultsCsv(const std::filesystem::path& path, std::span<const ResultCells> rows);
+[[nodiscard]] bool SaveResultsCsv(const std::filesystem::path& path,
+                                  std::span<const ResultCells> rows);
 
 } // namespace zt

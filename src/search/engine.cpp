@@ -14,58 +14,55 @@ namespace zt {
 
 namespace {
 
-inline bool isContinuationByte(char c)
-{
+inline bool isContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
 } // namespace
 
-size_t FindOnBoundary(std::string_view name, std::string_view text)
-{
+size_t FindOnBoundary(std::string_view name, std::string_view text) {
     if (name.empty() || text.empty()) return std::string_view::npos;
-    for (size_t pos = name.find(text); pos != std::string_view::npos; pos = name.find(text, pos + 1))
+    for (size_t pos = name.find(text); pos != std::string_view::npos;
+         pos = name.find(text, pos + 1))
         if (!isContinuationByte(name[pos])) return pos;
     return std::string_view::npos;
 }
 
-bool MatchContains(std::string_view name, std::string_view text)
-{
+bool MatchContains(std::string_view name, std::string_view text) {
     return FindOnBoundary(name, text) != std::string_view::npos;
 }
 
-bool MatchExact(std::string_view name, std::string_view text)
-{
+bool MatchExact(std::string_view name, std::string_view text) {
     // compareLocale calls only byte-identical texts equal, so a length
     // difference settles it without asking the collator.
     return name.size() == text.size() && compareLocale(name, text) == 0;
 }
 
-bool MatchPrefix(std::string_view name, std::string_view text)
-{
+bool MatchPrefix(std::string_view name, std::string_view text) {
     return FindOnBoundary(name, text) == 0;
 }
 
-bool MatchSuffix(std::string_view name, std::string_view text)
-{
+bool MatchSuffix(std::string_view name, std::string_view text) {
     if (text.empty() || text.size() > name.size()) return false;
     const size_t pos = name.size() - text.size();
     return name.substr(pos) == text && !isContinuationByte(name[pos]);
 }
 
-bool MatchName(MatchMode mode, std::string_view name, std::string_view text)
-{
+bool MatchName(MatchMode mode, std::string_view name, std::string_view text) {
     switch (mode) {
-    case MatchMode::Contains: return MatchContains(name, text);
-    case MatchMode::Exact: return MatchExact(name, text);
-    case MatchMode::Prefix: return MatchPrefix(name, text);
-    case MatchMode::Suffix: return MatchSuffix(name, text);
+    case MatchMode::Contains:
+        return MatchContains(name, text);
+    case MatchMode::Exact:
+        return MatchExact(name, text);
+    case MatchMode::Prefix:
+        return MatchPrefix(name, text);
+    case MatchMode::Suffix:
+        return MatchSuffix(name, text);
     }
     return false;
 }
 
-std::string FormatSizeText(uint32_t sizeHigh, uint32_t sizeLow)
-{
+std::string FormatSizeText(uint32_t sizeHigh, uint32_t sizeLow) {
     const std::string digits = std::to_string((uint64_t(sizeHigh) << 32) | sizeLow);
     if (digits.size() <= 3) return "0KB";
     const std::string_view thousands(digits.data(), digits.size() - 3);
@@ -79,8 +76,7 @@ std::string FormatSizeText(uint32_t sizeHigh, uint32_t sizeLow)
     return out;
 }
 
-std::string FormatDateText(FILETIME t)
-{
+std::string FormatDateText(FILETIME t) {
     if (t.isZero()) return {};
     const SYSTEMTIME st = fileTimeToLocalSystemTime(t);
     return std::to_string(st.wYear) + '/' + std::to_string(st.wMonth) + '/' +
@@ -88,8 +84,7 @@ std::string FormatDateText(FILETIME t)
            std::to_string(st.wMinute) + ':' + std::to_string(st.wSecond);
 }
 
-ResultCells MakeCells(const SearchHit& hit)
-{
+ResultCells MakeCells(const SearchHit& hit) {
     ResultCells c;
     c.name = hit.name;
     c.path = hit.path;
@@ -110,17 +105,16 @@ struct Needle {
     bool foldCase = false;
 
     explicit Needle(const SearchRequest& r)
-        : text(r.caseSensitive ? r.text : lowerAnsi(r.text)), foldCase(!r.caseSensitive)
-    {
+        : text(r.caseSensitive ? r.text : lowerAnsi(r.text)), foldCase(!r.caseSensitive) {
         // An ASCII text is found in a decoded name only if its bytes (up to
         // ASCII case) are in the stored CP932 line as well: every ASCII
         // character of a decoded name is the same byte in the line, except
         // what a "&#N;" reference stands for, and lines holding '&' are always
         // decoded. Every test needs the text inside the name, so a line that
         // holds neither can be passed over undecoded.
-        rawFilter = !text.empty() &&
-                    std::all_of(text.begin(), text.end(),
-                                [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        rawFilter = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        });
     }
 };
 
@@ -130,18 +124,16 @@ struct Values {
 };
 
 // A missing line (end of file) counts as 0, as the stock loader reads it.
-uint32_t nextValue(scan::LineScanner& in)
-{
+uint32_t nextValue(scan::LineScanner& in) {
     std::string_view line;
     return in.next(line) ? ParseStockNumber(line) : 0;
 }
 
-Values readValues(scan::LineScanner& in)
-{
+Values readValues(scan::LineScanner& in) {
     Values v;
     v.creation.dwLowDateTime = nextValue(in);
     v.creation.dwHighDateTime = nextValue(in);
-    (void)in.skip(2); // last access: not carried
+    in.skip(2); // last access: not carried
     v.write.dwLowDateTime = nextValue(in);
     v.write.dwHighDateTime = nextValue(in);
     v.sizeHigh = nextValue(in);
@@ -149,8 +141,7 @@ Values readValues(scan::LineScanner& in)
     return v;
 }
 
-bool isMinusOne(std::string_view line)
-{
+bool isMinusOne(std::string_view line) {
     return line == "-1" || int32_t(ParseStockNumber(line)) == -1;
 }
 
@@ -159,20 +150,20 @@ bool isMinusOne(std::string_view line)
 // entry passed the stop and limit checks, and only walked folders test their
 // files and the names of their sub-folders.
 class StockScan {
-public:
+  public:
     StockScan(const Needle& needle, const std::string& stock, const SearchRequest& request,
-              const SearchCallbacks& callbacks, SearchOutcome& outcome)
-        : needle_(needle), stock_(stock), request_(request), cb_(callbacks), out_(outcome)
-    {
-    }
+              const SearchCallbacks& callbacks, SearchOutcome& outcome, scan::ByteIndex& index)
+        : needle_(needle), stock_(stock), request_(request), cb_(callbacks), out_(outcome),
+          index_(index) {}
 
-    void run(std::string_view bytes)
-    {
-        scan::LineScanner in(bytes);
-        if (needle_.rawFilter) candidates_ = scan::FindCandidates(bytes, needle_.text, needle_.foldCase);
+    void run(std::string_view bytes) {
+        scan::IndexBytes(bytes,
+                         needle_.rawFilter ? std::string_view(needle_.text) : std::string_view(),
+                         needle_.foldCase, index_);
+        scan::LineScanner in(bytes, index_);
         std::string_view line;
-        (void)in.next(line); // format mark
-        (void)in.next(line); // folder count
+        (void)in.next(line);                  // format mark
+        (void)in.next(line);                  // folder count
         if (!SearchFolder(0, stock_)) return; // the root is entered before its records
         frames_.push_back({0, path_.size(), true});
 
@@ -185,18 +176,19 @@ public:
                 if (wantFiles && frames_.back().walked && test(in, raw)) {
                     addRow(readValues(in), false);
                 } else {
-                    (void)in.skip(8);
+                    in.skip(8);
                 }
                 continue;
             }
             const int depth = int(int32_t(ParseStockNumber(line)));
-            while (!frames_.empty() && depth != frames_.back().level + 1) pop();
+            while (!frames_.empty() && depth != frames_.back().level + 1)
+                pop();
             if (frames_.empty()) break; // a depth that fits no open folder ends the stock
             std::string_view raw;
             if (!in.next(raw)) break;
             const Frame parent = frames_.back();
             if (!parent.walked) {
-                (void)in.skip(8);
+                in.skip(8);
                 frames_.push_back({depth, 0, false});
                 continue;
             }
@@ -214,7 +206,7 @@ public:
         }
     }
 
-private:
+  private:
     struct Frame {
         int level;
         size_t pathLength; // path_ up to this folder (walked folders only)
@@ -224,8 +216,7 @@ private:
     // Entering a folder: pending work runs, the status line shows the parent's
     // path, then the stop and the result limit are checked. On success path_
     // becomes the folder's path.
-    bool SearchFolder(size_t parentPathLength, std::string_view name)
-    {
+    bool SearchFolder(size_t parentPathLength, std::string_view name) {
         if (cb_.pump && cb_.pump()) out_.stopped = true;
         if (cb_.status) {
             status_.assign(path_, 0, parentPathLength);
@@ -245,14 +236,12 @@ private:
         return true;
     }
 
-    void pop()
-    {
+    void pop() {
         if (frames_.back().walked && frames_.size() > 1) folders_.pop_back();
         frames_.pop_back();
     }
 
-    void decodeName(std::string_view raw)
-    {
+    void decodeName(std::string_view raw) {
         decoded_.clear();
         cp932::decodeAppend(raw, decoded_);
         decoded_.resize(trimNameEnd(decoded_).size());
@@ -260,13 +249,13 @@ private:
     }
 
     // Decodes the name line raw into name_ when it may match, and tests it.
-    bool test(const scan::LineScanner& in, std::string_view raw)
-    {
+    bool test(const scan::LineScanner& in, std::string_view raw) {
         if (needle_.rawFilter) {
             const size_t begin = in.offsetOf(raw), end = begin + raw.size();
-            while (nextCandidate_ < candidates_.size() && candidates_[nextCandidate_] < begin)
+            const std::vector<size_t>& candidates = index_.candidates;
+            while (nextCandidate_ < candidates.size() && candidates[nextCandidate_] < begin)
                 ++nextCandidate_;
-            if (nextCandidate_ == candidates_.size() || candidates_[nextCandidate_] >= end)
+            if (nextCandidate_ == candidates.size() || candidates[nextCandidate_] >= end)
                 return false;
         }
         decodeName(raw);
@@ -277,8 +266,7 @@ private:
     }
 
     // A row for name_ in the folder whose path is path_.
-    void addRow(const Values& v, bool folder)
-    {
+    void addRow(const Values& v, bool folder) {
         ++out_.resultCount;
         if (!cb_.hit) return;
         SearchHit hit;
@@ -301,32 +289,32 @@ private:
     const SearchCallbacks& cb_;
     SearchOutcome& out_;
     std::vector<Frame> frames_;
-    std::vector<size_t> candidates_; // where names may hold the text (raw filter only)
-    size_t nextCandidate_ = 0;
+    scan::ByteIndex& index_;           // line ends and the places names may hold the text
+    size_t nextCandidate_ = 0;         // first candidate not yet passed
     std::vector<std::string> folders_; // names of the walked folders below the root
     std::string path_, status_, decoded_, name_, lowered_;
 };
 
 void searchBytes(const Needle& needle, std::string_view bytes, const std::string& stock,
                  const SearchRequest& request, const SearchCallbacks& callbacks,
-                 SearchOutcome& outcome)
-{
-    StockScan(needle, stock, request, callbacks, outcome).run(bytes);
+                 SearchOutcome& outcome, scan::ByteIndex& index) {
+    StockScan(needle, stock, request, callbacks, outcome, index).run(bytes);
 }
 
 } // namespace
 
-void SearchStockBytes(std::string_view bytes, const std::string& stock, const SearchRequest& request,
-                      const SearchCallbacks& callbacks, SearchOutcome& outcome)
-{
-    searchBytes(Needle(request), bytes, stock, request, callbacks, outcome);
+void SearchStockBytes(std::string_view bytes, const std::string& stock,
+                      const SearchRequest& request, const SearchCallbacks& callbacks,
+                      SearchOutcome& outcome) {
+    scan::ByteIndex index;
+    searchBytes(Needle(request), bytes, stock, request, callbacks, outcome, index);
 }
 
-SearchOutcome SearchStocks(const SearchRequest& request, const SearchCallbacks& callbacks)
-{
+SearchOutcome SearchStocks(const SearchRequest& request, const SearchCallbacks& callbacks) {
     SearchOutcome outcome;
     if (callbacks.status) callbacks.status(kStatusProcessing);
     const Needle needle(request);
+    scan::ByteIndex index; // reused from stock to stock
     for (const std::string& stock : request.stocks) {
         if (outcome.stopped) break;
         const auto path = StockFilePath(request.dataDir, stock);
@@ -336,7 +324,7 @@ SearchOutcome SearchStocks(const SearchRequest& request, const SearchCallbacks& 
             outcome.skippedStocks.push_back(stock);
             continue;
         }
-        searchBytes(needle, *bytes, stock, request, callbacks, outcome);
+        searchBytes(needle, *bytes, stock, request, callbacks, outcome, index);
     }
     return outcome;
 }

@@ -97,7 +97,7 @@ struct SearchCallbacks {
 
 struct SearchOutcome {
     int resultCount = 0;
-    bool stopped = false;       // by the stop request or the limit
+    bool stopped = false; // by the stop request or the limit
     bool limitExceeded = false;
     std::vector<std::string> skippedStocks; // missing, unreadable or unsafe names
 };
@@ -108,7 +108,8 @@ SearchOutcome SearchStocks(const SearchRequest& request, const SearchCallbacks& 
 
 // The same over stock file bytes already in memory (one stock named `stock`);
 // result count and stop carry over between calls through `outcome`.
-void SearchStockBytes(std::string_view bytes, const std::string& stock, const SearchRequest& request,
-                      const SearchCallbacks& callbacks, SearchOutcome& outcome);
+void SearchStockBytes(std::string_view bytes, const std::string& stock,
+                      const SearchRequest& request, const SearchCallbacks& callbacks,
+                      SearchOutcome& outcome);
 
 } // namespace zt

@@ -9,8 +9,7 @@ namespace {
 
 const std::string kHeaderLine = cp932::encode(std::string(kCsvHeader)) + "\r\n";
 
-TEST(SearchCsv, FieldsAreQuotedOnlyForCommasAndQuotes)
-{
+TEST(SearchCsv, FieldsAreQuotedOnlyForCommasAndQuotes) {
     auto field = [](std::string_view s) {
         std::string out;
         WriteCsvField(out, s);
@@ -25,8 +24,7 @@ TEST(SearchCsv, FieldsAreQuotedOnlyForCommasAndQuotes)
     EXPECT_FALSE(NeedsCsvQuotes("ソ表能.txt"));
 }
 
-TEST(SearchCsv, FileHasHeaderRowsCrLfAndCp932)
-{
+TEST(SearchCsv, FileHasHeaderRowsCrLfAndCp932) {
     test::TempDir dir;
     const auto path = dir / "r.csv";
     ASSERT_TRUE(SaveResultsCsv(path, {}));
@@ -38,10 +36,9 @@ TEST(SearchCsv, FileHasHeaderRowsCrLfAndCp932)
         {"x", "\\S\\x", "0KB", "", ""},
     };
     ASSERT_TRUE(SaveResultsCsv(path, rows));
-    const std::string expected = kHeaderLine +
-        "\"a,b.txt\",\"\\S\\a,b.txt\",\"1,234KB\",2001/3/5 9:7:3,2001/3/5 9:7:4\r\n" +
-        cp932::encode("フォルダ,\\S\\フォルダ,,2001/3/5 9:7:3,") + "\r\n" +
-        "x,\\S\\x,0KB,,\r\n";
+    const std::string expected =
+        kHeaderLine + "\"a,b.txt\",\"\\S\\a,b.txt\",\"1,234KB\",2001/3/5 9:7:3,2001/3/5 9:7:4\r\n" +
+        cp932::encode("フォルダ,\\S\\フォルダ,,2001/3/5 9:7:3,") + "\r\n" + "x,\\S\\x,0KB,,\r\n";
     EXPECT_EQ(test::readFile(path), expected);
     EXPECT_EQ(cp932::encode("フォルダ"), "\x83\x74\x83\x48\x83\x8B\x83\x5F");
 

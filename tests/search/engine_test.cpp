@@ -19,16 +19,14 @@ namespace {
 
 // A stock built in memory and written as a stock file.
 class Stock {
-public:
-    explicit Stock(std::string name = "S")
-    {
+  public:
+    explicit Stock(std::string name = "S") {
         auto* list = new TFileList;
         chain.Append(list);
         root = tree.AddRoot(std::move(name), list);
     }
     FolderNode* folder(FolderNode* parent, const std::string& name, uint64_t created = 0,
-                       uint64_t written = 0)
-    {
+                       uint64_t written = 0) {
         auto* list = new TFileList;
         chain.Append(list);
         list->creationTime = FILETIME::fromTicks(created);
@@ -37,8 +35,7 @@ public:
         return tree.AddChild(parent, name, list);
     }
     TFileChain* file(FolderNode* parent, const std::string& name, uint64_t size = 0,
-                     uint64_t created = 0, uint64_t written = 0)
-    {
+                     uint64_t created = 0, uint64_t written = 0) {
         TFileChain* f = parent->data->AddFile(name);
         f->sizeHigh = uint32_t(size >> 32);
         f->sizeLow = uint32_t(size);
@@ -59,29 +56,29 @@ struct Searched {
     std::vector<std::string> limitMessages;
     SearchOutcome outcome;
 
-    [[nodiscard]] std::vector<std::string> paths() const
-    {
+    [[nodiscard]] std::vector<std::string> paths() const {
         std::vector<std::string> p;
-        for (const auto& h : hits) p.push_back(h.path);
+        for (const auto& h : hits)
+            p.push_back(h.path);
         return p;
     }
 };
 
-SearchCallbacks recordInto(Searched& run, int stopAtPump = -1)
-{
+SearchCallbacks recordInto(Searched& run, int stopAtPump = -1) {
     SearchCallbacks cb;
     auto pumps = std::make_shared<int>(0);
-    cb.pump = [pumps, stopAtPump] { return ++*pumps == stopAtPump || (stopAtPump > 0 && *pumps > stopAtPump); };
+    cb.pump = [pumps, stopAtPump] {
+        return ++*pumps == stopAtPump || (stopAtPump > 0 && *pumps > stopAtPump);
+    };
     cb.status = [&run](std::string_view s) { run.statuses.emplace_back(s); };
     cb.hit = [&run](const SearchHit& h) { run.hits.push_back(h); };
     cb.limitExceeded = [&run](std::string_view m) { run.limitMessages.emplace_back(m); };
     return cb;
 }
 
-Searched searchBytes(const std::string& bytes, std::string text, MatchMode mode = MatchMode::Contains,
-                bool caseSensitive = false, SearchTarget target = SearchTarget::FilesAndFolders,
-                int stopAtPump = -1)
-{
+Searched searchBytes(const std::string& bytes, std::string text,
+                     MatchMode mode = MatchMode::Contains, bool caseSensitive = false,
+                     SearchTarget target = SearchTarget::FilesAndFolders, int stopAtPump = -1) {
     Searched run;
     SearchRequest r;
     r.text = std::move(text);
@@ -94,8 +91,7 @@ Searched searchBytes(const std::string& bytes, std::string text, MatchMode mode 
 
 using Paths = std::vector<std::string>;
 
-TEST(SearchEngine, ModesWithAndWithoutCase)
-{
+TEST(SearchEngine, ModesWithAndWithoutCase) {
     Stock s;
     s.file(s.root, "ABC.txt");
     s.file(s.root, "xabcx");
@@ -106,7 +102,8 @@ TEST(SearchEngine, ModesWithAndWithoutCase)
     // The text is lower-cased too when the case does not count.
     EXPECT_EQ(searchBytes(b, "ABC").paths().size(), 3u);
     EXPECT_EQ(searchBytes(b, "ABC", MatchMode::Contains, true).paths(), (Paths{"\\S\\ABC.txt"}));
-    EXPECT_EQ(searchBytes(b, "abc", MatchMode::Prefix).paths(), (Paths{"\\S\\ABC.txt", "\\S\\Abc"}));
+    EXPECT_EQ(searchBytes(b, "abc", MatchMode::Prefix).paths(),
+              (Paths{"\\S\\ABC.txt", "\\S\\Abc"}));
     EXPECT_EQ(searchBytes(b, "Abc", MatchMode::Prefix, true).paths(), (Paths{"\\S\\Abc"}));
     EXPECT_EQ(searchBytes(b, "abc", MatchMode::Exact).paths(), (Paths{"\\S\\Abc"}));
     EXPECT_TRUE(searchBytes(b, "abc", MatchMode::Exact, true).paths().empty());
@@ -131,11 +128,12 @@ TEST(SearchEngine, ModesWithAndWithoutCase)
     EXPECT_EQ(searchBytes(c, "*.txt").paths(), (Paths{"\\S\\*.txt"}));
 }
 
-TEST(SearchEngine, CharactersAreNeverSplitAndFullWidthLettersFold)
-{
+TEST(SearchEngine, CharactersAreNeverSplitAndFullWidthLettersFold) {
     // ア is 0x83 0x41 in the stock file: the byte 'A' is there but no letter A.
     EXPECT_FALSE(MatchContains("ア", "A"));
-    EXPECT_FALSE(MatchContains("\x80" "A", "\x80"));
+    EXPECT_FALSE(MatchContains("\x80"
+                               "A",
+                               "\x80"));
     Stock s;
     s.file(s.root, "ア");
     s.file(s.root, "アA");
@@ -151,26 +149,29 @@ TEST(SearchEngine, CharactersAreNeverSplitAndFullWidthLettersFold)
     EXPECT_EQ(searchBytes(b, "ω", MatchMode::Prefix).paths(), (Paths{"\\S\\ΩΣ"}));
 }
 
-TEST(SearchEngine, NamesStoredAsReferencesAreSearchedAsTheyRead)
-{
+TEST(SearchEngine, NamesStoredAsReferencesAreSearchedAsTheyRead) {
     // Characters outside CP932 and control characters are stored as "&#N;";
     // the search sees the names they stand for, never the digits.
     Stock s;
     s.file(s.root, "smile😀.txt");
-    s.file(s.root, "x&#1;y");       // a literal text that looks like a reference
-    s.file(s.root, "tab\x01" "end");
+    s.file(s.root, "x&#1;y"); // a literal text that looks like a reference
+    s.file(s.root, "tab\x01"
+                   "end");
     s.file(s.root, "R&D");
     const auto b = s.bytes();
     ASSERT_NE(b.find("&#128512;"), std::string::npos);
     EXPECT_TRUE(searchBytes(b, "128512").paths().empty());
     EXPECT_EQ(searchBytes(b, "😀").paths(), (Paths{"\\S\\smile😀.txt"}));
     EXPECT_EQ(searchBytes(b, "&#1;").paths(), (Paths{"\\S\\x&#1;y"}));
-    EXPECT_EQ(searchBytes(b, "\x01" "E").paths(), (Paths{"\\S\\tab\x01" "end"}));
+    EXPECT_EQ(searchBytes(b, "\x01"
+                             "E")
+                  .paths(),
+              (Paths{"\\S\\tab\x01"
+                     "end"}));
     EXPECT_EQ(searchBytes(b, "r&d", MatchMode::Exact).paths(), (Paths{"\\S\\R&D"}));
 }
 
-TEST(SearchEngine, TargetsStillDescendIntoEveryFolder)
-{
+TEST(SearchEngine, TargetsStillDescendIntoEveryFolder) {
     Stock s;
     FolderNode* a = s.folder(s.root, "a");
     FolderNode* b = s.folder(a, "b");
@@ -193,14 +194,14 @@ TEST(SearchEngine, TargetsStillDescendIntoEveryFolder)
                                  "\\S\\a を検索しています", "\\S\\a\\b を検索しています"}));
 }
 
-TEST(SearchEngine, LimitIsCheckedOnEnteringAFolder)
-{
+TEST(SearchEngine, LimitIsCheckedOnEnteringAFolder) {
     // 10000 rows on entry still walk the folder; 10001 stop it with the message.
     // Either way the root goes on testing its remaining sub-folder names, and
     // the message comes once.
     for (const int rootHits : {10000, 10001}) {
         Stock s;
-        for (int i = 0; i < rootHits; ++i) s.file(s.root, "f" + std::to_string(i));
+        for (int i = 0; i < rootHits; ++i)
+            s.file(s.root, "f" + std::to_string(i));
         FolderNode* sub = s.folder(s.root, "sub");
         s.file(sub, "f-sub");
         FolderNode* late = s.folder(s.root, "f-late");
@@ -217,8 +218,7 @@ TEST(SearchEngine, LimitIsCheckedOnEnteringAFolder)
     }
 }
 
-TEST(SearchEngine, StopTakesEffectAtTheNextFolderEntryAndEndsTheSearch)
-{
+TEST(SearchEngine, StopTakesEffectAtTheNextFolderEntryAndEndsTheSearch) {
     test::TempDir dir;
     Stock a("A");
     FolderNode* d1 = a.folder(a.root, "x1");
@@ -248,8 +248,7 @@ TEST(SearchEngine, StopTakesEffectAtTheNextFolderEntryAndEndsTheSearch)
     EXPECT_EQ(all.paths().back(), "\\B\\x-b");
 }
 
-TEST(SearchEngine, UnreadableStocksAreSkippedAndReported)
-{
+TEST(SearchEngine, UnreadableStocksAreSkippedAndReported) {
     test::TempDir dir;
     Stock a("A");
     a.file(a.root, "hit");
@@ -265,8 +264,7 @@ TEST(SearchEngine, UnreadableStocksAreSkippedAndReported)
     EXPECT_EQ(run.outcome.skippedStocks, (Paths{"Missing", "../A", "Folder"}));
 }
 
-TEST(SearchEngine, CellTexts)
-{
+TEST(SearchEngine, CellTexts) {
     EXPECT_EQ(FormatSizeText(0, 0), "0KB");
     EXPECT_EQ(FormatSizeText(0, 999), "0KB");
     EXPECT_EQ(FormatSizeText(0, 1000), "1KB");
@@ -318,9 +316,8 @@ struct Trace {
 };
 
 // The search as a walk over the tree the stock loader builds.
-void walk(const SearchRequest& r, const std::string& needle, int stopAt, const std::string& parentPath,
-          const FolderNode* node, Trace& t)
-{
+void walk(const SearchRequest& r, const std::string& needle, int stopAt,
+          const std::string& parentPath, const FolderNode* node, Trace& t) {
     if (++t.pumps >= stopAt && stopAt > 0) t.stopped = true;
     t.events.push_back("status " + parentPath);
     if (t.stopped) return;
@@ -352,14 +349,15 @@ void walk(const SearchRequest& r, const std::string& needle, int stopAt, const s
     }
 }
 
-TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree)
-{
+TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree) {
     std::mt19937 rng(20240607);
-    const std::vector<std::string> parts = {"a", "B", "ab", "アA", "ｂ", "Ａ", "&#65;", "x", "\x01", " "};
+    const std::vector<std::string> parts = {"a",  "B",     "ab", "アA",  "ｂ",
+                                            "Ａ", "&#65;", "x",  "\x01", " "};
     auto randomName = [&] {
         std::string n;
         const int len = 1 + int(rng() % 4);
-        for (int i = 0; i < len; ++i) n += parts[rng() % parts.size()];
+        for (int i = 0; i < len; ++i)
+            n += parts[rng() % parts.size()];
         return n;
     };
     for (int round = 0; round < 1000; ++round) {
@@ -375,7 +373,8 @@ TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree)
         }
         std::string bytes = s.bytes();
         if (round % 3 == 0) { // damaged files: both sides must read them alike
-            for (int k = 0; k < 3; ++k) bytes[rng() % bytes.size()] = char(rng() % 256);
+            for (int k = 0; k < 3; ++k)
+                bytes[rng() % bytes.size()] = char(rng() % 256);
             bytes.resize(rng() % (bytes.size() + 1));
         }
         SearchRequest r;
@@ -396,8 +395,8 @@ TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree)
         cb.pump = [&] { return ++got.pumps >= stopAt && stopAt > 0; };
         cb.status = [&](std::string_view st) {
             if (st != kStatusProcessing)
-                got.events.push_back("status " +
-                                     std::string(st.substr(0, st.size() - kStatusSearching.size())));
+                got.events.push_back(
+                    "status " + std::string(st.substr(0, st.size() - kStatusSearching.size())));
         };
         cb.hit = [&](const SearchHit& h) {
             got.events.push_back("hit " + h.path + " " + std::to_string(h.data.size()) + " " +

@@ -12,28 +12,30 @@ namespace {
 
 // Random texts rich in line ends, '&' and letters, with lengths around the
 // 64-byte blocks of the scanners.
-std::string randomText(std::mt19937& rng)
-{
+std::string randomText(std::mt19937& rng) {
     static const std::string alphabet = "\r\n\n&aAbB-1\x83\x41 ";
     std::string s(rng() % 300, ' ');
-    for (char& c : s) c = alphabet[rng() % alphabet.size()];
+    for (char& c : s)
+        c = alphabet[rng() % alphabet.size()];
     return s;
 }
 
-TEST(SearchScan, LinesSplitLikeTheLineCursor)
-{
+TEST(SearchScan, LinesSplitLikeTheLineCursor) {
     std::mt19937 rng(7);
     for (int round = 0; round < 2000; ++round) {
         const std::string s = randomText(rng);
         LineCursor expected(s);
-        scan::LineScanner got(s);
+        scan::ByteIndex index;
+        scan::IndexBytes(s, rng() % 2 ? "ab" : "", true, index);
+        scan::LineScanner got(s, index);
         std::string_view a, b;
         for (;;) {
             // Skipping and reading must stay in step with the cursor.
             if (rng() % 4 == 0) {
-                const bool more = expected.next(a);
-                ASSERT_EQ(got.skip(1), more);
-                if (!more) break;
+                const int n = 1 + int(rng() % 9);
+                for (int k = 0; k < n; ++k)
+                    (void)expected.next(a);
+                got.skip(n);
                 continue;
             }
             const bool more = expected.next(a);
@@ -45,8 +47,7 @@ TEST(SearchScan, LinesSplitLikeTheLineCursor)
     }
 }
 
-TEST(SearchScan, CandidatesAreEveryMatchAndEveryAmpersand)
-{
+TEST(SearchScan, CandidatesAreEveryMatchAndEveryAmpersand) {
     std::mt19937 rng(11);
     for (int round = 0; round < 2000; ++round) {
         const std::string s = randomText(rng);

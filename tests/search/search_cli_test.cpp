@@ -17,9 +17,8 @@ using test::runCli;
 // A Data folder with stocks A (files and a folder) and B, and a listed stock
 // whose file is missing.
 class SearchCli : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         if (const char* tz = std::getenv("TZ")) savedTz_ = tz;
         setenv("TZ", "UTC", 1); // for the command's date cells
         addStock("A", [](FolderTree& t, FileListChain& c) {
@@ -34,21 +33,17 @@ protected:
             FolderNode* d = t.AddChild(t.root(), "reports", list);
             d->data->AddFile("old report.doc")->sizeLow = 999;
         });
-        addStock("B", [](FolderTree& t, FileListChain&) {
-            t.root()->data->AddFile("REPORT.TXT");
-        });
+        addStock("B", [](FolderTree& t, FileListChain&) { t.root()->data->AddFile("REPORT.TXT"); });
         ASSERT_TRUE(SaveStockList(dir.path(), {"A", "Gone", "B"}));
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         if (savedTz_.empty())
             unsetenv("TZ");
         else
             setenv("TZ", savedTz_.c_str(), 1);
     }
 
-    template <class Fill> void addStock(const std::string& name, Fill fill)
-    {
+    template <class Fill> void addStock(const std::string& name, Fill fill) {
         FolderTree t;
         FileListChain c;
         auto* root = new TFileList;
@@ -57,8 +52,7 @@ protected:
         fill(t, c);
         ASSERT_TRUE(WriteStockFile(*StockFilePath(dir.path(), name), t));
     }
-    [[nodiscard]] test::CliRun search(const std::string& args) const
-    {
+    [[nodiscard]] test::CliRun search(const std::string& args) const {
         return runCli("--data '" + dir.path().string() + "' search " + args);
     }
 
@@ -68,8 +62,7 @@ protected:
     std::string savedTz_;
 };
 
-TEST_F(SearchCli, PrintsHitsInStockAndWalkOrderWithTheDialogsCells)
-{
+TEST_F(SearchCli, PrintsHitsInStockAndWalkOrderWithTheDialogsCells) {
     const auto r = search("report");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "\\A\\Report,final \"v2\".txt\t1,234KB\t2001/3/5 9:7:3\t2001/3/5 9:7:4\n"
@@ -79,17 +72,18 @@ TEST_F(SearchCli, PrintsHitsInStockAndWalkOrderWithTheDialogsCells)
     // The missing stock is named; the others are still searched.
     EXPECT_NE(r.err.find("Gone.dat"), std::string::npos);
 
-    EXPECT_EQ(search("report --case --target files").out, "\\A\\reports\\old report.doc\t0KB\t\t\n");
+    EXPECT_EQ(search("report --case --target files").out,
+              "\\A\\reports\\old report.doc\t0KB\t\t\n");
     EXPECT_EQ(search("REPORT.TXT --mode exact --case").out, "\\B\\REPORT.TXT\t0KB\t\t\n");
-    EXPECT_EQ(search("reports --mode exact --target folders").out, "\\A\\reports\t\t2001/3/5 9:7:3\t\n");
+    EXPECT_EQ(search("reports --mode exact --target folders").out,
+              "\\A\\reports\t\t2001/3/5 9:7:3\t\n");
     EXPECT_EQ(search(".txt --mode suffix --stock B --stock A").out,
               "\\A\\Report,final \"v2\".txt\t1,234KB\t2001/3/5 9:7:3\t2001/3/5 9:7:4\n"
               "\\B\\REPORT.TXT\t0KB\t\t\n");
     EXPECT_EQ(search("old --mode prefix").out, "\\A\\reports\\old report.doc\t0KB\t\t\n");
 }
 
-TEST_F(SearchCli, ExitStatuses)
-{
+TEST_F(SearchCli, ExitStatuses) {
     EXPECT_EQ(search("nothing-like-this --stock A").status, 1);
     EXPECT_EQ(search("x --stock Nope").status, 2);
     EXPECT_EQ(search("x --mode fuzzy").status, 2);
@@ -99,8 +93,7 @@ TEST_F(SearchCli, ExitStatuses)
     EXPECT_EQ(search("--help").status, 0);
 }
 
-TEST_F(SearchCli, CsvIsTheDialogsFileAndReadsBackAsTheCells)
-{
+TEST_F(SearchCli, CsvIsTheDialogsFileAndReadsBackAsTheCells) {
     const auto csv = dir / "out.csv";
     const auto r = search("report --csv '" + csv.string() + "'");
     ASSERT_EQ(r.status, 0);
@@ -128,10 +121,10 @@ TEST_F(SearchCli, CsvIsTheDialogsFileAndReadsBackAsTheCells)
     EXPECT_EQ(test::readFile(dump), expected.str());
 }
 
-TEST_F(SearchCli, LimitMessageGoesToStandardError)
-{
+TEST_F(SearchCli, LimitMessageGoesToStandardError) {
     addStock("Big", [](FolderTree& t, FileListChain& c) {
-        for (int i = 0; i < 10001; ++i) t.root()->data->AddFile("n" + std::to_string(i));
+        for (int i = 0; i < 10001; ++i)
+            t.root()->data->AddFile("n" + std::to_string(i));
         auto* list = new TFileList;
         c.Append(list);
         t.AddChild(t.root(), "sub", list)->data->AddFile("n-late");

@@ -7,21 +7,18 @@
 
 namespace zt {
 
-void TForm1::RefreshSearchStockList()
-{
+void TForm1::RefreshSearchStockList() {
     if (searchDlg) searchDlg->RefreshStockList();
 }
 
-void TForm1::CreateSearchDialog()
-{
+void TForm1::CreateSearchDialog() {
     if (searchDlg) return; // at most one
     searchDlg = new TSearchDlg(this);
     connect(searchDlg, &TSearchDlg::closed, this, &TForm1::SearchDialogClosed);
     searchDlg->show();
 }
 
-void TForm1::CloseSearchDialog()
-{
+void TForm1::CloseSearchDialog() {
     if (!searchDlg) return;
     TSearchDlg* dlg = searchDlg;
     dlg->close(); // as the close box does: the notification releases it
@@ -32,8 +29,7 @@ void TForm1::CloseSearchDialog()
     }
 }
 
-void TForm1::MenuSearchClick()
-{
+void TForm1::MenuSearchClick() {
     if (MenuSearch->isChecked()) {
         MenuSearch->setChecked(false);
         CloseSearchDialog();
@@ -45,8 +41,7 @@ void TForm1::MenuSearchClick()
     ToolButtonSearch->setChecked(MenuSearch->isChecked());
 }
 
-void TForm1::SearchDialogClosed()
-{
+void TForm1::SearchDialogClosed() {
     // Called from inside the dialog's close handling: it is released afterwards.
     if (searchDlg) searchDlg->Release();
     searchDlg = nullptr;

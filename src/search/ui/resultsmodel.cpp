@@ -10,12 +10,15 @@ namespace zt {
 
 namespace {
 
-int sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+int sign(int v) {
+    return v < 0 ? -1 : (v > 0 ? 1 : 0);
+}
 
-template <class T> int compareValues(T a, T b) { return a < b ? -1 : (a > b ? 1 : 0); }
+template <class T> int compareValues(T a, T b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
 
-const std::string& nameKey(const ResultRow& r)
-{
+const std::string& nameKey(const ResultRow& r) {
     if (!r.hasNameKey) {
         r.nameKey = localeSortKey(r.cells.name);
         r.hasNameKey = true;
@@ -23,8 +26,7 @@ const std::string& nameKey(const ResultRow& r)
     return r.nameKey;
 }
 
-const std::string& pathKey(const ResultRow& r)
-{
+const std::string& pathKey(const ResultRow& r) {
     if (!r.hasPathKey) {
         r.pathKey = localeSortKey(r.cells.path);
         r.hasPathKey = true;
@@ -33,22 +35,28 @@ const std::string& pathKey(const ResultRow& r)
 }
 
 // Files with a size first (larger first), then empty files, then folders.
-int sizeClass(const zuPropertyData& d) { return d.IsFolder ? 2 : (d.size() == 0 ? 1 : 0); }
+int sizeClass(const zuPropertyData& d) {
+    return d.IsFolder ? 2 : (d.size() == 0 ? 1 : 0);
+}
 
 // Files with a time first (earlier first), then files without, then folders.
-int modifiedClass(const zuPropertyData& d) { return d.IsFolder ? 2 : (d.LastWriteTime.isZero() ? 1 : 0); }
+int modifiedClass(const zuPropertyData& d) {
+    return d.IsFolder ? 2 : (d.LastWriteTime.isZero() ? 1 : 0);
+}
 
 } // namespace
 
-int CompareResultRows(const ResultRow& a, const ResultRow& b, ResultSortKey key)
-{
+int CompareResultRows(const ResultRow& a, const ResultRow& b, ResultSortKey key) {
     const zuPropertyData& x = a.hit.data;
     const zuPropertyData& y = b.hit.data;
     switch (key) {
-    case ResultSortKey::None: return 0;
+    case ResultSortKey::None:
+        return 0;
     // Sort keys compare with memcmp exactly as compareLocale compares the texts.
-    case ResultSortKey::Name: return sign(nameKey(a).compare(nameKey(b)));
-    case ResultSortKey::Path: return sign(pathKey(a).compare(pathKey(b)));
+    case ResultSortKey::Name:
+        return sign(nameKey(a).compare(nameKey(b)));
+    case ResultSortKey::Path:
+        return sign(pathKey(a).compare(pathKey(b)));
     case ResultSortKey::Size:
         if (const int c = compareValues(sizeClass(x), sizeClass(y))) return c;
         return sizeClass(x) == 0 ? compareValues(y.size(), x.size()) : 0;
@@ -59,39 +67,41 @@ int CompareResultRows(const ResultRow& a, const ResultRow& b, ResultSortKey key)
     }
     case ResultSortKey::Modified:
         if (const int c = compareValues(modifiedClass(x), modifiedClass(y))) return c;
-        return modifiedClass(x) == 0 ? compareValues(x.LastWriteTime.ticks(), y.LastWriteTime.ticks())
-                                     : 0;
+        return modifiedClass(x) == 0
+                   ? compareValues(x.LastWriteTime.ticks(), y.LastWriteTime.ticks())
+                   : 0;
     }
     return 0;
 }
 
 ResultsModel::ResultsModel(const IconCache* icons, QObject* parent)
-    : QAbstractTableModel(parent), icons_(icons)
-{
-}
+    : QAbstractTableModel(parent), icons_(icons) {}
 
-int ResultsModel::rowCount(const QModelIndex& parent) const
-{
+int ResultsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
 
-int ResultsModel::columnCount(const QModelIndex& parent) const
-{
+int ResultsModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant ResultsModel::data(const QModelIndex& index, int role) const
-{
+QVariant ResultsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(rows_.size())) return {};
     const ResultRow& r = *rows_[size_t(index.row())];
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         switch (index.column()) {
-        case NameColumn: return QString::fromStdString(r.cells.name);
-        case PathColumn: return QString::fromStdString(r.cells.path);
-        case SizeColumn: return QString::fromStdString(r.cells.size);
-        case CreatedColumn: return QString::fromStdString(r.cells.created);
-        case ModifiedColumn: return QString::fromStdString(r.cells.modified);
-        default: return {};
+        case NameColumn:
+            return QString::fromStdString(r.cells.name);
+        case PathColumn:
+            return QString::fromStdString(r.cells.path);
+        case SizeColumn:
+            return QString::fromStdString(r.cells.size);
+        case CreatedColumn:
+            return QString::fromStdString(r.cells.created);
+        case ModifiedColumn:
+            return QString::fromStdString(r.cells.modified);
+        default:
+            return {};
         }
     }
     if (role == Qt::DecorationRole && index.column() == NameColumn && icons_)
@@ -99,54 +109,53 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const
     return {};
 }
 
-QVariant ResultsModel::headerData(int section, Qt::Orientation o, int role) const
-{
+QVariant ResultsModel::headerData(int section, Qt::Orientation o, int role) const {
     if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const char* const titles[ColumnCount] = {"名前", "パス", "サイズ", "作成日時", "更新日時"};
+    static const char* const titles[ColumnCount] = {"名前", "パス", "サイズ", "作成日時",
+                                                    "更新日時"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
 }
 
-void ResultsModel::clear()
-{
+void ResultsModel::clear() {
     beginResetModel();
     rows_.clear();
     key_ = ResultSortKey::None;
     endResetModel();
 }
 
-void ResultsModel::add(const SearchHit& hit, int image)
-{
+void ResultsModel::add(const SearchHit& hit, int image) {
     auto row = std::make_unique<ResultRow>();
     row->hit = hit;
     row->cells = MakeCells(hit);
     row->image = image;
     auto at = rows_.end();
     if (key_ != ResultSortKey::None)
-        at = std::upper_bound(rows_.begin(), rows_.end(), row,
-                              [this](const auto& a, const auto& b) {
-                                  return CompareResultRows(*a, *b, key_) < 0;
-                              });
+        at =
+            std::upper_bound(rows_.begin(), rows_.end(), row, [this](const auto& a, const auto& b) {
+                return CompareResultRows(*a, *b, key_) < 0;
+            });
     const int pos = int(at - rows_.begin());
     beginInsertRows({}, pos, pos);
     rows_.insert(at, std::move(row));
     endInsertRows();
 }
 
-void ResultsModel::sortBy(ResultSortKey key)
-{
+void ResultsModel::sortBy(ResultSortKey key) {
     key_ = key;
     if (key == ResultSortKey::None) return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<const ResultRow*> before;
     before.reserve(rows_.size());
-    for (const auto& r : rows_) before.push_back(r.get());
+    for (const auto& r : rows_)
+        before.push_back(r.get());
     std::stable_sort(rows_.begin(), rows_.end(), [key](const auto& a, const auto& b) {
         return CompareResultRows(*a, *b, key) < 0;
     });
     // Selections and the current row follow their rows.
     std::unordered_map<const ResultRow*, int> now;
     now.reserve(rows_.size());
-    for (size_t i = 0; i < rows_.size(); ++i) now[rows_[i].get()] = int(i);
+    for (size_t i = 0; i < rows_.size(); ++i)
+        now[rows_[i].get()] = int(i);
     const QModelIndexList old = persistentIndexList();
     QModelIndexList moved;
     moved.reserve(old.size());
@@ -156,11 +165,11 @@ void ResultsModel::sortBy(ResultSortKey key)
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-std::vector<ResultCells> ResultsModel::cellsInOrder() const
-{
+std::vector<ResultCells> ResultsModel::cellsInOrder() const {
     std::vector<ResultCells> cells;
     cells.reserve(rows_.size());
-    for (const auto& r : rows_) cells.push_back(r->cells);
+    for (const auto& r : rows_)
+        cells.push_back(r->cells);
     return cells;
 }
 

@@ -29,7 +29,7 @@ struct ResultRow {
 class ResultsModel : public QAbstractTableModel {
     Q_OBJECT
 
-public:
+  public:
     enum Column { NameColumn, PathColumn, SizeColumn, CreatedColumn, ModifiedColumn, ColumnCount };
 
     explicit ResultsModel(const IconCache* icons, QObject* parent = nullptr);
@@ -50,7 +50,7 @@ public:
     // The cells of every row in the order shown.
     [[nodiscard]] std::vector<ResultCells> cellsInOrder() const;
 
-private:
+  private:
     const IconCache* icons_;
     std::vector<std::unique_ptr<ResultRow>> rows_;
     ResultSortKey key_ = ResultSortKey::None;

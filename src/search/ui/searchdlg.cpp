@@ -30,8 +30,7 @@ constexpr int kListLeft = 8;
 constexpr qint64 kStatusIntervalMs = 50;
 
 QGroupBox* radioGroup(QWidget* parent, const QString& title, const QStringList& items,
-                      QButtonGroup*& buttons)
-{
+                      QButtonGroup*& buttons) {
     auto* box = new QGroupBox(title, parent);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(6, 2, 6, 2);
@@ -48,8 +47,7 @@ QGroupBox* radioGroup(QWidget* parent, const QString& title, const QStringList& 
 
 } // namespace
 
-TSearchDlg::TSearchDlg(TForm1* owner) : QDialog(owner), form_(owner)
-{
+TSearchDlg::TSearchDlg(TForm1* owner) : QDialog(owner), form_(owner) {
     setWindowTitle(QStringLiteral("検索"));
     setModal(false);
     setSizeGripEnabled(true);
@@ -60,8 +58,7 @@ TSearchDlg::TSearchDlg(TForm1* owner) : QDialog(owner), form_(owner)
 
 TSearchDlg::~TSearchDlg() = default;
 
-void TSearchDlg::buildControls()
-{
+void TSearchDlg::buildControls() {
     top_ = new QWidget(this);
     auto* grid = new QGridLayout(top_);
     grid->setContentsMargins(kListLeft, 8, kListLeft, 4);
@@ -131,7 +128,8 @@ void TSearchDlg::buildControls()
     ListView1->horizontalHeader()->setSectionsClickable(true);
     ListView1->horizontalHeader()->setHighlightSections(false);
     const int widths[] = {150, 200, 80, 80, 80};
-    for (int c = 0; c < ResultsModel::ColumnCount; ++c) ListView1->setColumnWidth(c, widths[c]);
+    for (int c = 0; c < ResultsModel::ColumnCount; ++c)
+        ListView1->setColumnWidth(c, widths[c]);
 
     DoingStateLabel = new QLabel(QString(), this);
     DoingStateLabel->hide();
@@ -145,14 +143,12 @@ void TSearchDlg::buildControls()
     connect(ListView1, &QTableView::doubleClicked, this, &TSearchDlg::ListView1DblClick);
 }
 
-void TSearchDlg::resizeEvent(QResizeEvent* e)
-{
+void TSearchDlg::resizeEvent(QResizeEvent* e) {
     QDialog::resizeEvent(e);
     layoutResults();
 }
 
-void TSearchDlg::layoutResults()
-{
+void TSearchDlg::layoutResults() {
     const int w = width(), h = height();
     const int topHeight = top_->sizeHint().height();
     top_->setGeometry(0, 0, w, topHeight);
@@ -163,12 +159,12 @@ void TSearchDlg::layoutResults()
     DoingStateLabel->setGeometry(kListLeft, listTop + listHeight + 2, listWidth, 18);
 }
 
-void TSearchDlg::RefreshStockList()
-{
+void TSearchDlg::RefreshStockList() {
     ListBox1->setUpdatesEnabled(false);
     ListBox1->clear();
     if (form_ && form_->StockDataList) {
-        for (const std::string& n : form_->stockNames()) ListBox1->addItem(QString::fromStdString(n));
+        for (const std::string& n : form_->stockNames())
+            ListBox1->addItem(QString::fromStdString(n));
         const int row = form_->StockDataList->currentRow();
         if (row >= 0 && row < ListBox1->count() && form_->StockDataList->item(row)->isSelected())
             ListBox1->item(row)->setSelected(true);
@@ -176,31 +172,27 @@ void TSearchDlg::RefreshStockList()
     ListBox1->setUpdatesEnabled(true);
 }
 
-void TSearchDlg::CB_AllStockClick()
-{
+void TSearchDlg::CB_AllStockClick() {
     const bool each = !CB_AllStock->isChecked();
     Label3->setEnabled(each);
     ListBox1->setEnabled(each);
 }
 
-void TSearchDlg::setSearchControlsEnabled(bool enabled)
-{
-    for (QWidget* w : std::initializer_list<QWidget*>{Edit1, Button1, Button3, RG_TargetKind,
-                                                      CB_DoingState, CB_SLWord, RG_SearchKind,
-                                                      CB_AllStock})
+void TSearchDlg::setSearchControlsEnabled(bool enabled) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Edit1, Button1, Button3, RG_TargetKind, CB_DoingState,
+                                         CB_SLWord, RG_SearchKind, CB_AllStock})
         w->setEnabled(enabled);
     Button2->setEnabled(!enabled);
 }
 
-int TSearchDlg::imageFor(const SearchHit& hit) const
-{
+int TSearchDlg::imageFor(const SearchHit& hit) const {
     if (hit.data.IsFolder) return IconCache::ClosedFolder;
     return form_ && form_->iconCache ? form_->iconCache->ImageIndexOf(hit.name)
                                      : int(IconCache::GenericFile);
 }
 
-void TSearchDlg::Button1Click()
-{
+void TSearchDlg::Button1Click() {
     if (searching_) return;
     if (ListBox1->selectedItems().isEmpty() && !CB_AllStock->isChecked()) {
         warn(this, QStringLiteral("検索対象のストックデータが選ばれていません"));
@@ -239,7 +231,9 @@ void TSearchDlg::Button1Click()
     SearchCallbacks cb;
     bool firstPump = true;
     cb.pump = [this, self, &firstPump] {
-        if (self && statusDirty_ && statusTimer_.elapsed() >= kStatusIntervalMs) {
+        // The status line changes at most every few ms: a label update per
+        // folder would cost more than the search itself.
+        if (self && statusDirty_ && (firstPump || statusTimer_.elapsed() >= kStatusIntervalMs)) {
             DoingStateLabel->setText(QString::fromStdString(statusText_));
             statusDirty_ = false;
             statusTimer_.restart();
@@ -283,25 +277,23 @@ void TSearchDlg::Button1Click()
     if (releasePending_) deleteLater();
 }
 
-void TSearchDlg::Button2Click()
-{
+void TSearchDlg::Button2Click() {
     stopFlag_ = true;
 }
 
-void TSearchDlg::Button3Click()
-{
-    const auto file = dialogs().saveFileName(this, QStringLiteral("検索結果をCSV形式で保存"), QString(),
-                                             QStringLiteral("CSVファイル (*.csv)"),
-                                             QStringLiteral("csv"));
+void TSearchDlg::Button3Click() {
+    const auto file =
+        dialogs().saveFileName(this, QStringLiteral("検索結果をCSV形式で保存"), QString(),
+                               QStringLiteral("CSVファイル (*.csv)"), QStringLiteral("csv"));
     if (!file || file->isEmpty()) return;
     const std::vector<ResultCells> rows = model_->cellsInOrder();
     if (!SaveResultsCsv(std::filesystem::path(file->toStdString()), rows))
-        dialogs().messageBox(this, QStringLiteral("ERROR"), QString::fromUtf8(kMessageCannotOpenFile),
-                             MsgButtons::Ok, MsgIcon::Exclamation);
+        dialogs().messageBox(this, QStringLiteral("ERROR"),
+                             QString::fromUtf8(kMessageCannotOpenFile), MsgButtons::Ok,
+                             MsgIcon::Exclamation);
 }
 
-void TSearchDlg::ListView1ColumnClick(int column)
-{
+void TSearchDlg::ListView1ColumnClick(int column) {
     static const ResultSortKey keys[] = {ResultSortKey::Name, ResultSortKey::Path,
                                          ResultSortKey::Size, ResultSortKey::Created,
                                          ResultSortKey::Modified};
@@ -309,8 +301,7 @@ void TSearchDlg::ListView1ColumnClick(int column)
     model_->sortBy(keys[column]);
 }
 
-void TSearchDlg::ListView1DblClick()
-{
+void TSearchDlg::ListView1DblClick() {
     const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
     if (rows.isEmpty() || !form_) return;
     // The main window is busy opening or reading a stock: its tree is not ready.
@@ -348,8 +339,7 @@ void TSearchDlg::ListView1DblClick()
     form_->selectNode(node, true);
 }
 
-void TSearchDlg::closeEvent(QCloseEvent* e)
-{
+void TSearchDlg::closeEvent(QCloseEvent* e) {
     if (searching_) { // no closing while a search runs
         e->ignore();
         return;
@@ -359,13 +349,11 @@ void TSearchDlg::closeEvent(QCloseEvent* e)
     emit closed();
 }
 
-void TSearchDlg::reject()
-{
+void TSearchDlg::reject() {
     close();
 }
 
-void TSearchDlg::Release()
-{
+void TSearchDlg::Release() {
     hide();
     if (searching_) {
         stopFlag_ = true;

@@ -27,7 +27,7 @@ class ResultsModel;
 class TSearchDlg : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit TSearchDlg(TForm1* owner);
     ~TSearchDlg() override;
 
@@ -59,11 +59,11 @@ public:
     // (a running search is stopped first).
     void Release();
 
-signals:
+  signals:
     // The user closed the dialog (it is hidden already).
     void closed();
 
-public slots:
+  public slots:
     void Button1Click(); // start
     void Button2Click(); // stop
     void Button3Click(); // save as CSV
@@ -71,12 +71,12 @@ public slots:
     void ListView1ColumnClick(int column);
     void ListView1DblClick();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void reject() override; // Esc closes like the close box
 
-private:
+  private:
     void buildControls();
     void setSearchControlsEnabled(bool enabled);
     void layoutResults();

@@ -39,8 +39,7 @@ struct Item {
 };
 
 void writeStock(const std::filesystem::path& dataDir, const std::string& name,
-                const std::vector<Item>& items)
-{
+                const std::vector<Item>& items) {
     FolderTree tree;
     FileListChain chain;
     auto* rootList = new TFileList;
@@ -51,7 +50,8 @@ void writeStock(const std::filesystem::path& dataDir, const std::string& name,
         std::stringstream parts(it.path);
         std::string part;
         std::vector<std::string> names;
-        while (std::getline(parts, part, '/')) names.push_back(part);
+        while (std::getline(parts, part, '/'))
+            names.push_back(part);
         const bool folder = it.path.back() == '/';
         for (size_t i = 0; i < names.size(); ++i) {
             const bool last = i + 1 == names.size();
@@ -81,16 +81,15 @@ void writeStock(const std::filesystem::path& dataDir, const std::string& name,
     if (!WriteStockFile(*StockFilePath(dataDir, name), tree)) throw std::runtime_error("write");
 }
 
-std::string readBytes(const std::filesystem::path& p)
-{
+std::string readBytes(const std::filesystem::path& p) {
     std::ifstream f(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-QStringList column(const ResultsModel* m, int c)
-{
+QStringList column(const ResultsModel* m, int c) {
     QStringList out;
-    for (int r = 0; r < m->rowCount(); ++r) out << m->index(r, c).data().toString();
+    for (int r = 0; r < m->rowCount(); ++r)
+        out << m->index(r, c).data().toString();
     return out;
 }
 
@@ -103,23 +102,20 @@ class SearchDlgTest : public QObject {
     std::unique_ptr<ScopedDialogs> dlgs;
     std::unique_ptr<TForm1> form;
 
-    TSearchDlg* open()
-    {
+    TSearchDlg* open() {
         form->MenuSearch->trigger();
         return form->searchDlg;
     }
-    void search(TSearchDlg* d, const QString& text, bool all = true)
-    {
+    void search(TSearchDlg* d, const QString& text, bool all = true) {
         d->CB_AllStock->setChecked(all);
         d->Edit1->setText(text);
         QTest::mouseClick(d->Button1, Qt::LeftButton);
     }
 
-private slots:
+  private slots:
     void initTestCase() { initWindowTests(); }
 
-    void init()
-    {
+    void init() {
         data = std::make_unique<TempDataDir>();
         writeStock(data->path(), "Alpha",
                    {{"docs/readme.txt", 5000, kT0 + 2 * kDay, kT0 + 3 * kDay},
@@ -127,22 +123,21 @@ private slots:
                     {"docs/sub/", 0, kT0 + kDay, kT0},
                     {"docs/sub/Big.bin", 3000000, kT0 + 5 * kDay, 0},
                     {"empty-b.txt", 0, kT0, kT0 + 9 * kDay}});
-        writeStock(data->path(), "Beta",
-                   {{"x/y/", 0, kT0, kT0}, {"x/y/beta-file.txt", 10, kT0, kT0}, {"x/z/", 0, kT0, kT0}});
+        writeStock(
+            data->path(), "Beta",
+            {{"x/y/", 0, kT0, kT0}, {"x/y/beta-file.txt", 10, kT0, kT0}, {"x/z/", 0, kT0, kT0}});
         data->writeStockList({"Alpha", "Beta", "Gone"});
         dlgs = std::make_unique<ScopedDialogs>();
         form = makeForm(data->path());
     }
-    void cleanup()
-    {
+    void cleanup() {
         form.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         dlgs.reset();
         data.reset();
     }
 
-    void opensWithItsControlsAndFollowsTheToggle()
-    {
+    void opensWithItsControlsAndFollowsTheToggle() {
         TSearchDlg* d = open();
         QVERIFY(d && d->isVisible());
         QVERIFY(form->MenuSearch->isChecked() && form->ToolButtonSearch->isChecked());
@@ -180,8 +175,7 @@ private slots:
         QVERIFY(guard.isNull());
     }
 
-    void validatesStocksBeforeText()
-    {
+    void validatesStocksBeforeText() {
         TSearchDlg* d = open();
         d->Edit1->clear();
         d->ListBox1->clearSelection();
@@ -189,18 +183,17 @@ private slots:
         d->ListBox1->item(0)->setSelected(true);
         QTest::mouseClick(d->Button1, Qt::LeftButton);
         QCOMPARE(int((*dlgs)->shown.size()), 2);
-        QCOMPARE((*dlgs)->shown[0].text, QStringLiteral("検索対象のストックデータが選ばれていません"));
+        QCOMPARE((*dlgs)->shown[0].text,
+                 QStringLiteral("検索対象のストックデータが選ばれていません"));
         QCOMPARE((*dlgs)->shown[1].text, QStringLiteral("検索文字列が空欄です"));
         QCOMPARE((*dlgs)->shown[1].title, QStringLiteral("警告"));
     }
 
-    void searchesChosenStocksAndNamesUnreadableOnes()
-    {
+    void searchesChosenStocksAndNamesUnreadableOnes() {
         TSearchDlg* d = open();
         d->ListBox1->item(1)->setSelected(true);
         search(d, "E", false);
-        QCOMPARE(column(d->results(), 1),
-                 QStringList({"\\Beta\\x\\y\\beta-file.txt"}));
+        QCOMPARE(column(d->results(), 1), QStringList({"\\Beta\\x\\y\\beta-file.txt"}));
         search(d, "e");
         QCOMPARE(column(d->results(), 1),
                  QStringList({"\\Alpha\\empty-b.txt", "\\Alpha\\docs\\readme.txt",
@@ -212,12 +205,12 @@ private slots:
         QCOMPARE(d->results()->index(1, 2).data().toString(), QStringLiteral("5KB"));
     }
 
-    void sortsByEveryKeyStably()
-    {
+    void sortsByEveryKeyStably() {
         TSearchDlg* d = open();
         search(d, "t");
         auto* m = d->results();
-        QCOMPARE(column(m, 0), QStringList({"empty-b.txt", "readme.txt", "empty-a.txt", "beta-file.txt"}));
+        QCOMPARE(column(m, 0),
+                 QStringList({"empty-b.txt", "readme.txt", "empty-a.txt", "beta-file.txt"}));
 
         // Size: larger first, then the empty files in the order they had.
         QHeaderView* header = d->ListView1->horizontalHeader();
@@ -229,22 +222,25 @@ private slots:
         QCOMPARE(column(m, 0), bySize);
         // Created: earlier first (equal times keep their order), no date last.
         d->ListView1ColumnClick(3);
-        QCOMPARE(column(m, 0), QStringList({"beta-file.txt", "empty-b.txt", "readme.txt", "empty-a.txt"}));
+        QCOMPARE(column(m, 0),
+                 QStringList({"beta-file.txt", "empty-b.txt", "readme.txt", "empty-a.txt"}));
         // Modified: earlier first.
         d->ListView1ColumnClick(4);
-        QCOMPARE(column(m, 0), QStringList({"beta-file.txt", "empty-a.txt", "readme.txt", "empty-b.txt"}));
+        QCOMPARE(column(m, 0),
+                 QStringList({"beta-file.txt", "empty-a.txt", "readme.txt", "empty-b.txt"}));
         d->ListView1ColumnClick(0);
-        QCOMPARE(column(m, 0), QStringList({"beta-file.txt", "empty-a.txt", "empty-b.txt", "readme.txt"}));
+        QCOMPARE(column(m, 0),
+                 QStringList({"beta-file.txt", "empty-a.txt", "empty-b.txt", "readme.txt"}));
         d->ListView1ColumnClick(1);
-        QCOMPARE(column(m, 1), QStringList({"\\Alpha\\docs\\empty-a.txt", "\\Alpha\\docs\\readme.txt",
-                                            "\\Alpha\\empty-b.txt", "\\Beta\\x\\y\\beta-file.txt"}));
+        QCOMPARE(column(m, 1),
+                 QStringList({"\\Alpha\\docs\\empty-a.txt", "\\Alpha\\docs\\readme.txt",
+                              "\\Alpha\\empty-b.txt", "\\Beta\\x\\y\\beta-file.txt"}));
         // A new search starts unsorted.
         search(d, "t");
         QCOMPARE(column(m, 0).first(), QStringLiteral("empty-b.txt"));
     }
 
-    void sizeAndModifiedPutFoldersLast()
-    {
+    void sizeAndModifiedPutFoldersLast() {
         TSearchDlg* d = open();
         search(d, "b");
         auto* m = d->results();
@@ -259,10 +255,10 @@ private slots:
         QVERIFY(!m->index(3, 3).data().toString().isEmpty());
     }
 
-    void searchRunsWithTheWindowResponsiveAndStops()
-    {
+    void searchRunsWithTheWindowResponsiveAndStops() {
         std::vector<Item> many;
-        for (int i = 0; i < 400; ++i) many.push_back({"f" + std::to_string(i) + "/hit" + std::to_string(i)});
+        for (int i = 0; i < 400; ++i)
+            many.push_back({"f" + std::to_string(i) + "/hit" + std::to_string(i)});
         writeStock(data->path(), "Many", many);
         data->writeStockList({"Many", "Alpha"});
         form->LoadStockList();
@@ -284,10 +280,10 @@ private slots:
         QVERIFY(!d->searching() && d->Button1->isEnabled() && !d->Button2->isEnabled());
     }
 
-    void togglingOffDuringASearchStopsItFirst()
-    {
+    void togglingOffDuringASearchStopsItFirst() {
         std::vector<Item> many;
-        for (int i = 0; i < 400; ++i) many.push_back({"f" + std::to_string(i) + "/hit"});
+        for (int i = 0; i < 400; ++i)
+            many.push_back({"f" + std::to_string(i) + "/hit"});
         writeStock(data->path(), "Many", many);
         data->writeStockList({"Many"});
         form->LoadStockList();
@@ -300,8 +296,7 @@ private slots:
         QVERIFY(guard.isNull());
     }
 
-    void doubleClickJumpsIntoTheMainWindow()
-    {
+    void doubleClickJumpsIntoTheMainWindow() {
         TSearchDlg* d = open();
         search(d, "i"); // Big.bin in Alpha, beta-file.txt in Beta
         auto* m = d->results();
@@ -340,8 +335,7 @@ private slots:
         QCOMPARE(form->selectedNode(), form->tree.root());
     }
 
-    void savesCsvOrReportsTheFailure()
-    {
+    void savesCsvOrReportsTheFailure() {
         TSearchDlg* d = open();
         search(d, "e");
         d->ListView1ColumnClick(2);
@@ -361,8 +355,7 @@ private slots:
         QVERIFY((*dlgs)->shown[0].icon == MsgIcon::Exclamation);
     }
 
-    void closeBoxHidesAndTheMainWindowReleasesIt()
-    {
+    void closeBoxHidesAndTheMainWindowReleasesIt() {
         TSearchDlg* d = open();
         const QPointer<TSearchDlg> guard(d);
         QVERIFY(d->close());
