@@ -52,7 +52,8 @@ TSearchDlg::TSearchDlg(TForm1* owner) : QDialog(owner), form_(owner) {
     setModal(false);
     setSizeGripEnabled(true);
     buildControls();
-    resize(506, 441);
+    // The design size, wider when the font needs it.
+    resize(std::max(506, top_->sizeHint().width()), 441);
     RefreshStockList();
 }
 
@@ -66,7 +67,7 @@ void TSearchDlg::buildControls() {
     Label3 = new QLabel(QStringLiteral("検索ストック"), top_);
     ListBox1 = new QListWidget(top_);
     ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ListBox1->setMaximumWidth(170);
+    ListBox1->setMaximumWidth(150);
     CB_AllStock = new QCheckBox(QStringLiteral("全ストック検索"), top_);
     auto* stockColumn = new QVBoxLayout;
     stockColumn->addWidget(Label3);
@@ -97,6 +98,8 @@ void TSearchDlg::buildControls() {
                                {QStringLiteral("デフォルト"), QStringLiteral("完全一致"),
                                 QStringLiteral("前方一致"), QStringLiteral("後方一致")},
                                methodButtons);
+    for (QGroupBox* box : {RG_TargetKind, RG_SearchKind})
+        box->setMinimumWidth(box->sizeHint().width());
     grid->addWidget(RG_TargetKind, 1, 1, 2, 1, Qt::AlignTop);
     grid->addWidget(RG_SearchKind, 1, 2, 2, 1, Qt::AlignTop);
 
