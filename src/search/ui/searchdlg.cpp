@@ -47,12 +47,42 @@ QGroupBox* radioGroup(QWidget* parent, const QString& title, const QStringList& 
 
 } // namespace
 
+QPoint PlaceBeside(const QRect& owner, const QSize& size, const QRect& screen) {
+    const auto onScreen = [&](QPoint p) {
+        p.setX(std::max(screen.left(), std::min(p.x(), screen.right() + 1 - size.width())));
+        p.setY(std::max(screen.top(), std::min(p.y(), screen.bottom() + 1 - size.height())));
+        return p;
+    };
+    const QPoint candidates[] = {
+        {owner.right() + 1, owner.top()},            // right
+        {owner.left() - size.width(), owner.top()},  // left
+        {owner.left(), owner.bottom() + 1},          // below
+        {owner.left(), owner.top() - size.height()}, // above
+    };
+    QPoint best;
+    qint64 bestCover = -1;
+    for (const QPoint& wanted : candidates) {
+        const QPoint p = onScreen(wanted);
+        const QRect covered = QRect(p, size).intersected(owner);
+        const qint64 cover = covered.isEmpty() ? 0 : qint64(covered.width()) * covered.height();
+        if (bestCover < 0 || cover < bestCover) {
+            best = p;
+            bestCover = cover;
+        }
+        if (cover == 0) break; // the first place that covers nothing wins
+    }
+    return best;
+}
+
 TSearchDlg::TSearchDlg(TForm1* owner) : QDialog(owner), form_(owner) {
     setWindowTitle(QStringLiteral("検索"));
     setModal(false);
     setSizeGripEnabled(true);
     buildControls();
-    // The design size, wider when the font needs it.
+    // The design size, wider when the font needs it; never so small that a
+    // caption of the controls above the list would be cut.
+    const QSize top = top_->minimumSizeHint();
+    setMinimumSize(top.width(), top.height() + 4 + 4 * ListView1->fontMetrics().height() + 20);
     resize(std::max(506, top_->sizeHint().width()), 441);
     RefreshStockList();
 }
@@ -68,6 +98,10 @@ void TSearchDlg::buildControls() {
     ListBox1 = new QListWidget(top_);
     ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListBox1->setMaximumWidth(150);
+    // The list takes the height of the controls beside it rather than asking
+    // for its own, so the result list below gets the room.
+    ListBox1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    ListBox1->setMinimumHeight(3 * ListBox1->fontMetrics().height() + 6);
     CB_AllStock = new QCheckBox(QStringLiteral("全ストック検索"), top_);
     auto* stockColumn = new QVBoxLayout;
     stockColumn->addWidget(Label3);
@@ -130,9 +164,18 @@ void TSearchDlg::buildControls() {
     ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ListView1->horizontalHeader()->setSectionsClickable(true);
     ListView1->horizontalHeader()->setHighlightSections(false);
-    const int widths[] = {150, 200, 80, 80, 80};
-    for (int c = 0; c < ResultsModel::ColumnCount; ++c)
-        ListView1->setColumnWidth(c, widths[c]);
+    // Name and path as designed; size and dates wide enough for their usual
+    // texts ("1,234,567KB", "2001/12/25 23:59:59") and their titles.
+    const QFontMetrics fm = ListView1->fontMetrics();
+    const int pad = 2 * fm.horizontalAdvance(QLatin1Char('M'));
+    const int sizeWidth = fm.horizontalAdvance(QStringLiteral("1,234,567KB")) + pad;
+    const int dateWidth = fm.horizontalAdvance(QStringLiteral("2001/12/25 23:59:59")) + pad;
+    const int widths[] = {150, 200, std::max(80, sizeWidth), std::max(80, dateWidth),
+                          std::max(80, dateWidth)};
+    for (int c = 0; c < ResultsModel::ColumnCount; ++c) {
+        const QString title = model_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        ListView1->setColumnWidth(c, std::max(widths[c], fm.horizontalAdvance(title) + pad));
+    }
 
     DoingStateLabel = new QLabel(QString(), this);
     DoingStateLabel->hide();

@@ -7,6 +7,8 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QPoint>
+#include <QRect>
 #include <string>
 
 class QButtonGroup;
@@ -23,6 +25,12 @@ namespace zt {
 
 class TForm1;
 class ResultsModel;
+
+// Where a window of frame size `size` goes beside `owner` (a frame rectangle)
+// on a screen's free area: to the owner's right when it fits there, else the
+// place right, left, below or above (moved onto the screen) that covers the
+// least of the owner.
+[[nodiscard]] QPoint PlaceBeside(const QRect& owner, const QSize& size, const QRect& screen);
 
 class TSearchDlg : public QDialog {
     Q_OBJECT

@@ -6,6 +6,7 @@
 #include "search/csv.h"
 #include "search/ui/resultsmodel.h"
 #include "search/ui/searchdlg.h"
+#include "settings/settings.h"
 #include "ui/uitestutil.h"
 
 #include <QAction>
@@ -353,6 +354,35 @@ class SearchDlgTest : public QObject {
         QCOMPARE((*dlgs)->shown[0].title, QStringLiteral("ERROR"));
         QCOMPARE((*dlgs)->shown[0].text, QStringLiteral("ファイルが開けません"));
         QVERIFY((*dlgs)->shown[0].icon == MsgIcon::Exclamation);
+    }
+
+    void opensBesideTheMainWindowAndKeepsItsCaptions() {
+        // Right of the owner when there is room, else where it covers least.
+        const QRect screen(0, 0, 1000, 700);
+        QCOMPARE(PlaceBeside({100, 100, 300, 300}, {400, 300}, screen), QPoint(400, 100));
+        QCOMPARE(PlaceBeside({550, 100, 300, 300}, {400, 300}, screen), QPoint(150, 100));
+        QCOMPARE(PlaceBeside({0, 0, 1000, 300}, {400, 300}, screen), QPoint(0, 300));
+        const QPoint squeezed = PlaceBeside({100, 100, 700, 500}, {500, 400}, screen);
+        QCOMPARE(squeezed, QPoint(500, 100)); // pushed back onto the screen at the right
+
+        // Shown at start-up (setting on): beside the main window, not over it.
+        form.reset();
+        Settings s;
+        s.left = s.top = 0;
+        s.width = s.height = 200;
+        s.searchDialogShown = true;
+        QVERIFY(SaveSettingsFile(data->path(), s));
+        form = makeForm(data->path());
+        QTRY_VERIFY(form->searchDlg && form->searchDlg->isVisible());
+        TSearchDlg* d = form->searchDlg;
+        QVERIFY(!d->frameGeometry().intersects(form->frameGeometry()));
+
+        // However small it is made, every caption above the list shows whole.
+        d->resize(10, 10);
+        for (QAbstractButton* b : d->findChildren<QAbstractButton*>())
+            QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
+        for (QGroupBox* g : {d->RG_TargetKind, d->RG_SearchKind})
+            QVERIFY(g->width() >= g->minimumSizeHint().width());
     }
 
     void closeBoxHidesAndTheMainWindowReleasesIt() {
