@@ -142,7 +142,8 @@ void TForm1::RefillContents() {
         items.push_back(item);
     }
 
-    TProgressDialog* dlg = nullptr;
+    // Guarded: shut-down releases every dialog, also one that is still in use here.
+    QPointer<TProgressDialog> dlg;
     if (fileCount > kProgressThreshold) {
         dlg = new TProgressDialog(this);
         progressDlg = dlg;
@@ -154,6 +155,7 @@ void TForm1::RefillContents() {
     }
 
     const bool byType = settings.iconsByFileType;
+    const bool withProgress = dlg;
     bool abandoned = false;
     int added = 0;
     for (const TFileChain* f = list ? list->First() : nullptr; f;) {
@@ -162,11 +164,11 @@ void TForm1::RefillContents() {
         item.imageIndex = byType ? iconCache->ImageIndexOf(item.caption) : IconCache::GenericFile;
         item.file = f;
         items.push_back(item);
-        if (dlg) {
+        if (withProgress) {
             LetPendingMessagesRun();
             // Another refill or a new tree while events ran: this folder is gone
             // from view (or from memory) and its items must not be shown.
-            if (serial != contentsFillSerial_ || resets != treeResetCount_) {
+            if (serial != contentsFillSerial_ || resets != treeResetCount_ || !dlg) {
                 abandoned = true;
                 break;
             }
@@ -175,13 +177,12 @@ void TForm1::RefillContents() {
         f = f->next;
     }
 
-    if (dlg) {
-        if (progressDlg == dlg) {
+    if (withProgress) {
+        if (dlg && progressDlg == dlg) {
             setEnabled(true);
             progressDlg = nullptr;
         }
-        dlg->hide();
-        delete dlg;
+        delete dlg.data();
         ListView1->setVisible(true);
     }
     if (abandoned) return;

@@ -240,6 +240,23 @@ class FolderViewTest : public QObject {
         QCOMPARE(w->contentsModel->rowCount(), 501);
     }
 
+    // A large folder lets events run while it fills; whatever changes the tree
+    // or the selection meanwhile wins, and the half-filled folder is dropped.
+    void changesDuringALargeFillWin() {
+        w->selectNode(s.root, false);
+        QTest::qWait(20); // the fill's first pump then runs at once
+        QTimer::singleShot(0, w.get(), [this] { w->selectNode(s.sub, false); });
+        w->selectNode(s.many, false);
+        QCOMPARE(captions(*w), (QStringList{"inner", "top.bin"}));
+
+        QTest::qWait(20);
+        QTimer::singleShot(0, w.get(), [this] { w->ClearTree(); });
+        w->selectNode(s.many, false);
+        QCOMPARE(w->contentsModel->rowCount(), 0);
+        QVERIFY(!w->progressDlg && w->isEnabled());
+        QVERIFY(!w->findChild<TProgressDialog*>());
+    }
+
     void enteringAndGoingUp() {
         w->selectNode(s.root, false);
         selectItem(*w, "Sub.txt");
