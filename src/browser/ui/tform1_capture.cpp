@@ -119,10 +119,11 @@ void TForm1::MenuSuckClick() {
     setEnabled(false);
     progressDlg->setEnabled(true); // a window of its own: Cancel stays usable
     progressDlg->show();
-    LetPendingMessagesRunNow();
-
+    // Emptied before the first paint: the tree view paints nothing while the
+    // capture fills it, and would go on showing the previous stock.
     ClearTree();
     captureItemCount = 0;
+    LetPendingMessagesRunNow();
 
     CaptureCallbacks callbacks;
     callbacks.onFolder = [this](const std::filesystem::path&) {
@@ -132,13 +133,17 @@ void TForm1::MenuSuckClick() {
     QElapsedTimer labelTimer;
     labelTimer.start();
     if (showPath) {
-        callbacks.onEntry = [this, &labelTimer](std::string_view folder, std::string_view name) {
+        QLabel* label = progressDlg->Label2;
+        callbacks.onEntry = [label, &labelTimer](std::string_view folder, std::string_view name) {
             if (labelTimer.elapsed() < kPathLabelIntervalMs) return;
             labelTimer.restart();
             std::string text(folder);
             if (text.empty() || text.back() != '/') text += '/';
             text += name;
-            progressDlg->Label2->setText(QString::fromStdString(text));
+            // The label is narrow: a long path loses its middle, so the start
+            // and the entry being read both stay in view.
+            label->setText(label->fontMetrics().elidedText(QString::fromStdString(text),
+                                                           Qt::ElideMiddle, label->width()));
         };
     }
 

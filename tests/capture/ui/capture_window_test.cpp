@@ -82,8 +82,15 @@ class CaptureWindowTest : public QObject {
         QCOMPARE(form->selectedNode(), form->tree.root());
         QVERIFY(fs::exists(data / "My Src.dat"));
 
-        // The same folder again: a second, uniquely named stock.
-        doubleClick(form->ListBox1, 0);
+        // The same folder again: a second, uniquely named stock. The open one
+        // leaves the views before the capture first lets them paint.
+        bool emptied = false;
+        QTimer::singleShot(0, form.get(), [&] {
+            emptied = form->progressDlg && form->tree.empty() &&
+                      form->TreeView1->model()->rowCount() == 0;
+        });
+        form->MenuSuckClick();
+        QVERIFY(emptied);
         QCOMPARE(form->StockDataList->item(2)->text(), QStringLiteral("My Src_2"));
         QCOMPARE(selectedStock(*form), QStringLiteral("My Src_2"));
     }
