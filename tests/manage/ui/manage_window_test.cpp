@@ -4,8 +4,10 @@
 #include "catalogue/ui/foldertreemodel.h"
 #include "manage/ui/namechangedlg.h"
 #include "manage/ui/writefilenamedlg.h"
+#include "search/ui/searchdlg.h"
 #include "ui/uitestutil.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -195,6 +197,40 @@ class ManageWindowTest : public QObject {
         QCOMPARE(w->ListView1->model()->rowCount(), 0);
         w.reset();
         QCOMPARE(data->readStockList(), (std::vector<std::string>{"a", "c"}));
+    }
+
+    void theSearchWindowFollowsEveryOperation() {
+        openB();
+        if (QTest::currentTestFailed()) return;
+        w->MenuSearch->trigger();
+        QListWidget* copy = w->searchDlg->ListBox1;
+        const auto selected = [copy] {
+            QStringList out;
+            for (const QListWidgetItem* i : copy->selectedItems())
+                out << i->text();
+            return out;
+        };
+        w->N3Click();
+        QCOMPARE(listTexts(copy), (QStringList{"b", "a", "c"}));
+        QCOMPARE(selected(), QStringList{"b"});
+        copy->addItem(QStringLiteral("marker"));
+        w->N3Click(); // the first item does not move: no refill either
+        QCOMPARE(copy->count(), 4);
+
+        whenShown<TNameChangeDlg>([](TNameChangeDlg& d) {
+            d.Edit1->setText(QStringLiteral("d"));
+            d.ButtonOK->click();
+        });
+        w->Rename1Click();
+        QCOMPARE(listTexts(copy), (QStringList{"d", "a", "c"}));
+        QCOMPARE(selected(), QStringList{"d"});
+
+        w->Delete1Click();
+        QCOMPARE(listTexts(copy), (QStringList{"a", "c"}));
+        QVERIFY(selected().isEmpty());
+        w->StockDataList->setCurrentRow(1);
+        w->StockDataListClick();
+        QCOMPARE(selected(), QStringList{"c"});
     }
 
     void exportWritesAndKeepsItsChoices() {
