@@ -10,7 +10,7 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	@cmake --preset dev >/dev/null
+	@cmake --preset dev -B $(BUILD) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
