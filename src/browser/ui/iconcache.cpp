@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QMimeDatabase>
+#include <QStringList>
 #include <QStyle>
+#include <utility>
 
 namespace zt {
 
@@ -11,6 +13,66 @@ namespace {
 QIcon themed(const char* name, QStyle::StandardPixmap fallback) {
     return QIcon::fromTheme(QString::fromLatin1(name),
                             QApplication::style()->standardIcon(fallback));
+}
+
+bool isSourceCode(const QMimeType& mime) {
+    const QString n = mime.name();
+    if (n.startsWith(QLatin1String("text/x-"))) return n != QLatin1String("text/x-log");
+    for (const char* code : {"text/rust", "text/css", "text/javascript", "application/javascript",
+                             "application/sql", "application/x-shellscript"})
+        if (n == QLatin1String(code)) return true;
+    // Scripts: text that the system can also run.
+    return mime.inherits(QStringLiteral("text/plain")) &&
+           mime.inherits(QStringLiteral("application/x-executable"));
+}
+
+// Types the MIME database does not know, by extension (mostly Windows ones).
+const char* iconOfUnknownType(const QString& ext) {
+    static const std::pair<const char*, const char*> kByExtension[] = {
+        {"bat", "text-x-script"},
+        {"cmd", "text-x-script"},
+        {"ps1", "text-x-script"},
+        {"bas", "text-x-script"},
+        {"asm", "text-x-script"},
+        {"swift", "text-x-script"},
+        {"r", "text-x-script"},
+        {"dll", "application-x-sharedlib"},
+        {"sys", "application-x-sharedlib"},
+        {"com", "application-x-executable"},
+        {"scr", "application-x-executable"},
+        {"nrg", "media-optical"},
+        {"mdf", "media-optical"},
+        {"ini", "text-x-generic"},
+        {"cfg", "text-x-generic"},
+        {"conf", "text-x-generic"},
+        {"inf", "text-x-generic"},
+    };
+    for (const auto& [e, icon] : kByExtension)
+        if (ext.compare(QLatin1String(e), Qt::CaseInsensitive) == 0) return icon;
+    return nullptr;
+}
+
+// Icon names for a type, the most specific first. A small theme holds only
+// the broad kinds (text, image, audio, package, ...): common types it has no
+// icon of get the closest of those rather than the blank page.
+QStringList iconNamesOf(const QMimeDatabase& db, const QMimeType& mime, const QString& ext) {
+    QStringList names{mime.iconName()};
+    if (mime.inherits(QStringLiteral("application/x-cd-image")))
+        names << QStringLiteral("media-optical");
+    if (isSourceCode(mime)) names << QStringLiteral("text-x-script");
+    // A type's parents (an Android package is a Java archive is a zip) say more
+    // than the generic icon; the most general ones come last below anyway.
+    for (const QString& parent : mime.allAncestors()) {
+        if (parent == QLatin1String("text/plain") ||
+            parent == QLatin1String("application/octet-stream"))
+            continue;
+        names << db.mimeTypeForName(parent).iconName();
+    }
+    if (mime.isDefault()) {
+        if (const char* icon = iconOfUnknownType(ext)) names << QString::fromLatin1(icon);
+    }
+    names << mime.genericIconName();
+    return names;
 }
 
 } // namespace
@@ -31,11 +93,13 @@ QIcon IconCache::TypeIcon(const std::filesystem::path& sample) const {
     // type its name says (the content is never looked at), then that type's
     // icon in the icon theme, or the icon of its broad kind.
     static const QMimeDatabase db;
-    const QMimeType mime =
-        db.mimeTypeForFile(QString::fromStdString(sample.string()), QMimeDatabase::MatchExtension);
-    QIcon icon = QIcon::fromTheme(mime.iconName(), QIcon::fromTheme(mime.genericIconName()));
-    if (icon.isNull()) icon = images_[GenericFile];
-    return icon;
+    const QString name = QString::fromStdString(sample.filename().string());
+    const QMimeType mime = db.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    const int dot = int(name.lastIndexOf(QLatin1Char('.')));
+    for (const QString& icon : iconNamesOf(db, mime, name.mid(dot + 1))) {
+        if (!icon.isEmpty() && QIcon::hasThemeIcon(icon)) return QIcon::fromTheme(icon);
+    }
+    return images_[GenericFile];
 }
 
 void IconCache::Load(const std::filesystem::path& dataDir) {

@@ -176,6 +176,16 @@ class FolderViewTest : public QObject {
         QCOMPARE(icons.ImageIndexOf("Readme.TXT"), icons.ImageIndexOf("notes.txt"));
         QCOMPARE(icons.ImageIndexOf("no-such-type.zzqq"), 2);
         QVERIFY(!icons.Image(icons.ImageIndexOf("song.mp3")).isNull());
+        // Types the theme has no icon of get the nearest kind it has.
+        if (QIcon::hasThemeIcon("text-x-script") && QIcon::hasThemeIcon("media-optical")) {
+            const auto iconName = [&](const char* file) {
+                return icons.Image(icons.ImageIndexOf(file)).name();
+            };
+            QCOMPARE(iconName("main.cpp"), QStringLiteral("text-x-script"));
+            QCOMPARE(iconName("disc.iso"), QStringLiteral("media-optical"));
+            QCOMPARE(iconName("run.bat"), QStringLiteral("text-x-script"));
+            QVERIFY(iconName("notes.txt") != iconName("main.cpp"));
+        }
 
         QStringList left;
         for (const auto& e : std::filesystem::directory_iterator(data->path() / "Icon"))
