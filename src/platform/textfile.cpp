@@ -65,19 +65,22 @@ mode_t currentUmask() {
 } // namespace
 
 std::optional<std::string> readFileBytes(const std::filesystem::path& p) {
-    Fd fd(::open(p.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: opening a pipe left where a data file belongs must not wait
+    // for a writer. Only plain files are read: a pipe or a device (/dev/zero
+    // behind a link) could block or never end. For plain files the flag changes nothing.
+    Fd fd(::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) return std::nullopt;
-    std::string out;
     struct stat st {};
-    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        out.reserve(size_t(st.st_size));
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    std::string out;
+    if (st.st_size > 0) out.reserve(size_t(st.st_size));
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buf, sizeof buf);
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
-            return std::nullopt; // includes reading a folder (EISDIR)
+            return std::nullopt;
         }
         out.append(buf, size_t(n));
     }

@@ -9,7 +9,8 @@
 
 namespace zt {
 
-// Whole file as raw bytes; nullopt when it cannot be opened or read.
+// Whole file as raw bytes; nullopt when it cannot be opened or read, or is not
+// a plain file (a folder, a pipe, a device).
 [[nodiscard]] std::optional<std::string> readFileBytes(const std::filesystem::path& p);
 
 // Splits raw bytes into lines (CR LF or LF; a last line without end counts).

@@ -51,6 +51,16 @@ TEST(TextFile, ReadsBytesAndLines) {
     EXPECT_EQ(readFileBytes(dir.path()), std::nullopt); // a folder
 }
 
+TEST(TextFile, OnlyPlainFilesAreRead) {
+    // A pipe or a device put where a data file belongs would block the reader
+    // for ever or never end.
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe.dat").c_str(), 0600), 0);
+    EXPECT_EQ(readFileBytes(dir / "pipe.dat"), std::nullopt);
+    fs::create_symlink("/dev/zero", dir / "zero.dat");
+    EXPECT_EQ(readFileBytes(dir / "zero.dat"), std::nullopt);
+}
+
 TEST(TextFile, AtomicWriteReplacesTheFile) {
     test::TempDir dir;
     const fs::path p = dir / "list.txt";
