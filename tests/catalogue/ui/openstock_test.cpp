@@ -164,7 +164,11 @@ class OpenStockTest : public QObject {
     void aStockFileThatCannotBeOpenedIsReported() {
         TempDataDir data;
         writeStock(data.path(), "Here", {"f"});
-        data.writeStockList({"Here", "Gone", "StockList"});
+        data.writeStockList({"Here", "Gone", "StockList", "../x", "a/b"});
+        // Stock files where the unsafe names would lead: never to be read.
+        writeStock(data.path().parent_path(), "x", {"outside"});
+        std::filesystem::create_directory(data / "a");
+        writeStock(data / "a", "b", {"inside"});
         ScopedDialogs dlg;
         auto w = makeForm(data.path());
         clickStock(*w, 0);
@@ -183,11 +187,16 @@ class OpenStockTest : public QObject {
         QCOMPARE(w->ListView1->model()->rowCount(), 0);
         QVERIFY(w->isEnabled());
 
-        // A name of the program's own files is never read as a stock.
-        clickStock(*w, 2);
-        QCOMPARE(dlg->shown.size(), size_t(2));
-        QVERIFY(dlg->shown[1].text.startsWith(QStringLiteral("ファイル ")));
-        QVERIFY(w->tree.empty());
+        // A name of the program's own files, or one that leads out of Data or
+        // into a subfolder, is shown but never read as a stock.
+        QCOMPARE(w->StockDataList->item(3)->text(), QStringLiteral("../x"));
+        for (int row : {2, 3, 4}) {
+            clickStock(*w, row);
+            QCOMPARE(dlg->shown.size(), size_t(row));
+            QVERIFY(dlg->shown.back().text.startsWith(QStringLiteral("ファイル ")));
+            QVERIFY(w->tree.empty());
+            QCOMPARE(w->selectedStockName(), std::string());
+        }
     }
 
     void onlyTheLastStocksListsStayAlive() {
