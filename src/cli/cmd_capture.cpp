@@ -2,6 +2,7 @@
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
 #include "cli/commands.h"
+#include "platform/direnum.h"
 
 #include <iostream>
 #include <optional>
@@ -59,7 +60,9 @@ int cmdCapture(const std::filesystem::path& dataDir, const Args& args) {
         return kUsageOrIoError;
     }
 
-    const std::string rootText = FolderDisplayName(*path);
+    // The name as the window shows it: the file system's bytes made into text,
+    // so the stock list and the stock file's name agree.
+    const std::string rootText = displayNameOfNative(FolderDisplayName(*path));
     FolderTree tree;
     FileListChain chain;
     const auto result = CaptureTree(*path, rootText, tree, chain);

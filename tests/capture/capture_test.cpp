@@ -290,6 +290,15 @@ TEST(CaptureCli, CapturesNamesAndAppends) {
               2);
     EXPECT_EQ(test::runCli(data + "capture").status, 2);
     EXPECT_EQ(test::runCli(data + "list").out, "My Src\nMy Src_2\nmine\n");
+
+    // A folder name that is not UTF-8 names the stock as the window shows it,
+    // so the stock list and the stock file agree and the stock opens.
+    const fs::path odd = tmp / std::string("odd\xff");
+    fs::create_directories(odd);
+    test::writeFile(odd / "f.txt", "x");
+    run = test::runCli(data + "capture '" + odd.string() + "'");
+    EXPECT_EQ(run.out, "odd\xEF\xBF\xBD\n");
+    EXPECT_EQ(test::runCli(data + "show 'odd\xEF\xBF\xBD'").status, 0);
 }
 
 } // namespace
