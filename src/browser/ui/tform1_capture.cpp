@@ -66,7 +66,8 @@ void TForm1::FillDriveList() {
         if (!shown) continue;
         auto* item = new QListWidgetItem(QString::fromStdString(DriveCaption(d)), DriveList);
         if (iconCache) item->setIcon(iconCache->Image(DriveImageIndex(d.kind)));
-        item->setData(DriveMountRole, QString::fromStdString(d.mountPoint));
+        // The file system's bytes: a mount point need not be UTF-8.
+        item->setData(DriveMountRole, QByteArray::fromStdString(d.mountPoint));
         item->setData(DriveLabelRole, QString::fromStdString(d.label));
     }
 }
@@ -100,7 +101,7 @@ void TForm1::MenuSuckClick() {
     // The source: the selected drive, else the chosen folder when it is selected.
     std::string rootText, source;
     if (const auto drives = DriveList->selectedItems(); !drives.isEmpty()) {
-        source = drives.first()->data(DriveMountRole).toString().toStdString();
+        source = drives.first()->data(DriveMountRole).toByteArray().toStdString();
         rootText = drives.first()->data(DriveLabelRole).toString().toStdString();
     } else if (!ListBox1->selectedItems().isEmpty() && !chosenSourceFolder.empty()) {
         source = chosenSourceFolder;

@@ -98,14 +98,14 @@ class CaptureWindowTest : public QObject {
     void driveItemIsReadFromItsMountPoint() {
         TempDataDir data;
         QTemporaryDir tmp;
-        const fs::path mount = fs::path(tmp.path().toStdString()) / "mnt";
+        const fs::path mount = fs::path(tmp.path().toStdString()) / "mnt\xff"; // not UTF-8
         makeSource(mount);
         ScopedDialogs dlg;
         auto form = makeForm(data.path());
 
         // A made-up drive item, as the drive list makes them.
         auto* item = new QListWidgetItem(QStringLiteral(" (/) HDドライブ"), form->DriveList);
-        item->setData(TForm1::DriveMountRole, QString::fromStdString(mount.string()));
+        item->setData(TForm1::DriveMountRole, QByteArray::fromStdString(mount.string()));
         item->setData(TForm1::DriveLabelRole, QStringLiteral("/"));
         form->ListBox1->addItem(QStringLiteral("stale"));
         form->ListBox1->item(0)->setSelected(true);
