@@ -5,30 +5,27 @@
 
 namespace zt {
 
-TFileChain* TFileChain::Create(std::string_view name)
-{
+TFileChain* TFileChain::Create(std::string_view name) {
     void* mem = ::operator new(sizeof(TFileChain) + name.size());
     auto* record = new (mem) TFileChain(uint32_t(name.size()));
     if (!name.empty()) std::memcpy(reinterpret_cast<char*>(record + 1), name.data(), name.size());
     return record;
 }
 
-void TFileChain::Destroy(TFileChain* record)
-{
+void TFileChain::Destroy(TFileChain* record) {
     if (!record) return;
     record->~TFileChain();
     ::operator delete(record);
 }
 
-std::string_view trimNameEnd(std::string_view name)
-{
+std::string_view trimNameEnd(std::string_view name) {
     size_t n = name.size();
-    while (n > 0 && static_cast<unsigned char>(name[n - 1]) <= 0x20) --n;
+    while (n > 0 && static_cast<unsigned char>(name[n - 1]) <= 0x20)
+        --n;
     return name.substr(0, n);
 }
 
-TFileList::~TFileList()
-{
+TFileList::~TFileList() {
     TFileChain* p = head;
     while (p) {
         TFileChain* next = p->next;
@@ -37,8 +34,7 @@ TFileList::~TFileList()
     }
 }
 
-TFileChain* TFileList::AddFile(std::string_view name)
-{
+TFileChain* TFileList::AddFile(std::string_view name) {
     TFileChain* record = TFileChain::Create(trimNameEnd(name));
     if (tail)
         tail->next = record;
@@ -49,8 +45,7 @@ TFileChain* TFileList::AddFile(std::string_view name)
     return record;
 }
 
-void TFileList::AddFile(const WIN32_FIND_DATA& fd)
-{
+void TFileList::AddFile(const WIN32_FIND_DATA& fd) {
     TFileChain* record = AddFile(fd.cFileName);
     record->creationTime = fd.ftCreationTime;
     record->lastAccessTime = fd.ftLastAccessTime;
@@ -59,8 +54,7 @@ void TFileList::AddFile(const WIN32_FIND_DATA& fd)
     record->sizeLow = fd.nFileSizeLow;
 }
 
-void TFileList::SetFolderData(const WIN32_FIND_DATA& fd)
-{
+void TFileList::SetFolderData(const WIN32_FIND_DATA& fd) {
     creationTime = fd.ftCreationTime;
     lastAccessTime = fd.ftLastAccessTime;
     lastWriteTime = fd.ftLastWriteTime;
@@ -68,8 +62,7 @@ void TFileList::SetFolderData(const WIN32_FIND_DATA& fd)
     sizeLow = fd.nFileSizeLow;
 }
 
-void FileListChain::Append(TFileList* list)
-{
+void FileListChain::Append(TFileList* list) {
     if (last_)
         last_->nextList = list;
     else
@@ -77,8 +70,7 @@ void FileListChain::Append(TFileList* list)
     last_ = list;
 }
 
-void FileListChain::Release()
-{
+void FileListChain::Release() {
     TFileList* p = first_;
     while (p) {
         TFileList* next = p->nextList;

@@ -17,7 +17,7 @@ namespace zt {
 // One file. The name is stored right behind the record in the same
 // allocation, so a record costs one allocation and no string object.
 class TFileChain {
-public:
+  public:
     // A record named `name` (trailing blanks and control characters kept as
     // given); numbers zero, next null.
     [[nodiscard]] static TFileChain* Create(std::string_view name);
@@ -33,7 +33,7 @@ public:
     uint32_t sizeLow = 0;
     TFileChain* next = nullptr; // not owning: the TFileList owns every record of its list
 
-private:
+  private:
     explicit TFileChain(uint32_t nameLength) : nameLength_(nameLength) {}
     [[nodiscard]] const char* nameData() const { return reinterpret_cast<const char*>(this + 1); }
     uint32_t nameLength_;
@@ -46,7 +46,7 @@ private:
 // One folder: its files, its own times and size, and the link to the next list
 // of the same tree.
 class TFileList {
-public:
+  public:
     TFileList() = default;
     ~TFileList(); // deletes every file record of its own list, head to tail
     TFileList(const TFileList&) = delete;
@@ -77,7 +77,7 @@ public:
 // The owner's two pointers into the chain of a tree's folder lists.
 // Owns every list of the chain.
 class FileListChain {
-public:
+  public:
     FileListChain() = default;
     ~FileListChain() { Release(); }
     FileListChain(const FileListChain&) = delete;
@@ -92,7 +92,7 @@ public:
     [[nodiscard]] TFileList* first() const { return first_; }
     [[nodiscard]] TFileList* last() const { return last_; }
 
-private:
+  private:
     TFileList* first_ = nullptr;
     TFileList* last_ = nullptr;
 };

@@ -5,8 +5,7 @@
 
 namespace zt {
 
-FolderNode* FolderTree::AddRoot(std::string text, TFileList* data)
-{
+FolderNode* FolderTree::AddRoot(std::string text, TFileList* data) {
     FolderNode& n = nodes_.emplace_back();
     n.text = std::move(text);
     n.data = data;
@@ -14,8 +13,7 @@ FolderNode* FolderTree::AddRoot(std::string text, TFileList* data)
     return &n;
 }
 
-FolderNode* FolderTree::AddChild(FolderNode* parent, std::string text, TFileList* data)
-{
+FolderNode* FolderTree::AddChild(FolderNode* parent, std::string text, TFileList* data) {
     FolderNode& n = nodes_.emplace_back();
     n.text = std::move(text);
     n.data = data;
@@ -26,20 +24,19 @@ FolderNode* FolderTree::AddChild(FolderNode* parent, std::string text, TFileList
     return &n;
 }
 
-void FolderTree::Clear()
-{
+void FolderTree::Clear() {
     nodes_.clear();
     root_ = nullptr;
 }
 
-void FolderTree::SortAll()
-{
+void FolderTree::SortAll() {
     // Sort keys are made once per node, so each comparison is a memcmp.
     std::vector<std::pair<std::string, FolderNode*>> keyed;
     for (FolderNode& n : nodes_) {
         if (n.children.size() < 2) continue;
         keyed.clear();
-        for (FolderNode* c : n.children) keyed.emplace_back(localeSortKey(c->text), c);
+        for (FolderNode* c : n.children)
+            keyed.emplace_back(localeSortKey(c->text), c);
         std::stable_sort(keyed.begin(), keyed.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         for (size_t i = 0; i < keyed.size(); ++i) {
@@ -49,28 +46,29 @@ void FolderTree::SortAll()
     }
 }
 
-void FolderTree::ForEachPreOrder(const std::function<bool(FolderNode&)>& visit) const
-{
+void FolderTree::ForEachPreOrder(const std::function<bool(FolderNode&)>& visit) const {
     if (!root_) return;
     std::vector<FolderNode*> stack{root_};
     while (!stack.empty()) {
         FolderNode* n = stack.back();
         stack.pop_back();
         if (!visit(*n)) return;
-        for (auto it = n->children.rbegin(); it != n->children.rend(); ++it) stack.push_back(*it);
+        for (auto it = n->children.rbegin(); it != n->children.rend(); ++it)
+            stack.push_back(*it);
     }
 }
 
-uint64_t FolderSize(const FolderNode& node)
-{
+uint64_t FolderSize(const FolderNode& node) {
     uint64_t sum = 0;
     std::vector<const FolderNode*> stack{&node};
     while (!stack.empty()) {
         const FolderNode* n = stack.back();
         stack.pop_back();
         if (n->data)
-            for (const TFileChain* f = n->data->First(); f; f = f->next) sum += f->size();
-        for (const FolderNode* c : n->children) stack.push_back(c);
+            for (const TFileChain* f = n->data->First(); f; f = f->next)
+                sum += f->size();
+        for (const FolderNode* c : n->children)
+            stack.push_back(c);
     }
     return sum;
 }

@@ -12,13 +12,13 @@
 namespace zt {
 
 class FolderNode {
-public:
+  public:
     std::string text;
-    TFileList* data = nullptr;   // not owning: the FileListChain owns the lists
-    FolderNode* parent = nullptr; // not owning; null for the root
+    TFileList* data = nullptr;         // not owning: the FileListChain owns the lists
+    FolderNode* parent = nullptr;      // not owning; null for the root
     std::vector<FolderNode*> children; // not owning: the FolderTree owns every node
-    int level = 0;               // root 0, its children 1, ...
-    int row = 0;                 // index in the parent's children
+    int level = 0;                     // root 0, its children 1, ...
+    int row = 0;                       // index in the parent's children
 
     [[nodiscard]] bool hasChildren() const { return !children.empty(); }
 };
@@ -26,7 +26,7 @@ public:
 // Owns every node; nodes never own each other, so clearing a tree of any depth
 // needs no recursion.
 class FolderTree {
-public:
+  public:
     FolderTree() = default;
     FolderTree(const FolderTree&) = delete;
     FolderTree& operator=(const FolderTree&) = delete;
@@ -52,7 +52,7 @@ public:
     // Number of folder nodes below the root (the stock file's folder count).
     [[nodiscard]] int folderCount() const { return nodes_.empty() ? 0 : int(nodes_.size()) - 1; }
 
-private:
+  private:
     std::deque<FolderNode> nodes_;
     FolderNode* root_ = nullptr;
 };

@@ -10,8 +10,7 @@ namespace zt {
 
 namespace {
 
-void appendNumberLine(std::string& out, long long v)
-{
+void appendNumberLine(std::string& out, long long v) {
     char buf[24];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
     (void)ec;
@@ -22,8 +21,7 @@ void appendNumberLine(std::string& out, long long v)
 // The eight numbers are put together on the stack and appended at once: this
 // runs for every record of a million-file stock.
 void appendValues(std::string& out, FILETIME c, FILETIME a, FILETIME w, uint32_t sizeHigh,
-                  uint32_t sizeLow)
-{
+                  uint32_t sizeLow) {
     char buf[8 * 12];
     char* p = buf;
     for (uint32_t v : {c.dwLowDateTime, c.dwHighDateTime, a.dwLowDateTime, a.dwHighDateTime,
@@ -35,14 +33,12 @@ void appendValues(std::string& out, FILETIME c, FILETIME a, FILETIME w, uint32_t
     out.append(buf, p);
 }
 
-void appendName(std::string& out, std::string_view name)
-{
+void appendName(std::string& out, std::string_view name) {
     cp932::encodeAppend(name, out);
     out += "\r\n";
 }
 
-void appendFiles(std::string& out, const TFileList* list)
-{
+void appendFiles(std::string& out, const TFileList* list) {
     if (!list) return;
     for (const TFileChain* f = list->First(); f; f = f->next) {
         out += "-1\r\n";
@@ -53,8 +49,7 @@ void appendFiles(std::string& out, const TFileList* list)
 }
 
 // Reads one line of values; a missing line (end of file) counts as 0.
-uint32_t nextValue(LineCursor& in)
-{
+uint32_t nextValue(LineCursor& in) {
     std::string_view line;
     return in.next(line) ? ParseStockNumber(line) : 0;
 }
@@ -64,8 +59,7 @@ struct EightValues {
     uint32_t sizeHigh = 0, sizeLow = 0;
 };
 
-EightValues readValues(LineCursor& in)
-{
+EightValues readValues(LineCursor& in) {
     EightValues v;
     v.creation.dwLowDateTime = nextValue(in);
     v.creation.dwHighDateTime = nextValue(in);
@@ -80,10 +74,10 @@ EightValues readValues(LineCursor& in)
 
 } // namespace
 
-uint32_t ParseStockNumber(std::string_view line)
-{
+uint32_t ParseStockNumber(std::string_view line) {
     size_t i = 0;
-    while (i < line.size() && (line[i] == ' ' || (line[i] >= '\t' && line[i] <= '\r'))) ++i;
+    while (i < line.size() && (line[i] == ' ' || (line[i] >= '\t' && line[i] <= '\r')))
+        ++i;
     bool negative = false;
     if (i < line.size() && (line[i] == '-' || line[i] == '+')) negative = line[i++] == '-';
     uint32_t value = 0;
@@ -92,8 +86,7 @@ uint32_t ParseStockNumber(std::string_view line)
     return negative ? 0u - value : value;
 }
 
-std::string SerializeStock(const FolderTree& tree)
-{
+std::string SerializeStock(const FolderTree& tree) {
     // Room for every record (numbers and line ends take about 70 bytes, names
     // seldom more than 40), so the buffer is not copied while it grows.
     size_t records = tree.nodeCount();
@@ -127,15 +120,13 @@ std::string SerializeStock(const FolderTree& tree)
     return out;
 }
 
-bool WriteStockFile(const std::filesystem::path& path, const FolderTree& tree)
-{
+bool WriteStockFile(const std::filesystem::path& path, const FolderTree& tree) {
     return writeFileAtomically(path, SerializeStock(tree));
 }
 
 StockReadResult ParseStock(std::string_view bytes, std::string rootText, FolderTree& tree,
                            FileListChain& chain, const HeaderCallback& onHeader,
-                           const FolderRecordCallback& onFolder)
-{
+                           const FolderRecordCallback& onFolder) {
     tree.Clear();
     chain.Release();
     StockReadResult result;
@@ -170,7 +161,8 @@ StockReadResult ParseStock(std::string_view bytes, std::string rootText, FolderT
             f->sizeLow = v.sizeLow;
             continue;
         }
-        while (!open.empty() && number != open.back()->level + 1) open.pop_back();
+        while (!open.empty() && number != open.back()->level + 1)
+            open.pop_back();
         if (open.empty()) break; // a depth that fits no open folder ends the load
         if (onFolder && !onFolder()) {
             result.status = StockReadStatus::Cancelled;
@@ -194,9 +186,9 @@ StockReadResult ParseStock(std::string_view bytes, std::string rootText, FolderT
 }
 
 StockReadResult ReadStockFile(const std::filesystem::path& path, std::string rootText,
-                              FolderTree& tree, FileListChain& chain, const HeaderCallback& onHeader,
-                              const FolderRecordCallback& onFolder)
-{
+                              FolderTree& tree, FileListChain& chain,
+                              const HeaderCallback& onHeader,
+                              const FolderRecordCallback& onFolder) {
     const auto bytes = readFileBytes(path);
     if (!bytes) {
         tree.Clear();

@@ -4,8 +4,7 @@
 
 namespace zt {
 
-bool IsSafeStockName(std::string_view name)
-{
+bool IsSafeStockName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") return false;
     if (name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos)
         return false;
@@ -15,44 +14,38 @@ bool IsSafeStockName(std::string_view name)
 }
 
 std::optional<std::filesystem::path> StockFilePath(const std::filesystem::path& dataDir,
-                                                   std::string_view name)
-{
+                                                   std::string_view name) {
     if (!IsSafeStockName(name)) return std::nullopt;
     return dataDir / (std::string(name) + ".dat");
 }
 
-std::filesystem::path StockListPath(const std::filesystem::path& dataDir)
-{
+std::filesystem::path StockListPath(const std::filesystem::path& dataDir) {
     return dataDir / "StockList.dat";
 }
 
-std::optional<std::vector<std::string>> LoadStockList(const std::filesystem::path& dataDir)
-{
+std::optional<std::vector<std::string>> LoadStockList(const std::filesystem::path& dataDir) {
     return readTextLines(StockListPath(dataDir));
 }
 
-bool SaveStockList(const std::filesystem::path& dataDir, const std::vector<std::string>& names)
-{
+bool SaveStockList(const std::filesystem::path& dataDir, const std::vector<std::string>& names) {
     TextFileBuilder out;
-    for (const auto& n : names) out.line(n);
+    for (const auto& n : names)
+        out.line(n);
     return writeFileAtomically(StockListPath(dataDir), out.bytes());
 }
 
-bool StockNameTaken(const std::vector<std::string>& names, std::string_view name)
-{
+bool StockNameTaken(const std::vector<std::string>& names, std::string_view name) {
     const std::string wanted = lowerAnsi(name);
     for (const auto& n : names)
         if (lowerAnsi(n) == wanted) return true;
     return false;
 }
 
-std::string MessageCannotOpen(const std::filesystem::path& p)
-{
+std::string MessageCannotOpen(const std::filesystem::path& p) {
     return "ファイル " + p.string() + " は開けません";
 }
 
-std::string MessageCannotCreate(const std::filesystem::path& p)
-{
+std::string MessageCannotCreate(const std::filesystem::path& p) {
     return "ファイル " + p.string() + " を作成できません";
 }
 

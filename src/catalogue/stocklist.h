@@ -15,13 +15,14 @@ namespace zt {
 [[nodiscard]] bool IsSafeStockName(std::string_view name);
 
 // Data/<name>.dat, or nullopt for an unsafe name.
-[[nodiscard]] std::optional<std::filesystem::path> StockFilePath(const std::filesystem::path& dataDir,
-                                                                 std::string_view name);
+[[nodiscard]] std::optional<std::filesystem::path>
+StockFilePath(const std::filesystem::path& dataDir, std::string_view name);
 
 [[nodiscard]] std::filesystem::path StockListPath(const std::filesystem::path& dataDir);
 
 // Lines of Data/StockList.dat; nullopt when the file cannot be opened.
-[[nodiscard]] std::optional<std::vector<std::string>> LoadStockList(const std::filesystem::path& dataDir);
+[[nodiscard]] std::optional<std::vector<std::string>>
+LoadStockList(const std::filesystem::path& dataDir);
 
 // Writes the names, replacing the file atomically. False when it cannot be created.
 [[nodiscard]] bool SaveStockList(const std::filesystem::path& dataDir,
@@ -31,7 +32,9 @@ namespace zt {
 [[nodiscard]] bool StockNameTaken(const std::vector<std::string>& names, std::string_view name);
 
 // The texts of the two file messages, with the path put in.
-[[nodiscard]] std::string MessageCannotOpen(const std::filesystem::path& p);   // ファイル %s は開けません
-[[nodiscard]] std::string MessageCannotCreate(const std::filesystem::path& p); // ファイル %s を作成できません
+[[nodiscard]] std::string
+MessageCannotOpen(const std::filesystem::path& p); // ファイル %s は開けません
+[[nodiscard]] std::string
+MessageCannotCreate(const std::filesystem::path& p); // ファイル %s を作成できません
 
 } // namespace zt

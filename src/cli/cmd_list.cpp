@@ -5,10 +5,10 @@
 
 namespace zt::cli {
 
-int cmdList(const std::filesystem::path& dataDir, const Args& args)
-{
+int cmdList(const std::filesystem::path& dataDir, const Args& args) {
     if (wantsHelp(args)) {
-        std::cout << "usage: zutomelark-cli [--data DIR] list\n  the stocks in list order, one per line\n";
+        std::cout << "usage: zutomelark-cli [--data DIR] list\n  the stocks in list order, one per "
+                     "line\n";
         return kOk;
     }
     if (!args.empty()) {
@@ -20,7 +20,8 @@ int cmdList(const std::filesystem::path& dataDir, const Args& args)
         error(MessageCannotOpen(StockListPath(dataDir)));
         return kUsageOrIoError;
     }
-    for (const auto& n : *names) std::cout << n << '\n';
+    for (const auto& n : *names)
+        std::cout << n << '\n';
     return names->empty() ? kNothingFound : kOk;
 }
 

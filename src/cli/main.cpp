@@ -30,8 +30,7 @@ const char* const kUsage =
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     using namespace zt;
     std::optional<std::filesystem::path> dataArg;
     int i = 1;
@@ -60,9 +59,9 @@ int main(int argc, char** argv)
 
     using Fn = int (*)(const std::filesystem::path&, const cli::Args&);
     static const std::map<std::string, Fn> commands = {
-        {"list", cli::cmdList},       {"show", cli::cmdShow},     {"capture", cli::cmdCapture},
-        {"search", cli::cmdSearch},   {"export", cli::cmdExport}, {"rename", cli::cmdRename},
-        {"delete", cli::cmdDelete},   {"move", cli::cmdMove},
+        {"list", cli::cmdList},     {"show", cli::cmdShow},     {"capture", cli::cmdCapture},
+        {"search", cli::cmdSearch}, {"export", cli::cmdExport}, {"rename", cli::cmdRename},
+        {"delete", cli::cmdDelete}, {"move", cli::cmdMove},
     };
     const auto it = commands.find(command);
     if (it == commands.end()) {
@@ -80,10 +79,11 @@ int main(int argc, char** argv)
 
 namespace zt::cli {
 
-void error(const std::string& message) { std::cerr << message << '\n'; }
+void error(const std::string& message) {
+    std::cerr << message << '\n';
+}
 
-bool wantsHelp(const Args& args)
-{
+bool wantsHelp(const Args& args) {
     for (const auto& a : args)
         if (a == "--help" || a == "-h") return true;
     return false;

@@ -20,7 +20,8 @@ struct DataDirInputs {
 [[nodiscard]] std::filesystem::path resolveDataDir(const DataDirInputs& in);
 
 // Inputs from the process environment and /proc/self/exe.
-[[nodiscard]] DataDirInputs dataDirInputsFromEnvironment(std::optional<std::filesystem::path> commandLine);
+[[nodiscard]] DataDirInputs
+dataDirInputsFromEnvironment(std::optional<std::filesystem::path> commandLine);
 
 // Creates the folder if needed and adds the template files that are missing
 // (Icon/icon.dat, Icon/test.dat, an empty StockList.dat). Never overwrites.

@@ -12,15 +12,15 @@ namespace zt {
 
 // One directory entry, as WIN32_FIND_DATA carries it.
 struct WIN32_FIND_DATA {
-    std::string cFileName;   // display name, UTF-8
-    std::string nativeName;  // the bytes the file system holds, for going deeper
+    std::string cFileName;  // display name, UTF-8
+    std::string nativeName; // the bytes the file system holds, for going deeper
     bool isDirectory = false;
-    FILETIME ftCreationTime;   // birth time where the file system keeps one, else zero
+    FILETIME ftCreationTime; // birth time where the file system keeps one, else zero
     FILETIME ftLastAccessTime;
     FILETIME ftLastWriteTime;
     uint32_t nFileSizeHigh = 0;
     uint32_t nFileSizeLow = 0;
-    uint64_t deviceId = 0;     // the file system the entry lives on
+    uint64_t deviceId = 0; // the file system the entry lives on
 
     [[nodiscard]] uint64_t size() const { return (uint64_t(nFileSizeHigh) << 32) | nFileSizeLow; }
 };

@@ -10,7 +10,9 @@ struct FILETIME {
     uint32_t dwLowDateTime = 0;
     uint32_t dwHighDateTime = 0;
 
-    [[nodiscard]] uint64_t ticks() const { return (uint64_t(dwHighDateTime) << 32) | dwLowDateTime; }
+    [[nodiscard]] uint64_t ticks() const {
+        return (uint64_t(dwHighDateTime) << 32) | dwLowDateTime;
+    }
     // Zero means "not known".
     [[nodiscard]] bool isZero() const { return dwLowDateTime == 0 && dwHighDateTime == 0; }
     [[nodiscard]] static FILETIME fromTicks(uint64_t t) {

@@ -16,13 +16,13 @@ namespace zt {
 // Splits raw bytes into lines (CR LF or LF; a last line without end counts).
 // Returns views into bytes, still in CP932.
 class LineCursor {
-public:
+  public:
     explicit LineCursor(std::string_view bytes) : rest_(bytes) {}
     // Next raw line without its end; false at end of input.
     bool next(std::string_view& line);
     [[nodiscard]] bool atEnd() const { return rest_.empty(); }
 
-private:
+  private:
     std::string_view rest_;
 };
 
@@ -36,14 +36,14 @@ private:
 
 // Builds file content: every line encoded to CP932 and ended with CR LF.
 class TextFileBuilder {
-public:
-    void line(std::string_view utf8);    // text, escaped by the codec
-    void number(long long value);        // "%d"-style decimal line
+  public:
+    void line(std::string_view utf8);     // text, escaped by the codec
+    void number(long long value);         // "%d"-style decimal line
     void rawLine(std::string_view bytes); // already CP932
     [[nodiscard]] const std::string& bytes() const { return out_; }
     std::string& buffer() { return out_; }
 
-private:
+  private:
     std::string out_;
 };
 

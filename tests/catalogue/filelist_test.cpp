@@ -5,8 +5,7 @@
 
 using namespace zt;
 
-TEST(FileList, AddFileTrimsNameEndAndKeepsOrderAndHighHalf)
-{
+TEST(FileList, AddFileTrimsNameEndAndKeepsOrderAndHighHalf) {
     TFileList list;
     EXPECT_EQ(list.First(), nullptr);
     EXPECT_EQ(list.Count(), 0);
@@ -31,8 +30,7 @@ TEST(FileList, AddFileTrimsNameEndAndKeepsOrderAndHighHalf)
     EXPECT_EQ(list.tail->next, nullptr);
 }
 
-TEST(FileList, ReleasingAMillionRecordsAndFoldersNeedsNoRecursion)
-{
+TEST(FileList, ReleasingAMillionRecordsAndFoldersNeedsNoRecursion) {
     // A deep chain of folders and a long list of files are released iteratively
     // (ASan would report leaks, a recursive release would overflow the stack).
     FileListChain chain;
@@ -40,7 +38,8 @@ TEST(FileList, ReleasingAMillionRecordsAndFoldersNeedsNoRecursion)
     auto* rootList = new TFileList;
     chain.Append(rootList);
     FolderNode* node = tree.AddRoot("stock", rootList);
-    for (int i = 0; i < 1000000; ++i) rootList->AddFile(std::string_view("file"));
+    for (int i = 0; i < 1000000; ++i)
+        rootList->AddFile(std::string_view("file"));
     for (int i = 0; i < 200000; ++i) {
         auto* list = new TFileList;
         chain.Append(list);
@@ -55,25 +54,26 @@ TEST(FileList, ReleasingAMillionRecordsAndFoldersNeedsNoRecursion)
     EXPECT_TRUE(tree.empty());
 }
 
-TEST(FolderTree, SortsEveryLevelCaseSensitivelyAndKeepsRows)
-{
+TEST(FolderTree, SortsEveryLevelCaseSensitivelyAndKeepsRows) {
     FolderTree tree;
     FolderNode* root = tree.AddRoot("s", nullptr);
-    for (const char* t : {"B", "b", "A", "a"}) tree.AddChild(root, t, nullptr);
+    for (const char* t : {"B", "b", "A", "a"})
+        tree.AddChild(root, t, nullptr);
     FolderNode* deep = tree.AddChild(root->children[0], "z", nullptr);
     tree.AddChild(root->children[0], "y", nullptr);
     tree.SortAll();
 
     std::string order;
-    for (const FolderNode* c : root->children) order += c->text;
+    for (const FolderNode* c : root->children)
+        order += c->text;
     EXPECT_EQ(order, "aAbB");
-    for (size_t i = 0; i < root->children.size(); ++i) EXPECT_EQ(root->children[i]->row, int(i));
+    for (size_t i = 0; i < root->children.size(); ++i)
+        EXPECT_EQ(root->children[i]->row, int(i));
     EXPECT_EQ(deep->row, 1);
     EXPECT_EQ(deep->parent->children[0]->text, "y");
 }
 
-TEST(FolderTree, FolderSizeSumsEveryDepthWithoutOverflow)
-{
+TEST(FolderTree, FolderSizeSumsEveryDepthWithoutOverflow) {
     FileListChain chain;
     FolderTree tree;
     auto make = [&] {
@@ -92,6 +92,7 @@ TEST(FolderTree, FolderSizeSumsEveryDepthWithoutOverflow)
     }
     a->data->AddFile(std::string_view("y"))->sizeLow = 10;
     EXPECT_EQ(FolderSize(*root->children[1]), 0u);
-    EXPECT_EQ(FolderSize(*a), uint64_t(3) * (uint64_t(0xffffffffu) << 32) + 10); // wraps as unsigned
+    EXPECT_EQ(FolderSize(*a),
+              uint64_t(3) * (uint64_t(0xffffffffu) << 32) + 10); // wraps as unsigned
     EXPECT_EQ(FolderSize(*root), FolderSize(*a));
 }

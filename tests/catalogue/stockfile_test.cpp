@@ -12,16 +12,14 @@ struct Stock {
     FileListChain chain;
 };
 
-TFileList* newList(FileListChain& chain)
-{
+TFileList* newList(FileListChain& chain) {
     auto* l = new TFileList;
     chain.Append(l);
     return l;
 }
 
 // A tree printed one line per folder and file, indented by level: easy to compare.
-std::string dump(const FolderTree& tree)
-{
+std::string dump(const FolderTree& tree) {
     std::string s;
     tree.ForEachPreOrder([&](FolderNode& n) {
         s += std::string(size_t(n.level) * 2, ' ') + "[" + n.text + "]\n";
@@ -33,17 +31,16 @@ std::string dump(const FolderTree& tree)
     return s;
 }
 
-std::string lines(std::initializer_list<const char*> ls)
-{
+std::string lines(std::initializer_list<const char*> ls) {
     std::string s;
-    for (const char* l : ls) s += std::string(l) + "\r\n";
+    for (const char* l : ls)
+        s += std::string(l) + "\r\n";
     return s;
 }
 
 } // namespace
 
-TEST(StockFile, RoundTripKeepsStructureNamesTimesAndSizes)
-{
+TEST(StockFile, RoundTripKeepsStructureNamesTimesAndSizes) {
     Stock s;
     FolderNode* root = s.tree.AddRoot("MyDisc", newList(s.chain));
     TFileChain* f = root->data->AddFile(std::string_view("表ポ.txt"));
@@ -52,7 +49,8 @@ TEST(StockFile, RoundTripKeepsStructureNamesTimesAndSizes)
     f->sizeHigh = 0x80000001u;
     f->sizeLow = 0xfffffffeu;
     FolderNode* deep = s.tree.AddChild(root, "a", newList(s.chain));
-    for (int i = 0; i < 5; ++i) deep = s.tree.AddChild(deep, "d" + std::to_string(i), newList(s.chain));
+    for (int i = 0; i < 5; ++i)
+        deep = s.tree.AddChild(deep, "d" + std::to_string(i), newList(s.chain));
     deep->data->AddFile(std::string_view("😀 & &#65; 한"));
     s.tree.AddChild(root, "empty", newList(s.chain));
     FolderNode* sibling = s.tree.AddChild(root, "ｂ", newList(s.chain));
@@ -75,16 +73,18 @@ TEST(StockFile, RoundTripKeepsStructureNamesTimesAndSizes)
     EXPECT_EQ(SerializeStock(back.tree), bytes);
 }
 
-TEST(StockFile, ReadsAFileInTheWindowsLayout)
-{
+TEST(StockFile, ReadsAFileInTheWindowsLayout) {
     // Stock "D": root file, folder 表示 (CP932 95 5C 8E A6) with a subfolder, then a
     // sibling folder after the deep subtree, resumed by its depth number alone.
-    const std::string bytes = lines({"1200", "3",
-                                      "-1", "readme.txt", "1", "2", "3", "4", "5", "6", "0", "42",
-                                      "1", "\x95\x5c\x8e\xa6", "0", "0", "0", "0", "0", "0", "0", "0",
-                                      "2", "sub", "0", "0", "0", "0", "0", "0", "0", "0",
-                                      "-1", "in sub  ", "0", "0", "0", "0", "0", "0", "1", "0",
-                                      "1", "later", "0", "0", "0", "0", "0", "0", "0", "0"});
+    const std::string bytes =
+        lines({"1200", "3",     "-1",  "readme.txt", "1",  "2",        "3",
+               "4",    "5",     "6",   "0",          "42", "1",        "\x95\x5c\x8e\xa6",
+               "0",    "0",     "0",   "0",          "0",  "0",        "0",
+               "0",    "2",     "sub", "0",          "0",  "0",        "0",
+               "0",    "0",     "0",   "0",          "-1", "in sub  ", "0",
+               "0",    "0",     "0",   "0",          "0",  "1",        "0",
+               "1",    "later", "0",   "0",          "0",  "0",        "0",
+               "0",    "0",     "0"});
     Stock s;
     ParseStock(bytes, "D", s.tree, s.chain);
     EXPECT_EQ(dump(s.tree), "[D]\n"
@@ -95,10 +95,9 @@ TEST(StockFile, ReadsAFileInTheWindowsLayout)
                             "  [later]\n");
 }
 
-TEST(StockFile, MalformedInputKeepsWhatWasRead)
-{
-    const std::string good = lines({"1200", "2", "-1", "f", "0", "0", "0", "0", "0", "0", "0", "1",
-                                    "1", "a", "0", "0", "0", "0", "0", "0", "0", "0"});
+TEST(StockFile, MalformedInputKeepsWhatWasRead) {
+    const std::string good = lines({"1200", "2", "-1", "f", "0", "0", "0", "0", "0", "0", "0",
+                                    "1",    "1", "a",  "0", "0", "0", "0", "0", "0", "0", "0"});
     // Truncated in the middle of the folder's values: the folder stays, values are zero.
     for (size_t cut = 0; cut <= good.size(); cut += 3) {
         Stock s;
@@ -108,8 +107,8 @@ TEST(StockFile, MalformedInputKeepsWhatWasRead)
     }
     // A depth that jumps ends the load; later records are not read.
     Stock jump;
-    ParseStock(lines({"1200", "2", "3", "x", "0", "0", "0", "0", "0", "0", "0", "0", "-1", "f"}), "S",
-               jump.tree, jump.chain);
+    ParseStock(lines({"1200", "2", "3", "x", "0", "0", "0", "0", "0", "0", "0", "0", "-1", "f"}),
+               "S", jump.tree, jump.chain);
     EXPECT_EQ(dump(jump.tree), "[S]\n");
     // NUL bytes, bare LF, huge numbers (wrap modulo 2^32) and endless lines do no harm.
     Stock odd;
@@ -126,8 +125,7 @@ TEST(StockFile, MalformedInputKeepsWhatWasRead)
     EXPECT_EQ(ParseStockNumber("12abc"), 12u);
 }
 
-TEST(StockFile, AMillionNestedFoldersLoadWithoutRecursion)
-{
+TEST(StockFile, AMillionNestedFoldersLoadWithoutRecursion) {
     std::string bytes = "1200\r\n1000000\r\n";
     for (int depth = 1; depth <= 1000000; ++depth)
         bytes += std::to_string(depth) + "\r\nd\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
@@ -137,11 +135,11 @@ TEST(StockFile, AMillionNestedFoldersLoadWithoutRecursion)
     EXPECT_EQ(SerializeStock(s.tree), bytes);
 }
 
-TEST(StockFile, CancelStopsBeforeAFolderRecordAndProgressSeesTheCount)
-{
+TEST(StockFile, CancelStopsBeforeAFolderRecordAndProgressSeesTheCount) {
     Stock s;
     std::string bytes = "1200\r\n10\r\n";
-    for (int i = 0; i < 10; ++i) bytes += lines({"1", "f", "0", "0", "0", "0", "0", "0", "0", "0"});
+    for (int i = 0; i < 10; ++i)
+        bytes += lines({"1", "f", "0", "0", "0", "0", "0", "0", "0", "0"});
     int maximum = 0, calls = 0;
     const auto r = ParseStock(
         bytes, "S", s.tree, s.chain, [&](int count) { maximum = count; },
@@ -152,8 +150,7 @@ TEST(StockFile, CancelStopsBeforeAFolderRecordAndProgressSeesTheCount)
     EXPECT_EQ(s.tree.folderCount(), 4);
 }
 
-TEST(StockFile, MissingFileAndFailedWrite)
-{
+TEST(StockFile, MissingFileAndFailedWrite) {
     test::TempDir dir;
     Stock s;
     s.tree.AddRoot("old", newList(s.chain));

@@ -6,8 +6,7 @@
 using namespace zt;
 using zt::test::TempDir;
 
-TEST(StockList, LoadKeepsOrderAcceptsBothLineEndsAndSaveWritesCp932CrLf)
-{
+TEST(StockList, LoadKeepsOrderAcceptsBothLineEndsAndSaveWritesCp932CrLf) {
     TempDir dir;
     // "表" and "ポ" carry 0x5C and 0x7C as their second byte.
     test::writeFile(dir / "StockList.dat", "C\r\nD_2\n\x95\x5c\r\n\x83\x7c\r\nlast");
@@ -16,11 +15,11 @@ TEST(StockList, LoadKeepsOrderAcceptsBothLineEndsAndSaveWritesCp932CrLf)
     EXPECT_EQ(*names, (std::vector<std::string>{"C", "D_2", "表", "ポ", "last"}));
 
     ASSERT_TRUE(SaveStockList(dir.path(), *names));
-    EXPECT_EQ(test::readFile(dir / "StockList.dat"), "C\r\nD_2\r\n\x95\x5c\r\n\x83\x7c\r\nlast\r\n");
+    EXPECT_EQ(test::readFile(dir / "StockList.dat"),
+              "C\r\nD_2\r\n\x95\x5c\r\n\x83\x7c\r\nlast\r\n");
 }
 
-TEST(StockList, EmptyAndMissingFiles)
-{
+TEST(StockList, EmptyAndMissingFiles) {
     TempDir dir;
     EXPECT_FALSE(LoadStockList(dir.path()));
     EXPECT_EQ(MessageCannotOpen(dir / "StockList.dat"),
@@ -37,16 +36,14 @@ TEST(StockList, EmptyAndMissingFiles)
     EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
 }
 
-TEST(StockList, NamesOutsideCp932SurviveARoundTrip)
-{
+TEST(StockList, NamesOutsideCp932SurviveARoundTrip) {
     TempDir dir;
     const std::vector<std::string> names{"😀disc", "&#65;", "a&b", "한글"};
     ASSERT_TRUE(SaveStockList(dir.path(), names));
     EXPECT_EQ(*LoadStockList(dir.path()), names);
 }
 
-TEST(StockList, UnsafeNamesNeverNameAFileOutsideData)
-{
+TEST(StockList, UnsafeNamesNeverNameAFileOutsideData) {
     const std::filesystem::path data = "/d/Data";
     for (const char* bad : {"", ".", "..", "../x", "a/b", "/etc/passwd", "StockList", "setting"})
         EXPECT_FALSE(StockFilePath(data, bad)) << bad;
@@ -55,8 +52,7 @@ TEST(StockList, UnsafeNamesNeverNameAFileOutsideData)
     EXPECT_EQ(*StockFilePath(data, "a\\b"), data / "a\\b.dat");
 }
 
-TEST(StockList, TakenNamesCompareCaseBlind)
-{
+TEST(StockList, TakenNamesCompareCaseBlind) {
     const std::vector<std::string> names{"C", "ＡＢ", "disc"};
     EXPECT_TRUE(StockNameTaken(names, "c"));
     EXPECT_TRUE(StockNameTaken(names, "ａｂ"));
@@ -64,8 +60,7 @@ TEST(StockList, TakenNamesCompareCaseBlind)
     EXPECT_FALSE(StockNameTaken(names, "C_2"));
 }
 
-TEST(Cli, ListPrintsStocksInOrder)
-{
+TEST(Cli, ListPrintsStocksInOrder) {
     TempDir dir;
     test::writeFile(dir / "StockList.dat", "b\r\na\r\n\x95\x5c\r\n");
     const auto r = test::runCli("--data '" + dir.path().string() + "' list");

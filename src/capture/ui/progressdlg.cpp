@@ -9,8 +9,7 @@
 namespace zt {
 
 TProgressDialog::TProgressDialog(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-{
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setWindowTitle(QStringLiteral("処理中"));
     setModal(false);
     setFixedSize(254, 117);
@@ -36,17 +35,19 @@ TProgressDialog::TProgressDialog(QWidget* owner)
     connect(Button1, &QPushButton::clicked, this, &TProgressDialog::cancelRequested);
 }
 
-void TProgressDialog::StepIt() { StepBy(1); }
+void TProgressDialog::StepIt() {
+    StepBy(1);
+}
 
-void TProgressDialog::StepBy(int delta)
-{
+void TProgressDialog::StepBy(int delta) {
     ProgressBar1->setValue(std::min(ProgressBar1->maximum(), ProgressBar1->value() + delta));
 }
 
-void TProgressDialog::closeEvent(QCloseEvent* e) { e->ignore(); }
+void TProgressDialog::closeEvent(QCloseEvent* e) {
+    e->ignore();
+}
 
-void TProgressDialog::keyPressEvent(QKeyEvent* e)
-{
+void TProgressDialog::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape) return;
     QDialog::keyPressEvent(e);
 }

@@ -12,7 +12,7 @@ class IconCache;
 class FolderTreeModel : public QAbstractItemModel {
     Q_OBJECT
 
-public:
+  public:
     // tree and icons are not owned and must outlive the model.
     FolderTreeModel(const FolderTree* tree, const IconCache* icons, QObject* parent = nullptr);
 
@@ -39,9 +39,9 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
 
-private:
-    const FolderTree* tree_;       // not owned
-    const IconCache* icons_;       // not owned
+  private:
+    const FolderTree* tree_;               // not owned
+    const IconCache* icons_;               // not owned
     const FolderNode* selected_ = nullptr; // not owned
 };
 

@@ -17,7 +17,7 @@ enum class MsgIcon { None, Warning, Exclamation, Information };
 enum class MsgResult { Ok, Cancel };
 
 class DialogService {
-public:
+  public:
     virtual ~DialogService() = default;
 
     virtual MsgResult messageBox(QWidget* owner, const QString& title, const QString& text,
@@ -45,25 +45,26 @@ void warn(QWidget* owner, const QString& text);
 
 // A double for tests: answers from queues, records every call.
 class ScriptedDialogs : public DialogService {
-public:
+  public:
     struct Shown {
         QString title, text;
         MsgButtons buttons;
         MsgIcon icon;
     };
 
-    std::deque<MsgResult> messageAnswers;            // for OK/Cancel boxes; default Ok when empty
-                                                     // (an OK-only box answers Ok, taking none)
-    std::deque<std::optional<QString>> saveAnswers;  // default cancelled
-    std::deque<std::optional<QString>> folderAnswers;// default cancelled
-    std::vector<Shown> shown;                        // every message box, in order
+    std::deque<MsgResult> messageAnswers;             // for OK/Cancel boxes; default Ok when empty
+                                                      // (an OK-only box answers Ok, taking none)
+    std::deque<std::optional<QString>> saveAnswers;   // default cancelled
+    std::deque<std::optional<QString>> folderAnswers; // default cancelled
+    std::vector<Shown> shown;                         // every message box, in order
     QStringList saveTitles, folderTitles;
     std::vector<int> helpTopics;
 
     MsgResult messageBox(QWidget*, const QString& title, const QString& text, MsgButtons buttons,
                          MsgIcon icon) override;
     std::optional<QString> saveFileName(QWidget*, const QString& title, const QString& startPath,
-                                        const QString& filter, const QString& defaultSuffix) override;
+                                        const QString& filter,
+                                        const QString& defaultSuffix) override;
     std::optional<QString> browseForFolder(QWidget*, const QString& title) override;
     void showHelp(QWidget*, int topic) override;
 };

@@ -9,14 +9,15 @@ namespace {
 constexpr qint64 kPumpIntervalMs = 8;
 }
 
-void LetPendingMessagesRun()
-{
+void LetPendingMessagesRun() {
     static QElapsedTimer timer;
     if (timer.isValid() && timer.elapsed() < kPumpIntervalMs) return;
     LetPendingMessagesRunNow();
     timer.restart();
 }
 
-void LetPendingMessagesRunNow() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void LetPendingMessagesRunNow() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 } // namespace zt
