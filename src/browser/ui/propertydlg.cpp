@@ -27,7 +27,7 @@ TPropertyDlg::TPropertyDlg(QWidget* owner)
     setFixedSize(kWidth, kHeight);
     if (owner) setFont(owner->font());
 
-    // The name is centred over the dialog; long names are cut at the right edge.
+    // The name is centred over the dialog (a long one shortened in Show).
     Label2 = label(this, 16, 24);
     Label2->setGeometry(16, 24, kWidth - 32, fontMetrics().height() + 2);
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -51,7 +51,11 @@ TPropertyDlg::TPropertyDlg(QWidget* owner)
 
 void TPropertyDlg::Show(const PropertyRecord& record) {
     const PropertyTexts t = TextsOf(record);
-    Label2->setText(QString::fromStdString(t.name));
+    // A name wider than the dialog loses its middle: its start and its type stay
+    // in view, and the whole name shows as the tip.
+    const QString name = QString::fromStdString(t.name);
+    Label2->setText(Label2->fontMetrics().elidedText(name, Qt::ElideMiddle, Label2->width()));
+    Label2->setToolTip(Label2->text() == name ? QString() : name);
     Label6->setText(QString::fromStdString(t.created));
     Label7->setText(QString::fromStdString(t.modified));
     Label8->setText(QString::fromStdString(t.accessed));

@@ -347,6 +347,18 @@ class FolderViewTest : public QObject {
         t = readPropertiesOf(*w, &TForm1::Property2Click);
         QCOMPARE(t.name, QStringLiteral("empty"));
         QCOMPARE(t.size, QStringLiteral("0 バイト"));
+
+        // A name wider than the dialog keeps its start and its type in view.
+        TPropertyDlg dlg(w.get());
+        PropertyRecord longName;
+        longName.name =
+            "とても長い日本語のファイル名がここにありますこれは表示の確認用のファイルです.txt";
+        dlg.Show(longName);
+        QVERIFY(dlg.Label2->text().startsWith(QStringLiteral("とても")));
+        QVERIFY(dlg.Label2->text().endsWith(QStringLiteral(".txt")));
+        QVERIFY(dlg.Label2->fontMetrics().horizontalAdvance(dlg.Label2->text()) <=
+                dlg.Label2->width());
+        QCOMPARE(dlg.Label2->toolTip(), QString::fromStdString(longName.name));
     }
 };
 
