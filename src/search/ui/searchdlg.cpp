@@ -7,6 +7,7 @@
 #include "search/csv.h"
 #include "search/ui/resultsmodel.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -46,6 +47,29 @@ QGroupBox* radioGroup(QWidget* parent, const QString& title, const QStringList& 
 }
 
 } // namespace
+
+// Marks a handler of the dialog as running; the last one to end carries out
+// a release that was asked for meanwhile.
+class TSearchDlg::Busy {
+  public:
+    explicit Busy(TSearchDlg& d) : d_(&d) { ++d.busy_; }
+    ~Busy() {
+        if (!d_ || --d_->busy_ > 0 || !d_->releasePending_) return;
+        if (!d_->deleteEventHeld_) {
+            d_->deleteLater();
+            return;
+        }
+        // Qt posts one deferred delete per object at most, and that one was
+        // held back: delete it from a queued call instead.
+        QMetaObject::invokeMethod(
+            qApp, [dlg = d_] { delete dlg.data(); }, Qt::QueuedConnection);
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+  private:
+    QPointer<TSearchDlg> d_; // null once the dialog was deleted outright (its owner going)
+};
 
 QPoint PlaceBeside(const QRect& owner, const QSize& size, const QRect& screen) {
     const auto onScreen = [&](QPoint p) {
@@ -240,6 +264,7 @@ int TSearchDlg::imageFor(const SearchHit& hit) const {
 
 void TSearchDlg::Button1Click() {
     if (searching_) return;
+    const Busy busy(*this);
     if (ListBox1->selectedItems().isEmpty() && !CB_AllStock->isChecked()) {
         warn(this, QStringLiteral("検索対象のストックデータが選ばれていません"));
         return;
@@ -320,7 +345,6 @@ void TSearchDlg::Button1Click() {
         DoingStateLabel->setText(QStringLiteral("読み込めないストックは飛ばしました: ") + names);
         DoingStateLabel->show();
     }
-    if (releasePending_) deleteLater();
 }
 
 void TSearchDlg::Button2Click() {
@@ -328,6 +352,7 @@ void TSearchDlg::Button2Click() {
 }
 
 void TSearchDlg::Button3Click() {
+    const Busy busy(*this);
     const auto file =
         dialogs().saveFileName(this, QStringLiteral("検索結果をCSV形式で保存"), QString(),
                                QStringLiteral("CSVファイル (*.csv)"), QStringLiteral("csv"));
@@ -401,12 +426,28 @@ void TSearchDlg::reject() {
 
 void TSearchDlg::Release() {
     hide();
-    if (searching_) {
+    if (busy_ > 0) {
         stopFlag_ = true;
         releasePending_ = true;
     } else {
         deleteLater();
     }
+}
+
+bool TSearchDlg::event(QEvent* e) {
+    if (e->type() == QEvent::DeferredDelete && busy_ > 0) {
+        // Deleting now would pull the dialog (and a message box on the stack
+        // that it owns) from under the running handler: stop the search, close
+        // our boxes, and let the handler release the dialog when it returns.
+        hide();
+        stopFlag_ = true;
+        releasePending_ = true;
+        deleteEventHeld_ = true;
+        for (QDialog* box : findChildren<QDialog*>())
+            if (box->isVisible()) box->reject();
+        return true;
+    }
+    return QDialog::event(e);
 }
 
 } // namespace zt

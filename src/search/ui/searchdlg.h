@@ -83,6 +83,9 @@ class TSearchDlg : public QDialog {
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void reject() override; // Esc closes like the close box
+    // A deferred delete that arrives while a handler of the dialog is still
+    // running (a search, a message box, the save dialog) waits until it ends.
+    bool event(QEvent* e) override;
 
   private:
     void buildControls();
@@ -96,6 +99,9 @@ class TSearchDlg : public QDialog {
     bool searching_ = false;
     bool stopFlag_ = false;
     bool releasePending_ = false;
+    bool deleteEventHeld_ = false;
+    int busy_ = 0; // handlers of this dialog on the stack (searching or showing a modal box)
+    class Busy;
     std::string statusText_;
     bool statusDirty_ = false;
     QElapsedTimer statusTimer_;

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 using namespace zt;
@@ -93,6 +95,27 @@ QStringList column(const ResultsModel* m, int c) {
         out << m->index(r, c).data().toString();
     return out;
 }
+
+// Shows a box owned by the dialog, as the real service does, and runs `during`
+// while it is up.
+class BoxDialogs : public ScriptedDialogs {
+  public:
+    std::function<void()> during;
+    MsgResult messageBox(QWidget* owner, const QString& title, const QString& text,
+                         MsgButtons buttons, MsgIcon icon) override {
+        QDialog box(owner);
+        box.show();
+        if (during) during();
+        return ScriptedDialogs::messageBox(owner, title, text, buttons, icon);
+    }
+    std::optional<QString> saveFileName(QWidget* owner, const QString& title, const QString& start,
+                                        const QString& filter, const QString& suffix) override {
+        QDialog box(owner);
+        box.show();
+        if (during) during();
+        return ScriptedDialogs::saveFileName(owner, title, start, filter, suffix);
+    }
+};
 
 } // namespace
 
@@ -295,6 +318,36 @@ class SearchDlgTest : public QObject {
         QVERIFY(!form->searchDlg && !form->MenuSearch->isChecked());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(guard.isNull());
+    }
+
+    void theMainWindowClosingWhileABoxIsUpReleasesTheDialogAfterwards() {
+        std::vector<Item> many;
+        for (int i = 0; i <= kSearchResultLimit; ++i)
+            many.push_back({"a/hit" + std::to_string(i)});
+        many.push_back({"b/hit"});
+        writeStock(data->path(), "Many", many);
+        data->writeStockList({"Many"});
+        auto* boxes = new BoxDialogs;
+        auto previous = setDialogService(std::unique_ptr<DialogService>(boxes));
+        boxes->during = [this] {
+            form->close(); // as a termination signal does
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        };
+        // The limit box during a search, then the save dialog.
+        for (bool whileSearching : {true, false}) {
+            form = makeForm(data->path());
+            TSearchDlg* d = form->searchDlg ? form->searchDlg : open(); // open at the last exit
+            QVERIFY(d);
+            const QPointer<TSearchDlg> guard(d);
+            if (whileSearching)
+                search(d, "hit");
+            else
+                QTest::mouseClick(d->Button3, Qt::LeftButton);
+            QVERIFY(guard && !d->isVisible() && !d->searching());
+            QCOMPARE(boxes->shown.size(), size_t(1)); // the limit message
+            QTRY_VERIFY(guard.isNull());
+        }
+        setDialogService(std::move(previous));
     }
 
     void doubleClickJumpsIntoTheMainWindow() {
