@@ -6,6 +6,7 @@
 #include "platform/datadir.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QTest>
 #include <stdexcept>
 
@@ -38,6 +39,23 @@ ScopedDialogs::ScopedDialogs() {
 
 ScopedDialogs::~ScopedDialogs() {
     setDialogService(std::move(previous_));
+}
+
+MsgResult OwnedBoxDialogs::messageBox(QWidget* owner, const QString& title, const QString& text,
+                                      MsgButtons buttons, MsgIcon icon) {
+    QDialog box(owner);
+    box.show();
+    if (during) during();
+    return ScriptedDialogs::messageBox(owner, title, text, buttons, icon);
+}
+
+std::optional<QString> OwnedBoxDialogs::saveFileName(QWidget* owner, const QString& title,
+                                                     const QString& start, const QString& filter,
+                                                     const QString& suffix) {
+    QDialog box(owner);
+    box.show();
+    if (during) during();
+    return ScriptedDialogs::saveFileName(owner, title, start, filter, suffix);
 }
 
 std::unique_ptr<TForm1> makeForm(const std::filesystem::path& dataDir, bool show) {

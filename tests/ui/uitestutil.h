@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,18 @@ class ScopedDialogs {
   private:
     ScriptedDialogs* scripted_ = nullptr; // owned by the dialog service slot
     std::unique_ptr<DialogService> previous_;
+};
+
+// Scripted answers, but every message box and save dialog is a real window
+// owned by the caller while it is up, as the program's own are; `during` runs
+// while it is up (to close the main window there, say).
+class OwnedBoxDialogs : public ScriptedDialogs {
+  public:
+    std::function<void()> during;
+    MsgResult messageBox(QWidget* owner, const QString& title, const QString& text,
+                         MsgButtons buttons, MsgIcon icon) override;
+    std::optional<QString> saveFileName(QWidget* owner, const QString& title, const QString& start,
+                                        const QString& filter, const QString& suffix) override;
 };
 
 // A main window on a Data folder; shown (and exposed) unless show is false.

@@ -1,11 +1,13 @@
 #include "manage/ui/namechangedlg.h"
 
 #include "manage/stockops.h"
+#include "manage/ui/modalrelease.h"
 #include "platform/ui/dialogs.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <climits>
@@ -55,6 +57,18 @@ void TNameChangeDlg::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QDialog::keyPressEvent(e);
+}
+
+int TNameChangeDlg::exec() {
+    const QPointer<TNameChangeDlg> self(this);
+    ++execDepth_;
+    const int result = QDialog::exec();
+    if (self) --execDepth_;
+    return result;
+}
+
+bool TNameChangeDlg::event(QEvent* e) {
+    return holdDeleteWhileModal(*this, e, execDepth_) || QDialog::event(e);
 }
 
 } // namespace zt

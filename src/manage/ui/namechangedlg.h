@@ -28,12 +28,15 @@ class TNameChangeDlg : public QDialog {
     QPushButton* ButtonCancel = nullptr;
 
   public slots:
+    int exec() override;
     void ButtonOKClick(); // closes with OK when the name passes, else warns and stays open
 
   protected:
+    bool event(QEvent* e) override;            // see modalrelease.h
     void keyPressEvent(QKeyEvent* e) override; // Escape does not close it
 
   private:
+    int execDepth_ = 0;
     std::vector<std::string> names_;
     int index_;
     std::filesystem::path dataDir_;

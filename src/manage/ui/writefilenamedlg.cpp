@@ -1,5 +1,6 @@
 #include "manage/ui/writefilenamedlg.h"
 
+#include "manage/ui/modalrelease.h"
 #include "platform/ui/dialogs.h"
 
 #include <QButtonGroup>
@@ -11,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -135,6 +137,18 @@ void TWriteFileNameDlg::Button3Click() {
         setOutputFolder(chosen->left(slash));
     else if (slash == 0)
         setOutputFolder(QStringLiteral("/"));
+}
+
+int TWriteFileNameDlg::exec() {
+    const QPointer<TWriteFileNameDlg> self(this);
+    ++execDepth_;
+    const int result = QDialog::exec();
+    if (self) --execDepth_;
+    return result;
+}
+
+bool TWriteFileNameDlg::event(QEvent* e) {
+    return holdDeleteWhileModal(*this, e, execDepth_) || QDialog::event(e);
 }
 
 } // namespace zt

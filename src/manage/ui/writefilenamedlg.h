@@ -48,9 +48,14 @@ class TWriteFileNameDlg : public QDialog {
     QPushButton* Button2 = nullptr; // キャンセル
 
   public slots:
+    int exec() override;
     void Button3Click(); // choose the output file with the save dialog
 
+  protected:
+    bool event(QEvent* e) override; // see modalrelease.h
+
   private:
+    int execDepth_ = 0;
     QButtonGroup* targetKindButtons_ = nullptr;
     QButtonGroup* rangeButtons_ = nullptr;
     QString outputFolder_;

@@ -233,6 +233,29 @@ class ManageWindowTest : public QObject {
         QCOMPARE(selected(), QStringList{"c"});
     }
 
+    void closingTheProgramWhileTheirBoxesAreUpFreesNothingTwice() {
+        auto* boxes = new OwnedBoxDialogs;
+        auto previous = setDialogService(std::unique_ptr<DialogService>(boxes));
+        boxes->during = [this] {
+            w->close(); // as a termination signal does
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        };
+        openB();
+        whenShown<TNameChangeDlg>([](TNameChangeDlg& d) {
+            d.Edit1->clear();
+            d.ButtonOK->click(); // "名前が空欄です"
+        });
+        w->Rename1Click();
+        QCOMPARE(boxes->shown.size(), size_t(1));
+        QVERIFY(std::filesystem::exists(data->path() / "b.dat"));
+
+        openB();
+        whenShown<TWriteFileNameDlg>([](TWriteFileNameDlg& d) { d.Button3->click(); });
+        w->MenuWriteFailNameClick();
+        QCOMPARE(boxes->saveTitles, QStringList{"書き出し先ファイル選択"});
+        setDialogService(std::move(previous));
+    }
+
     void exportWritesAndKeepsItsChoices() {
         openB();
         if (QTest::currentTestFailed()) return;

@@ -12,7 +12,6 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,7 +24,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <fstream>
-#include <functional>
 #include <sstream>
 
 using namespace zt;
@@ -95,27 +93,6 @@ QStringList column(const ResultsModel* m, int c) {
         out << m->index(r, c).data().toString();
     return out;
 }
-
-// Shows a box owned by the dialog, as the real service does, and runs `during`
-// while it is up.
-class BoxDialogs : public ScriptedDialogs {
-  public:
-    std::function<void()> during;
-    MsgResult messageBox(QWidget* owner, const QString& title, const QString& text,
-                         MsgButtons buttons, MsgIcon icon) override {
-        QDialog box(owner);
-        box.show();
-        if (during) during();
-        return ScriptedDialogs::messageBox(owner, title, text, buttons, icon);
-    }
-    std::optional<QString> saveFileName(QWidget* owner, const QString& title, const QString& start,
-                                        const QString& filter, const QString& suffix) override {
-        QDialog box(owner);
-        box.show();
-        if (during) during();
-        return ScriptedDialogs::saveFileName(owner, title, start, filter, suffix);
-    }
-};
 
 } // namespace
 
@@ -327,7 +304,7 @@ class SearchDlgTest : public QObject {
         many.push_back({"b/hit"});
         writeStock(data->path(), "Many", many);
         data->writeStockList({"Many"});
-        auto* boxes = new BoxDialogs;
+        auto* boxes = new OwnedBoxDialogs;
         auto previous = setDialogService(std::unique_ptr<DialogService>(boxes));
         boxes->during = [this] {
             form->close(); // as a termination signal does
