@@ -48,17 +48,16 @@ class Application : public QApplication {
 
 struct Options {
     std::optional<std::filesystem::path> data;
-    bool help = false;
     QString error;
 };
 
+// Run on what QApplication leaves of the command line: Qt's own options
+// (-platform, -style, -display, -geometry, ...) are gone by then.
 Options parseArguments(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--data") {
+        if (a == "--data") {
             if (i + 1 >= argc) {
                 o.error = QStringLiteral("--data needs a folder");
                 return o;
@@ -66,7 +65,7 @@ Options parseArguments(int argc, char** argv) {
             o.data = std::filesystem::path(argv[++i]);
         } else if (a.starts_with("--data=")) {
             o.data = std::filesystem::path(std::string(a.substr(7)));
-        } else if (a.starts_with("-") && !a.starts_with("-platform") && !a.starts_with("-style")) {
+        } else if (a.starts_with("-")) {
             o.error =
                 QStringLiteral("unknown option: ") + QString::fromUtf8(a.data(), int(a.size()));
             return o;
@@ -78,17 +77,20 @@ Options parseArguments(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const Options opts = parseArguments(argc, argv);
-    if (opts.help) {
-        std::fputs(kUsage, stdout);
-        return 0;
+    // The help needs no display, so it is answered before Qt starts.
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--help" || std::string_view(argv[i]) == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
     }
+
+    Application app(argc, argv);
+    const Options opts = parseArguments(argc, argv);
     if (!opts.error.isEmpty()) {
         std::fprintf(stderr, "%s\n%s", qPrintable(opts.error), kUsage);
         return 2;
     }
-
-    Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZuTomelark"));
     zt::setupAppearance(app);
 
