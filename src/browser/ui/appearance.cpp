@@ -5,8 +5,11 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
 #include <QStyle>
+#include <QTranslator>
 
 // The help pages are compiled into the windows library; a static library
 // needs its resources registered by hand.
@@ -34,6 +37,13 @@ QString japaneseGothicFamily() {
 
 void setupAppearance(QApplication& app) {
     registerResources();
+    // Qt's own dialogs (folder browser, save dialog, standard buttons) in Japanese.
+    auto* qtText = new QTranslator(&app);
+    if (qtText->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qtText);
+    else
+        delete qtText;
     QFont font = app.font();
     const QString family = japaneseGothicFamily();
     if (!family.isEmpty()) font.setFamilies({family});

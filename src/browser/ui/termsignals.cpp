@@ -1,6 +1,9 @@
 #include "browser/ui/termsignals.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QWidget>
@@ -37,7 +40,26 @@ void drainAndClose() {
     while (::read(g_pipe[1], buf, sizeof buf) > 0) {
     }
     g_pending.store(0);
-    if (g_target) g_target->close();
+    // A modal dialog or box runs its own event loop, which would keep the
+    // program alive after the window closed: end each as Cancel would, and
+    // close the window once their loops have returned.
+    bool hadModal = false;
+    for (int i = 0; i < 16; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) break;
+        hadModal = true;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+    if (!g_target) return;
+    if (hadModal)
+        QTimer::singleShot(0, g_target.data(), [] {
+            if (g_target) g_target->close();
+        });
+    else
+        g_target->close();
 }
 
 } // namespace

@@ -175,6 +175,7 @@ void TForm1::OpenSelectedStock() {
         warn(this, QString::fromStdString(MessageCannotOpen(shown)));
         StockDataList->setCurrentRow(-1);
         StockDataList->clearSelection();
+        if (searchDlg) RefreshSearchStockList(); // its copy drops the selection too
         return;
     }
 

@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -115,6 +117,20 @@ class TForm1Test : public QObject {
         std::raise(SIGTERM);
         QTRY_VERIFY(!form->isVisible());
         QCOMPARE(data.readStockList(), (std::vector<std::string>{"A", "B"}));
+        closeOnTerminationSignals(nullptr);
+    }
+
+    void sigtermEndsAnOpenModalDialogFirst() {
+        TempDataDir data;
+        ScopedDialogs dlg;
+        auto form = makeForm(data.path());
+        closeOnTerminationSignals(form.get());
+        form->StockDataList->addItem(QStringLiteral("B"));
+        QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+        QDialog modal(form.get());
+        QCOMPARE(modal.exec(), int(QDialog::Rejected)); // would wait for the user without the fix
+        QTRY_VERIFY(!form->isVisible());
+        QCOMPARE(data.readStockList(), std::vector<std::string>{"B"});
         closeOnTerminationSignals(nullptr);
     }
 

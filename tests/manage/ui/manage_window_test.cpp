@@ -231,6 +231,11 @@ class ManageWindowTest : public QObject {
         w->StockDataList->setCurrentRow(1);
         w->StockDataListClick();
         QCOMPARE(selected(), QStringList{"c"});
+
+        std::filesystem::remove(data->path() / "a.dat"); // a stock that cannot be opened
+        w->StockDataList->setCurrentRow(0);
+        w->StockDataListClick();
+        QVERIFY(selected().isEmpty());
     }
 
     void closingTheProgramWhileTheirBoxesAreUpFreesNothingTwice() {
