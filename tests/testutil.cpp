@@ -1,8 +1,11 @@
 #include "testutil.h"
 
+#include "catalogue/stockfile.h"
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -64,6 +67,47 @@ CliRun runCli(const std::string& args)
     r.out = readFile(out);
     r.err = readFile(err);
     return r;
+}
+
+TFileList* StockBuilder::list(std::initializer_list<std::string_view> files)
+{
+    auto* l = new TFileList;
+    chain.Append(l);
+    for (auto f : files)
+        l->AddFile(f);
+    return l;
+}
+
+FolderNode* StockBuilder::root(std::string name, std::initializer_list<std::string_view> files)
+{
+    return tree.AddRoot(std::move(name), list(files));
+}
+
+FolderNode* StockBuilder::add(FolderNode* parent, std::string name,
+                              std::initializer_list<std::string_view> files)
+{
+    return tree.AddChild(parent, std::move(name), list(files));
+}
+
+bool StockBuilder::write(const std::filesystem::path& dataDir, const std::string& name) const
+{
+    return WriteStockFile(dataDir / (name + ".dat"), tree);
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* tz)
+{
+    if (const char* old = std::getenv("TZ")) saved_ = old;
+    setenv("TZ", tz, 1);
+    tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone()
+{
+    if (saved_)
+        setenv("TZ", saved_->c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 } // namespace zt::test

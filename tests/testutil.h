@@ -1,6 +1,11 @@
 #pragma once
 // Helpers shared by the core tests.
+#include "catalogue/filelist.h"
+#include "catalogue/folder_tree.h"
+
 #include <filesystem>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,5 +34,32 @@ struct CliRun {
     std::string out, err;
 };
 [[nodiscard]] CliRun runCli(const std::string& args);
+
+// A small stock built in place: the folder tree and the chain that owns its file lists.
+struct StockBuilder {
+    FolderTree tree;
+    FileListChain chain;
+
+    // A new file list, owned by the chain, holding these files.
+    TFileList* list(std::initializer_list<std::string_view> files = {});
+    // The root folder / a subfolder, each with a new file list holding these files.
+    FolderNode* root(std::string name, std::initializer_list<std::string_view> files = {});
+    FolderNode* add(FolderNode* parent, std::string name,
+                    std::initializer_list<std::string_view> files = {});
+    // Writes the stock as dataDir/<name>.dat; false when that fails.
+    [[nodiscard]] bool write(const std::filesystem::path& dataDir, const std::string& name) const;
+};
+
+// Sets TZ (and tzset) for the lifetime of this object and puts the previous zone back.
+class ScopedTimeZone {
+  public:
+    explicit ScopedTimeZone(const char* tz);
+    ~ScopedTimeZone();
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+  private:
+    std::optional<std::string> saved_;
+};
 
 } // namespace zt::test

@@ -1,4 +1,5 @@
 #include "browser/contents.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
@@ -10,22 +11,14 @@ namespace zt {
 namespace {
 
 // A folder "top" with subfolders and files, owning everything.
-struct Folder {
-    FileListChain chain;
-    FolderTree tree;
-    FolderNode* top = nullptr;
+struct Folder : test::StockBuilder {
+    FolderNode* top = root("top");
 
     Folder(std::initializer_list<const char*> folders, std::initializer_list<const char*> files) {
-        auto* list = new TFileList;
-        chain.Append(list);
-        top = tree.AddRoot("top", list);
-        for (const char* f : folders) {
-            auto* sub = new TFileList;
-            chain.Append(sub);
-            tree.AddChild(top, f, sub);
-        }
+        for (const char* f : folders)
+            add(top, f);
         for (const char* f : files)
-            list->AddFile(f);
+            top->data->AddFile(f);
     }
 };
 
@@ -115,19 +108,13 @@ TEST(Contents, FastSortAgreesWithTheComparison) {
             n += parts[rng() % std::size(parts)];
         if (seen.insert(n).second) names.push_back(n);
     }
-    FileListChain chain;
-    FolderTree tree;
-    auto* list = new TFileList;
-    chain.Append(list);
-    FolderNode* top = tree.AddRoot("top", list);
+    test::StockBuilder s;
+    FolderNode* top = s.root("top");
     for (size_t i = 0; i < names.size(); ++i) {
-        if (i % 7 == 0) {
-            auto* sub = new TFileList;
-            chain.Append(sub);
-            tree.AddChild(top, names[i], sub);
-        } else {
-            list->AddFile(names[i]);
-        }
+        if (i % 7 == 0)
+            s.add(top, names[i]);
+        else
+            top->data->AddFile(names[i]);
     }
     for (int8_t arrangement : {int8_t(0), int8_t(1)}) {
         auto items = ListContents(*top, nullptr);

@@ -1,33 +1,10 @@
 #include "browser/properties.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <optional>
-
 namespace zt {
 namespace {
-
-// Runs a test in a fixed time zone and puts the old one back.
-class ZoneGuard {
-  public:
-    explicit ZoneGuard(const char* tz) {
-        if (const char* old = std::getenv("TZ")) saved_ = old;
-        setenv("TZ", tz, 1);
-        tzset();
-    }
-    ~ZoneGuard() {
-        if (saved_)
-            setenv("TZ", saved_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-  private:
-    std::optional<std::string> saved_;
-};
 
 TEST(Properties, SizeTextGroupsByThrees) {
     EXPECT_EQ(SizeText(0), "0 バイト");
@@ -42,14 +19,14 @@ TEST(Properties, SizeTextGroupsByThrees) {
 }
 
 TEST(Properties, DateTextIsLocalTimeWithoutLeadingZeros) {
-    ZoneGuard tz("JST-9");
+    test::ScopedTimeZone tz("JST-9");
     // 2001-04-07 00:05:03 UTC = 09:05:03 in Japan.
     EXPECT_EQ(DateText(fileTimeFromUnix(986601903)), "2001年4月7日 9:5:3");
     EXPECT_EQ(DateText(fileTimeFromUnix(1703980799)), "2023年12月31日 8:59:59");
 }
 
 TEST(Properties, UnknownTimes) {
-    ZoneGuard tz("UTC");
+    test::ScopedTimeZone tz("UTC");
     PropertyRecord file;
     file.name = "a.txt";
     file.creationTime = fileTimeFromUnix(0);
@@ -74,20 +51,10 @@ TEST(Properties, UnknownTimes) {
     EXPECT_EQ(t.size, "0 バイト");
 }
 
-struct Stock {
-    FileListChain chain;
-    FolderTree tree;
-    FolderNode* root = nullptr;
+struct Stock : test::StockBuilder {
+    FolderNode* root = StockBuilder::root("CD");
 
-    Stock() { root = tree.AddRoot("CD", list()); }
-    TFileList* list() {
-        auto* l = new TFileList;
-        chain.Append(l);
-        return l;
-    }
-    FolderNode* folder(FolderNode* parent, const char* name) {
-        return tree.AddChild(parent, name, list());
-    }
+    FolderNode* folder(FolderNode* parent, const char* name) { return add(parent, name); }
     TFileChain* file(FolderNode* in, const char* name, uint64_t size) {
         TFileChain* f = in->data->AddFile(name);
         f->sizeHigh = uint32_t(size >> 32);

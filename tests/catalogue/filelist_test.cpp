@@ -1,5 +1,6 @@
 #include "catalogue/filelist.h"
 #include "catalogue/folder_tree.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
@@ -74,17 +75,11 @@ TEST(FolderTree, SortsEveryLevelCaseSensitivelyAndKeepsRows) {
 }
 
 TEST(FolderTree, FolderSizeSumsEveryDepthWithoutOverflow) {
-    FileListChain chain;
-    FolderTree tree;
-    auto make = [&] {
-        auto* l = new TFileList;
-        chain.Append(l);
-        return l;
-    };
-    FolderNode* root = tree.AddRoot("s", make());
-    FolderNode* a = tree.AddChild(root, "a", make());
-    FolderNode* b = tree.AddChild(a, "b", make());
-    tree.AddChild(root, "empty", make());
+    test::StockBuilder s;
+    FolderNode* root = s.root("s");
+    FolderNode* a = s.add(root, "a");
+    FolderNode* b = s.add(a, "b");
+    s.add(root, "empty");
     for (int i = 0; i < 3; ++i) {
         TFileChain* f = b->data->AddFile(std::string_view("x"));
         f->sizeHigh = 0xffffffffu; // three files of nearly 2^64 / 2^32 each

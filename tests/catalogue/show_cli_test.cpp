@@ -16,21 +16,12 @@ namespace {
 class ShowCli : public ::testing::Test {
   protected:
     void SetUp() override {
-        FolderTree tree;
-        FileListChain chain;
-        auto list = [&] {
-            auto* l = new TFileList;
-            chain.Append(l);
-            return l;
-        };
-        FolderNode* root = tree.AddRoot("Disc", list());
-        for (const char* f : {"b.doc", "a.txt", "C.doc"})
-            root->data->AddFile(std::string_view(f));
-        tree.AddChild(root, "empty", list());
-        FolderNode* sub = tree.AddChild(root, "Sub", list());
-        sub->data->AddFile(std::string_view("x.bin"));
-        tree.AddChild(sub, "表", list());
-        ASSERT_TRUE(WriteStockFile(data / "Disc.dat", tree));
+        test::StockBuilder s;
+        FolderNode* root = s.root("Disc", {"b.doc", "a.txt", "C.doc"});
+        s.add(root, "empty");
+        FolderNode* sub = s.add(root, "Sub", {"x.bin"});
+        s.add(sub, "表");
+        ASSERT_TRUE(s.write(data.path(), "Disc"));
         ASSERT_TRUE(SaveStockList(data.path(), {"Disc", "Broken"}));
     }
 

@@ -11,26 +11,16 @@ namespace {
 //   top: t1.txt t2
 //   A:   a.tar.gz        A/AA: deep.c     A/AB: (empty)
 //   B:   Makefile .hidden
-class Export : public ::testing::Test {
+class Export : public ::testing::Test, protected test::StockBuilder {
   protected:
-    FolderTree tree;
-    FileListChain chain;
     FolderNode *top = nullptr, *a = nullptr, *aa = nullptr, *ab = nullptr, *b = nullptr;
 
-    TFileList* list(std::initializer_list<std::string_view> files) {
-        auto* l = new TFileList;
-        chain.Append(l);
-        for (auto f : files)
-            l->AddFile(f);
-        return l;
-    }
-
     void SetUp() override {
-        top = tree.AddRoot("stock", list({"t1.txt", "t2"}));
-        a = tree.AddChild(top, "A", list({"a.tar.gz"}));
-        aa = tree.AddChild(a, "AA", list({"deep.c"}));
-        ab = tree.AddChild(a, "AB", list({}));
-        b = tree.AddChild(top, "B", list({"Makefile", ".hidden"}));
+        top = root("stock", {"t1.txt", "t2"});
+        a = add(top, "A", {"a.tar.gz"});
+        aa = add(a, "AA", {"deep.c"});
+        ab = add(a, "AB");
+        b = add(top, "B", {"Makefile", ".hidden"});
     }
 
     std::string run(const FolderNode* from, ExportKind kind, ExportRange range,

@@ -30,19 +30,11 @@ class ManageCli : public ::testing::Test {
 
     // top: z.txt b.tar.gz; folders sub (in.c) and also (empty), added unsorted.
     void makeStock(const std::string& name) {
-        FolderTree tree;
-        FileListChain chain;
-        auto mk = [&chain](std::initializer_list<std::string_view> files) {
-            auto* l = new TFileList;
-            chain.Append(l);
-            for (auto f : files)
-                l->AddFile(f);
-            return l;
-        };
-        FolderNode* top = tree.AddRoot(name, mk({"z.txt", "b.tar.gz"}));
-        tree.AddChild(top, "sub", mk({"in.c"}));
-        tree.AddChild(top, "also", mk({}));
-        ASSERT_TRUE(WriteStockFile(data / (name + ".dat"), tree));
+        test::StockBuilder s;
+        FolderNode* top = s.root(name, {"z.txt", "b.tar.gz"});
+        s.add(top, "sub", {"in.c"});
+        s.add(top, "also");
+        ASSERT_TRUE(s.write(data, name));
     }
 
     test::CliRun cli(const std::string& args) {

@@ -70,17 +70,9 @@ TEST_F(StockRename, RefusesNamesThatWouldReachAnotherFile) {
 }
 
 // A stock of one folder with one file, written as Data/<name>.dat.
-struct MadeStock {
-    FolderTree tree;
-    FileListChain chain;
+struct MadeStock : test::StockBuilder {
     explicit MadeStock(const std::string& name) {
-        auto* top = new TFileList;
-        chain.Append(top);
-        top->AddFile("readme.txt");
-        auto* sub = new TFileList;
-        chain.Append(sub);
-        sub->AddFile("inner.bin");
-        tree.AddChild(tree.AddRoot(name, top), "sub", sub);
+        add(root(name, {"readme.txt"}), "sub", {"inner.bin"});
     }
 };
 

@@ -1,10 +1,9 @@
 #include "platform/filetime.h"
+#include "testutil.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <limits>
 #include <optional>
-#include <string>
 
 using namespace zt;
 
@@ -14,22 +13,11 @@ constexpr uint64_t kMax = std::numeric_limits<uint64_t>::max();
 
 // Runs the test body in UTC and puts the previous time zone back afterwards.
 class FileTimeInUtc : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (const char* tz = std::getenv("TZ")) saved_ = tz;
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (saved_)
-            setenv("TZ", saved_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
+    std::optional<test::ScopedTimeZone> zone_;
 
-  private:
-    std::optional<std::string> saved_;
+  protected:
+    void SetUp() override { zone_.emplace("UTC"); }
+    void TearDown() override { zone_.reset(); }
 };
 
 void expectFields(const SYSTEMTIME& st, int y, int mo, int d, int h, int mi, int s) {
@@ -77,15 +65,9 @@ TEST_F(FileTimeInUtc, TopBitSet) {
 }
 
 TEST(FileTime, LocalTimeFollowsTheTimeZone) {
-    const char* old = std::getenv("TZ");
-    const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
-    setenv("TZ", "JST-9", 1);
-    tzset();
-    const SYSTEMTIME st = fileTimeToLocalSystemTime(fileTimeFromUnix(0));
-    if (saved)
-        setenv("TZ", saved->c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
+    const SYSTEMTIME st = [] {
+        test::ScopedTimeZone zone("JST-9");
+        return fileTimeToLocalSystemTime(fileTimeFromUnix(0));
+    }();
     expectFields(st, 1970, 1, 1, 9, 0, 0);
 }

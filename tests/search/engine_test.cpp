@@ -18,17 +18,12 @@ namespace zt {
 namespace {
 
 // A stock built in memory and written as a stock file.
-class Stock {
+class Stock : public test::StockBuilder {
   public:
-    explicit Stock(std::string name = "S") {
-        auto* list = new TFileList;
-        chain.Append(list);
-        root = tree.AddRoot(std::move(name), list);
-    }
+    explicit Stock(std::string name = "S") : root(StockBuilder::root(std::move(name))) {}
     FolderNode* folder(FolderNode* parent, const std::string& name, uint64_t created = 0,
                        uint64_t written = 0) {
-        auto* list = new TFileList;
-        chain.Append(list);
+        TFileList* list = StockBuilder::list();
         list->creationTime = FILETIME::fromTicks(created);
         list->lastWriteTime = FILETIME::fromTicks(written);
         list->sizeLow = 4096;
@@ -45,8 +40,6 @@ class Stock {
     }
     [[nodiscard]] std::string bytes() const { return SerializeStock(tree); }
 
-    FolderTree tree;
-    FileListChain chain;
     FolderNode* root;
 };
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 
 namespace zt {
@@ -19,8 +20,7 @@ using test::runCli;
 class SearchCli : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (const char* tz = std::getenv("TZ")) savedTz_ = tz;
-        setenv("TZ", "UTC", 1); // for the command's date cells
+        tz_.emplace("UTC"); // for the command's date cells
         addStock("A", [](FolderTree& t, FileListChain& c) {
             TFileChain* f = t.root()->data->AddFile("Report,final \"v2\".txt");
             f->sizeLow = 1234567;
@@ -36,21 +36,13 @@ class SearchCli : public ::testing::Test {
         addStock("B", [](FolderTree& t, FileListChain&) { t.root()->data->AddFile("REPORT.TXT"); });
         ASSERT_TRUE(SaveStockList(dir.path(), {"A", "Gone", "B"}));
     }
-    void TearDown() override {
-        if (savedTz_.empty())
-            unsetenv("TZ");
-        else
-            setenv("TZ", savedTz_.c_str(), 1);
-    }
+    void TearDown() override { tz_.reset(); }
 
     template <class Fill> void addStock(const std::string& name, Fill fill) {
-        FolderTree t;
-        FileListChain c;
-        auto* root = new TFileList;
-        c.Append(root);
-        t.AddRoot(name, root);
-        fill(t, c);
-        ASSERT_TRUE(WriteStockFile(*StockFilePath(dir.path(), name), t));
+        test::StockBuilder s;
+        s.root(name);
+        fill(s.tree, s.chain);
+        ASSERT_TRUE(WriteStockFile(*StockFilePath(dir.path(), name), s.tree));
     }
     [[nodiscard]] test::CliRun search(const std::string& args) const {
         return runCli("--data '" + dir.path().string() + "' search " + args);
@@ -59,7 +51,7 @@ class SearchCli : public ::testing::Test {
     // 2001-03-05 09:07:03 UTC.
     static constexpr uint64_t t0 = (983783223ull + 11644473600ull) * 10000000ull;
     test::TempDir dir;
-    std::string savedTz_;
+    std::optional<test::ScopedTimeZone> tz_;
 };
 
 TEST_F(SearchCli, PrintsHitsInStockAndWalkOrderWithTheDialogsCells) {

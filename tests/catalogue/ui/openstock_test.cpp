@@ -5,6 +5,7 @@
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
 #include "catalogue/ui/foldertreemodel.h"
+#include "testutil.h"
 #include "ui/uitestutil.h"
 
 #include <QAbstractItemModel>
@@ -27,21 +28,14 @@ namespace {
 // `sub` subfolders.
 void writeStock(const std::filesystem::path& data, const std::string& name,
                 const std::vector<std::string>& top, int sub = 0) {
-    FolderTree tree;
-    FileListChain chain;
-    auto list = [&] {
-        auto* l = new TFileList;
-        chain.Append(l);
-        return l;
-    };
-    FolderNode* root = tree.AddRoot(name, list());
-    root->data->AddFile(std::string_view("readme.txt"));
+    test::StockBuilder s;
+    FolderNode* root = s.root(name, {"readme.txt"});
     for (const auto& t : top) {
-        FolderNode* n = tree.AddChild(root, t, list());
+        FolderNode* n = s.add(root, t);
         for (int i = 0; i < sub; ++i)
-            tree.AddChild(n, "s" + std::to_string(i), list());
+            s.add(n, "s" + std::to_string(i));
     }
-    QVERIFY(WriteStockFile(data / (name + ".dat"), tree));
+    QVERIFY(s.write(data, name));
 }
 
 int countLists(const FileListChain& chain) {

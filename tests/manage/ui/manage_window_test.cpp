@@ -5,6 +5,7 @@
 #include "manage/ui/namechangedlg.h"
 #include "manage/ui/writefilenamedlg.h"
 #include "search/ui/searchdlg.h"
+#include "testutil.h"
 #include "ui/uitestutil.h"
 
 #include <QAction>
@@ -18,9 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 using namespace zt;
 using namespace zt::uitest;
@@ -43,23 +42,9 @@ template <class Dlg> void whenShown(std::function<void(Dlg&)> act) {
 
 // Data/<name>.dat: top: top.txt; folder "sub" with sub.tar.gz.
 void writeStock(const std::filesystem::path& data, const std::string& name) {
-    FolderTree tree;
-    FileListChain chain;
-    auto list = [&chain](std::string_view file) {
-        auto* l = new TFileList;
-        chain.Append(l);
-        l->AddFile(file);
-        return l;
-    };
-    tree.AddChild(tree.AddRoot(name, list("top.txt")), "sub", list("sub.tar.gz"));
-    QVERIFY(WriteStockFile(data / (name + ".dat"), tree));
-}
-
-std::string readAll(const std::filesystem::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
+    test::StockBuilder s;
+    s.add(s.root(name, {"top.txt"}), "sub", {"sub.tar.gz"});
+    QVERIFY(s.write(data, name));
 }
 
 QStringList listTexts(const QListWidget* list) {
@@ -153,7 +138,7 @@ class ManageWindowTest : public QObject {
             w->treeModel->data(w->treeModel->indexOf(w->tree.root()), Qt::DisplayRole).toString(),
             QStringLiteral("表"));
         QVERIFY(!std::filesystem::exists(data->path() / "b.dat"));
-        QVERIFY(readAll(data->path() / "表.dat").find("sub.tar.gz") != std::string::npos);
+        QVERIFY(test::readFile(data->path() / "表.dat").find("sub.tar.gz") != std::string::npos);
         QCOMPARE(w->renameDlg, nullptr);
         QVERIFY(w->findChild<TNameChangeDlg*>() == nullptr);
     }
@@ -281,7 +266,7 @@ class ManageWindowTest : public QObject {
         QCOMPARE(firstName, QStringLiteral("FileName.txt"));
         QCOMPARE(firstFolder, TWriteFileNameDlg::defaultOutputFolder());
         QCOMPARE((*dlg)->saveTitles, QStringList{QStringLiteral("書き出し先ファイル選択")});
-        QCOMPARE(readAll(out.toStdString()), std::string("top\r\nsub\r\nsub.tar\r\n"));
+        QCOMPARE(test::readFile(out.toStdString()), std::string("top\r\nsub\r\nsub.tar\r\n"));
 
         // The next export starts with the same choices; a cancel writes nothing.
         bool kept = false;

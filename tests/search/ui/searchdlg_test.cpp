@@ -7,6 +7,7 @@
 #include "search/ui/resultsmodel.h"
 #include "search/ui/searchdlg.h"
 #include "settings/settings.h"
+#include "testutil.h"
 #include "ui/uitestutil.h"
 
 #include <QAction>
@@ -23,7 +24,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <fstream>
 #include <sstream>
 
 using namespace zt;
@@ -41,11 +41,9 @@ struct Item {
 
 void writeStock(const std::filesystem::path& dataDir, const std::string& name,
                 const std::vector<Item>& items) {
-    FolderTree tree;
-    FileListChain chain;
-    auto* rootList = new TFileList;
-    chain.Append(rootList);
-    tree.AddRoot(name, rootList);
+    test::StockBuilder s;
+    FolderTree& tree = s.tree;
+    s.root(name);
     for (const Item& it : items) {
         FolderNode* at = tree.root();
         std::stringstream parts(it.path);
@@ -68,8 +66,7 @@ void writeStock(const std::filesystem::path& dataDir, const std::string& name,
             for (FolderNode* c : at->children)
                 if (c->text == names[i]) next = c;
             if (!next) {
-                auto* list = new TFileList;
-                chain.Append(list);
+                TFileList* list = s.list();
                 if (last) {
                     list->creationTime = FILETIME::fromTicks(it.created);
                     list->lastWriteTime = FILETIME::fromTicks(it.written);
@@ -80,11 +77,6 @@ void writeStock(const std::filesystem::path& dataDir, const std::string& name,
         }
     }
     if (!WriteStockFile(*StockFilePath(dataDir, name), tree)) throw std::runtime_error("write");
-}
-
-std::string readBytes(const std::filesystem::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
 QStringList column(const ResultsModel* m, int c) {
@@ -375,7 +367,7 @@ class SearchDlgTest : public QObject {
         QTest::mouseClick(d->Button3, Qt::LeftButton);
         QCOMPARE((*dlgs)->saveTitles.value(0), QStringLiteral("検索結果をCSV形式で保存"));
         const auto cells = d->results()->cellsInOrder();
-        QCOMPARE(readBytes(path), ResultsCsvBytes(cells));
+        QCOMPARE(test::readFile(path), ResultsCsvBytes(cells));
         QVERIFY((*dlgs)->shown.empty());
 
         (*dlgs)->saveAnswers.push_back(QString::fromStdString((*data / "no/such/x.csv").string()));
