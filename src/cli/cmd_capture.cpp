@@ -28,10 +28,7 @@ bool validExplicitName(const std::string& name) {
 } // namespace
 
 int cmdCapture(const std::filesystem::path& dataDir, const Args& args) {
-    if (wantsHelp(args)) {
-        std::cout << kCaptureUsage;
-        return kOk;
-    }
+    if (helpShown(args, kCaptureUsage)) return kOk;
     std::optional<std::string> path, name;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--name" && i + 1 < args.size()) {
@@ -41,24 +38,17 @@ int cmdCapture(const std::filesystem::path& dataDir, const Args& args) {
         } else if (!path && !args[i].starts_with("--")) {
             path = args[i];
         } else {
-            std::cerr << kCaptureUsage;
-            return kUsageOrIoError;
+            return usage(kCaptureUsage);
         }
     }
-    if (!path || path->empty()) {
-        std::cerr << kCaptureUsage;
-        return kUsageOrIoError;
-    }
+    if (!path || path->empty()) return usage(kCaptureUsage);
     if (name && !validExplicitName(*name)) {
         error("invalid stock name: " + *name);
         return kUsageOrIoError;
     }
 
-    auto names = LoadStockList(dataDir);
-    if (!names) {
-        error(MessageCannotOpen(StockListPath(dataDir)));
-        return kUsageOrIoError;
-    }
+    auto names = loadList(dataDir);
+    if (!names) return kUsageOrIoError;
 
     // The name as the window shows it: the file system's bytes made into text,
     // so the stock list and the stock file's name agree.

@@ -5,7 +5,6 @@
 #include "manage/export.h"
 #include "manage/stockops.h"
 
-#include <iostream>
 #include <optional>
 
 namespace zt::cli {
@@ -29,18 +28,6 @@ const char* const kDeleteUsage =
 const char* const kMoveUsage =
     "usage: zutomelark-cli [--data DIR] move STOCK up|down\n"
     "  moves STOCK one place in the list; exit 1 when it is already first/last\n";
-
-int usage(const char* text) {
-    std::cerr << text;
-    return kUsageOrIoError;
-}
-
-// The stock list, or nullopt after reporting that it cannot be read.
-std::optional<std::vector<std::string>> loadList(const std::filesystem::path& dataDir) {
-    auto names = LoadStockList(dataDir);
-    if (!names) error(MessageCannotOpen(StockListPath(dataDir)));
-    return names;
-}
 
 // Index of the first entry equal to name, or -1 after reporting it missing.
 int findStock(const std::vector<std::string>& names, const std::string& name) {
@@ -93,10 +80,7 @@ const FolderNode* findFolder(const FolderTree& tree, std::string_view path) {
 } // namespace
 
 int cmdExport(const std::filesystem::path& dataDir, const Args& args) {
-    if (wantsHelp(args)) {
-        std::cout << kExportUsage;
-        return kOk;
-    }
+    if (helpShown(args, kExportUsage)) return kOk;
     std::vector<std::string> positional;
     std::string folder;
     ExportOptions options;
@@ -154,10 +138,7 @@ int cmdExport(const std::filesystem::path& dataDir, const Args& args) {
 }
 
 int cmdRename(const std::filesystem::path& dataDir, const Args& args) {
-    if (wantsHelp(args)) {
-        std::cout << kRenameUsage;
-        return kOk;
-    }
+    if (helpShown(args, kRenameUsage)) return kOk;
     if (args.size() != 2) return usage(kRenameUsage);
     const std::string& oldName = args[0];
     const std::string& newName = args[1];
@@ -192,10 +173,7 @@ int cmdRename(const std::filesystem::path& dataDir, const Args& args) {
 }
 
 int cmdDelete(const std::filesystem::path& dataDir, const Args& args) {
-    if (wantsHelp(args)) {
-        std::cout << kDeleteUsage;
-        return kOk;
-    }
+    if (helpShown(args, kDeleteUsage)) return kOk;
     if (args.size() != 1) return usage(kDeleteUsage);
     auto names = loadList(dataDir);
     if (!names) return kUsageOrIoError;
@@ -209,10 +187,7 @@ int cmdDelete(const std::filesystem::path& dataDir, const Args& args) {
 }
 
 int cmdMove(const std::filesystem::path& dataDir, const Args& args) {
-    if (wantsHelp(args)) {
-        std::cout << kMoveUsage;
-        return kOk;
-    }
+    if (helpShown(args, kMoveUsage)) return kOk;
     if (args.size() != 2 || (args[1] != "up" && args[1] != "down")) return usage(kMoveUsage);
     auto names = loadList(dataDir);
     if (!names) return kUsageOrIoError;

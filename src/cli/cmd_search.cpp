@@ -89,17 +89,11 @@ bool parseArgs(const Args& args, Options& o) {
 } // namespace
 
 int cmdSearch(const std::filesystem::path& dataDir, const Args& args) {
-    if (wantsHelp(args)) {
-        std::cout << kSearchUsage;
-        return kOk;
-    }
+    if (helpShown(args, kSearchUsage)) return kOk;
     Options o;
     if (!parseArgs(args, o)) return kUsageOrIoError;
-    const auto names = LoadStockList(dataDir);
-    if (!names) {
-        error(MessageCannotOpen(StockListPath(dataDir)));
-        return kUsageOrIoError;
-    }
+    const auto names = loadList(dataDir);
+    if (!names) return kUsageOrIoError;
 
     SearchRequest request;
     request.dataDir = dataDir;

@@ -41,10 +41,7 @@ const FolderNode* findFolder(const FolderNode& root, std::string_view path) {
 } // namespace
 
 int cmdShow(const std::filesystem::path& dataDir, const Args& args) {
-    if (wantsHelp(args)) {
-        std::cout << kShowUsage;
-        return kOk;
-    }
+    if (helpShown(args, kShowUsage)) return kOk;
     std::vector<std::string> positional;
     auto arrangement = int8_t(Arrangement::ByName);
     bool unknownOption = false;
@@ -56,18 +53,12 @@ int cmdShow(const std::filesystem::path& dataDir, const Args& args) {
         else
             positional.push_back(a);
     }
-    if (unknownOption || positional.empty() || positional.size() > 2) {
-        std::cerr << kShowUsage;
-        return kUsageOrIoError;
-    }
+    if (unknownOption || positional.empty() || positional.size() > 2) return usage(kShowUsage);
     const std::string& stock = positional[0];
     const std::string folder = positional.size() > 1 ? positional[1] : std::string();
 
-    const auto names = LoadStockList(dataDir);
-    if (!names) {
-        error(MessageCannotOpen(StockListPath(dataDir)));
-        return kUsageOrIoError;
-    }
+    const auto names = loadList(dataDir);
+    if (!names) return kUsageOrIoError;
     const auto path = StockFilePath(dataDir, stock);
     const bool listed = std::find(names->begin(), names->end(), stock) != names->end();
     const auto shownPath = path ? *path : dataDir / (stock + ".dat");

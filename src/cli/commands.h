@@ -2,6 +2,7 @@
 // zutomelark-cli: one function per command, each in its own file.
 // Every command gets its arguments after the command word and the Data folder.
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,5 +28,12 @@ int cmdMove(const std::filesystem::path& dataDir, const Args& args);
 void error(const std::string& message);
 // True when args holds --help or -h.
 [[nodiscard]] bool wantsHelp(const Args& args);
+// Prints usageText on stdout when args ask for help; true then (the command exits kOk).
+[[nodiscard]] bool helpShown(const Args& args, const char* usageText);
+// Prints usageText on stderr; returns kUsageOrIoError.
+int usage(const char* usageText);
+// The stock list, or nullopt after reporting that it cannot be read.
+[[nodiscard]] std::optional<std::vector<std::string>>
+loadList(const std::filesystem::path& dataDir);
 
 } // namespace zt::cli
