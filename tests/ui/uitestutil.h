@@ -2,7 +2,9 @@
 // Helpers shared by the window tests (Qt Test, offscreen).
 #include "platform/ui/dialogs.h"
 
+#include <QApplication>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -63,6 +65,20 @@ class OwnedBoxDialogs : public ScriptedDialogs {
     std::optional<QString> saveFileName(QWidget* owner, const QString& title, const QString& start,
                                         const QString& filter, const QString& suffix) override;
 };
+
+// Runs act on the modal dialog of type Dlg once it is shown; act must close it.
+template <class Dlg> void whenShown(std::function<void(Dlg&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* d = qobject_cast<Dlg*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(*d);
+        }
+    });
+    timer->start();
+}
 
 // A main window on a Data folder; shown (and exposed) unless show is false.
 [[nodiscard]] std::unique_ptr<TForm1> makeForm(const std::filesystem::path& dataDir,

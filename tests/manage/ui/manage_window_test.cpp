@@ -26,20 +26,6 @@ using namespace zt::uitest;
 
 namespace {
 
-// Runs act on the dialog of type Dlg once it is shown modally; act must close it.
-template <class Dlg> void whenShown(std::function<void(Dlg&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* d = qobject_cast<Dlg*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(*d);
-        }
-    });
-    timer->start();
-}
-
 // Data/<name>.dat: top: top.txt; folder "sub" with sub.tar.gz.
 void writeStock(const std::filesystem::path& data, const std::string& name) {
     test::StockBuilder s;

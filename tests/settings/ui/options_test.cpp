@@ -3,6 +3,7 @@
 #include "platform/codec.h"
 #include "settings/settings.h"
 #include "settings/ui/optiondlg.h"
+#include "testutil.h"
 #include "ui/uitestutil.h"
 
 #include <QAction>
@@ -18,33 +19,11 @@
 #include <QToolButton>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 using namespace zt;
 using namespace zt::uitest;
 
 namespace {
-
-// Runs act on the options dialog once it is shown modally; act must close it.
-void whenOptionsShown(std::function<void(TOptionDlg&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* d = qobject_cast<TOptionDlg*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(*d);
-        }
-    });
-    timer->start();
-}
-
-std::string readAll(const std::filesystem::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 // Data/Setting.dat for s, with a version and an arrangement the writer would not write.
 void writeSettings(const std::filesystem::path& data, const Settings& s, int arrangement,
@@ -91,7 +70,7 @@ class OptionsTest : public QObject {
         w->DriveList->addItem(QStringLiteral("marker")); // a refill would remove it
 
         bool sawSettings = false;
-        whenOptionsShown([&](TOptionDlg& d) {
+        whenShown<TOptionDlg>([&](TOptionDlg& d) {
             sawSettings = d.CB_CDDrive->isChecked() && d.CB_Icon->isChecked();
             d.CB_CDDrive->setChecked(false);
             d.CB_HardDisk->setChecked(false);
@@ -112,7 +91,7 @@ class OptionsTest : public QObject {
         auto w = makeForm(data.path());
         w->DriveList->addItem(QStringLiteral("marker"));
 
-        whenOptionsShown([](TOptionDlg& d) {
+        whenShown<TOptionDlg>([](TOptionDlg& d) {
             d.CB_CDDrive->setChecked(false);
             d.CB_HardDisk->setChecked(false);
             d.CB_Removable->setChecked(false);
@@ -203,7 +182,7 @@ class OptionsTest : public QObject {
                              m.text.endsWith(QStringLiteral("Setting.dat を作成できません")));
         QVERIFY(reported);
         QVERIFY(std::filesystem::is_directory(data / "Setting.dat"));
-        QVERIFY(readAll(data / "StockList.dat").empty()); // the stock list was still saved
+        QVERIFY(test::readFile(data / "StockList.dat").empty()); // the stock list was still saved
     }
 };
 
