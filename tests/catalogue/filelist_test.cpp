@@ -34,18 +34,14 @@ TEST(FileList, AddFileTrimsNameEndAndKeepsOrderAndHighHalf) {
 TEST(FileList, ReleasingAMillionRecordsAndFoldersNeedsNoRecursion) {
     // A deep chain of folders and a long list of files are released iteratively
     // (ASan would report leaks, a recursive release would overflow the stack).
-    FileListChain chain;
-    FolderTree tree;
-    auto* rootList = new TFileList;
-    chain.Append(rootList);
-    FolderNode* node = tree.AddRoot("stock", rootList);
+    test::StockBuilder s;
+    FolderTree& tree = s.tree;
+    FileListChain& chain = s.chain;
+    FolderNode* node = s.root("stock");
     for (int i = 0; i < 1000000; ++i)
-        rootList->AddFile(std::string_view("file"));
-    for (int i = 0; i < 200000; ++i) {
-        auto* list = new TFileList;
-        chain.Append(list);
-        node = tree.AddChild(node, "d", list);
-    }
+        node->data->AddFile(std::string_view("file"));
+    for (int i = 0; i < 200000; ++i)
+        node = s.add(node, "d");
     EXPECT_EQ(node->level, 200000);
     EXPECT_EQ(tree.folderCount(), 200000);
     tree.Clear();

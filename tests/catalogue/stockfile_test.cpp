@@ -7,16 +7,7 @@ using namespace zt;
 
 namespace {
 
-struct Stock {
-    FolderTree tree;
-    FileListChain chain;
-};
-
-TFileList* newList(FileListChain& chain) {
-    auto* l = new TFileList;
-    chain.Append(l);
-    return l;
-}
+using Stock = test::StockBuilder;
 
 // A tree printed one line per folder and file, indented by level: easy to compare.
 std::string dump(const FolderTree& tree) {
@@ -42,18 +33,18 @@ std::string lines(std::initializer_list<const char*> ls) {
 
 TEST(StockFile, RoundTripKeepsStructureNamesTimesAndSizes) {
     Stock s;
-    FolderNode* root = s.tree.AddRoot("MyDisc", newList(s.chain));
+    FolderNode* root = s.root("MyDisc");
     TFileChain* f = root->data->AddFile(std::string_view("表ポ.txt"));
     f->creationTime = FILETIME{0xffffffffu, 0xffffffffu};
     f->lastAccessTime = FILETIME{1, 0x80000000u};
     f->sizeHigh = 0x80000001u;
     f->sizeLow = 0xfffffffeu;
-    FolderNode* deep = s.tree.AddChild(root, "a", newList(s.chain));
+    FolderNode* deep = s.add(root, "a");
     for (int i = 0; i < 5; ++i)
-        deep = s.tree.AddChild(deep, "d" + std::to_string(i), newList(s.chain));
+        deep = s.add(deep, "d" + std::to_string(i));
     deep->data->AddFile(std::string_view("😀 & &#65; 한"));
-    s.tree.AddChild(root, "empty", newList(s.chain));
-    FolderNode* sibling = s.tree.AddChild(root, "ｂ", newList(s.chain));
+    s.add(root, "empty");
+    FolderNode* sibling = s.add(root, "ｂ");
     sibling->data->lastWriteTime = FILETIME{7, 8};
     sibling->data->AddFile(std::string_view("x"))->sizeLow = 4096;
 
@@ -153,14 +144,14 @@ TEST(StockFile, CancelStopsBeforeAFolderRecordAndProgressSeesTheCount) {
 TEST(StockFile, MissingFileAndFailedWrite) {
     test::TempDir dir;
     Stock s;
-    s.tree.AddRoot("old", newList(s.chain));
+    s.root("old");
     const auto r = ReadStockFile(dir / "gone.dat", "gone", s.tree, s.chain);
     EXPECT_EQ(r.status, StockReadStatus::CannotOpen);
     EXPECT_TRUE(s.tree.empty());
     EXPECT_EQ(s.chain.first(), nullptr);
 
     Stock t;
-    t.tree.AddRoot("x", newList(t.chain));
+    t.root("x");
     EXPECT_FALSE(WriteStockFile(dir / "no" / "x.dat", t.tree));
     test::writeFile(dir / "x.dat", "leftover that is longer than the new file\r\n");
     ASSERT_TRUE(WriteStockFile(dir / "x.dat", t.tree));

@@ -92,11 +92,9 @@ TEST_F(Export, WritesCp932AndReportsAFileItCannotCreate) {
 }
 
 TEST(ExportDeep, AVeryDeepTreeNeedsNoDeepStack) {
-    FolderTree tree;
-    FileListChain chain;
-    auto* l = new TFileList;
-    chain.Append(l);
-    FolderNode* n = tree.AddRoot("s", l);
+    test::StockBuilder s;
+    FolderTree& tree = s.tree;
+    FolderNode* n = s.root("s");
     for (int i = 0; i < 200000; ++i)
         n = tree.AddChild(n, "d", nullptr);
     const std::string out = FileNameListBytes(
