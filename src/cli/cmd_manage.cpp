@@ -92,25 +92,18 @@ int cmdExport(const std::filesystem::path& dataDir, const Args& args) {
         } else if (a == "--folder" && hasValue) {
             folder = args[++i];
         } else if (a == "--kind" && hasValue) {
-            const std::string& v = args[++i];
-            if (v == "files")
-                options.kind = ExportKind::Files;
-            else if (v == "folders")
-                options.kind = ExportKind::Folders;
-            else if (v == "both")
-                options.kind = ExportKind::Both;
-            else
-                return usage(kExportUsage);
+            const auto kind = pickWord<ExportKind>(args[++i], {{"files", ExportKind::Files},
+                                                               {"folders", ExportKind::Folders},
+                                                               {"both", ExportKind::Both}});
+            if (!kind) return usage(kExportUsage);
+            options.kind = *kind;
         } else if (a == "--range" && hasValue) {
-            const std::string& v = args[++i];
-            if (v == "tree")
-                options.range = ExportRange::FolderAndBelow;
-            else if (v == "folder")
-                options.range = ExportRange::FolderOnly;
-            else if (v == "stock")
-                options.range = ExportRange::WholeStock;
-            else
-                return usage(kExportUsage);
+            const auto range =
+                pickWord<ExportRange>(args[++i], {{"tree", ExportRange::FolderAndBelow},
+                                                  {"folder", ExportRange::FolderOnly},
+                                                  {"stock", ExportRange::WholeStock}});
+            if (!range) return usage(kExportUsage);
+            options.range = *range;
         } else if (a.starts_with("--")) {
             return usage(kExportUsage);
         } else {

@@ -37,18 +37,16 @@ bool fail(const std::string& message) {
 }
 
 std::optional<MatchMode> parseMode(const std::string& s) {
-    if (s == "contains") return MatchMode::Contains;
-    if (s == "exact") return MatchMode::Exact;
-    if (s == "prefix") return MatchMode::Prefix;
-    if (s == "suffix") return MatchMode::Suffix;
-    return std::nullopt;
+    return pickWord<MatchMode>(s, {{"contains", MatchMode::Contains},
+                                   {"exact", MatchMode::Exact},
+                                   {"prefix", MatchMode::Prefix},
+                                   {"suffix", MatchMode::Suffix}});
 }
 
 std::optional<SearchTarget> parseTarget(const std::string& s) {
-    if (s == "all") return SearchTarget::FilesAndFolders;
-    if (s == "files") return SearchTarget::Files;
-    if (s == "folders") return SearchTarget::Folders;
-    return std::nullopt;
+    return pickWord<SearchTarget>(s, {{"all", SearchTarget::FilesAndFolders},
+                                      {"files", SearchTarget::Files},
+                                      {"folders", SearchTarget::Folders}});
 }
 
 // Fills o from args; false (after a message) on a usage error.

@@ -2,8 +2,10 @@
 // zutomelark-cli: one function per command, each in its own file.
 // Every command gets its arguments after the command word and the Data folder.
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zt::cli {
@@ -35,5 +37,14 @@ int usage(const char* usageText);
 // The stock list, or nullopt after reporting that it cannot be read.
 [[nodiscard]] std::optional<std::vector<std::string>>
 loadList(const std::filesystem::path& dataDir);
+
+// The value paired with word among an option's choices; nullopt when none matches.
+template <class T>
+[[nodiscard]] std::optional<T> pickWord(const std::string& word,
+                                        std::initializer_list<std::pair<const char*, T>> choices) {
+    for (const auto& [name, value] : choices)
+        if (word == name) return value;
+    return std::nullopt;
+}
 
 } // namespace zt::cli
