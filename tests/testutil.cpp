@@ -14,15 +14,13 @@
 
 namespace zt::test {
 
-TempDir::TempDir()
-{
+TempDir::TempDir() {
     std::string tmpl = (std::filesystem::temp_directory_path() / "zt-test-XXXXXX").string();
     if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
     path_ = tmpl;
 }
 
-TempDir::~TempDir()
-{
+TempDir::~TempDir() {
     std::error_code ec;
     // Give back permissions that a test took away, so everything can be removed.
     for (auto it = std::filesystem::recursive_directory_iterator(
@@ -35,32 +33,30 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ec);
 }
 
-void writeFile(const std::filesystem::path& p, std::string_view bytes)
-{
+void writeFile(const std::filesystem::path& p, std::string_view bytes) {
     std::ofstream f(p, std::ios::binary | std::ios::trunc);
     f.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-std::string readFile(const std::filesystem::path& p)
-{
+std::string readFile(const std::filesystem::path& p) {
     std::ifstream f(p, std::ios::binary);
     std::ostringstream s;
     s << f.rdbuf();
     return s.str();
 }
 
-CliRun runCli(const std::string& args)
-{
+CliRun runCli(const std::string& args) {
     // CTest names the program; run by hand, it sits beside the test binary.
     std::string cli;
     if (const char* env = std::getenv("ZT_CLI"))
         cli = env;
     else
-        cli = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "zutomelark-cli").string();
+        cli = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "zutomelark-cli")
+                  .string();
     TempDir tmp;
     const auto out = tmp / "out", err = tmp / "err";
-    const std::string cmd = "'" + cli + "' " + args + " >'" + out.string() + "' 2>'" +
-                            err.string() + "' </dev/null";
+    const std::string cmd =
+        "'" + cli + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null";
     const int rc = std::system(cmd.c_str());
     CliRun r;
     r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -69,8 +65,7 @@ CliRun runCli(const std::string& args)
     return r;
 }
 
-TFileList* StockBuilder::list(std::initializer_list<std::string_view> files)
-{
+TFileList* StockBuilder::list(std::initializer_list<std::string_view> files) {
     auto* l = new TFileList;
     chain.Append(l);
     for (auto f : files)
@@ -78,31 +73,26 @@ TFileList* StockBuilder::list(std::initializer_list<std::string_view> files)
     return l;
 }
 
-FolderNode* StockBuilder::root(std::string name, std::initializer_list<std::string_view> files)
-{
+FolderNode* StockBuilder::root(std::string name, std::initializer_list<std::string_view> files) {
     return tree.AddRoot(std::move(name), list(files));
 }
 
 FolderNode* StockBuilder::add(FolderNode* parent, std::string name,
-                              std::initializer_list<std::string_view> files)
-{
+                              std::initializer_list<std::string_view> files) {
     return tree.AddChild(parent, std::move(name), list(files));
 }
 
-bool StockBuilder::write(const std::filesystem::path& dataDir, const std::string& name) const
-{
+bool StockBuilder::write(const std::filesystem::path& dataDir, const std::string& name) const {
     return WriteStockFile(dataDir / (name + ".dat"), tree);
 }
 
-ScopedTimeZone::ScopedTimeZone(const char* tz)
-{
+ScopedTimeZone::ScopedTimeZone(const char* tz) {
     if (const char* old = std::getenv("TZ")) saved_ = old;
     setenv("TZ", tz, 1);
     tzset();
 }
 
-ScopedTimeZone::~ScopedTimeZone()
-{
+ScopedTimeZone::~ScopedTimeZone() {
     if (saved_)
         setenv("TZ", saved_->c_str(), 1);
     else
