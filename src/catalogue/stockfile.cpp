@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <functional>
 #include <vector>
 
 namespace zt {
@@ -38,13 +39,54 @@ void appendName(std::string& out, std::string_view name) {
     out += "\r\n";
 }
 
-void appendFiles(std::string& out, const TFileList* list) {
+// Where the records go: one string, handed over in pieces when a drain is set
+// (writing a file), or kept whole (SerializeStock).
+struct Sink {
+    static constexpr size_t kPiece = size_t(4) << 20;
+    std::string out;
+    const std::function<void(std::string_view)>* drain = nullptr; // not owned
+
+    void recordDone() {
+        if (drain && out.size() >= kPiece) {
+            (*drain)(out);
+            out.clear();
+        }
+    }
+};
+
+void appendFiles(Sink& sink, const TFileList* list) {
     if (!list) return;
     for (const TFileChain* f = list->First(); f; f = f->next) {
-        out += "-1\r\n";
-        appendName(out, f->name());
-        appendValues(out, f->creationTime, f->lastAccessTime, f->lastWriteTime, f->sizeHigh,
+        sink.out += "-1\r\n";
+        appendName(sink.out, f->name());
+        appendValues(sink.out, f->creationTime, f->lastAccessTime, f->lastWriteTime, f->sizeHigh,
                      f->sizeLow);
+        sink.recordDone();
+    }
+}
+
+// The whole file in record order: the header, the root's files, then every
+// folder's record and files in pre-order, without recursion.
+void serialize(const FolderTree& tree, Sink& sink) {
+    appendNumberLine(sink.out, kStockFormatMark);
+    appendNumberLine(sink.out, tree.folderCount());
+    const FolderNode* root = tree.root();
+    if (!root) return;
+    appendFiles(sink, root->data);
+    std::vector<const FolderNode*> stack(root->children.rbegin(), root->children.rend());
+    while (!stack.empty()) {
+        const FolderNode* n = stack.back();
+        stack.pop_back();
+        appendNumberLine(sink.out, n->level);
+        appendName(sink.out, n->text);
+        if (n->data)
+            appendValues(sink.out, n->data->creationTime, n->data->lastAccessTime,
+                         n->data->lastWriteTime, n->data->sizeHigh, n->data->sizeLow);
+        else
+            appendValues(sink.out, {}, {}, {}, 0, 0);
+        sink.recordDone();
+        appendFiles(sink, n->data);
+        stack.insert(stack.end(), n->children.rbegin(), n->children.rend());
     }
 }
 
@@ -94,34 +136,25 @@ std::string SerializeStock(const FolderTree& tree) {
         if (n.data) records += size_t(std::max(0, n.data->Count()));
         return true;
     });
-    std::string out;
-    out.reserve(64 + records * 112);
-    appendNumberLine(out, kStockFormatMark);
-    appendNumberLine(out, tree.folderCount());
-    const FolderNode* root = tree.root();
-    if (!root) return out;
-
-    // Pre-order without recursion: each node's files, then each child's record and body.
-    appendFiles(out, root->data);
-    std::vector<const FolderNode*> stack(root->children.rbegin(), root->children.rend());
-    while (!stack.empty()) {
-        const FolderNode* n = stack.back();
-        stack.pop_back();
-        appendNumberLine(out, n->level);
-        appendName(out, n->text);
-        if (n->data)
-            appendValues(out, n->data->creationTime, n->data->lastAccessTime,
-                         n->data->lastWriteTime, n->data->sizeHigh, n->data->sizeLow);
-        else
-            appendValues(out, {}, {}, {}, 0, 0);
-        appendFiles(out, n->data);
-        stack.insert(stack.end(), n->children.rbegin(), n->children.rend());
-    }
-    return out;
+    Sink sink;
+    sink.out.reserve(64 + records * 112);
+    serialize(tree, sink);
+    return std::move(sink.out);
 }
 
 bool WriteStockFile(const std::filesystem::path& path, const FolderTree& tree) {
-    return writeFileAtomically(path, SerializeStock(tree));
+    // Streamed in pieces: the disk writes one piece while the next is built,
+    // and a large stock never needs its whole file in memory.
+    AtomicFileWriter file(path);
+    const std::function<void(std::string_view)> drain = [&file](std::string_view piece) {
+        file.write(piece);
+    };
+    Sink sink;
+    sink.out.reserve(Sink::kPiece + 64 * 1024);
+    sink.drain = &drain;
+    serialize(tree, sink);
+    file.write(sink.out);
+    return file.commit();
 }
 
 StockReadResult ParseStock(std::string_view bytes, std::string rootText, FolderTree& tree,

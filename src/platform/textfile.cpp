@@ -114,25 +114,53 @@ std::optional<std::vector<std::string>> readTextLines(const std::filesystem::pat
 }
 
 bool writeFileAtomically(const std::filesystem::path& p, std::string_view bytes) {
-    const std::string name = p.filename().string();
-    if (name.empty() || name == "." || name == "..") return false;
-    const std::filesystem::path dir = p.has_parent_path() ? p.parent_path() : ".";
-    std::string tmp = (dir / ("." + name + ".tmp-XXXXXX")).string();
+    AtomicFileWriter file(p);
+    file.write(bytes);
+    return file.commit();
+}
 
-    Fd fd(::mkostemp(tmp.data(), O_CLOEXEC));
-    if (fd.get() < 0) return false;
+AtomicFileWriter::AtomicFileWriter(std::filesystem::path target) : target_(std::move(target)) {
+    const std::string name = target_.filename().string();
+    if (name.empty() || name == "." || name == "..") return;
+    const std::filesystem::path dir = target_.has_parent_path() ? target_.parent_path() : ".";
+    tmp_ = (dir / ("." + name + ".tmp-XXXXXX")).string();
+    fd_ = ::mkostemp(tmp_.data(), O_CLOEXEC);
+    if (fd_ < 0) return;
     // mkstemp creates the file 0600; a new file gets the usual 0666 less umask.
-    bool ok = ::fchmod(fd.get(), 0666 & ~currentUmask()) == 0 && writeAll(fd.get(), bytes) &&
-              ::fsync(fd.get()) == 0;
-    ok = (::close(fd.release()) == 0) && ok;
-    if (!ok || ::rename(tmp.c_str(), p.c_str()) != 0) {
-        ::unlink(tmp.c_str());
+    ok_ = ::fchmod(fd_, 0666 & ~currentUmask()) == 0;
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(tmp_.c_str());
+    }
+}
+
+void AtomicFileWriter::write(std::string_view bytes) {
+    if (!ok_ || bytes.empty()) return;
+    ok_ = writeAll(fd_, bytes);
+    if (!ok_) return;
+    // Hand the pages to the disk now (without waiting), so the final fsync
+    // finds little left to do. Where unsupported this is just a no-op.
+    (void)::sync_file_range(fd_, written_, off_t(bytes.size()), SYNC_FILE_RANGE_WRITE);
+    written_ += static_cast<long long>(bytes.size());
+}
+
+bool AtomicFileWriter::commit() {
+    if (fd_ < 0) return false;
+    bool ok = ok_ && ::fsync(fd_) == 0;
+    ok = (::close(fd_) == 0) && ok;
+    fd_ = -1;
+    if (!ok || ::rename(tmp_.c_str(), target_.c_str()) != 0) {
+        ::unlink(tmp_.c_str());
         return false;
     }
     // Make the rename itself durable. Once the rename is done the target holds
     // the new bytes, so a folder that cannot be synced (some file systems
     // refuse) does not turn the write into a failure: false promises an
     // unchanged target.
+    const std::filesystem::path dir = target_.has_parent_path() ? target_.parent_path() : ".";
     Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0) (void)::fsync(dirFd.get());
     return true;

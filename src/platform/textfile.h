@@ -34,6 +34,28 @@ class LineCursor {
 // (the temporary file is then removed and p is unchanged).
 [[nodiscard]] bool writeFileAtomically(const std::filesystem::path& p, std::string_view bytes);
 
+// The same in pieces, for files too large to build in memory first: write()
+// appends to the temporary file and starts its write-back at once, so the
+// flush at commit() is short. Destroyed without a successful commit(), it
+// removes the temporary file and leaves the target unchanged.
+class AtomicFileWriter {
+  public:
+    explicit AtomicFileWriter(std::filesystem::path target);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void write(std::string_view bytes); // a failure is remembered and reported by commit()
+    [[nodiscard]] bool commit();
+
+  private:
+    std::filesystem::path target_;
+    std::string tmp_;
+    int fd_ = -1;
+    bool ok_ = false;
+    long long written_ = 0;
+};
+
 // Builds file content: every line encoded to CP932 and ended with CR LF.
 class TextFileBuilder {
   public:

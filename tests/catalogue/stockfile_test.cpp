@@ -157,3 +157,21 @@ TEST(StockFile, MissingFileAndFailedWrite) {
     ASSERT_TRUE(WriteStockFile(dir / "x.dat", t.tree));
     EXPECT_EQ(test::readFile(dir / "x.dat"), "1200\r\n0\r\n");
 }
+
+TEST(StockFile, AFileWrittenInPiecesHasTheSameBytes) {
+    // Large enough to be handed to the disk in several pieces, with a piece
+    // boundary falling inside the files of one folder.
+    Stock s;
+    FolderNode* root = s.root("big");
+    for (int d = 0; d < 40; ++d) {
+        FolderNode* folder = s.add(root, "フォルダ" + std::to_string(d));
+        for (int f = 0; f < 3000; ++f)
+            folder->data->AddFile("ファイル名としては少し長めの名前_" + std::to_string(f) + ".txt");
+    }
+    test::TempDir dir;
+    ASSERT_TRUE(WriteStockFile(dir / "big.dat", s.tree));
+    const std::string bytes = test::readFile(dir / "big.dat");
+    EXPECT_GT(bytes.size(), size_t(8) << 20); // three pieces at least
+    EXPECT_TRUE(bytes == SerializeStock(s.tree));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
