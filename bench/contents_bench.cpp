@@ -20,7 +20,6 @@ using namespace zt;
 constexpr int kFiles = 100'000;
 
 struct BigFolder {
-    FileListChain chain;
     FolderTree tree;
     FolderNode* top = nullptr;
 
@@ -30,19 +29,14 @@ struct BigFolder {
         static const char* kinds[] = {".txt", ".JPG",    ".jpg", ".pdf",  ".mp3",    ".cpp",
                                       ".h",   ".tar.gz", "",     ".docx", ".ＴＸＴ", ".zip"};
         std::mt19937 rng(42);
-        auto* list = new TFileList;
-        chain.Append(list);
-        top = tree.AddRoot("big", list);
-        for (int i = 0; i < 200; ++i) {
-            auto* sub = new TFileList;
-            chain.Append(sub);
-            tree.AddChild(top, std::string(stems[rng() % 12]) + std::to_string(i), sub);
-        }
+        top = tree.addRoot("big");
+        for (int i = 0; i < 200; ++i)
+            tree.addChild(top, std::string(stems[rng() % 12]) + std::to_string(i));
         for (int i = 0; i < kFiles; ++i) {
             std::string name = stems[rng() % 12];
             name += std::to_string(rng() % 1'000'000);
             name += kinds[rng() % 12];
-            list->AddFile(name);
+            tree.addFile(top, name);
         }
     }
 };
@@ -62,7 +56,7 @@ const IconTable& table() {
         std::ofstream(dir / "Icon" / "icon.dat") << templateIconList();
         std::ofstream(dir / "Icon" / "test.dat") << "sample";
         IconTable t;
-        t.Load(dir, [](size_t i, const fs::path&) { return 6 + int(i); });
+        t.load(dir, [](size_t i, const fs::path&) { return 6 + int(i); });
         fs::remove_all(dir);
         return t;
     }();
@@ -73,26 +67,26 @@ void BM_ListContents(benchmark::State& state) {
     const IconTable& icons = table();
     for (auto _ : state) {
         auto items =
-            ListContents(*folder().top, [&](std::string_view n) { return icons.ImageIndexOf(n); });
+            listContents(*folder().top, [&](std::string_view n) { return icons.imageIndexOf(n); });
         benchmark::DoNotOptimize(items.data());
     }
 }
 
 void BM_SortContents(benchmark::State& state) {
-    const auto base = ListContents(*folder().top, nullptr);
+    const auto base = listContents(*folder().top, nullptr);
     for (auto _ : state) {
         state.PauseTiming();
         auto items = base;
         state.ResumeTiming();
-        SortContents(items, int8_t(state.range(0)));
+        sortContents(items, int8_t(state.range(0)));
         benchmark::DoNotOptimize(items.data());
     }
 }
 
 void BM_ListAndSort(benchmark::State& state) {
     for (auto _ : state) {
-        auto items = ListContents(*folder().top, nullptr);
-        SortContents(items, int8_t(state.range(0)));
+        auto items = listContents(*folder().top, nullptr);
+        sortContents(items, int8_t(state.range(0)));
         benchmark::DoNotOptimize(items.data());
     }
 }

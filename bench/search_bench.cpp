@@ -54,32 +54,26 @@ void makeStock(const std::filesystem::path& dataDir, int index, std::mt19937_64&
     static const std::vector<std::string> exts = {".jpg",  ".JPG", ".txt",  ".mp4", ".zip", ".docx",
                                                   ".flac", ".ini", ".xlsx", ".exe", ""};
     zt::FolderTree tree;
-    zt::FileListChain chain;
-    auto* rootList = new zt::TFileList;
-    chain.Append(rootList);
-    std::vector<zt::FolderNode*> folders{tree.AddRoot(stockName(index), rootList)};
-    auto time = [&] {
-        return zt::FILETIME::fromTicks(125000000000000000ull + rng() % 10000000000000000ull);
-    };
+    std::vector<zt::FolderNode*> folders{tree.addRoot(stockName(index))};
+    auto time = [&] { return zt::FileTime{125000000000000000ull + rng() % 10000000000000000ull}; };
     for (int n = 0; n < kNamesPerStock; ++n) {
         std::string name = stems[rng() % stems.size()] + std::to_string(rng() % 100000);
         if (n % 25000 == 7) name += (n % 2 ? "-qzxw" : "_QZXW"); // two hits per stock
         zt::FolderNode* at = folders[rng() % folders.size()];
         if (rng() % 20 == 0) {
-            auto* list = new zt::TFileList;
-            chain.Append(list);
-            list->creationTime = time();
-            list->lastWriteTime = time();
-            folders.push_back(tree.AddChild(at, name, list));
+            zt::FolderNode* folder = tree.addChild(at, name);
+            folder->created = time();
+            folder->modified = time();
+            folders.push_back(folder);
         } else {
-            zt::TFileChain* f = at->data->AddFile(name + exts[rng() % exts.size()]);
-            f->creationTime = time();
-            f->lastAccessTime = time();
-            f->lastWriteTime = time();
-            f->sizeLow = uint32_t(rng() % 50000000);
+            zt::FileRecord* f = tree.addFile(at, name + exts[rng() % exts.size()]);
+            f->created = time();
+            f->accessed = time();
+            f->modified = time();
+            f->size = rng() % 50000000;
         }
     }
-    if (!zt::WriteStockFile(*zt::StockFilePath(dataDir, stockName(index)), tree)) {
+    if (!zt::writeStockFile(*zt::stockFilePath(dataDir, stockName(index)), tree)) {
         std::cerr << "cannot write the stock files in " << dataDir << "\n";
         std::exit(2);
     }
@@ -98,7 +92,7 @@ void prepare() {
         makeStock(g_dir, i, rng);
         names.push_back(stockName(i));
     }
-    if (!zt::SaveStockList(g_dir, names)) std::exit(2);
+    if (!zt::saveStockList(g_dir, names)) std::exit(2);
     std::ofstream(mark) << kVersion << "\n";
 }
 
@@ -117,7 +111,7 @@ void BM_SearchAllStocks(benchmark::State& state) {
     for (auto _ : state) {
         zt::SearchCallbacks cb;
         cb.pump = [] { return false; };
-        const zt::SearchOutcome out = zt::SearchStocks(r, cb);
+        const zt::SearchOutcome out = zt::searchStocks(r, cb);
         hits = out.resultCount;
         benchmark::DoNotOptimize(hits);
     }

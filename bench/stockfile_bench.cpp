@@ -1,12 +1,12 @@
 // Stock file speed and memory on a stock of 1,000,000 file records in 100,000
 // folders (Japanese and ASCII names), in one run:
-//   write    WriteStockFile (serialise, temporary file, flush, rename)
+//   write    writeStockFile (serialise, temporary file, flush, rename)
 //   cat      `cat file > /dev/null`, the I/O floor
-//   read     ReadStockFile into a tree and its chain of lists
-//   sort     FolderTree::SortAll
-//   release  FolderTree::Clear + FileListChain::Release
+//   read     readStockFile into a tree and its chain of lists
+//   sort     FolderTree::sortAll
+//   release  FolderTree::clear
 //   peak     ru_maxrss of a fresh process that only reads, sorts and releases
-//   record   heap bytes per file record (malloc accounting) and sizeof(TFileChain)
+//   record   heap bytes per file record (malloc accounting) and sizeof(FileRecord)
 // Targets on a 2-core machine: read + sort < 1.0 s, write < 0.5 s, peak < 250 MB.
 //
 //   stockfile_bench [DIR]     DIR holds the generated stock (default: a temp folder)
@@ -58,19 +58,14 @@ std::string makeName(std::mt19937& rng, int serial, bool folder) {
 
 // Folder i (1..kFolders) hangs under folder (i - 1) / 10, so the tree is ten
 // wide and about five deep; files are spread at random, 10 per folder on average.
-void generate(FolderTree& tree, FileListChain& chain) {
+void generate(FolderTree& tree) {
     std::mt19937 rng(12345);
     std::vector<FolderNode*> nodes;
     nodes.reserve(kFolders + 1);
-    auto list = [&] {
-        auto* l = new TFileList;
-        chain.Append(l);
-        return l;
-    };
-    nodes.push_back(tree.AddRoot("Bench", list()));
+    nodes.push_back(tree.addRoot("Bench"));
     for (int i = 1; i <= kFolders; ++i) {
-        FolderNode* n = tree.AddChild(nodes[size_t(i - 1) / 10], makeName(rng, i, true), list());
-        n->data->lastWriteTime = FILETIME{uint32_t(rng()), uint32_t(rng())};
+        FolderNode* n = tree.addChild(nodes[size_t(i - 1) / 10], makeName(rng, i, true));
+        n->modified = FileTime::fromHalves(uint32_t(rng()), uint32_t(rng()));
         nodes.push_back(n);
     }
     // Files of one folder are added one after another, as a capture and a load do.
@@ -80,12 +75,12 @@ void generate(FolderTree& tree, FileListChain& chain) {
     int serial = 0;
     for (size_t n = 0; n < nodes.size(); ++n) {
         for (int k = 0; k < perFolder[n]; ++k) {
-            TFileChain* f = nodes[n]->data->AddFile(makeName(rng, serial++, false));
-            f->creationTime = FILETIME{uint32_t(rng()), 0x01d00000u + uint32_t(rng() % 0x100000)};
-            f->lastAccessTime = f->creationTime;
-            f->lastWriteTime = f->creationTime;
-            f->sizeHigh = rng() % 64 == 0 ? 1 : 0;
-            f->sizeLow = uint32_t(rng());
+            FileRecord* f = tree.addFile(nodes[n], makeName(rng, serial++, false));
+            f->created =
+                FileTime::fromHalves(uint32_t(rng()), 0x01d00000u + uint32_t(rng() % 0x100000));
+            f->accessed = f->created;
+            f->modified = f->created;
+            f->size = (uint64_t(rng() % 64 == 0 ? 1 : 0) << 32) | uint32_t(rng());
         }
     }
 }
@@ -93,17 +88,15 @@ void generate(FolderTree& tree, FileListChain& chain) {
 // The child: read, sort and release, then print the times and its peak memory.
 int readOnly(const std::filesystem::path& file) {
     FolderTree tree;
-    FileListChain chain;
     auto t = Clock::now();
-    const auto r = ReadStockFile(file, "Bench", tree, chain);
+    const auto r = readStockFile(file, "Bench", tree);
     const double read = secondsSince(t);
     if (r.status != StockReadStatus::Completed || tree.folderCount() != kFolders) return 1;
     t = Clock::now();
-    tree.SortAll();
+    tree.sortAll();
     const double sort = secondsSince(t);
     t = Clock::now();
-    tree.Clear();
-    chain.Release();
+    tree.clear();
     const double release = secondsSince(t);
     std::printf("%.3f %.3f %.3f %ld\n", read, sort, release, peakKiB());
     return 0;
@@ -117,9 +110,10 @@ double bytesPerRecord() {
     for (int i = 0; i < n; ++i)
         names.push_back(makeName(rng, i, false));
     const size_t before = mallinfo2().uordblks;
-    TFileList list;
+    FolderTree tree;
+    FolderNode* root = tree.addRoot("r");
     for (const auto& s : names)
-        list.AddFile(std::string_view(s));
+        tree.addFile(root, s);
     return double(mallinfo2().uordblks - before) / n;
 }
 
@@ -138,16 +132,15 @@ int main(int argc, char** argv) {
     double write = 0, serialise = 0;
     {
         FolderTree tree;
-        FileListChain chain;
-        generate(tree, chain);
+        generate(tree);
         auto t = Clock::now();
-        if (!WriteStockFile(file, tree)) {
+        if (!writeStockFile(file, tree)) {
             std::fprintf(stderr, "cannot write %s\n", file.c_str());
             return 2;
         }
         write = secondsSince(t);
         t = Clock::now();
-        const std::string bytes = SerializeStock(tree);
+        const std::string bytes = serializeStock(tree);
         serialise = secondsSince(t);
     }
     malloc_trim(0);
@@ -179,7 +172,7 @@ int main(int argc, char** argv) {
     std::printf("read + sort  %7.3f s   (target < 1.0 s)\n", read + sort);
     std::printf("release      %7.3f s\n", release);
     std::printf("peak memory  %7.1f MB  (target < 250 MB)\n", double(peak) / 1024);
-    std::printf("file record  %zu bytes + name; %.1f heap bytes per record\n", sizeof(TFileChain),
+    std::printf("file record  %zu bytes + name; %.1f heap bytes per record\n", sizeof(FileRecord),
                 bytesPerRecord());
     return 0;
 }

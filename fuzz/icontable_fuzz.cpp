@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const zt::IconListFile list =
-        zt::ParseIconList(std::string_view(reinterpret_cast<const char*>(data), size));
+        zt::parseIconList(std::string_view(reinterpret_cast<const char*>(data), size));
     if (list.declaredCount <= 0 && !list.extensions.empty()) std::abort();
     if (list.extensions.size() > size_t(list.declaredCount > 0 ? list.declaredCount : 0))
         std::abort();

@@ -19,19 +19,19 @@ void check(bool ok) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace zt;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    for (const MountEntry& m : ParseMountInfo(text)) {
+    for (const MountEntry& m : parseMountInfo(text)) {
         check(m.mountPoint.size() <= text.size());
-        (void)IsPseudoFileSystem(m.fsType);
+        (void)isPseudoFileSystem(m.fsType);
     }
-    const std::string label = DecodeLabelName(text);
+    const std::string label = decodeLabelName(text);
     check(label.size() <= text.size());
-    check(UnescapeMountField(text).size() <= text.size());
+    check(unescapeMountField(text).size() <= text.size());
 
-    const std::string name = UniqueStockName(StockNameBase(label), {}, "/nonexistent/Data");
-    check(IsSafeStockName(name));
+    const std::string name = uniqueStockName(stockNameBase(label), {}, "/nonexistent/Data");
+    check(isSafeStockName(name));
     check(name.size() <= 210);
     for (char c : name)
         check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
-    (void)FolderDisplayName(text);
+    (void)folderDisplayName(text);
     return 0;
 }

@@ -19,17 +19,17 @@ void check(bool ok) {
 
 void walk(const zt::SearchRequest& r, const std::string& text, const std::string& parentPath,
           const zt::FolderNode* node, std::vector<std::string>& hits) {
-    const std::string path = parentPath + "\\" + node->text;
+    const std::string path = parentPath + "\\" + node->name;
     auto test = [&](std::string_view name) {
-        return zt::MatchName(r.mode, r.caseSensitive ? std::string(name) : zt::lowerAnsi(name),
+        return zt::matchName(r.mode, r.caseSensitive ? std::string(name) : zt::lowerAnsi(name),
                              text);
     };
     if (r.target != zt::SearchTarget::Folders)
-        for (const zt::TFileChain* f = node->data->First(); f; f = f->next)
+        for (const zt::FileRecord* f = node->firstFile; f; f = f->next)
             if (test(f->name())) hits.push_back(path + "\\" + std::string(f->name()));
     for (const zt::FolderNode* child : node->children) {
-        if (r.target != zt::SearchTarget::Files && test(child->text))
-            hits.push_back(path + "\\" + child->text);
+        if (r.target != zt::SearchTarget::Files && test(child->name))
+            hits.push_back(path + "\\" + child->name);
         walk(r, text, path, child, hits);
     }
 }
@@ -53,11 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zt::SearchCallbacks cb;
     cb.hit = [&](const zt::SearchHit& h) { got.push_back(h.path); };
     zt::SearchOutcome out;
-    zt::SearchStockBytes(bytes, "S", r, cb, out);
+    zt::searchStockBytes(bytes, "S", r, cb, out);
 
     zt::FolderTree tree;
-    zt::FileListChain chain;
-    zt::ParseStock(bytes, "S", tree, chain);
+    zt::parseStock(bytes, "S", tree);
     std::vector<std::string> expected;
     walk(r, r.caseSensitive ? r.text : zt::lowerAnsi(r.text), "", tree.root(), expected);
     // Below the limit both agree exactly (the limit is tested on its own).

@@ -8,10 +8,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zt::Settings s;
-    zt::ParseSettings(std::string_view(reinterpret_cast<const char*>(data), size), s);
+    zt::parseSettings(std::string_view(reinterpret_cast<const char*>(data), size), s);
     s.version = zt::kSettingsFormatVersion;
     zt::Settings again;
     again.width = s.width + 1; // every value must come from the file
-    if (!zt::ParseSettings(zt::SerializeSettings(s), again) || !(again == s)) std::abort();
+    if (!zt::parseSettings(zt::serializeSettings(s), again) || !(again == s)) std::abort();
     return 0;
 }

@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // As raw UTF-8 (a name typed in) and as a line of StockList.dat.
     const std::string raw(reinterpret_cast<const char*>(data), size);
     for (const std::string& name : {raw, cp932::decode(raw)}) {
-        const auto p = StockFilePath(dataDir, name);
-        check(p.has_value() == IsSafeStockName(name));
+        const auto p = stockFilePath(dataDir, name);
+        check(p.has_value() == isSafeStockName(name));
         if (!p) continue;
         check(p->parent_path() == dataDir);
         check(p->filename().string() == name + ".dat");

@@ -65,25 +65,26 @@ CliRun runCli(const std::string& args) {
     return r;
 }
 
-TFileList* StockBuilder::list(std::initializer_list<std::string_view> files) {
-    auto* l = new TFileList;
-    chain.Append(l);
-    for (auto f : files)
-        l->AddFile(f);
-    return l;
+void StockBuilder::files(FolderNode* folder, std::initializer_list<std::string_view> names) {
+    for (auto f : names)
+        tree.addFile(folder, f);
 }
 
-FolderNode* StockBuilder::root(std::string name, std::initializer_list<std::string_view> files) {
-    return tree.AddRoot(std::move(name), list(files));
+FolderNode* StockBuilder::root(std::string name, std::initializer_list<std::string_view> names) {
+    FolderNode* n = tree.addRoot(std::move(name));
+    files(n, names);
+    return n;
 }
 
 FolderNode* StockBuilder::add(FolderNode* parent, std::string name,
-                              std::initializer_list<std::string_view> files) {
-    return tree.AddChild(parent, std::move(name), list(files));
+                              std::initializer_list<std::string_view> names) {
+    FolderNode* n = tree.addChild(parent, std::move(name));
+    files(n, names);
+    return n;
 }
 
 bool StockBuilder::write(const std::filesystem::path& dataDir, const std::string& name) const {
-    return WriteStockFile(dataDir / (name + ".dat"), tree);
+    return writeStockFile(dataDir / (name + ".dat"), tree);
 }
 
 ScopedTimeZone::ScopedTimeZone(const char* tz) {

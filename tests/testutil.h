@@ -1,7 +1,6 @@
 #pragma once
 // Helpers shared by the core tests.
-#include "catalogue/filelist.h"
-#include "catalogue/folder_tree.h"
+#include "catalogue/foldertree.h"
 
 #include <filesystem>
 #include <initializer_list>
@@ -37,14 +36,13 @@ struct CliRun {
 };
 [[nodiscard]] CliRun runCli(const std::string& args);
 
-// A small stock built in place: the folder tree and the chain that owns its file lists.
+// A small stock built in place.
 struct StockBuilder {
     FolderTree tree;
-    FileListChain chain;
 
-    // A new file list, owned by the chain, holding these files.
-    TFileList* list(std::initializer_list<std::string_view> files = {});
-    // The root folder / a subfolder, each with a new file list holding these files.
+    // Appends files of these names to folder.
+    void files(FolderNode* folder, std::initializer_list<std::string_view> names);
+    // The root folder / a subfolder, holding files of these names.
     FolderNode* root(std::string name, std::initializer_list<std::string_view> files = {});
     FolderNode* add(FolderNode* parent, std::string name,
                     std::initializer_list<std::string_view> files = {});

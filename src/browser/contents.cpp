@@ -9,7 +9,7 @@
 
 namespace zt {
 
-std::string_view KindOf(std::string_view caption) {
+std::string_view kindOf(std::string_view caption) {
     // In UTF-8 no byte of a multi-byte character is ever '.', so the last
     // '.' byte is always a real full stop.
     const size_t dot = caption.rfind('.');
@@ -17,20 +17,18 @@ std::string_view KindOf(std::string_view caption) {
     return caption.substr(dot + 1);
 }
 
-std::vector<ContentsItem> ListContents(const FolderNode& node,
+std::vector<ContentsItem> listContents(const FolderNode& node,
                                        const std::function<int(std::string_view)>& imageOf) {
     std::vector<ContentsItem> items;
-    const TFileList* list = node.data;
-    items.reserve(node.children.size() + size_t(list ? std::max(0, list->Count()) : 0));
+    items.reserve(node.children.size() + size_t(std::max(0, node.fileCount)));
     for (const FolderNode* child : node.children) {
         ContentsItem item;
-        item.caption = child->text;
+        item.caption = child->name;
         item.imageIndex = 1;
         item.folder = child;
         items.push_back(item);
     }
-    if (!list) return items;
-    for (const TFileChain* f = list->First(); f; f = f->next) {
+    for (const FileRecord* f = node.firstFile; f; f = f->next) {
         ContentsItem item;
         item.caption = f->name();
         item.imageIndex = imageOf ? imageOf(item.caption) : 2;
@@ -43,11 +41,11 @@ std::vector<ContentsItem> ListContents(const FolderNode& node,
     return items;
 }
 
-int CompareContents(const ContentsItem& a, const ContentsItem& b, int8_t arrangement) {
+int compareContents(const ContentsItem& a, const ContentsItem& b, int8_t arrangement) {
     if (a.isFolder() && !b.isFolder()) return -1;
     if (b.isFolder() && !a.isFolder()) return 1;
     if (arrangement == int8_t(Arrangement::ByKind)) {
-        const int k = compareLocaleNoCase(KindOf(a.caption), KindOf(b.caption));
+        const int k = compareLocaleNoCase(kindOf(a.caption), kindOf(b.caption));
         if (k > 0) return 1;
         if (k < 0) return -1;
     }
@@ -100,7 +98,7 @@ struct KeyArena {
 
 } // namespace
 
-void SortContents(std::vector<ContentsItem>& items, int8_t arrangement) {
+void sortContents(std::vector<ContentsItem>& items, int8_t arrangement) {
     // The list's comparison never says "equal", which is not a strict weak
     // ordering, so it cannot drive std::sort. Sorting by (folder first, key,
     // original place) gives the same order wherever captions differ and keeps
@@ -120,7 +118,7 @@ void SortContents(std::vector<ContentsItem>& items, int8_t arrangement) {
         Entry& e = entries[i];
         e.index = uint32_t(i);
         e.folder = items[i].isFolder();
-        if (byKind) e.kind = arena.addShared(KindOf(items[i].caption));
+        if (byKind) e.kind = arena.addShared(kindOf(items[i].caption));
         e.caption = arena.add(items[i].caption);
     }
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {

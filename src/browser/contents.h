@@ -1,7 +1,7 @@
 #pragma once
 // The contents of one folder as the contents list shows them: subfolders
 // (image 1) and files (their type image), and the two arrangements.
-#include "catalogue/folder_tree.h"
+#include "catalogue/foldertree.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,29 +14,29 @@ namespace zt {
 enum class Arrangement : int8_t { ByName = 0, ByKind = 1 };
 
 struct ContentsItem {
-    std::string_view caption;         // points into the node's text or the record's name
-    int imageIndex = 1;               // 1 = folder; a folder is exactly an item with image 1
+    std::string_view caption;           // points into the node's text or the record's name
+    int imageIndex = 1;                 // 1 = folder; a folder is exactly an item with image 1
     const FolderNode* folder = nullptr; // the subfolder, for folder items (not owned)
-    const TFileChain* file = nullptr;   // the record, for file items (not owned)
+    const FileRecord* file = nullptr;   // the record, for file items (not owned)
 
     [[nodiscard]] bool isFolder() const { return imageIndex == 1; }
 };
 
 // What follows the last "." of a caption; a caption without "." is its own kind.
-[[nodiscard]] std::string_view KindOf(std::string_view caption);
+[[nodiscard]] std::string_view kindOf(std::string_view caption);
 
 // The items of node: children in tree order (image 1), then files in list
 // order with imageOf(name) as their image.
-[[nodiscard]] std::vector<ContentsItem> ListContents(
-    const FolderNode& node, const std::function<int(std::string_view)>& imageOf);
+[[nodiscard]] std::vector<ContentsItem>
+listContents(const FolderNode& node, const std::function<int(std::string_view)>& imageOf);
 
 // The list's comparison: -1 puts a first, +1 puts b first, never 0. Folders
 // first; then by case-blind locale comparison of the captions (by name) or of
 // the kinds, then captions (by kind); equal captions give -1.
-[[nodiscard]] int CompareContents(const ContentsItem& a, const ContentsItem& b, int8_t arrangement);
+[[nodiscard]] int compareContents(const ContentsItem& a, const ContentsItem& b, int8_t arrangement);
 
-// Sorts items with CompareContents (made fast with precomputed sort keys).
+// Sorts items with compareContents (made fast with precomputed sort keys).
 // Arrangement values other than 0 and 1 sort by name.
-void SortContents(std::vector<ContentsItem>& items, int8_t arrangement);
+void sortContents(std::vector<ContentsItem>& items, int8_t arrangement);
 
 } // namespace zt

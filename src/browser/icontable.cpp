@@ -78,7 +78,7 @@ std::filesystem::path samplePath(const std::filesystem::path& iconDir, std::stri
 
 } // namespace
 
-IconListFile ParseIconList(std::string_view bytes) {
+IconListFile parseIconList(std::string_view bytes) {
     IconListFile out;
     Scanner in(bytes);
     if (!in.number(out.declaredCount)) return out;
@@ -91,18 +91,18 @@ IconListFile ParseIconList(std::string_view bytes) {
     return out;
 }
 
-void IconTable::Clear() {
+void IconTable::clear() {
     extensions_.clear();
     imageIndexes_.clear();
     byKey_.clear();
 }
 
-void IconTable::Load(const std::filesystem::path& dataDir, const AddIcon& addIcon) {
-    Clear();
+void IconTable::load(const std::filesystem::path& dataDir, const AddIcon& addIcon) {
+    clear();
     const std::filesystem::path iconDir = dataDir / "Icon";
     const std::optional<std::string> bytes = readFileBytes(iconDir / "icon.dat");
     if (!bytes) return;
-    IconListFile list = ParseIconList(*bytes);
+    IconListFile list = parseIconList(*bytes);
 
     std::string previous = "dat";
     extensions_ = std::move(list.extensions);
@@ -124,13 +124,13 @@ void IconTable::Load(const std::filesystem::path& dataDir, const AddIcon& addIco
         byKey_.try_emplace(lowerAnsi(extensions_[i]), imageIndexes_[i]); // first entry wins
 }
 
-int IconTable::ImageIndexOf(std::string_view fileName) const {
+int IconTable::imageIndexOf(std::string_view fileName) const {
     if (byKey_.empty()) return kGenericFileImage;
     // compareLocaleNoCase calls two texts equal exactly when their lowerAnsi
     // forms are the same bytes (it breaks every collation tie on the bytes),
     // so the table's linear case-blind scan is one hash look-up here.
     thread_local std::string key;
-    key.assign(KindOf(fileName));
+    key.assign(kindOf(fileName));
     lowerAnsiInPlace(key);
     const auto it = byKey_.find(key);
     return it == byKey_.end() ? kGenericFileImage : it->second;

@@ -29,7 +29,7 @@ struct IconListFile {
 // that cannot be an extension of the sample file (longer than 51 bytes,
 // containing "/" or a NUL, or "." or "..") uses up its place in the count but
 // gives no entry.
-[[nodiscard]] IconListFile ParseIconList(std::string_view bytes);
+[[nodiscard]] IconListFile parseIconList(std::string_view bytes);
 
 class IconTable {
   public:
@@ -42,17 +42,17 @@ class IconTable {
     // ignored. When the sample file is not where the entry expects it, the
     // entry gets the generic file image and addIcon is not called for it.
     // A missing icon.dat gives an empty table.
-    void Load(const std::filesystem::path& dataDir, const AddIcon& addIcon);
+    void load(const std::filesystem::path& dataDir, const AddIcon& addIcon);
 
     // Image index of a file name by its type: the key is what follows the last
     // "." (the whole name when there is none), matched case-blind; the first
     // equal entry wins; kGenericFileImage when none matches.
-    [[nodiscard]] int ImageIndexOf(std::string_view fileName) const;
+    [[nodiscard]] int imageIndexOf(std::string_view fileName) const;
 
     [[nodiscard]] const std::vector<std::string>& extensions() const { return extensions_; }
     [[nodiscard]] const std::vector<int>& imageIndexes() const { return imageIndexes_; }
 
-    void Clear();
+    void clear();
 
   private:
     std::vector<std::string> extensions_;

@@ -2,25 +2,25 @@
 
 namespace zt {
 
-std::string DateText(FILETIME ft) {
-    const SYSTEMTIME t = fileTimeToLocalSystemTime(ft);
+std::string dateText(FileTime ft) {
+    const LocalDateTime t = toLocalDateTime(ft);
     std::string s;
     s.reserve(40);
-    s += std::to_string(t.wYear);
+    s += std::to_string(t.year);
     s += "年";
-    s += std::to_string(t.wMonth);
+    s += std::to_string(t.month);
     s += "月";
-    s += std::to_string(t.wDay);
+    s += std::to_string(t.day);
     s += "日 ";
-    s += std::to_string(t.wHour);
+    s += std::to_string(t.hour);
     s += ":";
-    s += std::to_string(t.wMinute);
+    s += std::to_string(t.minute);
     s += ":";
-    s += std::to_string(t.wSecond);
+    s += std::to_string(t.second);
     return s;
 }
 
-std::string SizeText(uint64_t size) {
+std::string sizeText(uint64_t size) {
     // Unsigned throughout: a stored size of 2^63 or more is still a size, not
     // a negative number.
     const std::string digits = std::to_string(size);
@@ -36,56 +36,52 @@ std::string SizeText(uint64_t size) {
     return s;
 }
 
-PropertyTexts TextsOf(const PropertyRecord& r) {
+PropertyTexts textsOf(const PropertyRecord& r) {
     PropertyTexts t;
     t.name = r.name;
-    t.created = r.creationTime.isZero() ? std::string(kUnknownText) : DateText(r.creationTime);
-    t.accessed = r.lastAccessTime.isZero() || r.isFolder ? std::string(kUnknownText)
-                                                         : DateText(r.lastAccessTime);
-    t.modified = r.lastWriteTime.isZero() || r.isFolder ? std::string(kUnknownText)
-                                                        : DateText(r.lastWriteTime);
-    t.size = SizeText(r.size);
+    t.created = r.created.isZero() ? std::string(kUnknownText) : dateText(r.created);
+    t.accessed =
+        r.accessed.isZero() || r.isFolder ? std::string(kUnknownText) : dateText(r.accessed);
+    t.modified =
+        r.modified.isZero() || r.isFolder ? std::string(kUnknownText) : dateText(r.modified);
+    t.size = sizeText(r.size);
     return t;
 }
 
-PropertyRecord PropertiesOfFile(const TFileChain& file) {
+PropertyRecord propertiesOfFile(const FileRecord& file) {
     PropertyRecord r;
     r.name = std::string(file.name());
     r.isFolder = false;
-    r.creationTime = file.creationTime;
-    r.lastAccessTime = file.lastAccessTime;
-    r.lastWriteTime = file.lastWriteTime;
-    r.size = file.size();
+    r.created = file.created;
+    r.accessed = file.accessed;
+    r.modified = file.modified;
+    r.size = file.size;
     return r;
 }
 
-PropertyRecord PropertiesOfFolder(const FolderNode& node) {
+PropertyRecord propertiesOfFolder(const FolderNode& node) {
     PropertyRecord r;
-    r.name = node.text;
+    r.name = node.name;
     r.isFolder = true;
-    if (node.data) {
-        r.creationTime = node.data->creationTime;
-        r.lastAccessTime = node.data->lastAccessTime;
-        r.lastWriteTime = node.data->lastWriteTime;
-    }
-    r.size = FolderSize(node);
+    r.created = node.created;
+    r.accessed = node.accessed;
+    r.modified = node.modified;
+    r.size = folderSize(node);
     return r;
 }
 
-PropertyRecord PropertiesOfItem(const FolderNode& selected, std::string_view caption) {
+PropertyRecord propertiesOfItem(const FolderNode& selected, std::string_view caption) {
     PropertyRecord r;
     for (const FolderNode* child : selected.children) {
-        if (child->text == caption) {
-            r = PropertiesOfFolder(*child);
+        if (child->name == caption) {
+            r = propertiesOfFolder(*child);
             break;
         }
     }
-    if (selected.data) {
-        for (const TFileChain* f = selected.data->First(); f; f = f->next) {
-            if (f->name() == caption) {
-                r = PropertiesOfFile(*f);
-                break;
-            }
+    for (const FileRecord* f = selected.firstFile; f; f = f->next) {
+        if (f->name() == caption) {
+            r = propertiesOfFile(*f);
+            break;
         }
     }
     r.name = std::string(caption);

@@ -1,7 +1,7 @@
 #pragma once
 // What the properties dialog shows for one file or folder of the open stock,
 // from the stored data alone.
-#include "catalogue/folder_tree.h"
+#include "catalogue/foldertree.h"
 #include "platform/filetime.h"
 
 #include <cstdint>
@@ -13,9 +13,9 @@ namespace zt {
 struct PropertyRecord {
     std::string name;
     bool isFolder = false;
-    FILETIME creationTime;
-    FILETIME lastAccessTime;
-    FILETIME lastWriteTime;
+    FileTime created;
+    FileTime accessed;
+    FileTime modified;
     uint64_t size = 0;
 };
 
@@ -32,22 +32,22 @@ struct PropertyTexts {
 inline constexpr std::string_view kUnknownText = "(不明)";
 
 // Local date and time of a file time: "2001年4月7日 9:5:3".
-[[nodiscard]] std::string DateText(FILETIME ft);
+[[nodiscard]] std::string dateText(FileTime ft);
 
 // The size in decimal, grouped by threes, with " バイト": "1,234,567 バイト".
-[[nodiscard]] std::string SizeText(uint64_t size);
+[[nodiscard]] std::string sizeText(uint64_t size);
 
 // Zero creation time reads "(不明)"; so do zero modified and accessed times,
 // and both of them always for a folder.
-[[nodiscard]] PropertyTexts TextsOf(const PropertyRecord& r);
+[[nodiscard]] PropertyTexts textsOf(const PropertyRecord& r);
 
-[[nodiscard]] PropertyRecord PropertiesOfFile(const TFileChain& file);
+[[nodiscard]] PropertyRecord propertiesOfFile(const FileRecord& file);
 // A folder: its list's own times and the total size of every file below it.
-[[nodiscard]] PropertyRecord PropertiesOfFolder(const FolderNode& node);
+[[nodiscard]] PropertyRecord propertiesOfFolder(const FolderNode& node);
 
 // A contents item of the folder `selected`, found by caption (exact bytes): the
 // first child folder of that name, then the first file of that name, which
 // wins when both exist. Neither: zero times and size.
-[[nodiscard]] PropertyRecord PropertiesOfItem(const FolderNode& selected, std::string_view caption);
+[[nodiscard]] PropertyRecord propertiesOfItem(const FolderNode& selected, std::string_view caption);
 
 } // namespace zt

@@ -29,11 +29,19 @@ std::string joinDisplay(std::string_view folder, std::string_view name) {
     return out;
 }
 
+// A directory entry's times and size into a file record or a folder.
+template <class Record> void copyValues(const DirEntry& e, Record& r) {
+    r.created = e.created;
+    r.accessed = e.accessed;
+    r.modified = e.modified;
+    r.size = e.size;
+}
+
 // Stock file names stay well below the file system's 255 bytes, leaving room
 // for ".dat", a "_N" suffix and the temporary name used while writing.
 constexpr size_t kMaxStockNameBytes = 200;
 
-// Makes any text a usable file name inside Data (see StockNameBase).
+// Makes any text a usable file name inside Data (see stockNameBase).
 std::string sanitizeName(std::string name) {
     if (name == "/") return "root";
     for (char& c : name) {
@@ -55,18 +63,14 @@ std::string sanitizeName(std::string name) {
 
 } // namespace
 
-CaptureResult CaptureTree(const fs::path& source, std::string rootText, FolderTree& tree,
-                          FileListChain& chain, const CaptureCallbacks& callbacks) {
+CaptureResult captureTree(const fs::path& source, std::string rootText, FolderTree& tree,
+                          const CaptureCallbacks& callbacks) {
     CaptureResult result;
-    tree.Clear();
-    chain.Release();
-    auto* rootList = new TFileList;
-    chain.Append(rootList);
-    FolderNode* root = tree.AddRoot(std::move(rootText), rootList);
+    tree.clear();
+    FolderNode* root = tree.addRoot(std::move(rootText));
 
     const auto discard = [&](CaptureStatus status) {
-        tree.Clear();
-        chain.Release();
+        tree.clear();
         result.status = status;
         result.folderCount = 0;
         return result;
@@ -92,23 +96,21 @@ CaptureResult CaptureTree(const fs::path& source, std::string rootText, FolderTr
             stack.pop_back();
             continue;
         }
-        const WIN32_FIND_DATA& e = f.listing.entries[f.next++];
-        if (reportEntries) callbacks.onEntry(f.displayPath, e.cFileName);
+        const DirEntry& e = f.listing.entries[f.next++];
+        if (reportEntries) callbacks.onEntry(f.displayPath, e.name);
         if (!e.isDirectory) {
-            f.node->data->AddFile(e);
+            copyValues(e, *tree.addFile(f.node, e.name));
             continue;
         }
         ++result.folderCount;
-        auto* list = new TFileList;
-        list->SetFolderData(e);
-        chain.Append(list);
-        FolderNode* child = tree.AddChild(f.node, e.cFileName, list);
+        FolderNode* child = tree.addChild(f.node, e.name);
+        copyValues(e, *child);
         if (sourceDevice != 0 && e.deviceId != sourceDevice) continue;
 
         Frame next;
         next.node = child;
         next.path = f.path / e.nativeName;
-        if (reportEntries) next.displayPath = joinDisplay(f.displayPath, e.cFileName);
+        if (reportEntries) next.displayPath = joinDisplay(f.displayPath, e.name);
         if (callbacks.onFolder && !callbacks.onFolder(next.path))
             return discard(CaptureStatus::Cancelled);
         // A folder that cannot be read stays in the tree without contents.
@@ -116,8 +118,7 @@ CaptureResult CaptureTree(const fs::path& source, std::string rootText, FolderTr
         stack.push_back(std::move(next)); // f is not used after this
     }
 
-    if (root->children.empty() && rootList->Count() == 0)
-        return discard(CaptureStatus::NothingFound);
+    if (root->children.empty() && root->fileCount == 0) return discard(CaptureStatus::NothingFound);
     return result;
 }
 
@@ -129,18 +130,18 @@ CaptureResult CaptureTree(const fs::path& source, std::string rootText, FolderTr
 //   "." and ".."                          -> "_" and "__"
 //   longer than 200 bytes                 -> cut at a character boundary
 // The program's own file names (StockList, Setting) are left as they are here
-// and skipped by UniqueStockName, which goes on to "_2".
-std::string StockNameBase(std::string_view rootText) {
+// and skipped by uniqueStockName, which goes on to "_2".
+std::string stockNameBase(std::string_view rootText) {
     std::string name(rootText);
     if (const size_t colon = name.find(':'); colon != std::string::npos) name.erase(colon, 1);
     return sanitizeName(std::move(name));
 }
 
-std::string UniqueStockName(std::string_view base, const std::vector<std::string>& names,
+std::string uniqueStockName(std::string_view base, const std::vector<std::string>& names,
                             const fs::path& dataDir) {
     const std::string clean = sanitizeName(std::string(base));
     const auto isFree = [&](const std::string& candidate) {
-        if (!IsSafeStockName(candidate) || StockNameTaken(names, candidate)) return false;
+        if (!isSafeStockName(candidate) || stockNameTaken(names, candidate)) return false;
         std::error_code ec;
         // A leftover file (also a dangling link) of that name is never written over.
         return !fs::exists(fs::symlink_status(dataDir / (candidate + ".dat"), ec));
@@ -152,7 +153,7 @@ std::string UniqueStockName(std::string_view base, const std::vector<std::string
     }
 }
 
-std::string FolderDisplayName(std::string_view path) {
+std::string folderDisplayName(std::string_view path) {
     const size_t end = path.find_last_not_of('/');
     if (end == std::string_view::npos) return "/";
     const std::string_view trimmed = path.substr(0, end + 1);

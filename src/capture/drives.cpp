@@ -89,7 +89,7 @@ std::map<std::string, std::string> labelsByDevice(const fs::path& byLabel,
             (target.is_absolute() ? devRoot / target.lexically_relative("/dev")
                                   : link.parent_path() / target)
                 .lexically_normal();
-        const std::string label = DecodeLabelName(link.filename().string());
+        const std::string label = decodeLabelName(link.filename().string());
         if (!label.empty()) out.emplace(resolved.filename().string(), label);
     }
     return out;
@@ -103,7 +103,7 @@ std::string lastComponent(const std::string& mountPoint) {
 
 } // namespace
 
-std::string UnescapeMountField(std::string_view field) {
+std::string unescapeMountField(std::string_view field) {
     const auto oct = [&](size_t k) { return field[k] >= '0' && field[k] <= '7'; };
     std::string out;
     out.reserve(field.size());
@@ -122,7 +122,7 @@ std::string UnescapeMountField(std::string_view field) {
     return out;
 }
 
-std::string DecodeLabelName(std::string_view name) {
+std::string decodeLabelName(std::string_view name) {
     std::string out;
     out.reserve(name.size());
     for (size_t i = 0; i < name.size(); ++i) {
@@ -139,7 +139,7 @@ std::string DecodeLabelName(std::string_view name) {
     return out;
 }
 
-bool IsPseudoFileSystem(std::string_view fsType) {
+bool isPseudoFileSystem(std::string_view fsType) {
     static constexpr std::array<std::string_view, 26> kPseudo = {
         "proc",     "sysfs",    "tmpfs",      "devtmpfs",  "cgroup",    "cgroup2",     "overlay",
         "squashfs", "autofs",   "devpts",     "mqueue",    "debugfs",   "tracefs",     "securityfs",
@@ -151,7 +151,7 @@ bool IsPseudoFileSystem(std::string_view fsType) {
     return fsType == "fuse" || fsType.starts_with("fuse.");
 }
 
-std::vector<MountEntry> ParseMountInfo(std::string_view text) {
+std::vector<MountEntry> parseMountInfo(std::string_view text) {
     std::vector<MountEntry> out;
     size_t pos = 0;
     while (pos < text.size()) {
@@ -165,18 +165,18 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
         const auto dash = std::find(f.begin() + 6, f.end(), std::string_view("-"));
         if (dash == f.end() || f.end() - dash < 3) continue;
         MountEntry m;
-        m.mountPoint = UnescapeMountField(f[4]);
-        m.fsType = UnescapeMountField(dash[1]);
-        m.source = UnescapeMountField(dash[2]);
+        m.mountPoint = unescapeMountField(f[4]);
+        m.fsType = unescapeMountField(dash[1]);
+        m.source = unescapeMountField(dash[2]);
         out.push_back(std::move(m));
     }
     return out;
 }
 
-std::vector<DriveInfo> ListDrives(const DriveSourcePaths& paths) {
+std::vector<DriveInfo> listDrives(const DriveSourcePaths& paths) {
     const auto text = readFileBytes(paths.mountInfo);
     if (!text) return {};
-    const auto mounts = ParseMountInfo(*text);
+    const auto mounts = parseMountInfo(*text);
 
     // A mount point mounted over shows its last volume: keep the first place
     // in the table and the last entry's contents.
@@ -194,7 +194,7 @@ std::vector<DriveInfo> ListDrives(const DriveSourcePaths& paths) {
     std::vector<DriveInfo> drives;
     for (const auto& point : order) {
         const MountEntry& m = *visible[point];
-        if (!m.source.starts_with("/dev/") || IsPseudoFileSystem(m.fsType)) continue;
+        if (!m.source.starts_with("/dev/") || isPseudoFileSystem(m.fsType)) continue;
         // A single file bound over another (container set-ups) is no volume to read.
         std::error_code ec;
         if (fs::exists(m.mountPoint, ec) && !fs::is_directory(m.mountPoint, ec)) continue;
@@ -217,14 +217,14 @@ std::vector<DriveInfo> ListDrives(const DriveSourcePaths& paths) {
     return drives;
 }
 
-std::string DriveCaption(const DriveInfo& drive) {
+std::string driveCaption(const DriveInfo& drive) {
     const char* word = drive.kind == DriveKind::Cd          ? "CDドライブ"
                        : drive.kind == DriveKind::Removable ? "リムーバブル"
                                                             : "HDドライブ";
     return " (" + drive.label + ") " + word;
 }
 
-int DriveImageIndex(DriveKind kind) {
+int driveImageIndex(DriveKind kind) {
     switch (kind) {
     case DriveKind::Cd:
         return 3;

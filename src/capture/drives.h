@@ -35,21 +35,21 @@ struct MountEntry {
 };
 
 // Lines of /proc/self/mountinfo; malformed lines are skipped.
-[[nodiscard]] std::vector<MountEntry> ParseMountInfo(std::string_view text);
+[[nodiscard]] std::vector<MountEntry> parseMountInfo(std::string_view text);
 // Undoes the mount table's octal escapes (\040 for a blank, \011, \012, \134).
-[[nodiscard]] std::string UnescapeMountField(std::string_view field);
+[[nodiscard]] std::string unescapeMountField(std::string_view field);
 // Undoes the \xNN escapes of /dev/disk/by-label names.
-[[nodiscard]] std::string DecodeLabelName(std::string_view name);
+[[nodiscard]] std::string decodeLabelName(std::string_view name);
 // True for file systems that never back a drive (proc, tmpfs, overlay, fuse.*, ...).
-[[nodiscard]] bool IsPseudoFileSystem(std::string_view fsType);
+[[nodiscard]] bool isPseudoFileSystem(std::string_view fsType);
 
 // The readable drives in mount-table order; a mount point mounted over is
 // listed once, as the volume visible there.
-[[nodiscard]] std::vector<DriveInfo> ListDrives(const DriveSourcePaths& paths = {});
+[[nodiscard]] std::vector<DriveInfo> listDrives(const DriveSourcePaths& paths = {});
 
 // " (label) CDドライブ", " (label) HDドライブ", " (label) リムーバブル".
-[[nodiscard]] std::string DriveCaption(const DriveInfo& drive);
+[[nodiscard]] std::string driveCaption(const DriveInfo& drive);
 // Image of the drive list: 3 CD, 4 hard disk, 5 removable.
-[[nodiscard]] int DriveImageIndex(DriveKind kind);
+[[nodiscard]] int driveImageIndex(DriveKind kind);
 
 } // namespace zt

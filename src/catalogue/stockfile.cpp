@@ -21,12 +21,11 @@ void appendNumberLine(std::string& out, long long v) {
 
 // The eight numbers are put together on the stack and appended at once: this
 // runs for every record of a million-file stock.
-void appendValues(std::string& out, FILETIME c, FILETIME a, FILETIME w, uint32_t sizeHigh,
-                  uint32_t sizeLow) {
+void appendValues(std::string& out, FileTime c, FileTime a, FileTime w, uint64_t size) {
     char buf[8 * 12];
     char* p = buf;
-    for (uint32_t v : {c.dwLowDateTime, c.dwHighDateTime, a.dwLowDateTime, a.dwHighDateTime,
-                       w.dwLowDateTime, w.dwHighDateTime, sizeHigh, sizeLow}) {
+    for (uint32_t v : {c.lowHalf(), c.highHalf(), a.lowHalf(), a.highHalf(), w.lowHalf(),
+                       w.highHalf(), uint32_t(size >> 32), uint32_t(size & 0xffffffffu)}) {
         p = std::to_chars(p, buf + sizeof buf, v).ptr;
         *p++ = '\r';
         *p++ = '\n';
@@ -40,7 +39,7 @@ void appendName(std::string& out, std::string_view name) {
 }
 
 // Where the records go: one string, handed over in pieces when a drain is set
-// (writing a file), or kept whole (SerializeStock).
+// (writing a file), or kept whole (serializeStock).
 struct Sink {
     static constexpr size_t kPiece = size_t(4) << 20;
     std::string out;
@@ -54,13 +53,11 @@ struct Sink {
     }
 };
 
-void appendFiles(Sink& sink, const TFileList* list) {
-    if (!list) return;
-    for (const TFileChain* f = list->First(); f; f = f->next) {
+void appendFiles(Sink& sink, const FolderNode& folder) {
+    for (const FileRecord* f = folder.firstFile; f; f = f->next) {
         sink.out += "-1\r\n";
         appendName(sink.out, f->name());
-        appendValues(sink.out, f->creationTime, f->lastAccessTime, f->lastWriteTime, f->sizeHigh,
-                     f->sizeLow);
+        appendValues(sink.out, f->created, f->accessed, f->modified, f->size);
         sink.recordDone();
     }
 }
@@ -72,20 +69,16 @@ void serialize(const FolderTree& tree, Sink& sink) {
     appendNumberLine(sink.out, tree.folderCount());
     const FolderNode* root = tree.root();
     if (!root) return;
-    appendFiles(sink, root->data);
+    appendFiles(sink, *root);
     std::vector<const FolderNode*> stack(root->children.rbegin(), root->children.rend());
     while (!stack.empty()) {
         const FolderNode* n = stack.back();
         stack.pop_back();
         appendNumberLine(sink.out, n->level);
-        appendName(sink.out, n->text);
-        if (n->data)
-            appendValues(sink.out, n->data->creationTime, n->data->lastAccessTime,
-                         n->data->lastWriteTime, n->data->sizeHigh, n->data->sizeLow);
-        else
-            appendValues(sink.out, {}, {}, {}, 0, 0);
+        appendName(sink.out, n->name);
+        appendValues(sink.out, n->created, n->accessed, n->modified, n->size);
         sink.recordDone();
-        appendFiles(sink, n->data);
+        appendFiles(sink, *n);
         stack.insert(stack.end(), n->children.rbegin(), n->children.rend());
     }
 }
@@ -93,30 +86,23 @@ void serialize(const FolderTree& tree, Sink& sink) {
 // Reads one line of values; a missing line (end of file) counts as 0.
 uint32_t nextValue(LineCursor& in) {
     std::string_view line;
-    return in.next(line) ? ParseStockNumber(line) : 0;
+    return in.next(line) ? parseStockNumber(line) : 0;
 }
 
-struct EightValues {
-    FILETIME creation, access, write;
-    uint32_t sizeHigh = 0, sizeLow = 0;
-};
-
-EightValues readValues(LineCursor& in) {
-    EightValues v;
-    v.creation.dwLowDateTime = nextValue(in);
-    v.creation.dwHighDateTime = nextValue(in);
-    v.access.dwLowDateTime = nextValue(in);
-    v.access.dwHighDateTime = nextValue(in);
-    v.write.dwLowDateTime = nextValue(in);
-    v.write.dwHighDateTime = nextValue(in);
-    v.sizeHigh = nextValue(in);
-    v.sizeLow = nextValue(in);
-    return v;
+// The eight number lines of a record into its four values.
+template <class Record> void readValues(LineCursor& in, Record& r) {
+    uint32_t v[8];
+    for (uint32_t& x : v)
+        x = nextValue(in);
+    r.created = FileTime::fromHalves(v[0], v[1]);
+    r.accessed = FileTime::fromHalves(v[2], v[3]);
+    r.modified = FileTime::fromHalves(v[4], v[5]);
+    r.size = (uint64_t(v[6]) << 32) | v[7];
 }
 
 } // namespace
 
-uint32_t ParseStockNumber(std::string_view line) {
+uint32_t parseStockNumber(std::string_view line) {
     size_t i = 0;
     while (i < line.size() && (line[i] == ' ' || (line[i] >= '\t' && line[i] <= '\r')))
         ++i;
@@ -128,21 +114,18 @@ uint32_t ParseStockNumber(std::string_view line) {
     return negative ? 0u - value : value;
 }
 
-std::string SerializeStock(const FolderTree& tree) {
+std::string serializeStock(const FolderTree& tree) {
     // Room for every record (numbers and line ends take about 70 bytes, names
     // seldom more than 40), so the buffer is not copied while it grows.
     size_t records = tree.nodeCount();
-    tree.ForEachPreOrder([&](FolderNode& n) {
-        if (n.data) records += size_t(std::max(0, n.data->Count()));
-        return true;
-    });
+    records += tree.fileCount();
     Sink sink;
     sink.out.reserve(64 + records * 112);
     serialize(tree, sink);
     return std::move(sink.out);
 }
 
-bool WriteStockFile(const std::filesystem::path& path, const FolderTree& tree) {
+bool writeStockFile(const std::filesystem::path& path, const FolderTree& tree) {
     // Streamed in pieces: the disk writes one piece while the next is built,
     // and a large stock never needs its whole file in memory.
     AtomicFileWriter file(path);
@@ -157,21 +140,17 @@ bool WriteStockFile(const std::filesystem::path& path, const FolderTree& tree) {
     return file.commit();
 }
 
-StockReadResult ParseStock(std::string_view bytes, std::string rootText, FolderTree& tree,
-                           FileListChain& chain, const HeaderCallback& onHeader,
-                           const FolderRecordCallback& onFolder) {
-    tree.Clear();
-    chain.Release();
+StockReadResult parseStock(std::string_view bytes, std::string rootText, FolderTree& tree,
+                           const HeaderCallback& onHeader, const FolderRecordCallback& onFolder) {
+    tree.clear();
     StockReadResult result;
     LineCursor in(bytes);
     std::string_view line;
-    if (in.next(line)) result.formatMark = int(ParseStockNumber(line));
+    if (in.next(line)) result.formatMark = int(parseStockNumber(line));
 
-    auto* rootList = new TFileList;
-    chain.Append(rootList);
-    FolderNode* root = tree.AddRoot(std::move(rootText), rootList);
+    FolderNode* root = tree.addRoot(std::move(rootText));
 
-    if (in.next(line)) result.folderCount = int(ParseStockNumber(line));
+    if (in.next(line)) result.folderCount = int(parseStockNumber(line));
     if (onHeader) onHeader(result.folderCount);
 
     // The open folders, innermost last. A depth number closes folders until it
@@ -179,19 +158,13 @@ StockReadResult ParseStock(std::string_view bytes, std::string rootText, FolderT
     std::vector<FolderNode*> open{root};
     std::string name;
     while (in.next(line)) {
-        const auto number = int32_t(ParseStockNumber(line));
+        const auto number = int32_t(parseStockNumber(line));
         if (number == -1) {
             std::string_view raw;
             if (!in.next(raw)) break;
             name.clear();
             cp932::decodeAppend(raw, name);
-            const EightValues v = readValues(in);
-            TFileChain* f = open.back()->data->AddFile(name);
-            f->creationTime = v.creation;
-            f->lastAccessTime = v.access;
-            f->lastWriteTime = v.write;
-            f->sizeHigh = v.sizeHigh;
-            f->sizeLow = v.sizeLow;
+            readValues(in, *tree.addFile(open.back(), name));
             continue;
         }
         while (!open.empty() && number != open.back()->level + 1)
@@ -205,32 +178,24 @@ StockReadResult ParseStock(std::string_view bytes, std::string rootText, FolderT
         if (!in.next(raw)) break;
         name.clear();
         cp932::decodeAppend(raw, name);
-        const EightValues v = readValues(in);
-        auto* list = new TFileList;
-        chain.Append(list);
-        list->creationTime = v.creation;
-        list->lastAccessTime = v.access;
-        list->lastWriteTime = v.write;
-        list->sizeHigh = v.sizeHigh;
-        list->sizeLow = v.sizeLow;
-        open.push_back(tree.AddChild(open.back(), std::string(trimNameEnd(name)), list));
+        FolderNode* folder = tree.addChild(open.back(), std::string(trimNameEnd(name)));
+        readValues(in, *folder);
+        open.push_back(folder);
     }
     return result;
 }
 
-StockReadResult ReadStockFile(const std::filesystem::path& path, std::string rootText,
-                              FolderTree& tree, FileListChain& chain,
-                              const HeaderCallback& onHeader,
+StockReadResult readStockFile(const std::filesystem::path& path, std::string rootText,
+                              FolderTree& tree, const HeaderCallback& onHeader,
                               const FolderRecordCallback& onFolder) {
     const auto bytes = readFileBytes(path);
     if (!bytes) {
-        tree.Clear();
-        chain.Release();
+        tree.clear();
         StockReadResult r;
         r.status = StockReadStatus::CannotOpen;
         return r;
     }
-    return ParseStock(*bytes, std::move(rootText), tree, chain, onHeader, onFolder);
+    return parseStock(*bytes, std::move(rootText), tree, onHeader, onFolder);
 }
 
 } // namespace zt

@@ -8,8 +8,7 @@
 //   file record:   -1, name, 8 numbers
 //   folder record: depth (root's children 1), name, 8 numbers
 //   numbers: creation low, high, access low, high, write low, high, size high, size low
-#include "catalogue/filelist.h"
-#include "catalogue/folder_tree.h"
+#include "catalogue/foldertree.h"
 
 #include <filesystem>
 #include <functional>
@@ -21,11 +20,11 @@ namespace zt {
 constexpr int kStockFormatMark = 1200;
 
 // Bytes of the stock file of a tree (root = stock, not written as a record).
-[[nodiscard]] std::string SerializeStock(const FolderTree& tree);
+[[nodiscard]] std::string serializeStock(const FolderTree& tree);
 
 // Writes the tree as the stock file `path` (temporary file, then rename).
 // False when the file cannot be created or written; an old file is then untouched.
-[[nodiscard]] bool WriteStockFile(const std::filesystem::path& path, const FolderTree& tree);
+[[nodiscard]] bool writeStockFile(const std::filesystem::path& path, const FolderTree& tree);
 
 enum class StockReadStatus {
     Completed,  // the end of the file was reached
@@ -44,22 +43,21 @@ using FolderRecordCallback = std::function<bool()>;
 // Called once after the header, with the folder count (for a progress maximum).
 using HeaderCallback = std::function<void(int folderCount)>;
 
-// Reads stock file bytes into tree and chain: the tree gets a root named
-// rootText with a fresh list, and the folders and files of the file below it.
+// Reads stock file bytes into tree, replacing what it held: a root named
+// rootText, and the folders and files of the file below it.
 // Malformed input never crashes: a truncated file keeps what was read, a depth
 // that fits no open folder ends the load.
-StockReadResult ParseStock(std::string_view bytes, std::string rootText, FolderTree& tree,
-                           FileListChain& chain, const HeaderCallback& onHeader = {},
+StockReadResult parseStock(std::string_view bytes, std::string rootText, FolderTree& tree,
+                           const HeaderCallback& onHeader = {},
                            const FolderRecordCallback& onFolder = {});
 
-// Reads the file at path the same way (CannotOpen leaves tree and chain empty).
-StockReadResult ReadStockFile(const std::filesystem::path& path, std::string rootText,
-                              FolderTree& tree, FileListChain& chain,
-                              const HeaderCallback& onHeader = {},
+// Reads the file at path the same way (CannotOpen leaves the tree empty).
+StockReadResult readStockFile(const std::filesystem::path& path, std::string rootText,
+                              FolderTree& tree, const HeaderCallback& onHeader = {},
                               const FolderRecordCallback& onFolder = {});
 
 // The numeric conversion of the stock file: leading blanks skipped, optional
 // sign, decimal digits; wraps modulo 2^32.
-[[nodiscard]] uint32_t ParseStockNumber(std::string_view line);
+[[nodiscard]] uint32_t parseStockNumber(std::string_view line);
 
 } // namespace zt

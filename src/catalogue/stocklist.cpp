@@ -4,7 +4,7 @@
 
 namespace zt {
 
-bool IsSafeStockName(std::string_view name) {
+bool isSafeStockName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") return false;
     if (name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos)
         return false;
@@ -13,39 +13,39 @@ bool IsSafeStockName(std::string_view name) {
     return lower != "stocklist" && lower != "setting";
 }
 
-std::optional<std::filesystem::path> StockFilePath(const std::filesystem::path& dataDir,
+std::optional<std::filesystem::path> stockFilePath(const std::filesystem::path& dataDir,
                                                    std::string_view name) {
-    if (!IsSafeStockName(name)) return std::nullopt;
+    if (!isSafeStockName(name)) return std::nullopt;
     return dataDir / (std::string(name) + ".dat");
 }
 
-std::filesystem::path StockListPath(const std::filesystem::path& dataDir) {
+std::filesystem::path stockListPath(const std::filesystem::path& dataDir) {
     return dataDir / "StockList.dat";
 }
 
-std::optional<std::vector<std::string>> LoadStockList(const std::filesystem::path& dataDir) {
-    return readTextLines(StockListPath(dataDir));
+std::optional<std::vector<std::string>> loadStockList(const std::filesystem::path& dataDir) {
+    return readTextLines(stockListPath(dataDir));
 }
 
-bool SaveStockList(const std::filesystem::path& dataDir, const std::vector<std::string>& names) {
+bool saveStockList(const std::filesystem::path& dataDir, const std::vector<std::string>& names) {
     TextFileBuilder out;
     for (const auto& n : names)
         out.line(n);
-    return writeFileAtomically(StockListPath(dataDir), out.bytes());
+    return writeFileAtomically(stockListPath(dataDir), out.bytes());
 }
 
-bool StockNameTaken(const std::vector<std::string>& names, std::string_view name) {
+bool stockNameTaken(const std::vector<std::string>& names, std::string_view name) {
     const std::string wanted = lowerAnsi(name);
     for (const auto& n : names)
         if (lowerAnsi(n) == wanted) return true;
     return false;
 }
 
-std::string MessageCannotOpen(const std::filesystem::path& p) {
+std::string messageCannotOpen(const std::filesystem::path& p) {
     return "ファイル " + p.string() + " は開けません";
 }
 
-std::string MessageCannotCreate(const std::filesystem::path& p) {
+std::string messageCannotCreate(const std::filesystem::path& p) {
     return "ファイル " + p.string() + " を作成できません";
 }
 

@@ -18,8 +18,8 @@ int usage(const char* usageText) {
 }
 
 std::optional<std::vector<std::string>> loadList(const std::filesystem::path& dataDir) {
-    auto names = LoadStockList(dataDir);
-    if (!names) error(MessageCannotOpen(StockListPath(dataDir)));
+    auto names = loadStockList(dataDir);
+    if (!names) error(messageCannotOpen(stockListPath(dataDir)));
     return names;
 }
 

@@ -19,7 +19,7 @@ const char* const kCaptureUsage =
 
 // An explicit name must already be a usable file name: it is not rewritten.
 bool validExplicitName(const std::string& name) {
-    if (!IsSafeStockName(name) || name.size() > 200) return false;
+    if (!isSafeStockName(name) || name.size() > 200) return false;
     for (char c : name)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
     return true;
@@ -52,29 +52,28 @@ int cmdCapture(const std::filesystem::path& dataDir, const Args& args) {
 
     // The name as the window shows it: the file system's bytes made into text,
     // so the stock list and the stock file's name agree.
-    const std::string rootText = displayNameOfNative(FolderDisplayName(*path));
+    const std::string rootText = displayNameOfNative(folderDisplayName(*path));
     FolderTree tree;
-    FileListChain chain;
-    const auto result = CaptureTree(*path, rootText, tree, chain);
+    const auto result = captureTree(*path, rootText, tree);
     if (result.status != CaptureStatus::Completed) {
         error("無効な読み込み元指定です");
         return kUsageOrIoError;
     }
 
     const std::string stock =
-        UniqueStockName(name ? *name : StockNameBase(rootText), *names, dataDir);
-    tree.root()->text = stock;
-    const auto file = StockFilePath(dataDir, stock);
-    if (!file || !WriteStockFile(*file, tree)) {
-        error(MessageCannotCreate(file ? *file : dataDir / stock));
+        uniqueStockName(name ? *name : stockNameBase(rootText), *names, dataDir);
+    tree.root()->name = stock;
+    const auto file = stockFilePath(dataDir, stock);
+    if (!file || !writeStockFile(*file, tree)) {
+        error(messageCannotCreate(file ? *file : dataDir / stock));
         return kUsageOrIoError;
     }
     names->push_back(stock);
-    if (!SaveStockList(dataDir, *names)) {
+    if (!saveStockList(dataDir, *names)) {
         // The list would not name the file: take it back rather than leave a stray.
         std::error_code ec;
         std::filesystem::remove(*file, ec);
-        error(MessageCannotCreate(StockListPath(dataDir)));
+        error(messageCannotCreate(stockListPath(dataDir)));
         return kUsageOrIoError;
     }
     std::cout << stock << '\n';

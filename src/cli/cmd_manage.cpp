@@ -38,20 +38,20 @@ int findStock(const std::vector<std::string>& names, const std::string& name) {
 }
 
 bool saveList(const std::filesystem::path& dataDir, const std::vector<std::string>& names) {
-    if (SaveStockList(dataDir, names)) return true;
-    error(MessageCannotCreate(StockListPath(dataDir)));
+    if (saveStockList(dataDir, names)) return true;
+    error(messageCannotCreate(stockListPath(dataDir)));
     return false;
 }
 
 // Loads a stock's folder tree, sorted as the window shows it when asked.
 bool loadStock(const std::filesystem::path& dataDir, const std::string& name, FolderTree& tree,
-               FileListChain& chain, bool sorted) {
-    const auto path = StockFilePath(dataDir, name);
-    if (!path || ReadStockFile(*path, name, tree, chain).status != StockReadStatus::Completed) {
-        error(MessageCannotOpen(path ? *path : dataDir / (name + ".dat")));
+               bool sorted) {
+    const auto path = stockFilePath(dataDir, name);
+    if (!path || readStockFile(*path, name, tree).status != StockReadStatus::Completed) {
+        error(messageCannotOpen(path ? *path : dataDir / (name + ".dat")));
         return false;
     }
-    if (sorted) tree.SortAll();
+    if (sorted) tree.sortAll();
     return true;
 }
 
@@ -67,7 +67,7 @@ const FolderNode* findFolder(const FolderTree& tree, std::string_view path) {
         const std::string_view part = path.substr(0, end);
         const FolderNode* found = nullptr;
         for (const FolderNode* c : node->children)
-            if (c->text == part) {
+            if (c->name == part) {
                 found = c;
                 break;
             }
@@ -115,16 +115,15 @@ int cmdExport(const std::filesystem::path& dataDir, const Args& args) {
     const auto names = loadList(dataDir);
     if (!names || findStock(*names, positional[0]) < 0) return kUsageOrIoError;
     FolderTree tree;
-    FileListChain chain;
-    if (!loadStock(dataDir, positional[0], tree, chain, true)) return kUsageOrIoError;
+    if (!loadStock(dataDir, positional[0], tree, true)) return kUsageOrIoError;
     const FolderNode* start = findFolder(tree, folder);
     if (!start) {
         error("no such folder: " + folder);
         return kUsageOrIoError;
     }
     const std::filesystem::path out = positional[1];
-    if (!WriteFileNameList(out, tree, start, options)) {
-        error(MessageCannotCreate(out));
+    if (!writeFileNameList(out, tree, start, options)) {
+        error(messageCannotCreate(out));
         return kUsageOrIoError;
     }
     return kOk;
@@ -140,24 +139,23 @@ int cmdRename(const std::filesystem::path& dataDir, const Args& args) {
     if (!names) return kUsageOrIoError;
     const int index = findStock(*names, oldName);
     if (index < 0) return kUsageOrIoError;
-    if (const std::string message = ValidateStockRename(dataDir, *names, index, newName);
+    if (const std::string message = validateStockRename(dataDir, *names, index, newName);
         !message.empty()) {
         error(message);
         return kUsageOrIoError;
     }
     FolderTree tree;
-    FileListChain chain;
     // Unsorted: the file keeps its folder order.
-    if (!loadStock(dataDir, oldName, tree, chain, false)) return kUsageOrIoError;
-    tree.root()->text = newName;
+    if (!loadStock(dataDir, oldName, tree, false)) return kUsageOrIoError;
+    tree.root()->name = newName;
 
     // The list first, then the files (new one written before the old one goes):
     // when the files cannot be renamed the list is put back, so the list always
     // names a stock whose file exists.
     (*names)[size_t(index)] = newName;
     if (!saveList(dataDir, *names)) return kUsageOrIoError;
-    if (RenameStockFile(dataDir, oldName, newName, tree) != RenameStatus::Renamed) {
-        error(MessageCannotCreate(*StockFilePath(dataDir, newName)));
+    if (renameStockFile(dataDir, oldName, newName, tree) != RenameStatus::Renamed) {
+        error(messageCannotCreate(*stockFilePath(dataDir, newName)));
         (*names)[size_t(index)] = oldName;
         (void)saveList(dataDir, *names);
         return kUsageOrIoError;
@@ -175,7 +173,7 @@ int cmdDelete(const std::filesystem::path& dataDir, const Args& args) {
     names->erase(names->begin() + index);
     // The list first: a stock file without a list entry is harmless, the reverse is not.
     if (!saveList(dataDir, *names)) return kUsageOrIoError;
-    DeleteStockFile(dataDir, args[0]);
+    deleteStockFile(dataDir, args[0]);
     return kOk;
 }
 
@@ -187,7 +185,7 @@ int cmdMove(const std::filesystem::path& dataDir, const Args& args) {
     const int index = findStock(*names, args[0]);
     if (index < 0) return kUsageOrIoError;
     const auto dir = args[1] == "up" ? MoveDirection::Up : MoveDirection::Down;
-    if (!MoveStock(*names, index, dir)) return kNothingFound;
+    if (!moveStock(*names, index, dir)) return kNothingFound;
     return saveList(dataDir, *names) ? kOk : kUsageOrIoError;
 }
 

@@ -113,7 +113,7 @@ int cmdSearch(const std::filesystem::path& dataDir, const Args& args) {
     std::string out;
     SearchCallbacks cb;
     cb.hit = [&](const SearchHit& hit) {
-        ResultCells c = MakeCells(hit);
+        ResultCells c = makeCells(hit);
         out.append(c.path).append("\t").append(c.size).append("\t").append(c.created);
         out.append("\t").append(c.modified).append("\n");
         if (out.size() > 65536) {
@@ -123,16 +123,16 @@ int cmdSearch(const std::filesystem::path& dataDir, const Args& args) {
         if (o.csv) rows.push_back(std::move(c));
     };
     cb.limitExceeded = [](std::string_view message) { error(std::string(message)); };
-    const SearchOutcome outcome = SearchStocks(request, cb);
+    const SearchOutcome outcome = searchStocks(request, cb);
     std::cout << out << std::flush;
 
     int status = outcome.resultCount > 0 ? kOk : kNothingFound;
     for (const std::string& s : outcome.skippedStocks) {
-        const auto path = StockFilePath(dataDir, s);
-        error(path ? MessageCannotOpen(*path) : "ストック " + s + " は開けません");
+        const auto path = stockFilePath(dataDir, s);
+        error(path ? messageCannotOpen(*path) : "ストック " + s + " は開けません");
         if (outcome.resultCount == 0) status = kUsageOrIoError;
     }
-    if (o.csv && !SaveResultsCsv(*o.csv, rows)) {
+    if (o.csv && !saveResultsCsv(*o.csv, rows)) {
         error(std::string(kMessageCannotOpenFile) + ": " + *o.csv);
         return kUsageOrIoError;
     }

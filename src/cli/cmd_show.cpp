@@ -20,9 +20,9 @@ const char* const kShowUsage =
 // The child named `name`: the exact name first, else one equal but for letter case.
 const FolderNode* findChild(const FolderNode& parent, std::string_view name) {
     for (const FolderNode* c : parent.children)
-        if (c->text == name) return c;
+        if (c->name == name) return c;
     for (const FolderNode* c : parent.children)
-        if (compareLocaleNoCase(c->text, name) == 0) return c;
+        if (compareLocaleNoCase(c->name, name) == 0) return c;
     return nullptr;
 }
 
@@ -59,19 +59,18 @@ int cmdShow(const std::filesystem::path& dataDir, const Args& args) {
 
     const auto names = loadList(dataDir);
     if (!names) return kUsageOrIoError;
-    const auto path = StockFilePath(dataDir, stock);
+    const auto path = stockFilePath(dataDir, stock);
     const bool listed = std::find(names->begin(), names->end(), stock) != names->end();
     const auto shownPath = path ? *path : dataDir / (stock + ".dat");
     std::error_code ec;
     if (!listed || !path || !std::filesystem::exists(*path, ec)) {
-        error(MessageCannotOpen(shownPath));
+        error(messageCannotOpen(shownPath));
         return kNothingFound;
     }
 
     FolderTree tree;
-    FileListChain chain;
-    if (ReadStockFile(*path, stock, tree, chain).status != StockReadStatus::Completed) {
-        error(MessageCannotOpen(shownPath));
+    if (readStockFile(*path, stock, tree).status != StockReadStatus::Completed) {
+        error(messageCannotOpen(shownPath));
         return kUsageOrIoError;
     }
     const FolderNode* node = findFolder(*tree.root(), folder);
@@ -80,8 +79,8 @@ int cmdShow(const std::filesystem::path& dataDir, const Args& args) {
         return kNothingFound;
     }
 
-    auto items = ListContents(*node, [](std::string_view) { return 2; });
-    SortContents(items, arrangement);
+    auto items = listContents(*node, [](std::string_view) { return 2; });
+    sortContents(items, arrangement);
     std::string out;
     for (const ContentsItem& item : items) {
         out += item.caption;

@@ -7,14 +7,14 @@
 
 namespace zt {
 
-std::string_view StripExtension(std::string_view name) {
+std::string_view stripExtension(std::string_view name) {
     // A leading dot starts a hidden file's name, not an extension: ".profile"
     // would otherwise become an empty line.
     const size_t dot = name.rfind('.');
     return dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-std::string FileNameListBytes(const FolderTree& tree, const FolderNode* selected,
+std::string fileNameListBytes(const FolderTree& tree, const FolderNode* selected,
                               const ExportOptions& options) {
     const FolderNode* start = options.range == ExportRange::WholeStock ? tree.root() : selected;
     if (!start) return {};
@@ -24,9 +24,9 @@ std::string FileNameListBytes(const FolderTree& tree, const FolderNode* selected
 
     TextFileBuilder out;
     auto writeFiles = [&](const FolderNode& node) {
-        if (!files || !node.data) return;
-        for (const TFileChain* f = node.data->First(); f; f = f->next)
-            out.line(options.stripExtensions ? StripExtension(f->name()) : f->name());
+        if (!files) return;
+        for (const FileRecord* f = node.firstFile; f; f = f->next)
+            out.line(options.stripExtensions ? stripExtension(f->name()) : f->name());
     };
 
     // Explicit stack of (folder, next child to visit): no recursion, so a very
@@ -41,7 +41,7 @@ std::string FileNameListBytes(const FolderTree& tree, const FolderNode* selected
             continue;
         }
         const FolderNode* child = node->children[next++];
-        if (folders) out.line(child->text);
+        if (folders) out.line(child->name);
         if (recurse) {
             writeFiles(*child);
             stack.emplace_back(child, 0);
@@ -50,9 +50,9 @@ std::string FileNameListBytes(const FolderTree& tree, const FolderNode* selected
     return out.bytes();
 }
 
-bool WriteFileNameList(const std::filesystem::path& out, const FolderTree& tree,
+bool writeFileNameList(const std::filesystem::path& out, const FolderTree& tree,
                        const FolderNode* selected, const ExportOptions& options) {
-    return writeFileAtomically(out, FileNameListBytes(tree, selected, options));
+    return writeFileAtomically(out, fileNameListBytes(tree, selected, options));
 }
 
 } // namespace zt

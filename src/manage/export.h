@@ -1,7 +1,7 @@
 #pragma once
 // Writing the names of files and folders of a stock to a text file, one bare
 // name per line, CP932 with CR LF.
-#include "catalogue/folder_tree.h"
+#include "catalogue/foldertree.h"
 
 #include <filesystem>
 #include <string>
@@ -24,19 +24,19 @@ struct ExportOptions {
 
 // A file name without its last "." and what follows (a.tar.gz -> a.tar); a name
 // without "." or whose only "." is its first character (.profile) is returned whole.
-[[nodiscard]] std::string_view StripExtension(std::string_view name);
+[[nodiscard]] std::string_view stripExtension(std::string_view name);
 
 // The file content for an export starting at `selected` (or at the tree's top
 // node for the whole stock): a pre-order walk where a folder's files come first,
 // then each child folder's name (for folders) followed, when the range includes
 // subfolders, by that child's own lines. The start folder's own name is never
 // written. Empty when the tree is empty.
-[[nodiscard]] std::string FileNameListBytes(const FolderTree& tree, const FolderNode* selected,
+[[nodiscard]] std::string fileNameListBytes(const FolderTree& tree, const FolderNode* selected,
                                             const ExportOptions& options);
 
 // Writes that content to out in one go (temporary file, then rename). False when
 // the file cannot be created or written; an existing file is then unchanged.
-[[nodiscard]] bool WriteFileNameList(const std::filesystem::path& out, const FolderTree& tree,
+[[nodiscard]] bool writeFileNameList(const std::filesystem::path& out, const FolderTree& tree,
                                      const FolderNode* selected, const ExportOptions& options);
 
 } // namespace zt

@@ -8,15 +8,15 @@
 
 namespace zt {
 
-std::optional<int> StockMoveTarget(int count, int index, MoveDirection dir) {
+std::optional<int> stockMoveTarget(int count, int index, MoveDirection dir) {
     if (index < 0 || index >= count) return std::nullopt;
     const int target = dir == MoveDirection::Up ? index - 1 : index + 1;
     if (target < 0 || target >= count) return std::nullopt;
     return target;
 }
 
-bool MoveStock(std::vector<std::string>& names, int index, MoveDirection dir) {
-    const auto target = StockMoveTarget(int(names.size()), index, dir);
+bool moveStock(std::vector<std::string>& names, int index, MoveDirection dir) {
+    const auto target = stockMoveTarget(int(names.size()), index, dir);
     if (!target) return false;
     std::swap(names[size_t(index)], names[size_t(*target)]);
     return true;
@@ -40,7 +40,7 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
 
 } // namespace
 
-std::string ValidateStockRename(const std::filesystem::path& dataDir,
+std::string validateStockRename(const std::filesystem::path& dataDir,
                                 const std::vector<std::string>& names, int index,
                                 std::string_view newName) {
     if (newName.empty()) return std::string(kMessageNameBlank);
@@ -56,24 +56,24 @@ std::string ValidateStockRename(const std::filesystem::path& dataDir,
         if (int(i) != index && lowerAnsi(names[i]) == lowered)
             return std::string(kMessageNameTaken);
 
-    const auto newPath = StockFilePath(dataDir, newName);
+    const auto newPath = stockFilePath(dataDir, newName);
     if (!newPath) return std::string(kMessageNameTaken);
     if (existsInAnyForm(*newPath)) {
         const bool valid = index >= 0 && size_t(index) < names.size();
-        const auto ownPath = valid ? StockFilePath(dataDir, names[size_t(index)]) : std::nullopt;
+        const auto ownPath = valid ? stockFilePath(dataDir, names[size_t(index)]) : std::nullopt;
         if (!ownPath || !sameFile(*ownPath, *newPath)) return std::string(kMessageNameTaken);
     }
     return {};
 }
 
-RenameStatus RenameStockFile(const std::filesystem::path& dataDir, std::string_view oldName,
+RenameStatus renameStockFile(const std::filesystem::path& dataDir, std::string_view oldName,
                              std::string_view newName, const FolderTree& tree) {
-    const auto newPath = StockFilePath(dataDir, newName);
+    const auto newPath = stockFilePath(dataDir, newName);
     if (!newPath) return RenameStatus::CannotCreate;
-    const auto oldPath = StockFilePath(dataDir, oldName);
+    const auto oldPath = stockFilePath(dataDir, oldName);
     // Decided before writing: afterwards the new file exists and would always match.
     const bool oneFile = oldPath && sameFile(*oldPath, *newPath);
-    if (!WriteStockFile(*newPath, tree)) return RenameStatus::CannotCreate;
+    if (!writeStockFile(*newPath, tree)) return RenameStatus::CannotCreate;
     if (oldPath && !oneFile) {
         std::error_code ec;
         std::filesystem::remove(*oldPath, ec);
@@ -81,8 +81,8 @@ RenameStatus RenameStockFile(const std::filesystem::path& dataDir, std::string_v
     return RenameStatus::Renamed;
 }
 
-void DeleteStockFile(const std::filesystem::path& dataDir, std::string_view name) {
-    const auto p = StockFilePath(dataDir, name);
+void deleteStockFile(const std::filesystem::path& dataDir, std::string_view name) {
+    const auto p = stockFilePath(dataDir, name);
     if (!p) return;
     std::error_code ec;
     std::filesystem::remove(*p, ec);

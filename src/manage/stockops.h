@@ -1,7 +1,7 @@
 #pragma once
 // Moving, renaming and deleting stocks: the rules shared by the window and the
 // command line. Every file touched is Data/<name>.dat of a safe stock name.
-#include "catalogue/folder_tree.h"
+#include "catalogue/foldertree.h"
 
 #include <filesystem>
 #include <optional>
@@ -16,10 +16,10 @@ enum class MoveDirection { Up, Down };
 // The index the item at `index` moves to in a list of `count` items, or nullopt
 // when it stays (no selection, first item up, last item down): the caller then
 // changes nothing and refreshes nothing.
-[[nodiscard]] std::optional<int> StockMoveTarget(int count, int index, MoveDirection dir);
+[[nodiscard]] std::optional<int> stockMoveTarget(int count, int index, MoveDirection dir);
 
 // Moves names[index] one place; false (names unchanged) when it cannot move.
-bool MoveStock(std::vector<std::string>& names, int index, MoveDirection dir);
+bool moveStock(std::vector<std::string>& names, int index, MoveDirection dir);
 
 // The messages of the rename check.
 inline constexpr std::string_view kMessageNameBlank = "名前が空欄です";
@@ -36,7 +36,7 @@ inline constexpr std::string_view kForbiddenNameChars = "\\/:,;*?\"<>|";
 // cannot name a file in Data, or a file Data/<newName>.dat that already exists
 // and is not this stock's own. Returns the message of the first failure, or an
 // empty string when the name can be used (the unchanged name always can).
-[[nodiscard]] std::string ValidateStockRename(const std::filesystem::path& dataDir,
+[[nodiscard]] std::string validateStockRename(const std::filesystem::path& dataDir,
                                               const std::vector<std::string>& names, int index,
                                               std::string_view newName);
 
@@ -49,11 +49,11 @@ enum class RenameStatus {
 // removes Data/<oldName>.dat (unless both name the same file), so a failure never
 // loses the stock. An unsafe old name has no file and none is removed.
 // The caller renames the list entry and the tree's top node on success.
-[[nodiscard]] RenameStatus RenameStockFile(const std::filesystem::path& dataDir,
+[[nodiscard]] RenameStatus renameStockFile(const std::filesystem::path& dataDir,
                                            std::string_view oldName, std::string_view newName,
                                            const FolderTree& tree);
 
 // Removes Data/<name>.dat; a failure is ignored and an unsafe name touches nothing.
-void DeleteStockFile(const std::filesystem::path& dataDir, std::string_view name);
+void deleteStockFile(const std::filesystem::path& dataDir, std::string_view name);
 
 } // namespace zt

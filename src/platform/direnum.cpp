@@ -70,7 +70,7 @@ std::string replaceInvalidUtf8(std::string_view s) {
     return out;
 }
 
-FILETIME fileTimeOf(const struct statx_timestamp& t) {
+FileTime fileTimeOf(const struct statx_timestamp& t) {
     return fileTimeFromUnix(t.tv_sec, t.tv_nsec);
 }
 
@@ -125,7 +125,7 @@ DirListing listDirectory(const std::filesystem::path& dir) {
         const char* name = e->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
 
-        WIN32_FIND_DATA& f = result.entries.emplace_back();
+        DirEntry& f = result.entries.emplace_back();
         f.nativeName = name;
 
         struct statx stx;
@@ -138,25 +138,20 @@ DirListing listDirectory(const std::filesystem::path& dir) {
         // itself when they keep none: that is "not known", not 1970.
         const bool hasBirth = (stx.stx_mask & STATX_BTIME) &&
                               (stx.stx_btime.tv_sec != 0 || stx.stx_btime.tv_nsec != 0);
-        if (hasBirth) f.ftCreationTime = fileTimeOf(stx.stx_btime);
-        if (stx.stx_mask & STATX_ATIME) f.ftLastAccessTime = fileTimeOf(stx.stx_atime);
-        if (stx.stx_mask & STATX_MTIME) f.ftLastWriteTime = fileTimeOf(stx.stx_mtime);
+        if (hasBirth) f.created = fileTimeOf(stx.stx_btime);
+        if (stx.stx_mask & STATX_ATIME) f.accessed = fileTimeOf(stx.stx_atime);
+        if (stx.stx_mask & STATX_MTIME) f.modified = fileTimeOf(stx.stx_mtime);
         // A folder has no size of its own (its st_size is a file-system detail).
-        if (!f.isDirectory && (stx.stx_mask & STATX_SIZE)) {
-            f.nFileSizeHigh = uint32_t(stx.stx_size >> 32);
-            f.nFileSizeLow = uint32_t(stx.stx_size & 0xffffffffu);
-        }
+        if (!f.isDirectory && (stx.stx_mask & STATX_SIZE)) f.size = stx.stx_size;
         f.deviceId = makedev(stx.stx_dev_major, stx.stx_dev_minor);
     }
     ::closedir(d);
 
     // Byte order of the native names: the same folder always lists the same way.
     std::sort(result.entries.begin(), result.entries.end(),
-              [](const WIN32_FIND_DATA& a, const WIN32_FIND_DATA& b) {
-                  return a.nativeName < b.nativeName;
-              });
+              [](const DirEntry& a, const DirEntry& b) { return a.nativeName < b.nativeName; });
     for (auto& f : result.entries)
-        f.cFileName = displayNameOfNative(f.nativeName);
+        f.name = displayNameOfNative(f.nativeName);
     return result;
 }
 

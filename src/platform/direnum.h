@@ -1,6 +1,5 @@
 #pragma once
-// Directory enumeration over opendir/readdir + statx: the stand-in for
-// FindFirstFileA / FindNextFileA.
+// Directory enumeration over opendir/readdir + statx.
 #include "platform/filetime.h"
 
 #include <cstdint>
@@ -10,24 +9,21 @@
 
 namespace zt {
 
-// One directory entry, as WIN32_FIND_DATA carries it.
-struct WIN32_FIND_DATA {
-    std::string cFileName;  // display name, UTF-8
+// One directory entry.
+struct DirEntry {
+    std::string name;       // display name, UTF-8
     std::string nativeName; // the bytes the file system holds, for going deeper
     bool isDirectory = false;
-    FILETIME ftCreationTime; // birth time where the file system keeps one, else zero
-    FILETIME ftLastAccessTime;
-    FILETIME ftLastWriteTime;
-    uint32_t nFileSizeHigh = 0;
-    uint32_t nFileSizeLow = 0;
+    FileTime created; // birth time where the file system keeps one, else zero
+    FileTime accessed;
+    FileTime modified;
+    uint64_t size = 0;
     uint64_t deviceId = 0; // the file system the entry lives on
-
-    [[nodiscard]] uint64_t size() const { return (uint64_t(nFileSizeHigh) << 32) | nFileSizeLow; }
 };
 
 struct DirListing {
-    bool opened = false;                  // false: the folder could not be read
-    std::vector<WIN32_FIND_DATA> entries; // "." and ".." left out; stable name order
+    bool opened = false;           // false: the folder could not be read
+    std::vector<DirEntry> entries; // "." and ".." left out; stable name order
 };
 
 // Lists one folder. Symbolic links are never followed: a link is listed as a

@@ -24,43 +24,43 @@ void civilFromDays(int64_t z, int& year, int& month, int& day) {
     day = int(d);
 }
 
-SYSTEMTIME utcFields(int64_t unixSeconds) {
+LocalDateTime utcFields(int64_t unixSeconds) {
     int64_t days = unixSeconds / 86400;
     int64_t rest = unixSeconds % 86400;
     if (rest < 0) {
         rest += 86400;
         --days;
     }
-    SYSTEMTIME st;
-    civilFromDays(days, st.wYear, st.wMonth, st.wDay);
-    st.wHour = int(rest / 3600);
-    st.wMinute = int(rest / 60 % 60);
-    st.wSecond = int(rest % 60);
+    LocalDateTime st;
+    civilFromDays(days, st.year, st.month, st.day);
+    st.hour = int(rest / 3600);
+    st.minute = int(rest / 60 % 60);
+    st.second = int(rest % 60);
     return st;
 }
 
 } // namespace
 
-FILETIME fileTimeFromUnix(int64_t seconds, uint32_t nanoseconds) {
+FileTime fileTimeFromUnix(int64_t seconds, uint32_t nanoseconds) {
     // Carry whole seconds out of an oversized nanosecond count.
     const int64_t carry = int64_t(nanoseconds / kNanosPerSecond);
     nanoseconds %= uint32_t(kNanosPerSecond);
     if (seconds > std::numeric_limits<int64_t>::max() - kEpochDelta - carry)
-        return FILETIME::fromTicks(std::numeric_limits<uint64_t>::max());
+        return FileTime{std::numeric_limits<uint64_t>::max()};
     const int64_t since1601 = seconds + carry + kEpochDelta;
     if (since1601 < 0) return {};
     const uint64_t sub = nanoseconds / 100;
     const uint64_t max = std::numeric_limits<uint64_t>::max();
-    if (uint64_t(since1601) > (max - sub) / kTicksPerSecond) return FILETIME::fromTicks(max);
-    return FILETIME::fromTicks(uint64_t(since1601) * kTicksPerSecond + sub);
+    if (uint64_t(since1601) > (max - sub) / kTicksPerSecond) return FileTime{max};
+    return FileTime{uint64_t(since1601) * kTicksPerSecond + sub};
 }
 
-FILETIME fileTimeFromTimespec(const struct timespec& ts) {
+FileTime fileTimeFromTimespec(const struct timespec& ts) {
     int64_t sec = ts.tv_sec;
     int64_t nsec = ts.tv_nsec;
     // A normalised timespec has 0 <= tv_nsec < 10^9; fold anything else into the seconds.
     if (__builtin_add_overflow(sec, nsec / kNanosPerSecond, &sec))
-        return FILETIME::fromTicks(nsec > 0 ? std::numeric_limits<uint64_t>::max() : 0);
+        return FileTime{nsec > 0 ? std::numeric_limits<uint64_t>::max() : 0};
     nsec %= kNanosPerSecond;
     if (nsec < 0) {
         if (sec == std::numeric_limits<int64_t>::min()) return {};
@@ -70,19 +70,19 @@ FILETIME fileTimeFromTimespec(const struct timespec& ts) {
     return fileTimeFromUnix(sec, uint32_t(nsec));
 }
 
-SYSTEMTIME fileTimeToLocalSystemTime(FILETIME ft) {
+LocalDateTime toLocalDateTime(FileTime ft) {
     // Every 64-bit tick count fits in a signed 64-bit second count.
-    const int64_t unixSeconds = int64_t(ft.ticks() / kTicksPerSecond) - kEpochDelta;
+    const int64_t unixSeconds = int64_t(ft.ticks / kTicksPerSecond) - kEpochDelta;
     const auto t = static_cast<time_t>(unixSeconds);
     struct tm tm {};
     if (int64_t(t) == unixSeconds && localtime_r(&t, &tm)) {
-        SYSTEMTIME st;
-        st.wYear = tm.tm_year + 1900;
-        st.wMonth = tm.tm_mon + 1;
-        st.wDay = tm.tm_mday;
-        st.wHour = tm.tm_hour;
-        st.wMinute = tm.tm_min;
-        st.wSecond = tm.tm_sec;
+        LocalDateTime st;
+        st.year = tm.tm_year + 1900;
+        st.month = tm.tm_mon + 1;
+        st.day = tm.tm_mday;
+        st.hour = tm.tm_hour;
+        st.minute = tm.tm_min;
+        st.second = tm.tm_sec;
         return st;
     }
     // No local time for this instant (e.g. a 32-bit time_t): show it in UTC.

@@ -5,13 +5,13 @@
 
 namespace zt {
 
-bool NeedsCsvQuotes(std::string_view text) {
+bool needsCsvQuotes(std::string_view text) {
     return text.find_first_of(",\"") != std::string_view::npos;
 }
 
-void WriteCsvField(std::string& out, std::string_view text) {
+void writeCsvField(std::string& out, std::string_view text) {
     if (text.empty()) return;
-    if (!NeedsCsvQuotes(text)) {
+    if (!needsCsvQuotes(text)) {
         out += text;
         return;
     }
@@ -23,7 +23,7 @@ void WriteCsvField(std::string& out, std::string_view text) {
     out += '"';
 }
 
-std::string ResultsCsvBytes(std::span<const ResultCells> rows) {
+std::string resultsCsvBytes(std::span<const ResultCells> rows) {
     // Built as UTF-8 and encoded line by line: the codec never produces a
     // comma or a quote, so the quoting survives the conversion unchanged.
     TextFileBuilder file;
@@ -31,23 +31,23 @@ std::string ResultsCsvBytes(std::span<const ResultCells> rows) {
     std::string line;
     for (const ResultCells& r : rows) {
         line.clear();
-        WriteCsvField(line, r.name);
+        writeCsvField(line, r.name);
         line += ',';
-        WriteCsvField(line, r.path);
+        writeCsvField(line, r.path);
         line += ',';
-        WriteCsvField(line, r.size);
+        writeCsvField(line, r.size);
         line += ',';
-        WriteCsvField(line, r.created);
+        writeCsvField(line, r.created);
         line += ',';
-        WriteCsvField(line, r.modified);
+        writeCsvField(line, r.modified);
         file.line(line);
     }
     return file.bytes();
 }
 
-bool SaveResultsCsv(const std::filesystem::path& path, std::span<const ResultCells> rows) {
+bool saveResultsCsv(const std::filesystem::path& path, std::span<const ResultCells> rows) {
     if (path.empty()) return true;
-    return writeFileAtomically(path, ResultsCsvBytes(rows));
+    return writeFileAtomically(path, resultsCsvBytes(rows));
 }
 
 } // namespace zt

@@ -15,19 +15,19 @@ inline constexpr std::string_view kMessageCannotOpenFile = "ファイルが開�
 
 // True when the text holds a comma or a double quote. In UTF-8 those bytes
 // never occur inside another character, so a byte scan is exact.
-[[nodiscard]] bool NeedsCsvQuotes(std::string_view text);
+[[nodiscard]] bool needsCsvQuotes(std::string_view text);
 
 // Appends one field: nothing for an empty text; quoted, with every double quote
-// doubled, when NeedsCsvQuotes; otherwise the text as it is.
-void WriteCsvField(std::string& out, std::string_view text);
+// doubled, when needsCsvQuotes; otherwise the text as it is.
+void writeCsvField(std::string& out, std::string_view text);
 
 // The whole file content (CP932 bytes) for the rows in the order given.
-[[nodiscard]] std::string ResultsCsvBytes(std::span<const ResultCells> rows);
+[[nodiscard]] std::string resultsCsvBytes(std::span<const ResultCells> rows);
 
 // Writes the file (temporary file, then rename, so an old file is replaced only
 // by a complete one). An empty path does nothing and succeeds. False when the
 // file cannot be written.
-[[nodiscard]] bool SaveResultsCsv(const std::filesystem::path& path,
+[[nodiscard]] bool saveResultsCsv(const std::filesystem::path& path,
                                   std::span<const ResultCells> rows);
 
 } // namespace zt

@@ -1,6 +1,6 @@
 #include "search/engine.h"
 
-#include "catalogue/filelist.h"
+#include "catalogue/foldertree.h"
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
 #include "platform/codec.h"
@@ -20,7 +20,7 @@ inline bool isContinuationByte(char c) {
 
 } // namespace
 
-size_t FindOnBoundary(std::string_view name, std::string_view text) {
+size_t findOnBoundary(std::string_view name, std::string_view text) {
     if (name.empty() || text.empty()) return std::string_view::npos;
     for (size_t pos = name.find(text); pos != std::string_view::npos;
          pos = name.find(text, pos + 1))
@@ -28,42 +28,42 @@ size_t FindOnBoundary(std::string_view name, std::string_view text) {
     return std::string_view::npos;
 }
 
-bool MatchContains(std::string_view name, std::string_view text) {
-    return FindOnBoundary(name, text) != std::string_view::npos;
+bool matchContains(std::string_view name, std::string_view text) {
+    return findOnBoundary(name, text) != std::string_view::npos;
 }
 
-bool MatchExact(std::string_view name, std::string_view text) {
+bool matchExact(std::string_view name, std::string_view text) {
     // compareLocale calls only byte-identical texts equal, so a length
     // difference settles it without asking the collator.
     return name.size() == text.size() && compareLocale(name, text) == 0;
 }
 
-bool MatchPrefix(std::string_view name, std::string_view text) {
-    return FindOnBoundary(name, text) == 0;
+bool matchPrefix(std::string_view name, std::string_view text) {
+    return findOnBoundary(name, text) == 0;
 }
 
-bool MatchSuffix(std::string_view name, std::string_view text) {
+bool matchSuffix(std::string_view name, std::string_view text) {
     if (text.empty() || text.size() > name.size()) return false;
     const size_t pos = name.size() - text.size();
     return name.substr(pos) == text && !isContinuationByte(name[pos]);
 }
 
-bool MatchName(MatchMode mode, std::string_view name, std::string_view text) {
+bool matchName(MatchMode mode, std::string_view name, std::string_view text) {
     switch (mode) {
     case MatchMode::Contains:
-        return MatchContains(name, text);
+        return matchContains(name, text);
     case MatchMode::Exact:
-        return MatchExact(name, text);
+        return matchExact(name, text);
     case MatchMode::Prefix:
-        return MatchPrefix(name, text);
+        return matchPrefix(name, text);
     case MatchMode::Suffix:
-        return MatchSuffix(name, text);
+        return matchSuffix(name, text);
     }
     return false;
 }
 
-std::string FormatSizeText(uint32_t sizeHigh, uint32_t sizeLow) {
-    const std::string digits = std::to_string((uint64_t(sizeHigh) << 32) | sizeLow);
+std::string formatSizeText(uint64_t size) {
+    const std::string digits = std::to_string(size);
     if (digits.size() <= 3) return "0KB";
     const std::string_view thousands(digits.data(), digits.size() - 3);
     std::string out;
@@ -76,22 +76,22 @@ std::string FormatSizeText(uint32_t sizeHigh, uint32_t sizeLow) {
     return out;
 }
 
-std::string FormatDateText(FILETIME t) {
+std::string formatDateText(FileTime t) {
     if (t.isZero()) return {};
-    const SYSTEMTIME st = fileTimeToLocalSystemTime(t);
-    return std::to_string(st.wYear) + '/' + std::to_string(st.wMonth) + '/' +
-           std::to_string(st.wDay) + ' ' + std::to_string(st.wHour) + ':' +
-           std::to_string(st.wMinute) + ':' + std::to_string(st.wSecond);
+    const LocalDateTime st = toLocalDateTime(t);
+    return std::to_string(st.year) + '/' + std::to_string(st.month) + '/' + std::to_string(st.day) +
+           ' ' + std::to_string(st.hour) + ':' + std::to_string(st.minute) + ':' +
+           std::to_string(st.second);
 }
 
-ResultCells MakeCells(const SearchHit& hit) {
+ResultCells makeCells(const SearchHit& hit) {
     ResultCells c;
     c.name = hit.name;
     c.path = hit.path;
-    c.created = FormatDateText(hit.data.CreationTime);
-    if (!hit.data.IsFolder) {
-        c.size = FormatSizeText(hit.data.SizeHigh, hit.data.SizeLow);
-        c.modified = FormatDateText(hit.data.LastWriteTime);
+    c.created = formatDateText(hit.created);
+    if (!hit.isFolder) {
+        c.size = formatSizeText(hit.size);
+        c.modified = formatDateText(hit.modified);
     }
     return c;
 }
@@ -119,30 +119,30 @@ struct Needle {
 };
 
 struct Values {
-    FILETIME creation, write;
-    uint32_t sizeHigh = 0, sizeLow = 0;
+    FileTime created, modified;
+    uint64_t size = 0;
 };
 
 // A missing line (end of file) counts as 0, as the stock loader reads it.
 uint32_t nextValue(scan::LineScanner& in) {
     std::string_view line;
-    return in.next(line) ? ParseStockNumber(line) : 0;
+    return in.next(line) ? parseStockNumber(line) : 0;
 }
 
 Values readValues(scan::LineScanner& in) {
     Values v;
-    v.creation.dwLowDateTime = nextValue(in);
-    v.creation.dwHighDateTime = nextValue(in);
+    const uint32_t createdLow = nextValue(in);
+    v.created = FileTime::fromHalves(createdLow, nextValue(in));
     in.skip(2); // last access: not carried
-    v.write.dwLowDateTime = nextValue(in);
-    v.write.dwHighDateTime = nextValue(in);
-    v.sizeHigh = nextValue(in);
-    v.sizeLow = nextValue(in);
+    const uint32_t modifiedLow = nextValue(in);
+    v.modified = FileTime::fromHalves(modifiedLow, nextValue(in));
+    const uint32_t sizeHigh = nextValue(in);
+    v.size = (uint64_t(sizeHigh) << 32) | nextValue(in);
     return v;
 }
 
 bool isMinusOne(std::string_view line) {
-    return line == "-1" || int32_t(ParseStockNumber(line)) == -1;
+    return line == "-1" || int32_t(parseStockNumber(line)) == -1;
 }
 
 // One stock file searched as it streams. The folders open at the current
@@ -157,7 +157,7 @@ class StockScan {
           index_(index) {}
 
     void run(std::string_view bytes) {
-        scan::IndexBytes(bytes,
+        scan::indexBytes(bytes,
                          needle_.rawFilter ? std::string_view(needle_.text) : std::string_view(),
                          needle_.foldCase, index_);
         scan::LineScanner in(bytes, index_);
@@ -180,7 +180,7 @@ class StockScan {
                 }
                 continue;
             }
-            const int depth = int(int32_t(ParseStockNumber(line)));
+            const int depth = int(int32_t(parseStockNumber(line)));
             while (!frames_.empty() && depth != frames_.back().level + 1)
                 pop();
             if (frames_.empty()) break; // a depth that fits no open folder ends the stock
@@ -259,10 +259,10 @@ class StockScan {
                 return false;
         }
         decodeName(raw);
-        if (request_.caseSensitive) return MatchName(request_.mode, name_, needle_.text);
+        if (request_.caseSensitive) return matchName(request_.mode, name_, needle_.text);
         lowered_.assign(name_);
         lowerAnsiInPlace(lowered_);
-        return MatchName(request_.mode, lowered_, needle_.text);
+        return matchName(request_.mode, lowered_, needle_.text);
     }
 
     // A row for name_ in the folder whose path is path_.
@@ -275,11 +275,10 @@ class StockScan {
         hit.stock = stock_;
         hit.folders = folders_;
         if (folder) hit.folders.push_back(name_);
-        hit.data.CreationTime = v.creation;
-        hit.data.LastWriteTime = v.write;
-        hit.data.SizeHigh = v.sizeHigh;
-        hit.data.SizeLow = v.sizeLow;
-        hit.data.IsFolder = folder ? 1 : 0;
+        hit.created = v.created;
+        hit.modified = v.modified;
+        hit.size = v.size;
+        hit.isFolder = folder;
         cb_.hit(hit);
     }
 
@@ -303,21 +302,21 @@ void searchBytes(const Needle& needle, std::string_view bytes, const std::string
 
 } // namespace
 
-void SearchStockBytes(std::string_view bytes, const std::string& stock,
+void searchStockBytes(std::string_view bytes, const std::string& stock,
                       const SearchRequest& request, const SearchCallbacks& callbacks,
                       SearchOutcome& outcome) {
     scan::ByteIndex index;
     searchBytes(Needle(request), bytes, stock, request, callbacks, outcome, index);
 }
 
-SearchOutcome SearchStocks(const SearchRequest& request, const SearchCallbacks& callbacks) {
+SearchOutcome searchStocks(const SearchRequest& request, const SearchCallbacks& callbacks) {
     SearchOutcome outcome;
     if (callbacks.status) callbacks.status(kStatusProcessing);
     const Needle needle(request);
     scan::ByteIndex index; // reused from stock to stock
     for (const std::string& stock : request.stocks) {
         if (outcome.stopped) break;
-        const auto path = StockFilePath(request.dataDir, stock);
+        const auto path = stockFilePath(request.dataDir, stock);
         std::optional<std::string> bytes;
         if (path) bytes = readFileBytes(*path);
         if (!bytes) {

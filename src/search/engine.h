@@ -17,39 +17,27 @@
 
 namespace zt {
 
-// What a result row carries besides its texts: the file's or folder's times,
-// size and kind (the folder's own values for a folder row).
-struct zuPropertyData {
-    FILETIME CreationTime;
-    FILETIME LastWriteTime;
-    uint32_t SizeHigh = 0;
-    uint32_t SizeLow = 0;
-    uint8_t IsFolder = 0; // 0 file, 1 folder
-
-    [[nodiscard]] uint64_t size() const { return (uint64_t(SizeHigh) << 32) | SizeLow; }
-};
-
 enum class MatchMode { Contains = 0, Exact = 1, Prefix = 2, Suffix = 3 };
 enum class SearchTarget { FilesAndFolders = 0, Files = 1, Folders = 2 };
 
 // Byte offset of the first occurrence of text in name that starts on a
 // character boundary (UTF-8 text never matches inside a character);
 // npos when there is none or either text is empty.
-[[nodiscard]] size_t FindOnBoundary(std::string_view name, std::string_view text);
+[[nodiscard]] size_t findOnBoundary(std::string_view name, std::string_view text);
 
 // The name tests. For a case-blind search both sides are already lower-cased.
-[[nodiscard]] bool MatchContains(std::string_view name, std::string_view text);
-[[nodiscard]] bool MatchExact(std::string_view name, std::string_view text); // compareLocale == 0
-[[nodiscard]] bool MatchPrefix(std::string_view name, std::string_view text);
+[[nodiscard]] bool matchContains(std::string_view name, std::string_view text);
+[[nodiscard]] bool matchExact(std::string_view name, std::string_view text); // compareLocale == 0
+[[nodiscard]] bool matchPrefix(std::string_view name, std::string_view text);
 // Every name that ends with text (abcabc ends with abc).
-[[nodiscard]] bool MatchSuffix(std::string_view name, std::string_view text);
-[[nodiscard]] bool MatchName(MatchMode mode, std::string_view name, std::string_view text);
+[[nodiscard]] bool matchSuffix(std::string_view name, std::string_view text);
+[[nodiscard]] bool matchName(MatchMode mode, std::string_view name, std::string_view text);
 
 // Size cell: "0KB" below 1000 bytes, else the size in thousands of bytes
 // (truncated) grouped by threes: 1,234KB.
-[[nodiscard]] std::string FormatSizeText(uint32_t sizeHigh, uint32_t sizeLow);
+[[nodiscard]] std::string formatSizeText(uint64_t size);
 // Date cell in local time, "2001/3/5 9:7:3"; "" for a zero time.
-[[nodiscard]] std::string FormatDateText(FILETIME t);
+[[nodiscard]] std::string formatDateText(FileTime t);
 
 struct SearchHit {
     std::string name;                 // as stored (not lower-cased)
@@ -57,7 +45,11 @@ struct SearchHit {
     std::string stock;                // the stock searched
     std::vector<std::string> folders; // folder names from below the stock's root down to
                                       // the row's folder (a folder row ends with itself)
-    zuPropertyData data;
+    // The file's or folder's own values (a folder's times as it was read).
+    FileTime created;
+    FileTime modified;
+    uint64_t size = 0;
+    bool isFolder = false;
 };
 
 // The five cell texts of a row: name, path, size, created, modified. Folder
@@ -65,7 +57,7 @@ struct SearchHit {
 struct ResultCells {
     std::string name, path, size, created, modified;
 };
-[[nodiscard]] ResultCells MakeCells(const SearchHit& hit);
+[[nodiscard]] ResultCells makeCells(const SearchHit& hit);
 
 inline constexpr int kSearchResultLimit = 10000;
 inline constexpr std::string_view kMessageLimitExceeded =
@@ -104,11 +96,11 @@ struct SearchOutcome {
 
 // Searches the chosen stocks in order until all are done or the search stops.
 // A stock whose file cannot be read is skipped and listed in the outcome.
-SearchOutcome SearchStocks(const SearchRequest& request, const SearchCallbacks& callbacks);
+SearchOutcome searchStocks(const SearchRequest& request, const SearchCallbacks& callbacks);
 
 // The same over stock file bytes already in memory (one stock named `stock`);
 // result count and stop carry over between calls through `outcome`.
-void SearchStockBytes(std::string_view bytes, const std::string& stock,
+void searchStockBytes(std::string_view bytes, const std::string& stock,
                       const SearchRequest& request, const SearchCallbacks& callbacks,
                       SearchOutcome& outcome);
 

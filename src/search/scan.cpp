@@ -61,7 +61,7 @@ bool equalAt(const char* p, std::string_view text, bool foldCase) {
 
 } // namespace
 
-void IndexBytes(std::string_view bytes, std::string_view text, bool foldCase, ByteIndex& index) {
+void indexBytes(std::string_view bytes, std::string_view text, bool foldCase, ByteIndex& index) {
     const size_t n = bytes.size(), m = text.size();
     const char* p = bytes.data();
     index.lineFeeds.assign((n + 63) / 64, 0);

@@ -20,12 +20,12 @@ struct ByteIndex {
 
 // One pass over bytes fills index (its vectors are reused). With an empty
 // text no candidates are looked for.
-void IndexBytes(std::string_view bytes, std::string_view text, bool foldCase, ByteIndex& index);
+void indexBytes(std::string_view bytes, std::string_view text, bool foldCase, ByteIndex& index);
 
-[[nodiscard]] inline std::vector<size_t> FindCandidates(std::string_view bytes,
+[[nodiscard]] inline std::vector<size_t> findCandidates(std::string_view bytes,
                                                         std::string_view text, bool foldCase) {
     ByteIndex index;
-    IndexBytes(bytes, text, foldCase, index);
+    indexBytes(bytes, text, foldCase, index);
     return std::move(index.candidates);
 }
 

@@ -91,11 +91,11 @@ class Scanner {
 
 } // namespace
 
-std::filesystem::path SettingsPath(const std::filesystem::path& dataDir) {
+std::filesystem::path settingsPath(const std::filesystem::path& dataDir) {
     return dataDir / "Setting.dat";
 }
 
-bool ParseSettings(std::string_view bytes, Settings& s) {
+bool parseSettings(std::string_view bytes, Settings& s) {
     Scanner in(bytes);
     bool ended = false;
     int read = 0;
@@ -129,9 +129,9 @@ bool ParseSettings(std::string_view bytes, Settings& s) {
     value(integer(s.top));
     value(integer(s.left));
     title();
-    value(integer(s.panel3Width));
-    value(integer(s.panel4Height));
-    value(integer(s.panel6Width));
+    value(integer(s.leftColumnWidth));
+    value(integer(s.stockListHeight));
+    value(integer(s.folderTreeWidth));
     title();
     value(flag(s.cdDrives));
     title();
@@ -149,7 +149,7 @@ bool ParseSettings(std::string_view bytes, Settings& s) {
     return read == 15;
 }
 
-std::string SerializeSettings(const Settings& s) {
+std::string serializeSettings(const Settings& s) {
     TextFileBuilder out;
     auto section = [&out](int index, std::initializer_list<long long> values) {
         out.line(kTitles[index]);
@@ -158,7 +158,7 @@ std::string SerializeSettings(const Settings& s) {
     };
     section(0, {kSettingsFormatVersion});
     section(1, {s.width, s.height, s.top, s.left});
-    section(2, {s.panel3Width, s.panel4Height, s.panel6Width});
+    section(2, {s.leftColumnWidth, s.stockListHeight, s.folderTreeWidth});
     section(3, {s.cdDrives ? 1 : 0});
     section(4, {s.hardDisks ? 1 : 0});
     section(5, {s.removableDisks ? 1 : 0});
@@ -169,15 +169,15 @@ std::string SerializeSettings(const Settings& s) {
     return out.bytes();
 }
 
-bool LoadSettingsFile(const std::filesystem::path& dataDir, Settings& s) {
-    const auto bytes = readFileBytes(SettingsPath(dataDir));
+bool loadSettingsFile(const std::filesystem::path& dataDir, Settings& s) {
+    const auto bytes = readFileBytes(settingsPath(dataDir));
     if (!bytes) return false;
-    return ParseSettings(*bytes, s);
+    return parseSettings(*bytes, s);
 }
 
-bool SaveSettingsFile(const std::filesystem::path& dataDir, Settings& s) {
+bool saveSettingsFile(const std::filesystem::path& dataDir, Settings& s) {
     s.version = kSettingsFormatVersion;
-    return writeFileAtomically(SettingsPath(dataDir), SerializeSettings(s));
+    return writeFileAtomically(settingsPath(dataDir), serializeSettings(s));
 }
 
 } // namespace zt

@@ -18,7 +18,7 @@ struct Folder : test::StockBuilder {
         for (const char* f : folders)
             add(top, f);
         for (const char* f : files)
-            top->data->AddFile(f);
+            tree.addFile(top, f);
     }
 };
 
@@ -33,23 +33,23 @@ std::vector<std::string> captions(const std::vector<ContentsItem>& items) {
 // with it shows.
 std::vector<std::string> sortedByComparison(std::vector<ContentsItem> items, int8_t arrangement) {
     for (size_t i = 1; i < items.size(); ++i)
-        for (size_t j = i; j > 0 && CompareContents(items[j - 1], items[j], arrangement) > 0; --j)
+        for (size_t j = i; j > 0 && compareContents(items[j - 1], items[j], arrangement) > 0; --j)
             std::swap(items[j - 1], items[j]);
     return captions(items);
 }
 
 TEST(Contents, KindIsWhatFollowsTheLastDot) {
-    EXPECT_EQ(KindOf("a.b.txt"), "txt");
-    EXPECT_EQ(KindOf(".profile"), "profile");
-    EXPECT_EQ(KindOf("Makefile"), "Makefile");
-    EXPECT_EQ(KindOf("name."), "");
-    EXPECT_EQ(KindOf("写真.ＪＰＧ"), "ＪＰＧ");
-    EXPECT_EQ(KindOf(""), "");
+    EXPECT_EQ(kindOf("a.b.txt"), "txt");
+    EXPECT_EQ(kindOf(".profile"), "profile");
+    EXPECT_EQ(kindOf("Makefile"), "Makefile");
+    EXPECT_EQ(kindOf("name."), "");
+    EXPECT_EQ(kindOf("写真.ＪＰＧ"), "ＪＰＧ");
+    EXPECT_EQ(kindOf(""), "");
 }
 
 TEST(Contents, ListsChildrenThenFilesWithTheirImages) {
     Folder f({"b", "A"}, {"z.txt", "m"});
-    const auto items = ListContents(*f.top, [](std::string_view n) { return n == "m" ? 7 : 9; });
+    const auto items = listContents(*f.top, [](std::string_view n) { return n == "m" ? 7 : 9; });
     ASSERT_EQ(captions(items), (std::vector<std::string>{"b", "A", "z.txt", "m"}));
     EXPECT_TRUE(items[0].isFolder());
     EXPECT_EQ(items[0].folder, f.top->children[0]);
@@ -58,40 +58,40 @@ TEST(Contents, ListsChildrenThenFilesWithTheirImages) {
     EXPECT_FALSE(items[3].isFolder());
     EXPECT_EQ(items[3].file->name(), "m");
     // Without a type function every file gets the generic image.
-    EXPECT_EQ(ListContents(*f.top, nullptr)[2].imageIndex, 2);
+    EXPECT_EQ(listContents(*f.top, nullptr)[2].imageIndex, 2);
 }
 
 TEST(Contents, SortsByNameAndByKind) {
     Folder f({"b", "A"}, {"z.txt", "a.TXT", "m"});
-    auto items = ListContents(*f.top, [](std::string_view) { return 2; });
+    auto items = listContents(*f.top, [](std::string_view) { return 2; });
 
     const std::vector<std::string> byName{"A", "b", "a.TXT", "m", "z.txt"};
     const std::vector<std::string> byKind{"A", "b", "m", "a.TXT", "z.txt"};
     EXPECT_EQ(sortedByComparison(items, 0), byName);
     EXPECT_EQ(sortedByComparison(items, 1), byKind);
 
-    SortContents(items, 0);
+    sortContents(items, 0);
     EXPECT_EQ(captions(items), byName);
-    SortContents(items, 1);
+    sortContents(items, 1);
     EXPECT_EQ(captions(items), byKind);
-    SortContents(items, 5); // an arrangement read from a damaged settings file
+    sortContents(items, 5); // an arrangement read from a damaged settings file
     EXPECT_EQ(captions(items), byName);
 }
 
 TEST(Contents, FoldersNamedLikeFilesStayFirstAndSortByTheirKind) {
     Folder f({"x.zip", "Data", "a.txt"}, {"b.doc", "c.aaa"});
-    auto items = ListContents(*f.top, nullptr);
-    SortContents(items, 1);
+    auto items = listContents(*f.top, nullptr);
+    sortContents(items, 1);
     EXPECT_EQ(captions(items),
               (std::vector<std::string>{"Data", "a.txt", "x.zip", "c.aaa", "b.doc"}));
 }
 
 TEST(Contents, ComparisonNeverSaysEqual) {
     Folder f({}, {"Same", "same"});
-    const auto items = ListContents(*f.top, nullptr);
-    EXPECT_EQ(CompareContents(items[0], items[1], 0), -1);
-    EXPECT_EQ(CompareContents(items[1], items[0], 0), -1);
-    EXPECT_EQ(CompareContents(items[0], items[0], 1), -1);
+    const auto items = listContents(*f.top, nullptr);
+    EXPECT_EQ(compareContents(items[0], items[1], 0), -1);
+    EXPECT_EQ(compareContents(items[1], items[0], 0), -1);
+    EXPECT_EQ(compareContents(items[0], items[0], 1), -1);
 }
 
 TEST(Contents, FastSortAgreesWithTheComparison) {
@@ -114,13 +114,13 @@ TEST(Contents, FastSortAgreesWithTheComparison) {
         if (i % 7 == 0)
             s.add(top, names[i]);
         else
-            top->data->AddFile(names[i]);
+            s.tree.addFile(top, names[i]);
     }
     for (int8_t arrangement : {int8_t(0), int8_t(1)}) {
-        auto items = ListContents(*top, nullptr);
-        SortContents(items, arrangement);
+        auto items = listContents(*top, nullptr);
+        sortContents(items, arrangement);
         for (size_t i = 1; i < items.size(); ++i)
-            ASSERT_EQ(CompareContents(items[i - 1], items[i], arrangement), -1)
+            ASSERT_EQ(compareContents(items[i - 1], items[i], arrangement), -1)
                 << items[i - 1].caption << " / " << items[i].caption;
     }
 }

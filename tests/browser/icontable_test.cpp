@@ -24,32 +24,32 @@ std::vector<std::string> folderNames(const fs::path& dir) {
 }
 
 TEST(IconList, ReadsTheCountThenThatManyTokens) {
-    const auto l = ParseIconList("3\r\ntxt\r\npdf\r\n  jpg zip\r\n");
+    const auto l = parseIconList("3\r\ntxt\r\npdf\r\n  jpg zip\r\n");
     EXPECT_EQ(l.declaredCount, 3);
     EXPECT_EQ(l.extensions, (std::vector<std::string>{"txt", "pdf", "jpg"}));
     // The number may run straight into the first token, as "%d" reads it.
-    EXPECT_EQ(ParseIconList("2txt pdf").extensions, (std::vector<std::string>{"txt", "pdf"}));
+    EXPECT_EQ(parseIconList("2txt pdf").extensions, (std::vector<std::string>{"txt", "pdf"}));
 }
 
 TEST(IconList, SurvivesDamagedInput) {
-    EXPECT_TRUE(ParseIconList("").extensions.empty());
-    EXPECT_TRUE(ParseIconList("txt pdf").extensions.empty()); // no count
-    EXPECT_TRUE(ParseIconList("-4 txt").extensions.empty());
-    EXPECT_EQ(ParseIconList("99999999999999999999 txt").declaredCount, INT_MAX);
-    EXPECT_EQ(ParseIconList("99999999999999999999 txt").extensions,
+    EXPECT_TRUE(parseIconList("").extensions.empty());
+    EXPECT_TRUE(parseIconList("txt pdf").extensions.empty()); // no count
+    EXPECT_TRUE(parseIconList("-4 txt").extensions.empty());
+    EXPECT_EQ(parseIconList("99999999999999999999 txt").declaredCount, INT_MAX);
+    EXPECT_EQ(parseIconList("99999999999999999999 txt").extensions,
               std::vector<std::string>{"txt"});
-    EXPECT_EQ(ParseIconList("5 a b").extensions, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(parseIconList("5 a b").extensions, (std::vector<std::string>{"a", "b"}));
 
     // Tokens longer than 51 bytes, or ones that would take the sample file out
     // of its folder, use up their place but give no entry.
     const std::string longest(51, 'x'), tooLong(52, 'y');
-    const auto l = ParseIconList("7 " + longest + " " + tooLong + " a/b . .. &#47;etc ok never");
+    const auto l = parseIconList("7 " + longest + " " + tooLong + " a/b . .. &#47;etc ok never");
     EXPECT_EQ(l.extensions, (std::vector<std::string>{longest, "ok"}));
 }
 
 TEST(IconList, DecodesTheCodePage) {
     // "テキスト" in CP932.
-    EXPECT_EQ(ParseIconList("1 \x83\x65\x83\x4c\x83\x58\x83\x67").extensions,
+    EXPECT_EQ(parseIconList("1 \x83\x65\x83\x4c\x83\x58\x83\x67").extensions,
               std::vector<std::string>{"テキスト"});
 }
 
@@ -68,7 +68,7 @@ TEST(IconTable, RunsTheSampleThroughEveryTypeAndBack) {
     IconFolder f("4\r\ntxt\r\nMakefile\r\nTXT\r\npdf\r\n");
     std::vector<std::string> asked;
     IconTable t;
-    t.Load(f.dir.path(), [&](size_t i, const fs::path& sample) {
+    t.load(f.dir.path(), [&](size_t i, const fs::path& sample) {
         asked.push_back(sample.filename().string());
         EXPECT_TRUE(fs::exists(sample));
         EXPECT_EQ(test::readFile(sample), "sample");
@@ -81,25 +81,25 @@ TEST(IconTable, RunsTheSampleThroughEveryTypeAndBack) {
     EXPECT_EQ(test::readFile(f.icon / "test.dat"), "sample");
 
     // Case-blind, last dot, first equal entry wins.
-    EXPECT_EQ(t.ImageIndexOf("Readme.TXT"), 6);
-    EXPECT_EQ(t.ImageIndexOf("notes.txt"), 6);
-    EXPECT_EQ(t.ImageIndexOf("a.b.PDF"), 9);
-    EXPECT_EQ(t.ImageIndexOf("Makefile"), 7);
-    EXPECT_EQ(t.ImageIndexOf("MAKEFILE"), 7);
-    EXPECT_EQ(t.ImageIndexOf("x.Makefile"), 7);
-    EXPECT_EQ(t.ImageIndexOf("txt.doc"), 2);
-    EXPECT_EQ(t.ImageIndexOf("txt"), 6); // no dot: the whole name is the key
-    EXPECT_EQ(t.ImageIndexOf("trailing."), 2);
+    EXPECT_EQ(t.imageIndexOf("Readme.TXT"), 6);
+    EXPECT_EQ(t.imageIndexOf("notes.txt"), 6);
+    EXPECT_EQ(t.imageIndexOf("a.b.PDF"), 9);
+    EXPECT_EQ(t.imageIndexOf("Makefile"), 7);
+    EXPECT_EQ(t.imageIndexOf("MAKEFILE"), 7);
+    EXPECT_EQ(t.imageIndexOf("x.Makefile"), 7);
+    EXPECT_EQ(t.imageIndexOf("txt.doc"), 2);
+    EXPECT_EQ(t.imageIndexOf("txt"), 6); // no dot: the whole name is the key
+    EXPECT_EQ(t.imageIndexOf("trailing."), 2);
 }
 
 TEST(IconTable, EmptyListLeavesTheSampleInPlace) {
     IconFolder f("0\r\n");
     int calls = 0;
     IconTable t;
-    t.Load(f.dir.path(), [&](size_t, const fs::path&) { return ++calls; });
+    t.load(f.dir.path(), [&](size_t, const fs::path&) { return ++calls; });
     EXPECT_EQ(calls, 0);
     EXPECT_TRUE(t.extensions().empty());
-    EXPECT_EQ(t.ImageIndexOf("a.txt"), 2);
+    EXPECT_EQ(t.imageIndexOf("a.txt"), 2);
     EXPECT_EQ(folderNames(f.icon), (std::vector<std::string>{"icon.dat", "test.dat"}));
 }
 
@@ -107,20 +107,20 @@ TEST(IconTable, MissingFilesGiveTheGenericImage) {
     {
         TempDir empty;
         IconTable t;
-        t.Load(empty.path(), [](size_t, const fs::path&) { return 42; });
+        t.load(empty.path(), [](size_t, const fs::path&) { return 42; });
         EXPECT_TRUE(t.extensions().empty());
-        EXPECT_EQ(t.ImageIndexOf("a.txt"), 2);
+        EXPECT_EQ(t.imageIndexOf("a.txt"), 2);
         EXPECT_FALSE(fs::exists(empty / "Icon"));
     }
     {
         IconFolder f("2 txt pdf", /*withSample=*/false);
         int calls = 0;
         IconTable t;
-        t.Load(f.dir.path(), [&](size_t, const fs::path&) { return ++calls + 5; });
+        t.load(f.dir.path(), [&](size_t, const fs::path&) { return ++calls + 5; });
         EXPECT_EQ(calls, 0);
         EXPECT_EQ(t.extensions().size(), 2u);
-        EXPECT_EQ(t.ImageIndexOf("a.txt"), 2);
-        EXPECT_EQ(t.ImageIndexOf("a.pdf"), 2);
+        EXPECT_EQ(t.imageIndexOf("a.txt"), 2);
+        EXPECT_EQ(t.imageIndexOf("a.pdf"), 2);
         EXPECT_EQ(folderNames(f.icon), std::vector<std::string>{"icon.dat"});
     }
 }
@@ -128,7 +128,7 @@ TEST(IconTable, MissingFilesGiveTheGenericImage) {
 TEST(IconTable, NeverRenamesOutsideItsFolder) {
     IconFolder f("4 ../escape /tmp/x .. txt");
     IconTable t;
-    t.Load(f.dir.path(), [](size_t, const fs::path&) { return 6; });
+    t.load(f.dir.path(), [](size_t, const fs::path&) { return 6; });
     EXPECT_EQ(t.extensions(), std::vector<std::string>{"txt"});
     EXPECT_EQ(folderNames(f.dir.path()), std::vector<std::string>{"Icon"});
     EXPECT_EQ(folderNames(f.icon), (std::vector<std::string>{"icon.dat", "test.dat"}));
@@ -137,12 +137,12 @@ TEST(IconTable, NeverRenamesOutsideItsFolder) {
 TEST(IconTable, TheShippedListLoads) {
     IconFolder f(templateIconList());
     IconTable t;
-    t.Load(f.dir.path(), [](size_t i, const fs::path&) { return 6 + int(i); });
+    t.load(f.dir.path(), [](size_t i, const fs::path&) { return 6 + int(i); });
     EXPECT_GE(t.extensions().size(), 140u);
     for (size_t i = 0; i < t.extensions().size(); ++i)
         ASSERT_EQ(t.imageIndexes()[i], 6 + int(i));
-    EXPECT_GT(t.ImageIndexOf("Song.MP3"), 5);
-    EXPECT_GT(t.ImageIndexOf("main.cpp"), 5);
+    EXPECT_GT(t.imageIndexOf("Song.MP3"), 5);
+    EXPECT_GT(t.imageIndexOf("main.cpp"), 5);
     EXPECT_EQ(folderNames(f.icon), (std::vector<std::string>{"icon.dat", "test.dat"}));
 }
 

@@ -7,32 +7,32 @@ namespace zt {
 namespace {
 
 TEST(Properties, SizeTextGroupsByThrees) {
-    EXPECT_EQ(SizeText(0), "0 バイト");
-    EXPECT_EQ(SizeText(999), "999 バイト");
-    EXPECT_EQ(SizeText(1000), "1,000 バイト");
-    EXPECT_EQ(SizeText(123456), "123,456 バイト");
-    EXPECT_EQ(SizeText(1234567), "1,234,567 バイト");
-    EXPECT_EQ(SizeText(uint64_t(1) << 32), "4,294,967,296 バイト");
+    EXPECT_EQ(sizeText(0), "0 バイト");
+    EXPECT_EQ(sizeText(999), "999 バイト");
+    EXPECT_EQ(sizeText(1000), "1,000 バイト");
+    EXPECT_EQ(sizeText(123456), "123,456 バイト");
+    EXPECT_EQ(sizeText(1234567), "1,234,567 バイト");
+    EXPECT_EQ(sizeText(uint64_t(1) << 32), "4,294,967,296 バイト");
     // Never negative, even past the signed range.
-    EXPECT_EQ(SizeText(uint64_t(1) << 63), "9,223,372,036,854,775,808 バイト");
-    EXPECT_EQ(SizeText(UINT64_MAX), "18,446,744,073,709,551,615 バイト");
+    EXPECT_EQ(sizeText(uint64_t(1) << 63), "9,223,372,036,854,775,808 バイト");
+    EXPECT_EQ(sizeText(UINT64_MAX), "18,446,744,073,709,551,615 バイト");
 }
 
 TEST(Properties, DateTextIsLocalTimeWithoutLeadingZeros) {
     test::ScopedTimeZone tz("JST-9");
     // 2001-04-07 00:05:03 UTC = 09:05:03 in Japan.
-    EXPECT_EQ(DateText(fileTimeFromUnix(986601903)), "2001年4月7日 9:5:3");
-    EXPECT_EQ(DateText(fileTimeFromUnix(1703980799)), "2023年12月31日 8:59:59");
+    EXPECT_EQ(dateText(fileTimeFromUnix(986601903)), "2001年4月7日 9:5:3");
+    EXPECT_EQ(dateText(fileTimeFromUnix(1703980799)), "2023年12月31日 8:59:59");
 }
 
 TEST(Properties, UnknownTimes) {
     test::ScopedTimeZone tz("UTC");
     PropertyRecord file;
     file.name = "a.txt";
-    file.creationTime = fileTimeFromUnix(0);
-    file.lastWriteTime = fileTimeFromUnix(60);
+    file.created = fileTimeFromUnix(0);
+    file.modified = fileTimeFromUnix(60);
     file.size = 5;
-    auto t = TextsOf(file);
+    auto t = textsOf(file);
     EXPECT_EQ(t.created, "1970年1月1日 0:0:0");
     EXPECT_EQ(t.modified, "1970年1月1日 0:1:0");
     EXPECT_EQ(t.accessed, "(不明)"); // zero access time only
@@ -41,12 +41,12 @@ TEST(Properties, UnknownTimes) {
     // A folder never shows modified or accessed; the root has no times at all.
     PropertyRecord folder = file;
     folder.isFolder = true;
-    folder.lastAccessTime = fileTimeFromUnix(120);
-    t = TextsOf(folder);
+    folder.accessed = fileTimeFromUnix(120);
+    t = textsOf(folder);
     EXPECT_EQ(t.created, "1970年1月1日 0:0:0");
     EXPECT_EQ(t.modified, "(不明)");
     EXPECT_EQ(t.accessed, "(不明)");
-    t = TextsOf(PropertyRecord{"root", true, {}, {}, {}, 0});
+    t = textsOf(PropertyRecord{"root", true, {}, {}, {}, 0});
     EXPECT_EQ(t.created, "(不明)");
     EXPECT_EQ(t.size, "0 バイト");
 }
@@ -55,10 +55,9 @@ struct Stock : test::StockBuilder {
     FolderNode* root = StockBuilder::root("CD");
 
     FolderNode* folder(FolderNode* parent, const char* name) { return add(parent, name); }
-    TFileChain* file(FolderNode* in, const char* name, uint64_t size) {
-        TFileChain* f = in->data->AddFile(name);
-        f->sizeHigh = uint32_t(size >> 32);
-        f->sizeLow = uint32_t(size);
+    FileRecord* file(FolderNode* in, const char* name, uint64_t size) {
+        FileRecord* f = tree.addFile(in, name);
+        f->size = size;
         return f;
     }
 };
@@ -71,33 +70,33 @@ TEST(Properties, FilesAndFolders) {
     FolderNode* deep = s.folder(inner, "deep");
     s.file(inner, "a.bin", uint64_t(1) << 32);
     s.file(deep, "b.bin", 1000);
-    TFileChain* f = s.file(s.root, "big.iso", 4'700'000'000ull);
-    f->creationTime = fileTimeFromUnix(100);
-    outer->data->creationTime = fileTimeFromUnix(200);
+    FileRecord* f = s.file(s.root, "big.iso", 4'700'000'000ull);
+    f->created = fileTimeFromUnix(100);
+    outer->created = fileTimeFromUnix(200);
 
-    auto r = PropertiesOfItem(*s.root, "big.iso");
+    auto r = propertiesOfItem(*s.root, "big.iso");
     EXPECT_FALSE(r.isFolder);
     EXPECT_EQ(r.size, 4'700'000'000ull);
-    EXPECT_EQ(r.creationTime, fileTimeFromUnix(100));
+    EXPECT_EQ(r.created, fileTimeFromUnix(100));
 
-    r = PropertiesOfItem(*s.root, "empty");
+    r = propertiesOfItem(*s.root, "empty");
     EXPECT_TRUE(r.isFolder);
-    EXPECT_EQ(TextsOf(r).size, "0 バイト");
+    EXPECT_EQ(textsOf(r).size, "0 バイト");
 
     // Files only in subfolders, at any depth.
-    r = PropertiesOfItem(*s.root, "outer");
+    r = propertiesOfItem(*s.root, "outer");
     EXPECT_TRUE(r.isFolder);
     EXPECT_EQ(r.size, (uint64_t(1) << 32) + 1000);
-    EXPECT_EQ(r.creationTime, fileTimeFromUnix(200));
-    EXPECT_EQ(PropertiesOfFolder(*s.root).size, (uint64_t(1) << 32) + 1000 + 4'700'000'000ull);
-    EXPECT_EQ(PropertiesOfFolder(*empty).name, "empty");
+    EXPECT_EQ(r.created, fileTimeFromUnix(200));
+    EXPECT_EQ(propertiesOfFolder(*s.root).size, (uint64_t(1) << 32) + 1000 + 4'700'000'000ull);
+    EXPECT_EQ(propertiesOfFolder(*empty).name, "empty");
 
     // Exact bytes only; no match at all shows nothing known.
-    r = PropertiesOfItem(*s.root, "OUTER");
+    r = propertiesOfItem(*s.root, "OUTER");
     EXPECT_FALSE(r.isFolder);
     EXPECT_EQ(r.name, "OUTER");
     EXPECT_EQ(r.size, 0u);
-    EXPECT_TRUE(r.creationTime.isZero());
+    EXPECT_TRUE(r.created.isZero());
 }
 
 TEST(Properties, AFileOfTheSameNameWinsOverAFolder) {
@@ -105,7 +104,7 @@ TEST(Properties, AFileOfTheSameNameWinsOverAFolder) {
     FolderNode* sub = s.folder(s.root, "same");
     s.file(sub, "x", 10);
     s.file(s.root, "same", 3);
-    const auto r = PropertiesOfItem(*s.root, "same");
+    const auto r = propertiesOfItem(*s.root, "same");
     EXPECT_FALSE(r.isFolder);
     EXPECT_EQ(r.size, 3u);
 }

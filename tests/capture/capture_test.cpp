@@ -17,10 +17,6 @@ namespace fs = std::filesystem;
 
 constexpr uint64_t kTicksTo1970 = 116444736000000000ull;
 
-uint64_t ticks(FILETIME t) {
-    return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
 void setTimes(const fs::path& p, time_t access, time_t write) {
     const timespec times[2] = {{access, 0}, {write, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
@@ -28,12 +24,12 @@ void setTimes(const fs::path& p, time_t access, time_t write) {
 
 const FolderNode* child(const FolderNode* n, std::string_view text) {
     for (const FolderNode* c : n->children)
-        if (c->text == text) return c;
+        if (c->name == text) return c;
     return nullptr;
 }
 
-const TFileChain* file(const FolderNode* n, std::string_view name) {
-    for (const TFileChain* f = n->data->First(); f; f = f->next)
+const FileRecord* file(const FolderNode* n, std::string_view name) {
+    for (const FileRecord* f = n->firstFile; f; f = f->next)
         if (f->name() == name) return f;
     return nullptr;
 }
@@ -64,19 +60,18 @@ TEST(Capture, ReadsTheTreeAndItsStockFileReadsBackTheSame) {
     makeTree(src);
 
     FolderTree tree;
-    FileListChain chain;
-    const auto result = CaptureTree(src, "src", tree, chain);
+    const auto result = captureTree(src, "src", tree);
     ASSERT_EQ(result.status, CaptureStatus::Completed);
     EXPECT_EQ(result.folderCount, 5); // docs, deep, deeper, empty, .hiddendir
     EXPECT_EQ(tree.folderCount(), 5);
 
     const FolderNode* root = tree.root();
-    EXPECT_EQ(root->text, "src");
-    const TFileChain* top = file(root, "top.txt");
+    EXPECT_EQ(root->name, "src");
+    const FileRecord* top = file(root, "top.txt");
     ASSERT_NE(top, nullptr);
-    EXPECT_EQ(top->size(), 5u);
-    EXPECT_EQ(ticks(top->lastWriteTime), kTicksTo1970 + 1700000000ull * 10000000);
-    EXPECT_EQ(ticks(top->lastAccessTime), kTicksTo1970 + 1600000000ull * 10000000);
+    EXPECT_EQ(top->size, 5u);
+    EXPECT_EQ(top->modified.ticks, kTicksTo1970 + 1700000000ull * 10000000);
+    EXPECT_EQ(top->accessed.ticks, kTicksTo1970 + 1600000000ull * 10000000);
     EXPECT_NE(file(root, ".hidden"), nullptr);
     // Links are files, whatever they point at: the loop and the link upwards end nowhere.
     EXPECT_NE(file(root, "loop1"), nullptr);
@@ -87,36 +82,30 @@ TEST(Capture, ReadsTheTreeAndItsStockFileReadsBackTheSame) {
 
     const FolderNode* docs = child(root, "docs");
     ASSERT_NE(docs, nullptr);
-    EXPECT_EQ(ticks(docs->data->lastWriteTime), kTicksTo1970 + 1550000000ull * 10000000);
-    EXPECT_EQ(file(docs, "a.txt")->size(), 1000u);
+    EXPECT_EQ(docs->modified.ticks, kTicksTo1970 + 1550000000ull * 10000000);
+    EXPECT_EQ(file(docs, "a.txt")->size, 1000u);
     EXPECT_NE(file(docs, "up"), nullptr);
     EXPECT_EQ(docs->children.size(), 1u);
     const FolderNode* deeper = child(child(docs, "deep"), "deeper");
     ASSERT_NE(deeper, nullptr);
     EXPECT_EQ(deeper->level, 3);
-    EXPECT_EQ(file(deeper, "z.bin")->size(), 2u);
+    EXPECT_EQ(file(deeper, "z.bin")->size, 2u);
     const FolderNode* empty = child(root, "empty");
     ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(empty->data->Count(), 0);
+    EXPECT_EQ(empty->fileCount, 0);
     EXPECT_TRUE(empty->children.empty());
     EXPECT_NE(file(child(root, ".hiddendir"), "x"), nullptr);
 
-    // Every list is in the chain, the root's first.
-    int lists = 0;
-    for (TFileList* l = chain.first(); l; l = l->nextList)
-        ++lists;
-    EXPECT_EQ(lists, 6);
-    EXPECT_EQ(chain.first(), root->data);
+    EXPECT_EQ(tree.folderCount(), 5);
 
     // Written and read back: the same names (also the one outside CP932), sizes and times.
     const fs::path stock = tmp / "src.dat";
-    ASSERT_TRUE(WriteStockFile(stock, tree));
+    ASSERT_TRUE(writeStockFile(stock, tree));
     FolderTree back;
-    FileListChain backChain;
-    ASSERT_EQ(ReadStockFile(stock, "src", back, backChain).status, StockReadStatus::Completed);
-    EXPECT_EQ(SerializeStock(back), SerializeStock(tree));
+    ASSERT_EQ(readStockFile(stock, "src", back).status, StockReadStatus::Completed);
+    EXPECT_EQ(serializeStock(back), serializeStock(tree));
     EXPECT_NE(file(back.root(), "한글.txt"), nullptr);
-    EXPECT_EQ(ticks(file(back.root(), "top.txt")->lastWriteTime), ticks(top->lastWriteTime));
+    EXPECT_EQ(file(back.root(), "top.txt")->modified.ticks, top->modified.ticks);
 }
 
 TEST(Capture, AFolderThatCannotBeReadIsKeptEmpty) {
@@ -129,17 +118,16 @@ TEST(Capture, AFolderThatCannotBeReadIsKeptEmpty) {
 
     // The folder disappears between being listed and being read.
     FolderTree tree;
-    FileListChain chain;
     CaptureCallbacks cb;
     cb.onFolder = [&](const fs::path& p) {
         if (p.filename() == "gone") fs::remove_all(p);
         return true;
     };
-    ASSERT_EQ(CaptureTree(src, "src", tree, chain, cb).status, CaptureStatus::Completed);
+    ASSERT_EQ(captureTree(src, "src", tree, cb).status, CaptureStatus::Completed);
     const FolderNode* gone = child(tree.root(), "gone");
     ASSERT_NE(gone, nullptr);
     EXPECT_TRUE(gone->children.empty());
-    EXPECT_EQ(gone->data->Count(), 0);
+    EXPECT_EQ(gone->fileCount, 0);
     EXPECT_NE(file(child(tree.root(), "kept"), "f"), nullptr);
 }
 
@@ -149,9 +137,8 @@ TEST(Capture, AFolderWithoutReadPermissionIsKeptEmpty) {
     const fs::path src = tmp / "src";
     fs::create_directories(src / "locked/in");
     FolderTree tree;
-    FileListChain chain;
     ::chmod((src / "locked").c_str(), 0);
-    ASSERT_EQ(CaptureTree(src, "src", tree, chain).status, CaptureStatus::Completed);
+    ASSERT_EQ(captureTree(src, "src", tree).status, CaptureStatus::Completed);
     EXPECT_TRUE(child(tree.root(), "locked")->children.empty());
     ::chmod((src / "locked").c_str(), 0755);
 }
@@ -161,15 +148,13 @@ TEST(Capture, NothingToReadGivesNoStock) {
     fs::create_directories(tmp / "empty");
     test::writeFile(tmp / "plain", "x");
     FolderTree tree;
-    FileListChain chain;
     for (const fs::path& p : {tmp / "empty", tmp / "missing", tmp / "plain"}) {
-        EXPECT_EQ(CaptureTree(p, "x", tree, chain).status, CaptureStatus::NothingFound) << p;
+        EXPECT_EQ(captureTree(p, "x", tree).status, CaptureStatus::NothingFound) << p;
         EXPECT_TRUE(tree.empty());
-        EXPECT_EQ(chain.first(), nullptr);
     }
     // A single empty folder is something.
     fs::create_directories(tmp / "empty/sub");
-    EXPECT_EQ(CaptureTree(tmp / "empty", "x", tree, chain).status, CaptureStatus::Completed);
+    EXPECT_EQ(captureTree(tmp / "empty", "x", tree).status, CaptureStatus::Completed);
 }
 
 TEST(Capture, CancelInTheMiddleEmptiesTheTree) {
@@ -177,15 +162,13 @@ TEST(Capture, CancelInTheMiddleEmptiesTheTree) {
     for (int i = 0; i < 20; ++i)
         fs::create_directories(tmp / "src" / ("d" + std::to_string(i)) / "x");
     FolderTree tree;
-    FileListChain chain;
     int folders = 0;
     CaptureCallbacks cb;
     cb.onFolder = [&](const fs::path&) { return ++folders < 10; };
-    const auto result = CaptureTree(tmp / "src", "src", tree, chain, cb);
+    const auto result = captureTree(tmp / "src", "src", tree, cb);
     EXPECT_EQ(result.status, CaptureStatus::Cancelled);
     EXPECT_EQ(folders, 10); // stopped at once, not after the rest
     EXPECT_TRUE(tree.empty());
-    EXPECT_EQ(chain.first(), nullptr);
 }
 
 TEST(Capture, EntriesAreReportedWithTheirFolderPath) {
@@ -198,8 +181,7 @@ TEST(Capture, EntriesAreReportedWithTheirFolderPath) {
         seen.push_back(std::string(folder) + "/" + std::string(name));
     };
     FolderTree tree;
-    FileListChain chain;
-    ASSERT_EQ(CaptureTree(tmp / "src", "src", tree, chain, cb).status, CaptureStatus::Completed);
+    ASSERT_EQ(captureTree(tmp / "src", "src", tree, cb).status, CaptureStatus::Completed);
     const std::string base = (tmp / "src").string();
     EXPECT_EQ(seen, (std::vector<std::string>{base + "/sub", base + "/sub/f"}));
 }
@@ -210,54 +192,53 @@ TEST(Capture, MountPointsInsideTheSourceAreNotEntered) {
         deviceOf("/dev/pts") == deviceOf("/dev"))
         GTEST_SKIP() << "no separate file system inside /dev";
     FolderTree tree;
-    FileListChain chain;
-    ASSERT_EQ(CaptureTree("/dev", "dev", tree, chain).status, CaptureStatus::Completed);
+    ASSERT_EQ(captureTree("/dev", "dev", tree).status, CaptureStatus::Completed);
     const FolderNode* pts = child(tree.root(), "pts");
     ASSERT_NE(pts, nullptr);
     EXPECT_TRUE(pts->children.empty());
-    EXPECT_EQ(pts->data->Count(), 0);
+    EXPECT_EQ(pts->fileCount, 0);
 }
 
 TEST(StockNaming, BaseNames) {
-    EXPECT_EQ(StockNameBase("C:"), "C");
-    EXPECT_EQ(StockNameBase("a:b:c"), "ab:c"); // only the first ":" goes
-    EXPECT_EQ(StockNameBase("/"), "root");
-    EXPECT_EQ(StockNameBase("My/Disk"), "My_Disk");
-    EXPECT_EQ(StockNameBase(":"), "noname");
-    EXPECT_EQ(StockNameBase(""), "noname");
-    EXPECT_EQ(StockNameBase("."), "_");
-    EXPECT_EQ(StockNameBase(".:."), "__");
-    EXPECT_EQ(StockNameBase("tab\there"), "tab_here");
-    EXPECT_EQ(StockNameBase("ドライブ"), "ドライブ");
+    EXPECT_EQ(stockNameBase("C:"), "C");
+    EXPECT_EQ(stockNameBase("a:b:c"), "ab:c"); // only the first ":" goes
+    EXPECT_EQ(stockNameBase("/"), "root");
+    EXPECT_EQ(stockNameBase("My/Disk"), "My_Disk");
+    EXPECT_EQ(stockNameBase(":"), "noname");
+    EXPECT_EQ(stockNameBase(""), "noname");
+    EXPECT_EQ(stockNameBase("."), "_");
+    EXPECT_EQ(stockNameBase(".:."), "__");
+    EXPECT_EQ(stockNameBase("tab\there"), "tab_here");
+    EXPECT_EQ(stockNameBase("ドライブ"), "ドライブ");
     // Long names are cut at a character boundary.
-    const std::string longName = StockNameBase(std::string(199, 'x') + "あいう");
+    const std::string longName = stockNameBase(std::string(199, 'x') + "あいう");
     EXPECT_EQ(longName, std::string(199, 'x'));
 }
 
 TEST(StockNaming, UniqueNamesAvoidTheListReservedNamesAndStrayFiles) {
     test::TempDir data;
     std::vector<std::string> names;
-    EXPECT_EQ(UniqueStockName("C", names, data.path()), "C");
+    EXPECT_EQ(uniqueStockName("C", names, data.path()), "C");
     names = {"C"};
-    EXPECT_EQ(UniqueStockName("C", names, data.path()), "C_2");
-    EXPECT_EQ(UniqueStockName("c", names, data.path()), "c_2"); // c collides with C
+    EXPECT_EQ(uniqueStockName("C", names, data.path()), "C_2");
+    EXPECT_EQ(uniqueStockName("c", names, data.path()), "c_2"); // c collides with C
     names = {"C", "c_2"};
-    EXPECT_EQ(UniqueStockName("C", names, data.path()), "C_3");
-    EXPECT_EQ(UniqueStockName("setting", {}, data.path()), "setting_2");
-    EXPECT_EQ(UniqueStockName("StockList", {}, data.path()), "StockList_2");
+    EXPECT_EQ(uniqueStockName("C", names, data.path()), "C_3");
+    EXPECT_EQ(uniqueStockName("setting", {}, data.path()), "setting_2");
+    EXPECT_EQ(uniqueStockName("StockList", {}, data.path()), "StockList_2");
     test::writeFile(data / "D.dat", "left over");
-    EXPECT_EQ(UniqueStockName("D", {}, data.path()), "D_2");
+    EXPECT_EQ(uniqueStockName("D", {}, data.path()), "D_2");
     // Whatever the base, the result can name a file.
-    EXPECT_EQ(UniqueStockName("a/b", {}, data.path()), "a_b");
-    EXPECT_TRUE(IsSafeStockName(UniqueStockName("..", {}, data.path())));
+    EXPECT_EQ(uniqueStockName("a/b", {}, data.path()), "a_b");
+    EXPECT_TRUE(isSafeStockName(uniqueStockName("..", {}, data.path())));
 }
 
 TEST(StockNaming, FolderDisplayNames) {
-    EXPECT_EQ(FolderDisplayName("/"), "/");
-    EXPECT_EQ(FolderDisplayName("//"), "/");
-    EXPECT_EQ(FolderDisplayName("/a/b"), "b");
-    EXPECT_EQ(FolderDisplayName("/a/b/"), "b");
-    EXPECT_EQ(FolderDisplayName("rel"), "rel");
+    EXPECT_EQ(folderDisplayName("/"), "/");
+    EXPECT_EQ(folderDisplayName("//"), "/");
+    EXPECT_EQ(folderDisplayName("/a/b"), "b");
+    EXPECT_EQ(folderDisplayName("/a/b/"), "b");
+    EXPECT_EQ(folderDisplayName("rel"), "rel");
 }
 
 TEST(CaptureCli, CapturesNamesAndAppends) {
@@ -278,10 +259,9 @@ TEST(CaptureCli, CapturesNamesAndAppends) {
     EXPECT_EQ(test::runCli(data + "list").out, "My Src\nMy Src_2\nmine\n");
 
     FolderTree tree;
-    FileListChain chain;
-    ASSERT_EQ(ReadStockFile(tmp / "data/My Src_2.dat", "x", tree, chain).status,
+    ASSERT_EQ(readStockFile(tmp / "data/My Src_2.dat", "x", tree).status,
               StockReadStatus::Completed);
-    EXPECT_EQ(tree.root()->children.at(0)->data->First()->size(), 3u);
+    EXPECT_EQ(tree.root()->children.at(0)->firstFile->size, 3u);
 
     run = test::runCli(data + "capture '" + (tmp / "empty").string() + "'");
     EXPECT_EQ(run.status, 2);

@@ -85,20 +85,20 @@ TEST(Drives, KindsLabelsAndPseudoFileSystems) {
     table += "garbage line\n";
     test::writeFile(m.paths.mountInfo, table);
 
-    const auto drives = ListDrives(m.paths);
+    const auto drives = listDrives(m.paths);
     ASSERT_EQ(drives.size(), 6u);
     EXPECT_EQ(drives[0].mountPoint, "/"); // mount-table order
 
     EXPECT_EQ(byMount(drives, "/")->kind, DriveKind::HardDisk);
     EXPECT_EQ(byMount(drives, "/")->label, "/");
-    EXPECT_EQ(DriveCaption(*byMount(drives, "/")), " (/) HDドライブ");
+    EXPECT_EQ(driveCaption(*byMount(drives, "/")), " (/) HDドライブ");
 
     const DriveInfo* usb = byMount(drives, "/media/u/My Disk");
     ASSERT_NE(usb, nullptr);
     EXPECT_EQ(usb->kind, DriveKind::Removable);
     EXPECT_EQ(usb->label, "My Disk");
-    EXPECT_EQ(DriveCaption(*usb), " (My Disk) リムーバブル");
-    EXPECT_EQ(DriveImageIndex(usb->kind), 5);
+    EXPECT_EQ(driveCaption(*usb), " (My Disk) リムーバブル");
+    EXPECT_EQ(driveImageIndex(usb->kind), 5);
 
     // A partition takes its disk's removable flag.
     EXPECT_EQ(byMount(drives, "/media/u/card")->kind, DriveKind::Removable);
@@ -106,13 +106,13 @@ TEST(Drives, KindsLabelsAndPseudoFileSystems) {
 
     const DriveInfo* dvd = byMount(drives, "/media/u/DVD");
     EXPECT_EQ(dvd->kind, DriveKind::Cd);
-    EXPECT_EQ(DriveCaption(*dvd), " (DVD) CDドライブ");
-    EXPECT_EQ(DriveImageIndex(dvd->kind), 3);
+    EXPECT_EQ(driveCaption(*dvd), " (DVD) CDドライブ");
+    EXPECT_EQ(driveImageIndex(dvd->kind), 3);
 
     // Device-mapper names resolve through /dev/mapper to find the label.
     EXPECT_EQ(byMount(drives, "/home")->label, "HOME");
     EXPECT_EQ(byMount(drives, "/home")->kind, DriveKind::HardDisk);
-    EXPECT_EQ(DriveImageIndex(DriveKind::HardDisk), 4);
+    EXPECT_EQ(driveImageIndex(DriveKind::HardDisk), 4);
 
     EXPECT_EQ(byMount(drives, "/mnt/win")->kind, DriveKind::HardDisk);
 }
@@ -127,7 +127,7 @@ TEST(Drives, CdByFileSystemAndMountedOverPointsListedOnce) {
     table += mountLine(24, "/mnt/c", "tmpfs", "tmpfs"); // a disk hidden under a tmpfs
     test::writeFile(m.paths.mountInfo, table);
 
-    const auto drives = ListDrives(m.paths);
+    const auto drives = listDrives(m.paths);
     ASSERT_EQ(drives.size(), 2u);
     EXPECT_EQ(drives[0].kind, DriveKind::Cd);
     EXPECT_EQ(drives[1].mountPoint, "/mnt/b");
@@ -138,18 +138,18 @@ TEST(Drives, CdByFileSystemAndMountedOverPointsListedOnce) {
 TEST(Drives, MissingMountTableGivesNoDrives) {
     DriveSourcePaths paths;
     paths.mountInfo = "/nonexistent/mountinfo";
-    EXPECT_TRUE(ListDrives(paths).empty());
+    EXPECT_TRUE(listDrives(paths).empty());
 }
 
 TEST(Drives, Escapes) {
-    EXPECT_EQ(UnescapeMountField("/media/a\\040b\\011c\\134d"), "/media/a b\tc\\d");
-    EXPECT_EQ(UnescapeMountField("end\\04"), "end\\04"); // cut short: kept as it is
-    EXPECT_EQ(UnescapeMountField("\\999"), "\\999");
-    EXPECT_EQ(DecodeLabelName("My\\x20Disk\\x2fX"), "My Disk/X");
-    EXPECT_EQ(DecodeLabelName("\\xZZ\\x2"), "\\xZZ\\x2");
-    EXPECT_EQ(DecodeLabelName("\\xe3\\x83\\x87"), "デ");
+    EXPECT_EQ(unescapeMountField("/media/a\\040b\\011c\\134d"), "/media/a b\tc\\d");
+    EXPECT_EQ(unescapeMountField("end\\04"), "end\\04"); // cut short: kept as it is
+    EXPECT_EQ(unescapeMountField("\\999"), "\\999");
+    EXPECT_EQ(decodeLabelName("My\\x20Disk\\x2fX"), "My Disk/X");
+    EXPECT_EQ(decodeLabelName("\\xZZ\\x2"), "\\xZZ\\x2");
+    EXPECT_EQ(decodeLabelName("\\xe3\\x83\\x87"), "デ");
 
-    const auto entries = ParseMountInfo(
+    const auto entries = parseMountInfo(
         "36 35 98:0 /mnt1 /mnt/with\\040blank rw,noatime master:1 shared:2 - ext3 /dev/root rw\n"
         "37 35 98:0 / /short rw -\n");
     ASSERT_EQ(entries.size(), 1u);
@@ -157,10 +157,10 @@ TEST(Drives, Escapes) {
     EXPECT_EQ(entries[0].fsType, "ext3");
     EXPECT_EQ(entries[0].source, "/dev/root");
 
-    EXPECT_TRUE(IsPseudoFileSystem("fuse.sshfs"));
-    EXPECT_FALSE(IsPseudoFileSystem("fuseblk"));
-    EXPECT_TRUE(IsPseudoFileSystem("cgroup2"));
-    EXPECT_FALSE(IsPseudoFileSystem("btrfs"));
+    EXPECT_TRUE(isPseudoFileSystem("fuse.sshfs"));
+    EXPECT_FALSE(isPseudoFileSystem("fuseblk"));
+    EXPECT_TRUE(isPseudoFileSystem("cgroup2"));
+    EXPECT_FALSE(isPseudoFileSystem("btrfs"));
 }
 
 } // namespace

@@ -22,7 +22,7 @@ class ShowCli : public ::testing::Test {
         FolderNode* sub = s.add(root, "Sub", {"x.bin"});
         s.add(sub, "表");
         ASSERT_TRUE(s.write(data.path(), "Disc"));
-        ASSERT_TRUE(SaveStockList(data.path(), {"Disc", "Broken"}));
+        ASSERT_TRUE(saveStockList(data.path(), {"Disc", "Broken"}));
     }
 
     test::CliRun show(const std::string& args) {
@@ -72,7 +72,7 @@ TEST_F(ShowCli, MissingStockOrFolderAndUsage) {
     EXPECT_EQ(r.out, "");
 
     // A listed name that would read the program's own files is refused.
-    ASSERT_TRUE(SaveStockList(data.path(), {"Disc", "StockList"}));
+    ASSERT_TRUE(saveStockList(data.path(), {"Disc", "StockList"}));
     r = show("StockList");
     EXPECT_EQ(r.status, 1);
 

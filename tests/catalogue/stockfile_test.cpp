@@ -12,11 +12,11 @@ using Stock = test::StockBuilder;
 // A tree printed one line per folder and file, indented by level: easy to compare.
 std::string dump(const FolderTree& tree) {
     std::string s;
-    tree.ForEachPreOrder([&](FolderNode& n) {
-        s += std::string(size_t(n.level) * 2, ' ') + "[" + n.text + "]\n";
-        for (const TFileChain* f = n.data->First(); f; f = f->next)
+    tree.forEachPreOrder([&](FolderNode& n) {
+        s += std::string(size_t(n.level) * 2, ' ') + "[" + n.name + "]\n";
+        for (const FileRecord* f = n.firstFile; f; f = f->next)
             s += std::string(size_t(n.level) * 2 + 2, ' ') + std::string(f->name()) + " " +
-                 std::to_string(f->size()) + " " + std::to_string(f->creationTime.ticks()) + "\n";
+                 std::to_string(f->size) + " " + std::to_string(f->created.ticks) + "\n";
         return true;
     });
     return s;
@@ -34,34 +34,33 @@ std::string lines(std::initializer_list<const char*> ls) {
 TEST(StockFile, RoundTripKeepsStructureNamesTimesAndSizes) {
     Stock s;
     FolderNode* root = s.root("MyDisc");
-    TFileChain* f = root->data->AddFile(std::string_view("表ポ.txt"));
-    f->creationTime = FILETIME{0xffffffffu, 0xffffffffu};
-    f->lastAccessTime = FILETIME{1, 0x80000000u};
-    f->sizeHigh = 0x80000001u;
-    f->sizeLow = 0xfffffffeu;
+    FileRecord* f = s.tree.addFile(root, "表ポ.txt");
+    f->created = FileTime::fromHalves(0xffffffffu, 0xffffffffu);
+    f->accessed = FileTime::fromHalves(1, 0x80000000u);
+    f->size = 0x80000001fffffffeull;
     FolderNode* deep = s.add(root, "a");
     for (int i = 0; i < 5; ++i)
         deep = s.add(deep, "d" + std::to_string(i));
-    deep->data->AddFile(std::string_view("😀 & &#65; 한"));
+    s.tree.addFile(deep, "😀 & &#65; 한");
     s.add(root, "empty");
     FolderNode* sibling = s.add(root, "ｂ");
-    sibling->data->lastWriteTime = FILETIME{7, 8};
-    sibling->data->AddFile(std::string_view("x"))->sizeLow = 4096;
+    sibling->modified = FileTime::fromHalves(7, 8);
+    s.tree.addFile(sibling, "x")->size = 4096;
 
-    const std::string bytes = SerializeStock(s.tree);
+    const std::string bytes = serializeStock(s.tree);
     EXPECT_EQ(bytes.substr(0, 9), "1200\r\n8\r\n");
     EXPECT_EQ(bytes.find('\n'), bytes.find('\r') + 1);
 
     Stock back;
-    const auto r = ParseStock(bytes, "MyDisc", back.tree, back.chain);
+    const auto r = parseStock(bytes, "MyDisc", back.tree);
     EXPECT_EQ(r.status, StockReadStatus::Completed);
     EXPECT_EQ(r.formatMark, 1200);
     EXPECT_EQ(r.folderCount, 8);
     EXPECT_EQ(dump(back.tree), dump(s.tree));
-    const TFileChain* g = back.tree.root()->data->First();
-    EXPECT_EQ(g->lastAccessTime, (FILETIME{1, 0x80000000u}));
-    EXPECT_EQ(back.tree.root()->children[2]->data->lastWriteTime, (FILETIME{7, 8}));
-    EXPECT_EQ(SerializeStock(back.tree), bytes);
+    const FileRecord* g = back.tree.root()->firstFile;
+    EXPECT_EQ(g->accessed, (FileTime::fromHalves(1, 0x80000000u)));
+    EXPECT_EQ(back.tree.root()->children[2]->modified, (FileTime::fromHalves(7, 8)));
+    EXPECT_EQ(serializeStock(back.tree), bytes);
 }
 
 TEST(StockFile, ReadsAFileInTheWindowsLayout) {
@@ -77,7 +76,7 @@ TEST(StockFile, ReadsAFileInTheWindowsLayout) {
                "1",    "later", "0",   "0",          "0",  "0",        "0",
                "0",    "0",     "0"});
     Stock s;
-    ParseStock(bytes, "D", s.tree, s.chain);
+    parseStock(bytes, "D", s.tree);
     EXPECT_EQ(dump(s.tree), "[D]\n"
                             "  readme.txt 42 8589934593\n"
                             "  [表示]\n"
@@ -92,28 +91,28 @@ TEST(StockFile, MalformedInputKeepsWhatWasRead) {
     // Truncated in the middle of the folder's values: the folder stays, values are zero.
     for (size_t cut = 0; cut <= good.size(); cut += 3) {
         Stock s;
-        ParseStock(good.substr(0, cut), "S", s.tree, s.chain);
+        parseStock(good.substr(0, cut), "S", s.tree);
         ASSERT_NE(s.tree.root(), nullptr);
         EXPECT_LE(s.tree.folderCount(), 1);
     }
     // A depth that jumps ends the load; later records are not read.
     Stock jump;
-    ParseStock(lines({"1200", "2", "3", "x", "0", "0", "0", "0", "0", "0", "0", "0", "-1", "f"}),
-               "S", jump.tree, jump.chain);
+    parseStock(lines({"1200", "2", "3", "x", "0", "0", "0", "0", "0", "0", "0", "0", "-1", "f"}),
+               "S", jump.tree);
     EXPECT_EQ(dump(jump.tree), "[S]\n");
     // NUL bytes, bare LF, huge numbers (wrap modulo 2^32) and endless lines do no harm.
     Stock odd;
     using namespace std::string_literals;
     std::string weird = "1200\n1\n-1\nn\0ul\n4294967297\n\n\n\n\n\n\n99999999999999999999\n"s;
     weird += "1\n" + std::string(100000, 'L') + "\n";
-    ParseStock(weird, "S", odd.tree, odd.chain);
-    ASSERT_EQ(odd.tree.root()->data->Count(), 1);
-    EXPECT_EQ(odd.tree.root()->data->First()->name(), "n\0ul"s);
-    EXPECT_EQ(odd.tree.root()->data->First()->creationTime.dwLowDateTime, 1u);
-    EXPECT_EQ(odd.tree.root()->children.at(0)->text.size(), 100000u);
-    EXPECT_EQ(ParseStockNumber("  -1"), 0xffffffffu);
-    EXPECT_EQ(ParseStockNumber("4294967296"), 0u);
-    EXPECT_EQ(ParseStockNumber("12abc"), 12u);
+    parseStock(weird, "S", odd.tree);
+    ASSERT_EQ(odd.tree.root()->fileCount, 1);
+    EXPECT_EQ(odd.tree.root()->firstFile->name(), "n\0ul"s);
+    EXPECT_EQ(odd.tree.root()->firstFile->created.lowHalf(), 1u);
+    EXPECT_EQ(odd.tree.root()->children.at(0)->name.size(), 100000u);
+    EXPECT_EQ(parseStockNumber("  -1"), 0xffffffffu);
+    EXPECT_EQ(parseStockNumber("4294967296"), 0u);
+    EXPECT_EQ(parseStockNumber("12abc"), 12u);
 }
 
 TEST(StockFile, AMillionNestedFoldersLoadWithoutRecursion) {
@@ -121,9 +120,9 @@ TEST(StockFile, AMillionNestedFoldersLoadWithoutRecursion) {
     for (int depth = 1; depth <= 1000000; ++depth)
         bytes += std::to_string(depth) + "\r\nd\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
     Stock s;
-    ParseStock(bytes, "S", s.tree, s.chain);
+    parseStock(bytes, "S", s.tree);
     EXPECT_EQ(s.tree.folderCount(), 1000000);
-    EXPECT_EQ(SerializeStock(s.tree), bytes);
+    EXPECT_EQ(serializeStock(s.tree), bytes);
 }
 
 TEST(StockFile, CancelStopsBeforeAFolderRecordAndProgressSeesTheCount) {
@@ -132,9 +131,8 @@ TEST(StockFile, CancelStopsBeforeAFolderRecordAndProgressSeesTheCount) {
     for (int i = 0; i < 10; ++i)
         bytes += lines({"1", "f", "0", "0", "0", "0", "0", "0", "0", "0"});
     int maximum = 0, calls = 0;
-    const auto r = ParseStock(
-        bytes, "S", s.tree, s.chain, [&](int count) { maximum = count; },
-        [&] { return ++calls <= 4; });
+    const auto r = parseStock(
+        bytes, "S", s.tree, [&](int count) { maximum = count; }, [&] { return ++calls <= 4; });
     EXPECT_EQ(r.status, StockReadStatus::Cancelled);
     EXPECT_EQ(maximum, 10);
     EXPECT_EQ(calls, 5);
@@ -145,16 +143,16 @@ TEST(StockFile, MissingFileAndFailedWrite) {
     test::TempDir dir;
     Stock s;
     s.root("old");
-    const auto r = ReadStockFile(dir / "gone.dat", "gone", s.tree, s.chain);
+    const auto r = readStockFile(dir / "gone.dat", "gone", s.tree);
     EXPECT_EQ(r.status, StockReadStatus::CannotOpen);
     EXPECT_TRUE(s.tree.empty());
-    EXPECT_EQ(s.chain.first(), nullptr);
+    EXPECT_EQ(s.tree.fileCount(), 0u);
 
     Stock t;
     t.root("x");
-    EXPECT_FALSE(WriteStockFile(dir / "no" / "x.dat", t.tree));
+    EXPECT_FALSE(writeStockFile(dir / "no" / "x.dat", t.tree));
     test::writeFile(dir / "x.dat", "leftover that is longer than the new file\r\n");
-    ASSERT_TRUE(WriteStockFile(dir / "x.dat", t.tree));
+    ASSERT_TRUE(writeStockFile(dir / "x.dat", t.tree));
     EXPECT_EQ(test::readFile(dir / "x.dat"), "1200\r\n0\r\n");
 }
 
@@ -166,12 +164,13 @@ TEST(StockFile, AFileWrittenInPiecesHasTheSameBytes) {
     for (int d = 0; d < 40; ++d) {
         FolderNode* folder = s.add(root, "フォルダ" + std::to_string(d));
         for (int f = 0; f < 3000; ++f)
-            folder->data->AddFile("ファイル名としては少し長めの名前_" + std::to_string(f) + ".txt");
+            s.tree.addFile(folder,
+                           "ファイル名としては少し長めの名前_" + std::to_string(f) + ".txt");
     }
     test::TempDir dir;
-    ASSERT_TRUE(WriteStockFile(dir / "big.dat", s.tree));
+    ASSERT_TRUE(writeStockFile(dir / "big.dat", s.tree));
     const std::string bytes = test::readFile(dir / "big.dat");
     EXPECT_GT(bytes.size(), size_t(8) << 20); // three pieces at least
-    EXPECT_TRUE(bytes == SerializeStock(s.tree));
+    EXPECT_TRUE(bytes == serializeStock(s.tree));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }

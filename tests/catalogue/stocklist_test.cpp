@@ -10,54 +10,54 @@ TEST(StockList, LoadKeepsOrderAcceptsBothLineEndsAndSaveWritesCp932CrLf) {
     TempDir dir;
     // "表" and "ポ" carry 0x5C and 0x7C as their second byte.
     test::writeFile(dir / "StockList.dat", "C\r\nD_2\n\x95\x5c\r\n\x83\x7c\r\nlast");
-    auto names = LoadStockList(dir.path());
+    auto names = loadStockList(dir.path());
     ASSERT_TRUE(names);
     EXPECT_EQ(*names, (std::vector<std::string>{"C", "D_2", "表", "ポ", "last"}));
 
-    ASSERT_TRUE(SaveStockList(dir.path(), *names));
+    ASSERT_TRUE(saveStockList(dir.path(), *names));
     EXPECT_EQ(test::readFile(dir / "StockList.dat"),
               "C\r\nD_2\r\n\x95\x5c\r\n\x83\x7c\r\nlast\r\n");
 }
 
 TEST(StockList, EmptyAndMissingFiles) {
     TempDir dir;
-    EXPECT_FALSE(LoadStockList(dir.path()));
-    EXPECT_EQ(MessageCannotOpen(dir / "StockList.dat"),
+    EXPECT_FALSE(loadStockList(dir.path()));
+    EXPECT_EQ(messageCannotOpen(dir / "StockList.dat"),
               "ファイル " + (dir / "StockList.dat").string() + " は開けません");
 
     test::writeFile(dir / "StockList.dat", "");
-    auto names = LoadStockList(dir.path());
+    auto names = loadStockList(dir.path());
     ASSERT_TRUE(names);
     EXPECT_TRUE(names->empty());
-    ASSERT_TRUE(SaveStockList(dir.path(), {}));
+    ASSERT_TRUE(saveStockList(dir.path(), {}));
     EXPECT_EQ(test::readFile(dir / "StockList.dat"), "");
 
-    EXPECT_FALSE(SaveStockList(dir / "missing", {"a"}));
+    EXPECT_FALSE(saveStockList(dir / "missing", {"a"}));
     EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
 }
 
 TEST(StockList, NamesOutsideCp932SurviveARoundTrip) {
     TempDir dir;
     const std::vector<std::string> names{"😀disc", "&#65;", "a&b", "한글"};
-    ASSERT_TRUE(SaveStockList(dir.path(), names));
-    EXPECT_EQ(*LoadStockList(dir.path()), names);
+    ASSERT_TRUE(saveStockList(dir.path(), names));
+    EXPECT_EQ(*loadStockList(dir.path()), names);
 }
 
 TEST(StockList, UnsafeNamesNeverNameAFileOutsideData) {
     const std::filesystem::path data = "/d/Data";
     for (const char* bad : {"", ".", "..", "../x", "a/b", "/etc/passwd", "StockList", "setting"})
-        EXPECT_FALSE(StockFilePath(data, bad)) << bad;
-    EXPECT_EQ(*StockFilePath(data, "..x"), data / "..x.dat");
-    EXPECT_EQ(*StockFilePath(data, "C:"), data / "C:.dat");
-    EXPECT_EQ(*StockFilePath(data, "a\\b"), data / "a\\b.dat");
+        EXPECT_FALSE(stockFilePath(data, bad)) << bad;
+    EXPECT_EQ(*stockFilePath(data, "..x"), data / "..x.dat");
+    EXPECT_EQ(*stockFilePath(data, "C:"), data / "C:.dat");
+    EXPECT_EQ(*stockFilePath(data, "a\\b"), data / "a\\b.dat");
 }
 
 TEST(StockList, TakenNamesCompareCaseBlind) {
     const std::vector<std::string> names{"C", "ＡＢ", "disc"};
-    EXPECT_TRUE(StockNameTaken(names, "c"));
-    EXPECT_TRUE(StockNameTaken(names, "ａｂ"));
-    EXPECT_TRUE(StockNameTaken(names, "DISC"));
-    EXPECT_FALSE(StockNameTaken(names, "C_2"));
+    EXPECT_TRUE(stockNameTaken(names, "c"));
+    EXPECT_TRUE(stockNameTaken(names, "ａｂ"));
+    EXPECT_TRUE(stockNameTaken(names, "DISC"));
+    EXPECT_FALSE(stockNameTaken(names, "C_2"));
 }
 
 TEST(Cli, ListPrintsStocksInOrder) {

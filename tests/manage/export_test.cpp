@@ -25,7 +25,7 @@ class Export : public ::testing::Test, protected test::StockBuilder {
 
     std::string run(const FolderNode* from, ExportKind kind, ExportRange range,
                     bool strip = false) {
-        return FileNameListBytes(tree, from, ExportOptions{kind, range, strip});
+        return fileNameListBytes(tree, from, ExportOptions{kind, range, strip});
     }
 };
 
@@ -58,37 +58,37 @@ TEST_F(Export, WholeStockStartsAtTheTopWhateverIsSelected) {
 }
 
 TEST_F(Export, ExtensionsGoFromFileNamesOnly) {
-    tree.AddChild(b, "dir.d", list({}));
+    add(b, "dir.d");
     EXPECT_EQ(
         run(top, ExportKind::Both, ExportRange::WholeStock, true),
         lines({"t1", "t2", "A", "a.tar", "AA", "deep", "AB", "B", "Makefile", ".hidden", "dir.d"}));
-    EXPECT_EQ(StripExtension("a.tar.gz"), "a.tar");
-    EXPECT_EQ(StripExtension("Makefile"), "Makefile");
-    EXPECT_EQ(StripExtension("trailing."), "trailing");
-    EXPECT_EQ(StripExtension(".config.json"), ".config");
+    EXPECT_EQ(stripExtension("a.tar.gz"), "a.tar");
+    EXPECT_EQ(stripExtension("Makefile"), "Makefile");
+    EXPECT_EQ(stripExtension("trailing."), "trailing");
+    EXPECT_EQ(stripExtension(".config.json"), ".config");
 }
 
 TEST_F(Export, EmptyFolderGivesAnEmptyFile) {
     test::TempDir dir;
     test::writeFile(dir / "out.txt", "old content");
-    ASSERT_TRUE(WriteFileNameList(dir / "out.txt", tree, ab,
+    ASSERT_TRUE(writeFileNameList(dir / "out.txt", tree, ab,
                                   {ExportKind::Both, ExportRange::FolderAndBelow, false}));
     EXPECT_EQ(test::readFile(dir / "out.txt"), "");
 }
 
 TEST_F(Export, WritesCp932AndReportsAFileItCannotCreate) {
-    tree.AddChild(top, "日本語フォルダ", list({"表.txt"}));
+    add(top, "日本語フォルダ", {"表.txt"});
     test::TempDir dir;
-    ASSERT_TRUE(WriteFileNameList(dir / "names.txt", tree, top,
+    ASSERT_TRUE(writeFileNameList(dir / "names.txt", tree, top,
                                   {ExportKind::Both, ExportRange::FolderOnly, false}));
     EXPECT_EQ(test::readFile(dir / "names.txt"),
               "t1.txt\r\nt2\r\nA\r\nB\r\n" + cp932::encode("日本語フォルダ") + "\r\n");
 
     test::writeFile(dir / "plain", "x");
     const ExportOptions o;
-    EXPECT_FALSE(WriteFileNameList(dir / "plain" / "out.txt", tree, top, o)); // parent is a file
-    EXPECT_FALSE(WriteFileNameList(dir / "missing" / "out.txt", tree, top, o));
-    EXPECT_FALSE(WriteFileNameList(dir.path() / "", tree, top, o)); // no file name
+    EXPECT_FALSE(writeFileNameList(dir / "plain" / "out.txt", tree, top, o)); // parent is a file
+    EXPECT_FALSE(writeFileNameList(dir / "missing" / "out.txt", tree, top, o));
+    EXPECT_FALSE(writeFileNameList(dir.path() / "", tree, top, o)); // no file name
 }
 
 TEST(ExportDeep, AVeryDeepTreeNeedsNoDeepStack) {
@@ -96,8 +96,8 @@ TEST(ExportDeep, AVeryDeepTreeNeedsNoDeepStack) {
     FolderTree& tree = s.tree;
     FolderNode* n = s.root("s");
     for (int i = 0; i < 200000; ++i)
-        n = tree.AddChild(n, "d", nullptr);
-    const std::string out = FileNameListBytes(
+        n = tree.addChild(n, "d");
+    const std::string out = fileNameListBytes(
         tree, tree.root(), {ExportKind::Folders, ExportRange::FolderAndBelow, false});
     EXPECT_EQ(out.size(), 200000u * 3);
 }

@@ -11,25 +11,25 @@ using Names = std::vector<std::string>;
 
 TEST(StockMove, FirstUpAndLastDownChangeNothing) {
     Names names{"a", "b", "c"};
-    EXPECT_FALSE(MoveStock(names, 0, MoveDirection::Up));
-    EXPECT_FALSE(MoveStock(names, 2, MoveDirection::Down));
-    EXPECT_FALSE(MoveStock(names, -1, MoveDirection::Down)); // no selection
-    EXPECT_FALSE(MoveStock(names, 3, MoveDirection::Up));
+    EXPECT_FALSE(moveStock(names, 0, MoveDirection::Up));
+    EXPECT_FALSE(moveStock(names, 2, MoveDirection::Down));
+    EXPECT_FALSE(moveStock(names, -1, MoveDirection::Down)); // no selection
+    EXPECT_FALSE(moveStock(names, 3, MoveDirection::Up));
     EXPECT_EQ(names, (Names{"a", "b", "c"}));
 
-    EXPECT_TRUE(MoveStock(names, 2, MoveDirection::Up));
+    EXPECT_TRUE(moveStock(names, 2, MoveDirection::Up));
     EXPECT_EQ(names, (Names{"a", "c", "b"}));
-    EXPECT_TRUE(MoveStock(names, 0, MoveDirection::Down));
+    EXPECT_TRUE(moveStock(names, 0, MoveDirection::Down));
     EXPECT_EQ(names, (Names{"c", "a", "b"}));
-    EXPECT_EQ(StockMoveTarget(3, 1, MoveDirection::Up), 0);
-    EXPECT_EQ(StockMoveTarget(1, 0, MoveDirection::Down), std::nullopt);
+    EXPECT_EQ(stockMoveTarget(3, 1, MoveDirection::Up), 0);
+    EXPECT_EQ(stockMoveTarget(1, 0, MoveDirection::Down), std::nullopt);
 }
 
 class StockRename : public ::testing::Test {
   protected:
     test::TempDir dir;
     std::string check(const Names& names, int index, std::string_view newName) {
-        return ValidateStockRename(dir.path(), names, index, newName);
+        return validateStockRename(dir.path(), names, index, newName);
     }
 };
 
@@ -78,28 +78,28 @@ struct MadeStock : test::StockBuilder {
 
 TEST_F(StockRename, WritesTheNewFileAndThenRemovesTheOld) {
     MadeStock stock("a");
-    ASSERT_TRUE(WriteStockFile(dir / "a.dat", stock.tree));
+    ASSERT_TRUE(writeStockFile(dir / "a.dat", stock.tree));
     const std::string content = test::readFile(dir / "a.dat");
 
-    stock.tree.root()->text = "新しい";
-    EXPECT_EQ(RenameStockFile(dir.path(), "a", "新しい", stock.tree), RenameStatus::Renamed);
+    stock.tree.root()->name = "新しい";
+    EXPECT_EQ(renameStockFile(dir.path(), "a", "新しい", stock.tree), RenameStatus::Renamed);
     EXPECT_FALSE(std::filesystem::exists(dir / "a.dat"));
     EXPECT_EQ(test::readFile(dir / "新しい.dat"), content);
 
     // Renaming to the same name rewrites the file from the tree and keeps it.
-    EXPECT_EQ(RenameStockFile(dir.path(), "新しい", "新しい", stock.tree), RenameStatus::Renamed);
+    EXPECT_EQ(renameStockFile(dir.path(), "新しい", "新しい", stock.tree), RenameStatus::Renamed);
     EXPECT_EQ(test::readFile(dir / "新しい.dat"), content);
 }
 
 TEST_F(StockRename, AFailedWriteKeepsTheOldFile) {
     MadeStock stock("a");
-    ASSERT_TRUE(WriteStockFile(dir / "a.dat", stock.tree));
+    ASSERT_TRUE(writeStockFile(dir / "a.dat", stock.tree));
     // A folder in the way of the new file: it cannot be written.
     std::filesystem::create_directories(dir / "b.dat" / "inside");
-    EXPECT_EQ(RenameStockFile(dir.path(), "a", "b", stock.tree), RenameStatus::CannotCreate);
+    EXPECT_EQ(renameStockFile(dir.path(), "a", "b", stock.tree), RenameStatus::CannotCreate);
     EXPECT_TRUE(std::filesystem::exists(dir / "a.dat"));
     // A name too long for a file name fails the same way.
-    EXPECT_EQ(RenameStockFile(dir.path(), "a", std::string(300, 'x'), stock.tree),
+    EXPECT_EQ(renameStockFile(dir.path(), "a", std::string(300, 'x'), stock.tree),
               RenameStatus::CannotCreate);
     EXPECT_TRUE(std::filesystem::exists(dir / "a.dat"));
 }
@@ -110,11 +110,11 @@ TEST(StockDelete, RemovesOnlyTheStockFileInsideData) {
     test::writeFile(dir / "Data" / "x.dat", "1200");
     test::writeFile(dir / "Data" / "StockList.dat", "x\r\n");
     test::writeFile(dir / "outside.dat", "keep");
-    DeleteStockFile(dir / "Data", "x");
+    deleteStockFile(dir / "Data", "x");
     EXPECT_FALSE(std::filesystem::exists(dir / "Data" / "x.dat"));
-    DeleteStockFile(dir / "Data", "x"); // already gone: ignored
-    DeleteStockFile(dir / "Data", "../outside");
-    DeleteStockFile(dir / "Data", "StockList");
+    deleteStockFile(dir / "Data", "x"); // already gone: ignored
+    deleteStockFile(dir / "Data", "../outside");
+    deleteStockFile(dir / "Data", "StockList");
     EXPECT_TRUE(std::filesystem::exists(dir / "outside.dat"));
     EXPECT_TRUE(std::filesystem::exists(dir / "Data" / "StockList.dat"));
 }

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const WIN32_FIND_DATA* find(const DirListing& l, std::string_view nativeName) {
+const DirEntry* find(const DirListing& l, std::string_view nativeName) {
     for (const auto& e : l.entries)
         if (e.nativeName == nativeName) return &e;
     return nullptr;
@@ -66,14 +66,14 @@ TEST(DirEnum, ListsEntriesWithTypesSizesAndTimes) {
 
     const auto* a = find(l, "a.txt");
     ASSERT_TRUE(a);
-    EXPECT_EQ(a->cFileName, "a.txt");
+    EXPECT_EQ(a->name, "a.txt");
     EXPECT_FALSE(a->isDirectory);
-    EXPECT_EQ(a->size(), 5u);
-    EXPECT_EQ(a->ftLastWriteTime.ticks(), kTicksTo1970 + 1700000000ull * 10000000 + 1234567);
-    EXPECT_EQ(a->ftLastAccessTime.ticks(), kTicksTo1970 + 1600000000ull * 10000000 + 5);
+    EXPECT_EQ(a->size, 5u);
+    EXPECT_EQ(a->modified.ticks, kTicksTo1970 + 1700000000ull * 10000000 + 1234567);
+    EXPECT_EQ(a->accessed.ticks, kTicksTo1970 + 1600000000ull * 10000000 + 5);
     // Birth time where the file system keeps one: made just now.
-    if (!a->ftCreationTime.isZero()) {
-        const int64_t made = int64_t((a->ftCreationTime.ticks() - kTicksTo1970) / 10000000);
+    if (!a->created.isZero()) {
+        const int64_t made = int64_t((a->created.ticks - kTicksTo1970) / 10000000);
         EXPECT_NEAR(double(made), double(before), 120.0);
     }
     EXPECT_NE(a->deviceId, 0u);
@@ -81,18 +81,17 @@ TEST(DirEnum, ListsEntriesWithTypesSizesAndTimes) {
 
     ASSERT_TRUE(find(l, ".hidden"));
     EXPECT_TRUE(find(l, "sub")->isDirectory);
-    EXPECT_EQ(find(l, "sub")->size(), 0u);
+    EXPECT_EQ(find(l, "sub")->size, 0u);
 
     const auto* big = find(l, "big");
     ASSERT_TRUE(big);
-    EXPECT_EQ(big->nFileSizeHigh, 1u);
-    EXPECT_EQ(big->nFileSizeLow, 5u);
+    EXPECT_EQ(big->size, (uint64_t(1) << 32) + 5);
 
     for (const char* link : {"linkdir", "loop1", "loop2"}) {
         const auto* e = find(l, link);
         ASSERT_TRUE(e) << link;
         EXPECT_FALSE(e->isDirectory) << link;
-        EXPECT_FALSE(e->ftLastWriteTime.isZero()) << link; // the link itself was read
+        EXPECT_FALSE(e->modified.isZero()) << link; // the link itself was read
     }
 }
 
@@ -124,10 +123,10 @@ TEST(DirEnum, NamesThatAreNotUtf8) {
     const DirListing l = listDirectory(dir.path());
     ASSERT_EQ(l.entries.size(), 3u);
     ASSERT_TRUE(find(l, cp932Name));
-    EXPECT_EQ(find(l, cp932Name)->cFileName, "表示");
+    EXPECT_EQ(find(l, cp932Name)->name, "表示");
     ASSERT_TRUE(find(l, brokenName));
-    EXPECT_EQ(find(l, brokenName)->cFileName, "a\uFFFD.txt");
-    EXPECT_EQ(find(l, "\xE8\xA1\xA8.txt")->cFileName, "表.txt");
+    EXPECT_EQ(find(l, brokenName)->name, "a\uFFFD.txt");
+    EXPECT_EQ(find(l, "\xE8\xA1\xA8.txt")->name, "表.txt");
 
     // Valid UTF-8 runs are kept; only the stray bytes are replaced.
     EXPECT_EQ(displayNameOfNative("\xC3\xA9\xFF"), "é\uFFFD");
@@ -179,7 +178,7 @@ TEST(DirEnum, ListsFolderWhosePathIsLongerThanPathMax) {
 
     ASSERT_TRUE(l.opened);
     ASSERT_EQ(l.entries.size(), 1u);
-    EXPECT_EQ(l.entries[0].cFileName, "leaf.txt");
+    EXPECT_EQ(l.entries[0].name, "leaf.txt");
 }
 
 } // namespace

@@ -12,7 +12,7 @@ const std::string kHeaderLine = cp932::encode(std::string(kCsvHeader)) + "\r\n";
 TEST(SearchCsv, FieldsAreQuotedOnlyForCommasAndQuotes) {
     auto field = [](std::string_view s) {
         std::string out;
-        WriteCsvField(out, s);
+        writeCsvField(out, s);
         return out;
     };
     EXPECT_EQ(field(""), "");
@@ -21,13 +21,13 @@ TEST(SearchCsv, FieldsAreQuotedOnlyForCommasAndQuotes) {
     EXPECT_EQ(field("say \"hi\".txt"), "\"say \"\"hi\"\".txt\"");
     EXPECT_EQ(field("\""), "\"\"\"\"");
     EXPECT_EQ(field("表,ソ"), "\"表,ソ\""); // ソ and 表 end in 0x5C in CP932: no effect on UTF-8
-    EXPECT_FALSE(NeedsCsvQuotes("ソ表能.txt"));
+    EXPECT_FALSE(needsCsvQuotes("ソ表能.txt"));
 }
 
 TEST(SearchCsv, FileHasHeaderRowsCrLfAndCp932) {
     test::TempDir dir;
     const auto path = dir / "r.csv";
-    ASSERT_TRUE(SaveResultsCsv(path, {}));
+    ASSERT_TRUE(saveResultsCsv(path, {}));
     EXPECT_EQ(test::readFile(path), kHeaderLine); // an empty list: the header alone
 
     const std::vector<ResultCells> rows = {
@@ -35,7 +35,7 @@ TEST(SearchCsv, FileHasHeaderRowsCrLfAndCp932) {
         {"フォルダ", "\\S\\フォルダ", "", "2001/3/5 9:7:3", ""},
         {"x", "\\S\\x", "0KB", "", ""},
     };
-    ASSERT_TRUE(SaveResultsCsv(path, rows));
+    ASSERT_TRUE(saveResultsCsv(path, rows));
     const std::string expected =
         kHeaderLine + "\"a,b.txt\",\"\\S\\a,b.txt\",\"1,234KB\",2001/3/5 9:7:3,2001/3/5 9:7:4\r\n" +
         cp932::encode("フォルダ,\\S\\フォルダ,,2001/3/5 9:7:3,") + "\r\n" + "x,\\S\\x,0KB,,\r\n";
@@ -43,9 +43,9 @@ TEST(SearchCsv, FileHasHeaderRowsCrLfAndCp932) {
     EXPECT_EQ(cp932::encode("フォルダ"), "\x83\x74\x83\x48\x83\x8B\x83\x5F");
 
     // Failure is reported and leaves an existing file alone.
-    EXPECT_FALSE(SaveResultsCsv(dir / "no-such-folder" / "r.csv", rows));
-    EXPECT_FALSE(SaveResultsCsv(dir.path(), rows));
-    EXPECT_TRUE(SaveResultsCsv("", rows));
+    EXPECT_FALSE(saveResultsCsv(dir / "no-such-folder" / "r.csv", rows));
+    EXPECT_FALSE(saveResultsCsv(dir.path(), rows));
+    EXPECT_TRUE(saveResultsCsv("", rows));
 }
 
 } // namespace

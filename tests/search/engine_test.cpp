@@ -23,22 +23,21 @@ class Stock : public test::StockBuilder {
     explicit Stock(std::string name = "S") : root(StockBuilder::root(std::move(name))) {}
     FolderNode* folder(FolderNode* parent, const std::string& name, uint64_t created = 0,
                        uint64_t written = 0) {
-        TFileList* list = StockBuilder::list();
-        list->creationTime = FILETIME::fromTicks(created);
-        list->lastWriteTime = FILETIME::fromTicks(written);
-        list->sizeLow = 4096;
-        return tree.AddChild(parent, name, list);
+        FolderNode* folder = tree.addChild(parent, name);
+        folder->created = FileTime{created};
+        folder->modified = FileTime{written};
+        folder->size = 4096;
+        return folder;
     }
-    TFileChain* file(FolderNode* parent, const std::string& name, uint64_t size = 0,
+    FileRecord* file(FolderNode* parent, const std::string& name, uint64_t size = 0,
                      uint64_t created = 0, uint64_t written = 0) {
-        TFileChain* f = parent->data->AddFile(name);
-        f->sizeHigh = uint32_t(size >> 32);
-        f->sizeLow = uint32_t(size);
-        f->creationTime = FILETIME::fromTicks(created);
-        f->lastWriteTime = FILETIME::fromTicks(written);
+        FileRecord* f = tree.addFile(parent, name);
+        f->size = size;
+        f->created = FileTime{created};
+        f->modified = FileTime{written};
         return f;
     }
-    [[nodiscard]] std::string bytes() const { return SerializeStock(tree); }
+    [[nodiscard]] std::string bytes() const { return serializeStock(tree); }
 
     FolderNode* root;
 };
@@ -78,7 +77,7 @@ Searched searchBytes(const std::string& bytes, std::string text,
     r.mode = mode;
     r.caseSensitive = caseSensitive;
     r.target = target;
-    SearchStockBytes(bytes, "S", r, recordInto(run, stopAtPump), run.outcome);
+    searchStockBytes(bytes, "S", r, recordInto(run, stopAtPump), run.outcome);
     return run;
 }
 
@@ -123,8 +122,8 @@ TEST(SearchEngine, ModesWithAndWithoutCase) {
 
 TEST(SearchEngine, CharactersAreNeverSplitAndFullWidthLettersFold) {
     // ア is 0x83 0x41 in the stock file: the byte 'A' is there but no letter A.
-    EXPECT_FALSE(MatchContains("ア", "A"));
-    EXPECT_FALSE(MatchContains("\x80"
+    EXPECT_FALSE(matchContains("ア", "A"));
+    EXPECT_FALSE(matchContains("\x80"
                                "A",
                                "\x80"));
     Stock s;
@@ -218,10 +217,10 @@ TEST(SearchEngine, StopTakesEffectAtTheNextFolderEntryAndEndsTheSearch) {
     a.file(d1, "x-in-1");
     FolderNode* d2 = a.folder(a.root, "x2");
     a.file(d2, "x-in-2");
-    ASSERT_TRUE(WriteStockFile(*StockFilePath(dir.path(), "A"), a.tree));
+    ASSERT_TRUE(writeStockFile(*stockFilePath(dir.path(), "A"), a.tree));
     Stock b("B");
     b.file(b.root, "x-b");
-    ASSERT_TRUE(WriteStockFile(*StockFilePath(dir.path(), "B"), b.tree));
+    ASSERT_TRUE(writeStockFile(*stockFilePath(dir.path(), "B"), b.tree));
 
     SearchRequest r;
     r.dataDir = dir.path();
@@ -229,14 +228,14 @@ TEST(SearchEngine, StopTakesEffectAtTheNextFolderEntryAndEndsTheSearch) {
     r.text = "x";
     Searched run;
     // Pumps: root of A (1), x1 (2), x2 (3): stop asked at the third.
-    run.outcome = SearchStocks(r, recordInto(run, 3));
+    run.outcome = searchStocks(r, recordInto(run, 3));
     EXPECT_EQ(run.paths(), (Paths{"\\A\\x1", "\\A\\x1\\x-in-1", "\\A\\x2"}));
     EXPECT_TRUE(run.outcome.stopped);
     EXPECT_FALSE(run.outcome.limitExceeded);
     EXPECT_EQ(run.statuses.front(), "処理中");
 
     Searched all;
-    all.outcome = SearchStocks(r, recordInto(all));
+    all.outcome = searchStocks(r, recordInto(all));
     EXPECT_EQ(all.paths().size(), 5u);
     EXPECT_EQ(all.paths().back(), "\\B\\x-b");
 }
@@ -245,27 +244,28 @@ TEST(SearchEngine, UnreadableStocksAreSkippedAndReported) {
     test::TempDir dir;
     Stock a("A");
     a.file(a.root, "hit");
-    ASSERT_TRUE(WriteStockFile(*StockFilePath(dir.path(), "A"), a.tree));
+    ASSERT_TRUE(writeStockFile(*stockFilePath(dir.path(), "A"), a.tree));
     std::filesystem::create_directory(dir / "Folder.dat");
     SearchRequest r;
     r.dataDir = dir.path();
     r.stocks = {"Missing", "../A", "Folder", "A"};
     r.text = "hit";
     Searched run;
-    run.outcome = SearchStocks(r, recordInto(run));
+    run.outcome = searchStocks(r, recordInto(run));
     EXPECT_EQ(run.paths(), (Paths{"\\A\\hit"}));
     EXPECT_EQ(run.outcome.skippedStocks, (Paths{"Missing", "../A", "Folder"}));
 }
 
 TEST(SearchEngine, CellTexts) {
-    EXPECT_EQ(FormatSizeText(0, 0), "0KB");
-    EXPECT_EQ(FormatSizeText(0, 999), "0KB");
-    EXPECT_EQ(FormatSizeText(0, 1000), "1KB");
-    EXPECT_EQ(FormatSizeText(0, 1999), "1KB");
-    EXPECT_EQ(FormatSizeText(0, 999999), "999KB");
-    EXPECT_EQ(FormatSizeText(0, 1234567), "1,234KB");
-    EXPECT_EQ(FormatSizeText(1, 1000), "4,294,968KB");
-    EXPECT_EQ(FormatSizeText(0xFFFFFFFF, 0xFFFFFFFF), "18,446,744,073,709,551KB");
+    EXPECT_EQ(formatSizeText(0), "0KB");
+    EXPECT_EQ(formatSizeText(999), "0KB");
+    EXPECT_EQ(formatSizeText(1000), "1KB");
+    EXPECT_EQ(formatSizeText(1999), "1KB");
+    EXPECT_EQ(formatSizeText(999999), "999KB");
+    EXPECT_EQ(formatSizeText(1234567), "1,234KB");
+    EXPECT_EQ(formatSizeText((uint64_t(1) << 32) + 1000), "4,294,968KB");
+    EXPECT_EQ(formatSizeText((uint64_t(0xFFFFFFFF) << 32) + 0xFFFFFFFF),
+              "18,446,744,073,709,551KB");
 
     const char* old = std::getenv("TZ");
     const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
@@ -273,22 +273,22 @@ TEST(SearchEngine, CellTexts) {
     tzset();
     // 2001-03-05 00:07:03 UTC = 09:07:03 in Japan.
     const uint64_t t = (uint64_t(983750823) + 11644473600ull) * 10000000ull;
-    EXPECT_EQ(FormatDateText(FILETIME::fromTicks(t)), "2001/3/5 9:7:3");
-    EXPECT_EQ(FormatDateText(FILETIME{}), "");
+    EXPECT_EQ(formatDateText(FileTime{t}), "2001/3/5 9:7:3");
+    EXPECT_EQ(formatDateText(FileTime{}), "");
 
     SearchHit file;
     file.name = "a";
     file.path = "\\S\\a";
-    file.data.SizeLow = 1234567;
-    file.data.LastWriteTime = FILETIME::fromTicks(t);
-    ResultCells c = MakeCells(file);
+    file.size = 1234567;
+    file.modified = FileTime{t};
+    ResultCells c = makeCells(file);
     EXPECT_EQ(c.size, "1,234KB");
     EXPECT_EQ(c.created, "");
     EXPECT_EQ(c.modified, "2001/3/5 9:7:3");
     SearchHit folder = file;
-    folder.data.IsFolder = 1;
-    folder.data.CreationTime = FILETIME::fromTicks(t);
-    c = MakeCells(folder);
+    folder.isFolder = true;
+    folder.created = FileTime{t};
+    c = makeCells(folder);
     EXPECT_EQ(c.size, "");
     EXPECT_EQ(c.created, "2001/3/5 9:7:3");
     EXPECT_EQ(c.modified, "");
@@ -319,24 +319,24 @@ void walk(const SearchRequest& r, const std::string& needle, int stopAt,
         t.stopped = true;
         return;
     }
-    const std::string path = parentPath + "\\" + node->text;
+    const std::string path = parentPath + "\\" + node->name;
     auto test = [&](std::string_view name) {
-        return MatchName(r.mode, r.caseSensitive ? std::string(name) : lowerAnsi(name), needle);
+        return matchName(r.mode, r.caseSensitive ? std::string(name) : lowerAnsi(name), needle);
     };
     if (r.target != SearchTarget::Folders)
-        for (const TFileChain* f = node->data->First(); f; f = f->next)
+        for (const FileRecord* f = node->firstFile; f; f = f->next)
             if (test(f->name())) {
                 ++t.count;
                 t.events.push_back("hit " + path + "\\" + std::string(f->name()) + " " +
-                                   std::to_string(f->size()) + " " +
-                                   std::to_string(f->creationTime.ticks()));
+                                   std::to_string(f->size) + " " +
+                                   std::to_string(f->created.ticks));
             }
     for (const FolderNode* child : node->children) {
-        if (r.target != SearchTarget::Files && test(child->text)) {
+        if (r.target != SearchTarget::Files && test(child->name)) {
             ++t.count;
-            t.events.push_back("hit " + path + "\\" + child->text + " " +
-                               std::to_string(child->data->sizeLow) + " " +
-                               std::to_string(child->data->creationTime.ticks()));
+            t.events.push_back("hit " + path + "\\" + child->name + " " +
+                               std::to_string(child->size) + " " +
+                               std::to_string(child->created.ticks));
         }
         walk(r, needle, stopAt, path, child, t);
     }
@@ -379,8 +379,7 @@ TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree) {
 
         Trace expected;
         FolderTree tree;
-        FileListChain chain;
-        ParseStock(bytes, "S", tree, chain);
+        parseStock(bytes, "S", tree);
         walk(r, r.caseSensitive ? r.text : lowerAnsi(r.text), stopAt, "", tree.root(), expected);
 
         Trace got;
@@ -392,12 +391,12 @@ TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree) {
                     "status " + std::string(st.substr(0, st.size() - kStatusSearching.size())));
         };
         cb.hit = [&](const SearchHit& h) {
-            got.events.push_back("hit " + h.path + " " + std::to_string(h.data.size()) + " " +
-                                 std::to_string(h.data.CreationTime.ticks()));
+            got.events.push_back("hit " + h.path + " " + std::to_string(h.size) + " " +
+                                 std::to_string(h.created.ticks));
         };
         cb.limitExceeded = [&](std::string_view) { got.events.push_back("limit"); };
         SearchOutcome out;
-        SearchStockBytes(bytes, "S", r, cb, out);
+        searchStockBytes(bytes, "S", r, cb, out);
         ASSERT_EQ(got.events, expected.events) << "round " << round << " text " << r.text;
         EXPECT_EQ(out.resultCount, expected.count);
     }

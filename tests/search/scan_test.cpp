@@ -26,7 +26,7 @@ TEST(SearchScan, LinesSplitLikeTheLineCursor) {
         const std::string s = randomText(rng);
         LineCursor expected(s);
         scan::ByteIndex index;
-        scan::IndexBytes(s, rng() % 2 ? "ab" : "", true, index);
+        scan::indexBytes(s, rng() % 2 ? "ab" : "", true, index);
         scan::LineScanner got(s, index);
         std::string_view a, b;
         for (;;) {
@@ -69,7 +69,7 @@ TEST(SearchScan, CandidatesAreEveryMatchAndEveryAmpersand) {
             }
             if (match) expected.push_back(i);
         }
-        ASSERT_EQ(scan::FindCandidates(s, text, fold), expected) << round << " " << text;
+        ASSERT_EQ(scan::findCandidates(s, text, fold), expected) << round << " " << text;
     }
 }
 

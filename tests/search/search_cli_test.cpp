@@ -21,28 +21,26 @@ class SearchCli : public ::testing::Test {
   protected:
     void SetUp() override {
         tz_.emplace("UTC"); // for the command's date cells
-        addStock("A", [](FolderTree& t, FileListChain& c) {
-            TFileChain* f = t.root()->data->AddFile("Report,final \"v2\".txt");
-            f->sizeLow = 1234567;
-            f->creationTime = FILETIME::fromTicks(t0);
-            f->lastWriteTime = FILETIME::fromTicks(t0 + 10000000);
-            auto* list = new TFileList;
-            c.Append(list);
-            list->creationTime = FILETIME::fromTicks(t0);
-            list->lastWriteTime = FILETIME::fromTicks(t0);
-            FolderNode* d = t.AddChild(t.root(), "reports", list);
-            d->data->AddFile("old report.doc")->sizeLow = 999;
+        addStock("A", [](FolderTree& t) {
+            FileRecord* f = t.addFile(t.root(), "Report,final \"v2\".txt");
+            f->size = 1234567;
+            f->created = FileTime{t0};
+            f->modified = FileTime{t0 + 10000000};
+            FolderNode* d = t.addChild(t.root(), "reports");
+            d->created = FileTime{t0};
+            d->modified = FileTime{t0};
+            t.addFile(d, "old report.doc")->size = 999;
         });
-        addStock("B", [](FolderTree& t, FileListChain&) { t.root()->data->AddFile("REPORT.TXT"); });
-        ASSERT_TRUE(SaveStockList(dir.path(), {"A", "Gone", "B"}));
+        addStock("B", [](FolderTree& t) { t.addFile(t.root(), "REPORT.TXT"); });
+        ASSERT_TRUE(saveStockList(dir.path(), {"A", "Gone", "B"}));
     }
     void TearDown() override { tz_.reset(); }
 
     template <class Fill> void addStock(const std::string& name, Fill fill) {
         test::StockBuilder s;
         s.root(name);
-        fill(s.tree, s.chain);
-        ASSERT_TRUE(WriteStockFile(*StockFilePath(dir.path(), name), s.tree));
+        fill(s.tree);
+        ASSERT_TRUE(writeStockFile(*stockFilePath(dir.path(), name), s.tree));
     }
     [[nodiscard]] test::CliRun search(const std::string& args) const {
         return runCli("--data '" + dir.path().string() + "' search " + args);
@@ -96,7 +94,7 @@ TEST_F(SearchCli, CsvIsTheDialogsFileAndReadsBackAsTheCells) {
         {"old report.doc", "\\A\\reports\\old report.doc", "0KB", "", ""},
         {"REPORT.TXT", "\\B\\REPORT.TXT", "0KB", "", ""},
     };
-    EXPECT_EQ(test::readFile(csv), ResultsCsvBytes(rows));
+    EXPECT_EQ(test::readFile(csv), resultsCsvBytes(rows));
 
     if (std::system("python3 -c '' 2>/dev/null") != 0) GTEST_SKIP() << "no python3";
     const auto dump = dir / "dump.txt";
@@ -114,14 +112,12 @@ TEST_F(SearchCli, CsvIsTheDialogsFileAndReadsBackAsTheCells) {
 }
 
 TEST_F(SearchCli, LimitMessageGoesToStandardError) {
-    addStock("Big", [](FolderTree& t, FileListChain& c) {
+    addStock("Big", [](FolderTree& t) {
         for (int i = 0; i < 10001; ++i)
-            t.root()->data->AddFile("n" + std::to_string(i));
-        auto* list = new TFileList;
-        c.Append(list);
-        t.AddChild(t.root(), "sub", list)->data->AddFile("n-late");
+            t.addFile(t.root(), "n" + std::to_string(i));
+        t.addFile(t.addChild(t.root(), "sub"), "n-late");
     });
-    ASSERT_TRUE(SaveStockList(dir.path(), {"Big", "A"}));
+    ASSERT_TRUE(saveStockList(dir.path(), {"Big", "A"}));
     const auto r = search("n --target files");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.err.find(kMessageLimitExceeded), std::string::npos);

@@ -47,15 +47,15 @@ const std::string kSample = fileOf({
 
 TEST(Settings, ReadsEveryValueByPosition) {
     Settings s;
-    EXPECT_TRUE(ParseSettings(kSample, s));
+    EXPECT_TRUE(parseSettings(kSample, s));
     EXPECT_EQ(s.version, 1300);
     EXPECT_EQ(s.width, 800);
     EXPECT_EQ(s.height, 600);
     EXPECT_EQ(s.top, -20);
     EXPECT_EQ(s.left, 30);
-    EXPECT_EQ(s.panel3Width, 150);
-    EXPECT_EQ(s.panel4Height, 120);
-    EXPECT_EQ(s.panel6Width, 250);
+    EXPECT_EQ(s.leftColumnWidth, 150);
+    EXPECT_EQ(s.stockListHeight, 120);
+    EXPECT_EQ(s.folderTreeWidth, 250);
     EXPECT_FALSE(s.cdDrives);
     EXPECT_TRUE(s.hardDisks); // 5 counts as on
     EXPECT_FALSE(s.removableDisks);
@@ -69,8 +69,8 @@ TEST(Settings, SavesTheFixedLayoutWithVersion1200AndNormalisedValues) {
     test::TempDir dir;
     test::writeFile(dir / "Setting.dat", kSample);
     Settings s;
-    ASSERT_TRUE(LoadSettingsFile(dir.path(), s));
-    ASSERT_TRUE(SaveSettingsFile(dir.path(), s));
+    ASSERT_TRUE(loadSettingsFile(dir.path(), s));
+    ASSERT_TRUE(saveSettingsFile(dir.path(), s));
     EXPECT_EQ(s.version, 1200);
 
     // Same text as read, except the version and the flag that held 5.
@@ -80,18 +80,18 @@ TEST(Settings, SavesTheFixedLayoutWithVersion1200AndNormalisedValues) {
     EXPECT_EQ(test::readFile(dir / "Setting.dat"), expected);
 
     Settings again;
-    ASSERT_TRUE(LoadSettingsFile(dir.path(), again));
+    ASSERT_TRUE(loadSettingsFile(dir.path(), again));
     EXPECT_EQ(again, s);
 }
 
 TEST(Settings, DefaultsRoundTripInTwentyFiveLines) {
     Settings s;
-    const std::string bytes = SerializeSettings(s);
+    const std::string bytes = serializeSettings(s);
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 25);
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 25);
     Settings read;
     read.width = 1; // proves the values come from the file
-    EXPECT_TRUE(ParseSettings(bytes, read));
+    EXPECT_TRUE(parseSettings(bytes, read));
     EXPECT_EQ(read, s);
 }
 
@@ -100,9 +100,9 @@ TEST(Settings, ArrangementKeepsTheLowByteSigned) {
         std::string bytes = kSample;
         bytes.replace(bytes.rfind("2\r\n"), 1, text);
         Settings s;
-        EXPECT_TRUE(ParseSettings(bytes, s));
+        EXPECT_TRUE(parseSettings(bytes, s));
         EXPECT_EQ(s.iconArrangement, expected) << text;
-        EXPECT_NE(SerializeSettings(s).find("\r\n" + std::to_string(expected) + "\r\n"),
+        EXPECT_NE(serializeSettings(s).find("\r\n" + std::to_string(expected) + "\r\n"),
                   std::string::npos);
     }
 }
@@ -114,8 +114,8 @@ TEST(Settings, BlankLinesAndBlanksBetweenValuesDoNotMatter) {
         if (c == '\n') spaced += "\r\n  \t\r\n";
     }
     Settings a, b;
-    EXPECT_TRUE(ParseSettings(kSample, a));
-    EXPECT_TRUE(ParseSettings(spaced, b));
+    EXPECT_TRUE(parseSettings(kSample, a));
+    EXPECT_TRUE(parseSettings(spaced, b));
     EXPECT_EQ(a, b);
 
     // Bare LF line ends read the same too.
@@ -123,7 +123,7 @@ TEST(Settings, BlankLinesAndBlanksBetweenValuesDoNotMatter) {
     for (char c : kSample)
         if (c != '\r') lf += c;
     Settings c;
-    EXPECT_TRUE(ParseSettings(lf, c));
+    EXPECT_TRUE(parseSettings(lf, c));
     EXPECT_EQ(a, c);
 }
 
@@ -136,27 +136,27 @@ TEST(Settings, ATitleWithABlankShiftsTheValues) {
     bytes.replace(bytes.find(title), title.size(),
                   cp932::encode("/////メインForm の大きさ・位置/////"));
     Settings s;
-    ParseSettings(bytes, s);
+    parseSettings(bytes, s);
     EXPECT_EQ(s.width, Settings{}.width);
     EXPECT_EQ(s.left, Settings{}.left);
-    EXPECT_EQ(s.panel3Width, 800);
-    EXPECT_EQ(s.panel4Height, 600);
-    EXPECT_EQ(s.panel6Width, -20);
+    EXPECT_EQ(s.leftColumnWidth, 800);
+    EXPECT_EQ(s.stockListHeight, 600);
+    EXPECT_EQ(s.folderTreeWidth, -20);
 }
 
 TEST(Settings, MissingOrShortFileKeepsDefaultsForWhatWasNotRead) {
     test::TempDir dir;
     Settings s;
-    EXPECT_FALSE(LoadSettingsFile(dir.path(), s));
+    EXPECT_FALSE(loadSettingsFile(dir.path(), s));
     EXPECT_EQ(s, Settings{});
 
     // Cut after the panel sizes: those are read, the options keep their defaults.
     const std::string cut = kSample.substr(0, kSample.find(cp932::encode("/////CDドライブ")));
     test::writeFile(dir / "Setting.dat", cut);
     Settings t;
-    EXPECT_FALSE(LoadSettingsFile(dir.path(), t));
+    EXPECT_FALSE(loadSettingsFile(dir.path(), t));
     EXPECT_EQ(t.width, 800);
-    EXPECT_EQ(t.panel6Width, 250);
+    EXPECT_EQ(t.folderTreeWidth, 250);
     EXPECT_TRUE(t.cdDrives);
     EXPECT_TRUE(t.showPathWhileReading);
     EXPECT_FALSE(t.searchDialogShown);
@@ -164,7 +164,7 @@ TEST(Settings, MissingOrShortFileKeepsDefaultsForWhatWasNotRead) {
 
     // Cut in the middle of a number: the digits present are the value.
     Settings u;
-    EXPECT_FALSE(ParseSettings(kSample.substr(0, kSample.find("800") + 2), u));
+    EXPECT_FALSE(parseSettings(kSample.substr(0, kSample.find("800") + 2), u));
     EXPECT_EQ(u.width, 80);
     EXPECT_EQ(u.height, Settings{}.height);
 }
@@ -174,7 +174,7 @@ TEST(Settings, OutOfRangeNumbersWrapLikeTheCLibrary) {
     bytes.replace(bytes.find("800"), 3, "4294967297"); // 2^32 + 1
     bytes.replace(bytes.find("600"), 3, "99999999999999999999999");
     Settings s;
-    EXPECT_TRUE(ParseSettings(bytes, s));
+    EXPECT_TRUE(parseSettings(bytes, s));
     EXPECT_EQ(s.width, 1);
     EXPECT_EQ(s.height, -1); // saturated at the 64-bit maximum, low 32 bits
 }
@@ -182,7 +182,7 @@ TEST(Settings, OutOfRangeNumbersWrapLikeTheCLibrary) {
 TEST(Settings, SaveReportsAFolderItCannotWriteInto) {
     test::TempDir dir;
     Settings s;
-    EXPECT_FALSE(SaveSettingsFile(dir / "missing-folder", s));
+    EXPECT_FALSE(saveSettingsFile(dir / "missing-folder", s));
 }
 
 } // namespace

@@ -24,11 +24,11 @@ TempDataDir::TempDataDir() {
 }
 
 void TempDataDir::writeStockList(const std::vector<std::string>& names) const {
-    if (!SaveStockList(path_, names)) throw std::runtime_error("cannot write StockList.dat");
+    if (!saveStockList(path_, names)) throw std::runtime_error("cannot write StockList.dat");
 }
 
 std::vector<std::string> TempDataDir::readStockList() const {
-    return LoadStockList(path_).value_or(std::vector<std::string>{});
+    return loadStockList(path_).value_or(std::vector<std::string>{});
 }
 
 ScopedDialogs::ScopedDialogs() {

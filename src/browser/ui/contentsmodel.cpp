@@ -32,7 +32,7 @@ void ContentsModel::sort(int8_t arrangement) {
     for (const QModelIndex& i : before)
         keys.push_back(i.isValid() ? itemAt(i)->caption.data() : nullptr);
 
-    SortContents(items_, arrangement);
+    sortContents(items_, arrangement);
 
     QModelIndexList after;
     after.reserve(before.size());

@@ -102,9 +102,9 @@ QIcon IconCache::TypeIcon(const std::filesystem::path& sample) const {
     return images_[GenericFile];
 }
 
-void IconCache::Load(const std::filesystem::path& dataDir) {
+void IconCache::load(const std::filesystem::path& dataDir) {
     images_.resize(kFixedImages);
-    table_.Load(dataDir, [this](size_t, const std::filesystem::path& sample) {
+    table_.load(dataDir, [this](size_t, const std::filesystem::path& sample) {
         images_.push_back(TypeIcon(sample));
         return int(images_.size()) - 1;
     });
@@ -112,8 +112,8 @@ void IconCache::Load(const std::filesystem::path& dataDir) {
     imageIndexes_ = table_.imageIndexes();
 }
 
-int IconCache::ImageIndexOf(std::string_view fileName) const {
-    return table_.ImageIndexOf(fileName);
+int IconCache::imageIndexOf(std::string_view fileName) const {
+    return table_.imageIndexOf(fileName);
 }
 
 QIcon IconCache::Image(int index) const {

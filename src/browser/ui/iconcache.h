@@ -33,14 +33,14 @@ class IconCache : public QObject {
     // Reads Data/Icon/icon.dat and appends one icon per entry (entry i at
     // 6 + i), renaming the sample file Data/Icon/test.dat through every type
     // and back. A second call starts again from the six fixed images.
-    void Load(const std::filesystem::path& dataDir);
+    void load(const std::filesystem::path& dataDir);
 
     // The icon for a file of the sample's name: the icon theme's icon of the
     // MIME type the name says, else GenericFile's image.
     [[nodiscard]] QIcon TypeIcon(const std::filesystem::path& sample) const;
 
     // Image index for a file name by its type; GenericFile when the type is not in the table.
-    [[nodiscard]] int ImageIndexOf(std::string_view fileName) const;
+    [[nodiscard]] int imageIndexOf(std::string_view fileName) const;
     [[nodiscard]] QIcon Image(int index) const;
     [[nodiscard]] int ImageCount() const { return int(images_.size()); }
 

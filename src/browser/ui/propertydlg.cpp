@@ -50,7 +50,7 @@ TPropertyDlg::TPropertyDlg(QWidget* owner)
 }
 
 void TPropertyDlg::Show(const PropertyRecord& record) {
-    const PropertyTexts t = TextsOf(record);
+    const PropertyTexts t = textsOf(record);
     // A name wider than the dialog loses its middle: its start and its type stay
     // in view, and the whole name shows as the tip.
     const QString name = QString::fromStdString(t.name);

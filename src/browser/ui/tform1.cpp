@@ -83,7 +83,7 @@ TForm1::TForm1(std::filesystem::path dataDir, QWidget* parent)
     LoadSettings();
     applySettings();
     FillDriveList();
-    LoadStockList();
+    loadStockList();
     LoadIconCache();
     if (settings.searchDialogShown) CreateSearchDialog();
 }
@@ -366,9 +366,9 @@ void TForm1::applySettings() {
         move(QGuiApplication::primaryScreen()->availableGeometry().topLeft() + QPoint(40, 40));
 
     const int big = std::max(settings.width, settings.height) + 1000;
-    Splitter1->setSizes({std::max(0, settings.panel3Width), big});
-    Splitter2->setSizes({std::max(0, settings.panel4Height), big});
-    Splitter3->setSizes({std::max(50, settings.panel6Width), big});
+    Splitter1->setSizes({std::max(0, settings.leftColumnWidth), big});
+    Splitter2->setSizes({std::max(0, settings.stockListHeight), big});
+    Splitter3->setSizes({std::max(50, settings.folderTreeWidth), big});
 
     MenuSearch->setChecked(settings.searchDialogShown);
     ToolButtonSearch->setChecked(settings.searchDialogShown);
@@ -394,7 +394,7 @@ void TForm1::ShutDown() {
     shutDownDone_ = true;
 
     SaveSettings();
-    SaveStockList();
+    saveStockList();
     // Closing the search dialog sends its close notification, which clears
     // searchDlg and releases the dialog afterwards. The settings are already
     // saved, so they keep "search dialog shown" as it was.

@@ -7,8 +7,7 @@
 //   tform1_search.cpp     the search dialog toggle and refresh
 //   tform1_manage.cpp     stock list operations and file-name export
 //   tform1_settings.cpp   settings file and options dialog
-#include "catalogue/filelist.h"
-#include "catalogue/folder_tree.h"
+#include "catalogue/foldertree.h"
 #include "settings/settings.h"
 
 #include <QMainWindow>
@@ -44,7 +43,7 @@ class IconCache;
 class TForm1 : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     explicit TForm1(std::filesystem::path dataDir, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -73,10 +72,10 @@ public:
     QWidget* Panel9 = nullptr;
     QWidget* Panel10 = nullptr;
     QWidget* Panel11 = nullptr;
-    QLabel* Label1 = nullptr; // "ストック"
-    QLabel* Label2 = nullptr; // "読み出し元"
-    QLabel* Label3 = nullptr; // "　フォルダ"
-    QLabel* Label4 = nullptr; // "　　フォルダの中身"
+    QLabel* Label1 = nullptr;       // "ストック"
+    QLabel* Label2 = nullptr;       // "読み出し元"
+    QLabel* Label3 = nullptr;       // "　フォルダ"
+    QLabel* Label4 = nullptr;       // "　　フォルダの中身"
     QPushButton* Button2 = nullptr; // ↑
     QPushButton* Button3 = nullptr; // ↓
     QPushButton* BitBtn1 = nullptr; // delete stock
@@ -116,11 +115,10 @@ public:
     bool clearingTree = false;      // true only while the folder tree is being emptied
     int stockFileVersion = 0;       // first line of the last stock file opened
 
-    FolderTree tree;        // the folders of the open stock (what TreeView1 shows)
-    FileListChain chain;    // owns the folder lists of `tree`
-    FolderTreeModel* treeModel = nullptr;    // owned by this window (Qt parent)
-    ContentsModel* contentsModel = nullptr;  // owned by this window (Qt parent)
-    IconCache* iconCache = nullptr;          // owned by this window (Qt parent)
+    FolderTree tree;                        // the folders of the open stock (what TreeView1 shows)
+    FolderTreeModel* treeModel = nullptr;   // owned by this window (Qt parent)
+    ContentsModel* contentsModel = nullptr; // owned by this window (Qt parent)
+    IconCache* iconCache = nullptr;         // owned by this window (Qt parent)
 
     // Dialogs, null when absent (Qt parent: this window).
     TProgressDialog* progressDlg = nullptr;
@@ -132,8 +130,8 @@ public:
     // ---- Stock list and opening (tform1_stock.cpp) ----
     [[nodiscard]] std::vector<std::string> stockNames() const;
     [[nodiscard]] std::string selectedStockName() const; // empty when nothing is selected
-    void LoadStockList();
-    void SaveStockList();
+    void loadStockList();
+    void saveStockList();
     void OpenSelectedStock();
     // Empties the tree view (selection changes ignored meanwhile) and the
     // contents list, and releases the folder lists of the open stock.
@@ -167,10 +165,10 @@ public:
     void CloseSearchDialog(); // closes it as its close box does (shut-down step)
 
     // ---- Settings (tform1_settings.cpp) ----
-    void LoadSettings();  // read Setting.dat and apply geometry and options
-    void SaveSettings();  // take geometry from the window and write Setting.dat
+    void LoadSettings(); // read Setting.dat and apply geometry and options
+    void SaveSettings(); // take geometry from the window and write Setting.dat
 
-public slots:
+  public slots:
     // tform1.cpp
     void Exit1Click();
     void Help1Click();
@@ -195,30 +193,30 @@ public slots:
     void Property1Click();
     void Property2Click();
     // tform1_search.cpp
-    void MenuSearchClick(); // sees MenuSearch and ToolButtonSearch as they were before the click
+    void MenuSearchClick();    // sees MenuSearch and ToolButtonSearch as they were before the click
     void SearchDialogClosed(); // the search dialog's close notification
     // tform1_manage.cpp
-    void N3Click();     // move up
-    void N4Click();     // move down
+    void N3Click(); // move up
+    void N4Click(); // move down
     void Rename1Click();
     void Delete1Click();
     void MenuWriteFailNameClick();
     // tform1_settings.cpp
     void MenuSettingClick();
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-private:
+  private:
     // One-time set-up pieces, each in its subsystem's file, called by the constructor.
-    void buildLayout();        // tform1.cpp
-    void setupStockViews();    // tform1_stock.cpp: tree model, stock list signals
-    void setupCapture();       // tform1_capture.cpp
-    void setupFolderView();    // tform1_folderview.cpp
-    void setupManage();        // tform1_manage.cpp
-    void ShutDown();           // the destruction sequence, run once
+    void buildLayout();     // tform1.cpp
+    void setupStockViews(); // tform1_stock.cpp: tree model, stock list signals
+    void setupCapture();    // tform1_capture.cpp
+    void setupFolderView(); // tform1_folderview.cpp
+    void setupManage();     // tform1_manage.cpp
+    void ShutDown();        // the destruction sequence, run once
 
     std::filesystem::path dataDir_;
     bool shutDownDone_ = false;
@@ -227,7 +225,7 @@ private:
     void buildToolBar();
     void buildMenus();
     void buildPanes();
-    void applySettings();        // window bounds, pane sizes and check marks from `settings`
+    void applySettings(); // window bounds, pane sizes and check marks from `settings`
     [[nodiscard]] int px(int designPixels) const; // a design size, grown with the font
     [[nodiscard]] QWidget* ownedWindow(const void* dialog, const char* className) const;
     bool closeRetryPending_ = false; // a close waits for long work to finish

@@ -59,13 +59,13 @@ void TForm1::setupCapture() {
 
 void TForm1::FillDriveList() {
     DriveList->clear();
-    for (const DriveInfo& d : ListDrives()) {
+    for (const DriveInfo& d : listDrives()) {
         const bool shown = d.kind == DriveKind::Cd          ? settings.cdDrives
                            : d.kind == DriveKind::Removable ? settings.removableDisks
                                                             : settings.hardDisks;
         if (!shown) continue;
-        auto* item = new QListWidgetItem(QString::fromStdString(DriveCaption(d)), DriveList);
-        if (iconCache) item->setIcon(iconCache->Image(DriveImageIndex(d.kind)));
+        auto* item = new QListWidgetItem(QString::fromStdString(driveCaption(d)), DriveList);
+        if (iconCache) item->setIcon(iconCache->Image(driveImageIndex(d.kind)));
         // The file system's bytes: a mount point need not be UTF-8.
         item->setData(DriveMountRole, QByteArray::fromStdString(d.mountPoint));
         item->setData(DriveLabelRole, QString::fromStdString(d.label));
@@ -79,7 +79,7 @@ void TForm1::Button1Click() {
     chosenSourceFolder = QFile::encodeName(*chosen).toStdString();
     ListBox1->clear();
     auto* item = new QListWidgetItem(
-        QString::fromStdString(displayNameOfNative(FolderDisplayName(chosenSourceFolder))),
+        QString::fromStdString(displayNameOfNative(folderDisplayName(chosenSourceFolder))),
         ListBox1);
     ListBox1->setCurrentItem(item);
     item->setSelected(true);
@@ -150,7 +150,7 @@ void TForm1::MenuSuckClick() {
 
     TreeView1->setUpdatesEnabled(false);
     beginTreeChange();
-    const CaptureResult result = CaptureTree(source, rootText, tree, chain, callbacks);
+    const CaptureResult result = captureTree(source, rootText, tree, callbacks);
     captureItemCount = result.folderCount;
     QString problem;
     bool stored = false;
@@ -160,10 +160,10 @@ void TForm1::MenuSuckClick() {
         progressDlg->Label1->setText(
             QStringLiteral("データを保存しています\n時間がかかることがあります"));
         LetPendingMessagesRunNow();
-        const std::string name = UniqueStockName(StockNameBase(rootText), stockNames(), dataDir_);
-        tree.root()->text = name;
-        const auto file = StockFilePath(dataDir_, name);
-        stored = file && WriteStockFile(*file, tree);
+        const std::string name = uniqueStockName(stockNameBase(rootText), stockNames(), dataDir_);
+        tree.root()->name = name;
+        const auto file = stockFilePath(dataDir_, name);
+        stored = file && writeStockFile(*file, tree);
         if (stored) {
             StockDataList->addItem(QString::fromStdString(name));
             // Selecting does not open it yet: that waits for the dialog to go (below).
@@ -171,13 +171,12 @@ void TForm1::MenuSuckClick() {
             StockDataList->item(StockDataList->count() - 1)->setSelected(true);
         } else {
             problem = QString::fromStdString(
-                MessageCannotCreate(file ? *file : dataDir_ / (name + ".dat")));
+                messageCannotCreate(file ? *file : dataDir_ / (name + ".dat")));
         }
     }
     // Cancelled and failed captures leave no tree behind.
     if (!stored) {
-        tree.Clear();
-        chain.Release();
+        tree.clear();
     }
     endTreeChange();
     TreeView1->setUpdatesEnabled(true);

@@ -115,7 +115,7 @@ void TForm1::setupFolderView() {
 }
 
 void TForm1::LoadIconCache() {
-    iconCache->Load(dataDir());
+    iconCache->load(dataDir());
 }
 
 void TForm1::TreeView1Change() {
@@ -131,12 +131,11 @@ void TForm1::RefillContents() {
     if (!node) return; // nothing selected (the tree was emptied): an empty list
 
     std::vector<ContentsItem> items;
-    const TFileList* list = node->data;
-    const int fileCount = list ? list->Count() : 0;
+    const int fileCount = node->fileCount;
     items.reserve(node->children.size() + size_t(std::max(0, fileCount)));
     for (const FolderNode* child : node->children) {
         ContentsItem item;
-        item.caption = child->text;
+        item.caption = child->name;
         item.imageIndex = IconCache::ClosedFolder;
         item.folder = child;
         items.push_back(item);
@@ -158,10 +157,10 @@ void TForm1::RefillContents() {
     const bool withProgress = dlg;
     bool abandoned = false;
     int added = 0;
-    for (const TFileChain* f = list ? list->First() : nullptr; f;) {
+    for (const FileRecord* f = node->firstFile; f;) {
         ContentsItem item;
         item.caption = f->name();
-        item.imageIndex = byType ? iconCache->ImageIndexOf(item.caption) : IconCache::GenericFile;
+        item.imageIndex = byType ? iconCache->imageIndexOf(item.caption) : IconCache::GenericFile;
         item.file = f;
         items.push_back(item);
         if (withProgress) {
@@ -187,7 +186,7 @@ void TForm1::RefillContents() {
     }
     if (abandoned) return;
 
-    SortContents(items, settings.iconArrangement);
+    sortContents(items, settings.iconArrangement);
 
     const int widestRow = widestCaption(items, ListView1->font());
     contentsModel->setItemSize(QSize());
@@ -206,7 +205,7 @@ void TForm1::ListView1DblClick() {
     if (!node) return;
     const std::string caption(item->caption);
     for (FolderNode* child : node->children) {
-        if (child->text == caption) {
+        if (child->name == caption) {
             selectNode(child, true);
             return;
         }
@@ -250,13 +249,13 @@ void TForm1::Property1Click() {
     const ContentsItem* item = sel.isEmpty() ? nullptr : contentsModel->itemAt(sel.first());
     FolderNode* node = selectedNode();
     if (!item || !node) return;
-    showProperties(*this, PropertiesOfItem(*node, item->caption));
+    showProperties(*this, propertiesOfItem(*node, item->caption));
 }
 
 void TForm1::Property2Click() {
     FolderNode* node = selectedNode();
     if (!node) return;
-    showProperties(*this, PropertiesOfFolder(*node));
+    showProperties(*this, propertiesOfFolder(*node));
 }
 
 } // namespace zt

@@ -28,7 +28,7 @@ int selectedRow(const QListWidget* list) {
 void moveSelected(TForm1& form, MoveDirection dir) {
     QListWidget* list = form.StockDataList;
     const int row = selectedRow(list);
-    const auto target = StockMoveTarget(list->count(), row, dir);
+    const auto target = stockMoveTarget(list->count(), row, dir);
     if (!target) return;
     {
         // Selecting the moved item must not open the stock again.
@@ -69,29 +69,28 @@ void TForm1::Rename1Click() {
         // The open stock is the selected one; should its tree be missing, the
         // stock file itself is read, so a rename never writes an empty stock.
         FolderTree fromDisk;
-        FileListChain fromDiskLists;
         const FolderTree* source = &tree;
-        if (!tree.root() || tree.root()->text != oldName) {
-            const auto path = StockFilePath(dataDir_, oldName);
-            if (!path || ReadStockFile(*path, oldName, fromDisk, fromDiskLists).status !=
-                             StockReadStatus::Completed) {
+        if (!tree.root() || tree.root()->name != oldName) {
+            const auto path = stockFilePath(dataDir_, oldName);
+            if (!path ||
+                readStockFile(*path, oldName, fromDisk).status != StockReadStatus::Completed) {
                 warn(this, QString::fromStdString(
-                               MessageCannotOpen(path ? *path : dataDir_ / (oldName + ".dat"))));
+                               messageCannotOpen(path ? *path : dataDir_ / (oldName + ".dat"))));
                 RefreshSearchStockList();
                 return;
             }
             source = &fromDisk;
         }
-        if (RenameStockFile(dataDir_, oldName, newName, *source) == RenameStatus::Renamed) {
+        if (renameStockFile(dataDir_, oldName, newName, *source) == RenameStatus::Renamed) {
             StockDataList->item(row)->setText(QString::fromStdString(newName));
             if (source == &tree) {
-                tree.root()->text = newName;
+                tree.root()->name = newName;
                 if (treeModel) treeModel->nodeTextChanged(tree.root());
             }
         } else {
-            const auto path = StockFilePath(dataDir_, newName);
+            const auto path = stockFilePath(dataDir_, newName);
             warn(this, QString::fromStdString(
-                           MessageCannotCreate(path ? *path : dataDir_ / (newName + ".dat"))));
+                           messageCannotCreate(path ? *path : dataDir_ / (newName + ".dat"))));
         }
     }
     RefreshSearchStockList();
@@ -106,7 +105,7 @@ void TForm1::Delete1Click() {
                                  QStringLiteral(" を削除します"),
                              MsgButtons::OkCancel, MsgIcon::None) != MsgResult::Ok)
         return;
-    DeleteStockFile(dataDir_, name.toStdString());
+    deleteStockFile(dataDir_, name.toStdString());
     {
         // No other stock gets selected (and opened) in its place.
         const QSignalBlocker quiet(StockDataList);
@@ -127,8 +126,8 @@ void TForm1::MenuWriteFailNameClick() {
     const FolderNode* start = selectedNode();
     if (!start) return;
     const std::filesystem::path out = dlg->outputPath();
-    if (!WriteFileNameList(out, tree, start, dlg->options()))
-        warn(this, QString::fromStdString(MessageCannotCreate(out)));
+    if (!writeFileNameList(out, tree, start, dlg->options()))
+        warn(this, QString::fromStdString(messageCannotCreate(out)));
 }
 
 } // namespace zt

@@ -14,7 +14,7 @@ void TForm1::LoadSettings() {
     // A missing or short file leaves the first-start values for what it lacks.
     // The bounds and pane sizes are put on the window by applySettings(), which
     // also brings a window saved on a screen that is gone back onto one.
-    (void)LoadSettingsFile(dataDir_, settings);
+    (void)loadSettingsFile(dataDir_, settings);
     MenuSearch->setChecked(settings.searchDialogShown);
     ToolButtonSearch->setChecked(settings.searchDialogShown);
     MenuNameSort->setChecked(settings.iconArrangement == 0);
@@ -34,12 +34,12 @@ void TForm1::SaveSettings() {
     // The panes have their real sizes only once the window has been laid out;
     // before that the values read at start-up still hold.
     if (Splitter1->isVisible()) {
-        settings.panel3Width = Splitter1->sizes().value(0, settings.panel3Width);
-        settings.panel4Height = Splitter2->sizes().value(0, settings.panel4Height);
-        settings.panel6Width = Splitter3->sizes().value(0, settings.panel6Width);
+        settings.leftColumnWidth = Splitter1->sizes().value(0, settings.leftColumnWidth);
+        settings.stockListHeight = Splitter2->sizes().value(0, settings.stockListHeight);
+        settings.folderTreeWidth = Splitter3->sizes().value(0, settings.folderTreeWidth);
     }
-    if (!SaveSettingsFile(dataDir_, settings))
-        warn(this, QString::fromStdString(MessageCannotCreate(SettingsPath(dataDir_))));
+    if (!saveSettingsFile(dataDir_, settings))
+        warn(this, QString::fromStdString(messageCannotCreate(settingsPath(dataDir_))));
 }
 
 void TForm1::MenuSettingClick() {

@@ -99,27 +99,26 @@ std::string TForm1::selectedStockName() const {
     return StockDataList->item(row)->text().toStdString();
 }
 
-void TForm1::LoadStockList() {
+void TForm1::loadStockList() {
     StockDataList->clear();
-    const auto names = zt::LoadStockList(dataDir_);
+    const auto names = zt::loadStockList(dataDir_);
     if (!names) {
-        warn(this, QString::fromStdString(MessageCannotOpen(StockListPath(dataDir_))));
+        warn(this, QString::fromStdString(messageCannotOpen(stockListPath(dataDir_))));
         return;
     }
     for (const auto& n : *names)
         StockDataList->addItem(QString::fromStdString(n));
 }
 
-void TForm1::SaveStockList() {
-    if (!zt::SaveStockList(dataDir_, stockNames()))
-        warn(this, QString::fromStdString(MessageCannotCreate(StockListPath(dataDir_))));
+void TForm1::saveStockList() {
+    if (!zt::saveStockList(dataDir_, stockNames()))
+        warn(this, QString::fromStdString(messageCannotCreate(stockListPath(dataDir_))));
 }
 
 void TForm1::ClearTree() {
     clearingTree = true;
     beginTreeChange();
-    tree.Clear();
-    chain.Release();
+    tree.clear();
     endTreeChange();
     clearingTree = false;
     // No folder is selected now, so this empties the contents list.
@@ -166,13 +165,13 @@ void TForm1::OpenSelectedStock() {
 
     ClearTree();
 
-    const auto path = StockFilePath(dataDir_, name);
+    const auto path = stockFilePath(dataDir_, name);
     // A name that would leave the Data folder never touches a file; it is
     // reported like a stock file that cannot be opened.
     const auto bytes = path ? readFileBytes(*path) : std::nullopt;
     if (!bytes) {
         const auto shown = path ? *path : dataDir_ / (name + ".dat");
-        warn(this, QString::fromStdString(MessageCannotOpen(shown)));
+        warn(this, QString::fromStdString(messageCannotOpen(shown)));
         StockDataList->setCurrentRow(-1);
         StockDataList->clearSelection();
         if (searchDlg) RefreshSearchStockList(); // its copy drops the selection too
@@ -196,9 +195,9 @@ void TForm1::OpenSelectedStock() {
         LetPendingMessagesRun();
         return !cancelFlag;
     };
-    const StockReadResult r = ParseStock(*bytes, name, tree, chain, onHeader, onFolder);
+    const StockReadResult r = parseStock(*bytes, name, tree, onHeader, onFolder);
     stockFileVersion = r.formatMark;
-    tree.SortAll();
+    tree.sortAll();
     endTreeChange();
     TreeView1->setUpdatesEnabled(true);
 

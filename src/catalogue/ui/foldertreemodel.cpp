@@ -1,6 +1,6 @@
 #include "catalogue/ui/foldertreemodel.h"
 #include "browser/ui/iconcache.h"
-#include "catalogue/folder_tree.h"
+#include "catalogue/foldertree.h"
 
 namespace zt {
 
@@ -60,7 +60,7 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
     if (!n) return {};
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdString(n->text);
+        return QString::fromStdString(n->name);
     case Qt::DecorationRole:
         if (!icons_) return {};
         return icons_->Image(n == selected_ ? IconCache::OpenFolder : IconCache::ClosedFolder);

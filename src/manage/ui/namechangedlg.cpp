@@ -43,7 +43,7 @@ std::string TNameChangeDlg::newName() const {
 }
 
 void TNameChangeDlg::ButtonOKClick() {
-    const std::string message = ValidateStockRename(dataDir_, names_, index_, newName());
+    const std::string message = validateStockRename(dataDir_, names_, index_, newName());
     if (!message.empty()) {
         warn(this, QString::fromStdString(message));
         return;

@@ -35,20 +35,20 @@ const std::string& pathKey(const ResultRow& r) {
 }
 
 // Files with a size first (larger first), then empty files, then folders.
-int sizeClass(const zuPropertyData& d) {
-    return d.IsFolder ? 2 : (d.size() == 0 ? 1 : 0);
+int sizeClass(const SearchHit& d) {
+    return d.isFolder ? 2 : (d.size == 0 ? 1 : 0);
 }
 
 // Files with a time first (earlier first), then files without, then folders.
-int modifiedClass(const zuPropertyData& d) {
-    return d.IsFolder ? 2 : (d.LastWriteTime.isZero() ? 1 : 0);
+int modifiedClass(const SearchHit& d) {
+    return d.isFolder ? 2 : (d.modified.isZero() ? 1 : 0);
 }
 
 } // namespace
 
 int CompareResultRows(const ResultRow& a, const ResultRow& b, ResultSortKey key) {
-    const zuPropertyData& x = a.hit.data;
-    const zuPropertyData& y = b.hit.data;
+    const SearchHit& x = a.hit;
+    const SearchHit& y = b.hit;
     switch (key) {
     case ResultSortKey::None:
         return 0;
@@ -59,17 +59,15 @@ int CompareResultRows(const ResultRow& a, const ResultRow& b, ResultSortKey key)
         return sign(pathKey(a).compare(pathKey(b)));
     case ResultSortKey::Size:
         if (const int c = compareValues(sizeClass(x), sizeClass(y))) return c;
-        return sizeClass(x) == 0 ? compareValues(y.size(), x.size()) : 0;
+        return sizeClass(x) == 0 ? compareValues(y.size, x.size) : 0;
     case ResultSortKey::Created: {
-        const bool zx = x.CreationTime.isZero(), zy = y.CreationTime.isZero();
+        const bool zx = x.created.isZero(), zy = y.created.isZero();
         if (zx || zy) return compareValues(zx, zy);
-        return compareValues(x.CreationTime.ticks(), y.CreationTime.ticks());
+        return compareValues(x.created.ticks, y.created.ticks);
     }
     case ResultSortKey::Modified:
         if (const int c = compareValues(modifiedClass(x), modifiedClass(y))) return c;
-        return modifiedClass(x) == 0
-                   ? compareValues(x.LastWriteTime.ticks(), y.LastWriteTime.ticks())
-                   : 0;
+        return modifiedClass(x) == 0 ? compareValues(x.modified.ticks, y.modified.ticks) : 0;
     }
     return 0;
 }
@@ -126,7 +124,7 @@ void ResultsModel::clear() {
 void ResultsModel::add(const SearchHit& hit, int image) {
     auto row = std::make_unique<ResultRow>();
     row->hit = hit;
-    row->cells = MakeCells(hit);
+    row->cells = makeCells(hit);
     row->image = image;
     auto at = rows_.end();
     if (key_ != ResultSortKey::None)

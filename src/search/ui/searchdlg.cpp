@@ -257,8 +257,8 @@ void TSearchDlg::setSearchControlsEnabled(bool enabled) {
 }
 
 int TSearchDlg::imageFor(const SearchHit& hit) const {
-    if (hit.data.IsFolder) return IconCache::ClosedFolder;
-    return form_ && form_->iconCache ? form_->iconCache->ImageIndexOf(hit.name)
+    if (hit.isFolder) return IconCache::ClosedFolder;
+    return form_ && form_->iconCache ? form_->iconCache->imageIndexOf(hit.name)
                                      : int(IconCache::GenericFile);
 }
 
@@ -331,7 +331,7 @@ void TSearchDlg::Button1Click() {
     cb.limitExceeded = [this, self](std::string_view message) {
         if (self) warn(this, QString::fromUtf8(message.data(), qsizetype(message.size())));
     };
-    const SearchOutcome outcome = SearchStocks(request, cb);
+    const SearchOutcome outcome = searchStocks(request, cb);
     if (!self) return;
 
     searching_ = false;
@@ -358,7 +358,7 @@ void TSearchDlg::Button3Click() {
                                QStringLiteral("CSVファイル (*.csv)"), QStringLiteral("csv"));
     if (!file || file->isEmpty()) return;
     const std::vector<ResultCells> rows = model_->cellsInOrder();
-    if (!SaveResultsCsv(std::filesystem::path(file->toStdString()), rows))
+    if (!saveResultsCsv(std::filesystem::path(file->toStdString()), rows))
         dialogs().messageBox(this, QStringLiteral("ERROR"),
                              QString::fromUtf8(kMessageCannotOpenFile), MsgButtons::Ok,
                              MsgIcon::Exclamation);
@@ -400,7 +400,7 @@ void TSearchDlg::ListView1DblClick() {
     for (const std::string& name : hit.folders) {
         FolderNode* next = nullptr;
         for (FolderNode* child : node->children)
-            if (child->text == name) {
+            if (child->name == name) {
                 next = child;
                 break;
             }

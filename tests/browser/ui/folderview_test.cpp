@@ -44,31 +44,26 @@ struct Shown {
 
 Shown fillTree(TForm1& w) {
     Shown s;
-    auto list = [&w] {
-        auto* l = new TFileList;
-        w.chain.Append(l);
-        return l;
-    };
     w.beginTreeChange();
-    s.root = w.tree.AddRoot("Disc", list());
-    s.sub = w.tree.AddChild(s.root, "Sub", list());
-    s.sub->data->creationTime = fileTimeFromUnix(986601903);
-    s.sub->data->lastWriteTime = fileTimeFromUnix(986601903);
-    s.inner = w.tree.AddChild(s.sub, "inner", list());
-    s.inner->data->AddFile(std::string_view("deep.bin"))->sizeLow = 1000;
-    s.empty = w.tree.AddChild(s.inner, "empty", list());
-    s.sub->data->AddFile(std::string_view("top.bin"))->sizeHigh = 1;
-    s.few = w.tree.AddChild(s.root, "few", list());
+    s.root = w.tree.addRoot("Disc");
+    s.sub = w.tree.addChild(s.root, "Sub");
+    s.sub->created = fileTimeFromUnix(986601903);
+    s.sub->modified = fileTimeFromUnix(986601903);
+    s.inner = w.tree.addChild(s.sub, "inner");
+    w.tree.addFile(s.inner, "deep.bin")->size = 1000;
+    s.empty = w.tree.addChild(s.inner, "empty");
+    w.tree.addFile(s.sub, "top.bin")->size = uint64_t(1) << 32;
+    s.few = w.tree.addChild(s.root, "few");
     for (int i = 0; i < 500; ++i)
-        s.few->data->AddFile("f" + std::to_string(i) + ".txt");
-    s.many = w.tree.AddChild(s.root, "many", list());
+        w.tree.addFile(s.few, "f" + std::to_string(i) + ".txt");
+    s.many = w.tree.addChild(s.root, "many");
     for (int i = 0; i < 501; ++i)
-        s.many->data->AddFile("m" + std::to_string(i) + ".txt");
+        w.tree.addFile(s.many, "m" + std::to_string(i) + ".txt");
     for (const char* n : {"Sub.txt", "b.MP3", "a.txt", "Makefile"}) {
-        TFileChain* f = s.root->data->AddFile(std::string_view(n));
-        f->creationTime = fileTimeFromUnix(986601903);
-        f->lastWriteTime = fileTimeFromUnix(986601963);
-        f->sizeLow = 1234567;
+        FileRecord* f = w.tree.addFile(s.root, n);
+        f->created = fileTimeFromUnix(986601903);
+        f->modified = fileTimeFromUnix(986601963);
+        f->size = 1234567;
     }
     w.endTreeChange();
     return s;
@@ -172,14 +167,14 @@ class FolderViewTest : public QObject {
         QVERIFY(icons.extensions().size() > 100);
         QCOMPARE(icons.ImageCount(), 6 + int(icons.extensions().size()));
         QCOMPARE(icons.imageIndexes().front(), 6);
-        QVERIFY(icons.ImageIndexOf("Readme.TXT") > 5);
-        QCOMPARE(icons.ImageIndexOf("Readme.TXT"), icons.ImageIndexOf("notes.txt"));
-        QCOMPARE(icons.ImageIndexOf("no-such-type.zzqq"), 2);
-        QVERIFY(!icons.Image(icons.ImageIndexOf("song.mp3")).isNull());
+        QVERIFY(icons.imageIndexOf("Readme.TXT") > 5);
+        QCOMPARE(icons.imageIndexOf("Readme.TXT"), icons.imageIndexOf("notes.txt"));
+        QCOMPARE(icons.imageIndexOf("no-such-type.zzqq"), 2);
+        QVERIFY(!icons.Image(icons.imageIndexOf("song.mp3")).isNull());
         // Types the theme has no icon of get the nearest kind it has.
         if (QIcon::hasThemeIcon("text-x-script") && QIcon::hasThemeIcon("media-optical")) {
             const auto iconName = [&](const char* file) {
-                return icons.Image(icons.ImageIndexOf(file)).name();
+                return icons.Image(icons.imageIndexOf(file)).name();
             };
             QCOMPARE(iconName("main.cpp"), QStringLiteral("text-x-script"));
             QCOMPARE(iconName("disc.iso"), QStringLiteral("media-optical"));
@@ -202,7 +197,7 @@ class FolderViewTest : public QObject {
                  (QStringList{"few", "many", "Sub", "a.txt", "b.MP3", "Makefile", "Sub.txt"}));
         const auto& items = w->contentsModel->items();
         QCOMPARE(items[0].imageIndex, 1);
-        QCOMPARE(items[3].imageIndex, w->iconCache->ImageIndexOf("a.txt"));
+        QCOMPARE(items[3].imageIndex, w->iconCache->imageIndexOf("a.txt"));
         QVERIFY(items[3].imageIndex > 5);
 
         // The column is as wide as the widest item.

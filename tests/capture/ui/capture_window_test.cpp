@@ -77,7 +77,7 @@ class CaptureWindowTest : public QObject {
         QCOMPARE(form->captureItemCount, 3);
         // Opened: the tree shows the new stock, its root selected.
         QVERIFY(form->tree.root() != nullptr);
-        QCOMPARE(form->tree.root()->text, std::string("My Src"));
+        QCOMPARE(form->tree.root()->name, std::string("My Src"));
         QCOMPARE(form->tree.folderCount(), 3);
         QCOMPARE(form->selectedNode(), form->tree.root());
         QVERIFY(fs::exists(data / "My Src.dat"));

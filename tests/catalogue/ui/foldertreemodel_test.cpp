@@ -1,6 +1,6 @@
 // The folder tree model over a FolderTree: structure, reset, open/closed images.
 #include "browser/ui/iconcache.h"
-#include "catalogue/folder_tree.h"
+#include "catalogue/foldertree.h"
 #include "catalogue/ui/foldertreemodel.h"
 
 #include <QAbstractItemModelTester>
@@ -13,20 +13,15 @@ using namespace zt;
 namespace {
 
 // root "Disc" with b, a (with a1, a2 > deep...), and an empty c.
-void fill(FolderTree& tree, FileListChain& chain, int depth) {
-    auto list = [&] {
-        auto* l = new TFileList;
-        chain.Append(l);
-        return l;
-    };
-    FolderNode* root = tree.AddRoot("Disc", list());
-    tree.AddChild(root, "b", list());
-    FolderNode* a = tree.AddChild(root, "a", list());
-    tree.AddChild(a, "a2", list());
-    FolderNode* deep = tree.AddChild(a, "a1", list());
+void fill(FolderTree& tree, int depth) {
+    FolderNode* root = tree.addRoot("Disc");
+    tree.addChild(root, "b");
+    FolderNode* a = tree.addChild(root, "a");
+    tree.addChild(a, "a2");
+    FolderNode* deep = tree.addChild(a, "a1");
     for (int i = 0; i < depth; ++i)
-        deep = tree.AddChild(deep, "表" + std::to_string(i), list());
-    tree.AddChild(root, "c", list());
+        deep = tree.addChild(deep, "表" + std::to_string(i));
+    tree.addChild(root, "c");
 }
 
 qint64 iconKey(const QVariant& v) {
@@ -41,7 +36,6 @@ class FolderTreeModelTest : public QObject {
   private slots:
     void structureFollowsTheNodes() {
         FolderTree tree;
-        FileListChain chain;
         IconCache icons;
         FolderTreeModel model(&tree, &icons);
         QAbstractItemModelTester tester(&model,
@@ -51,7 +45,7 @@ class FolderTreeModelTest : public QObject {
         QVERIFY(!model.index(0, 0).isValid());
 
         model.beginTreeReset();
-        fill(tree, chain, 50);
+        fill(tree, 50);
         model.endTreeReset();
 
         QCOMPARE(model.rowCount(), 1);
@@ -62,11 +56,11 @@ class FolderTreeModelTest : public QObject {
         QVERIFY(!model.index(0, 1, root).isValid());
         // Every node maps to an index and back, with the right parent.
         int visited = 0;
-        tree.ForEachPreOrder([&](FolderNode& n) {
+        tree.forEachPreOrder([&](FolderNode& n) {
             const QModelIndex i = model.indexOf(&n);
             if (FolderTreeModel::nodeOf(i) != &n || i.row() != n.row) return false;
             if (model.parent(i) != model.indexOf(n.parent)) return false;
-            if (i.data().toString() != QString::fromStdString(n.text)) return false;
+            if (i.data().toString() != QString::fromStdString(n.name)) return false;
             ++visited;
             return true;
         });
@@ -74,7 +68,7 @@ class FolderTreeModelTest : public QObject {
 
         // Sorting inside a reset: rows follow the new order.
         model.beginTreeReset();
-        tree.SortAll();
+        tree.sortAll();
         model.endTreeReset();
         QCOMPARE(model.index(0, 0, root).data().toString(), QStringLiteral("a"));
         QCOMPARE(model.index(0, 0, model.index(0, 0, root)).data().toString(),
@@ -82,21 +76,19 @@ class FolderTreeModelTest : public QObject {
 
         // Emptying the tree.
         model.beginTreeReset();
-        tree.Clear();
-        chain.Release();
+        tree.clear();
         model.endTreeReset();
         QCOMPARE(model.rowCount(), 0);
     }
 
     void aViewWalksTheWholeTree() {
         FolderTree tree;
-        FileListChain chain;
         IconCache icons;
         FolderTreeModel model(&tree, &icons);
         QTreeView view;
         view.setModel(&model);
         model.beginTreeReset();
-        fill(tree, chain, 200);
+        fill(tree, 200);
         model.endTreeReset();
         view.expandAll();
         view.resize(200, 300);
@@ -109,11 +101,10 @@ class FolderTreeModelTest : public QObject {
 
     void onlyTheSelectedNodeShowsTheOpenFolder() {
         FolderTree tree;
-        FileListChain chain;
         IconCache icons;
         FolderTreeModel model(&tree, &icons);
         model.beginTreeReset();
-        fill(tree, chain, 2);
+        fill(tree, 2);
         model.endTreeReset();
         const qint64 open = icons.Image(IconCache::OpenFolder).cacheKey();
         const qint64 closed = icons.Image(IconCache::ClosedFolder).cacheKey();
@@ -143,10 +134,9 @@ class FolderTreeModelTest : public QObject {
 
     void noImagesUntilTheIconListIsGiven() {
         FolderTree tree;
-        FileListChain chain;
         FolderTreeModel model(&tree, nullptr);
         model.beginTreeReset();
-        fill(tree, chain, 0);
+        fill(tree, 0);
         model.endTreeReset();
         QVERIFY(!model.index(0, 0).data(Qt::DecorationRole).isValid());
         IconCache icons;

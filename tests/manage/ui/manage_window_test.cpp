@@ -58,7 +58,7 @@ class ManageWindowTest : public QObject {
         w->StockDataList->setCurrentRow(1);
         w->StockDataListClick();
         QVERIFY(w->tree.root());
-        QCOMPARE(w->tree.root()->text, std::string("b"));
+        QCOMPARE(w->tree.root()->name, std::string("b"));
     }
 
   private slots:
@@ -76,11 +76,11 @@ class ManageWindowTest : public QObject {
     void moveKeepsTheStockOpenAndStopsAtTheEnds() {
         openB();
         if (QTest::currentTestFailed()) return;
-        w->tree.root()->text = "marker"; // opening the stock again would put back "b"
+        w->tree.root()->name = "marker"; // opening the stock again would put back "b"
         w->N3Click();
         QCOMPARE(listTexts(w->StockDataList), (QStringList{"b", "a", "c"}));
         QCOMPARE(w->StockDataList->currentRow(), 0);
-        QCOMPARE(w->tree.root()->text, std::string("marker"));
+        QCOMPARE(w->tree.root()->name, std::string("marker"));
         w->N3Click();
         QCOMPARE(listTexts(w->StockDataList), (QStringList{"b", "a", "c"}));
         w->StockDataList->setCurrentRow(2);
@@ -119,7 +119,7 @@ class ManageWindowTest : public QObject {
                                         "その名前は使われています"}));
         QCOMPARE(listTexts(w->StockDataList), (QStringList{"a", "表", "c"}));
         QCOMPARE(w->StockDataList->currentRow(), 1);
-        QCOMPARE(w->tree.root()->text, std::string("表"));
+        QCOMPARE(w->tree.root()->name, std::string("表"));
         QCOMPARE(
             w->treeModel->data(w->treeModel->indexOf(w->tree.root()), Qt::DisplayRole).toString(),
             QStringLiteral("表"));

@@ -55,28 +55,26 @@ void writeStock(const std::filesystem::path& dataDir, const std::string& name,
         for (size_t i = 0; i < names.size(); ++i) {
             const bool last = i + 1 == names.size();
             if (last && !folder) {
-                TFileChain* f = at->data->AddFile(names[i]);
-                f->sizeHigh = uint32_t(it.size >> 32);
-                f->sizeLow = uint32_t(it.size);
-                f->creationTime = FILETIME::fromTicks(it.created);
-                f->lastWriteTime = FILETIME::fromTicks(it.written);
+                FileRecord* f = tree.addFile(at, names[i]);
+                f->size = it.size;
+                f->created = FileTime{it.created};
+                f->modified = FileTime{it.written};
                 break;
             }
             FolderNode* next = nullptr;
             for (FolderNode* c : at->children)
-                if (c->text == names[i]) next = c;
+                if (c->name == names[i]) next = c;
             if (!next) {
-                TFileList* list = s.list();
+                next = tree.addChild(at, names[i]);
                 if (last) {
-                    list->creationTime = FILETIME::fromTicks(it.created);
-                    list->lastWriteTime = FILETIME::fromTicks(it.written);
+                    next->created = FileTime{it.created};
+                    next->modified = FileTime{it.written};
                 }
-                next = tree.AddChild(at, names[i], list);
             }
             at = next;
         }
     }
-    if (!WriteStockFile(*StockFilePath(dataDir, name), tree)) throw std::runtime_error("write");
+    if (!writeStockFile(*stockFilePath(dataDir, name), tree)) throw std::runtime_error("write");
 }
 
 QStringList column(const ResultsModel* m, int c) {
@@ -254,7 +252,7 @@ class SearchDlgTest : public QObject {
             many.push_back({"f" + std::to_string(i) + "/hit" + std::to_string(i)});
         writeStock(data->path(), "Many", many);
         data->writeStockList({"Many", "Alpha"});
-        form->LoadStockList();
+        form->loadStockList();
         TSearchDlg* d = open();
         bool checked = false;
         QTimer::singleShot(0, d, [&] {
@@ -279,7 +277,7 @@ class SearchDlgTest : public QObject {
             many.push_back({"f" + std::to_string(i) + "/hit"});
         writeStock(data->path(), "Many", many);
         data->writeStockList({"Many"});
-        form->LoadStockList();
+        form->loadStockList();
         TSearchDlg* d = open();
         const QPointer<TSearchDlg> guard(d);
         QTimer::singleShot(0, form.get(), [&] { form->MenuSearch->trigger(); });
@@ -335,7 +333,7 @@ class SearchDlgTest : public QObject {
         d->ListView1DblClick();
         QCOMPARE(form->selectedStockName(), std::string("Alpha"));
         QVERIFY(form->selectedNode());
-        QCOMPARE(form->selectedNode()->text, std::string("sub"));
+        QCOMPARE(form->selectedNode()->name, std::string("sub"));
 
         // The open stock is not opened again (a change on disk stays unseen),
         // but the selection moves.
@@ -347,7 +345,7 @@ class SearchDlgTest : public QObject {
         QTest::mouseClick(d->ListView1->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(d->ListView1->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(form->tree.root()->children.size(), size_t(1));
-        QCOMPARE(form->selectedNode()->text, std::string("sub"));
+        QCOMPARE(form->selectedNode()->name, std::string("sub"));
 
         // A stock deleted from the list meanwhile: no stock change, the path is
         // followed in the open stock as far as it goes.
@@ -367,7 +365,7 @@ class SearchDlgTest : public QObject {
         QTest::mouseClick(d->Button3, Qt::LeftButton);
         QCOMPARE((*dlgs)->saveTitles.value(0), QStringLiteral("検索結果をCSV形式で保存"));
         const auto cells = d->results()->cellsInOrder();
-        QCOMPARE(test::readFile(path), ResultsCsvBytes(cells));
+        QCOMPARE(test::readFile(path), resultsCsvBytes(cells));
         QVERIFY((*dlgs)->shown.empty());
 
         (*dlgs)->saveAnswers.push_back(QString::fromStdString((*data / "no/such/x.csv").string()));
@@ -393,7 +391,7 @@ class SearchDlgTest : public QObject {
         s.left = s.top = 0;
         s.width = s.height = 200;
         s.searchDialogShown = true;
-        QVERIFY(SaveSettingsFile(data->path(), s));
+        QVERIFY(saveSettingsFile(data->path(), s));
         form = makeForm(data->path());
         QTRY_VERIFY(form->searchDlg && form->searchDlg->isVisible());
         TSearchDlg* d = form->searchDlg;

@@ -28,7 +28,7 @@ namespace {
 // Data/Setting.dat for s, with a version and an arrangement the writer would not write.
 void writeSettings(const std::filesystem::path& data, const Settings& s, int arrangement,
                    int version = 1200) {
-    std::string bytes = SerializeSettings(s);
+    std::string bytes = serializeSettings(s);
     bytes.replace(bytes.find("1200"), 4, std::to_string(version));
     // The arrangement is the last value line.
     const size_t last = bytes.rfind("\r\n", bytes.size() - 3);
@@ -108,7 +108,7 @@ class OptionsTest : public QObject {
         QVERIFY(!std::filesystem::exists(data / "Setting.dat"));
         w.reset();
         Settings saved;
-        QVERIFY(LoadSettingsFile(data.path(), saved));
+        QVERIFY(loadSettingsFile(data.path(), saved));
         QVERIFY(!saved.cdDrives && !saved.showPathWhileReading && saved.iconsByFileType);
     }
 
@@ -119,9 +119,9 @@ class OptionsTest : public QObject {
         s.height = 400;
         s.left = 20;
         s.top = 30;
-        s.panel3Width = 140;
-        s.panel4Height = 90;
-        s.panel6Width = 180;
+        s.leftColumnWidth = 140;
+        s.stockListHeight = 90;
+        s.folderTreeWidth = 180;
         s.iconsByFileType = false;
         writeSettings(data.path(), s, 2, 1300);
         ScopedDialogs dlg;
@@ -141,12 +141,12 @@ class OptionsTest : public QObject {
         w.reset();
 
         Settings saved;
-        QVERIFY(LoadSettingsFile(data.path(), saved));
+        QVERIFY(loadSettingsFile(data.path(), saved));
         QCOMPARE(saved.version, 1200);
         QCOMPARE(saved.width, 640);
         QCOMPARE(saved.height, 420);
-        QCOMPARE(saved.panel3Width, 140);
-        QCOMPARE(saved.panel6Width, 200);
+        QCOMPARE(saved.leftColumnWidth, 140);
+        QCOMPARE(saved.folderTreeWidth, 200);
         QCOMPARE(saved.iconArrangement, int8_t(2));
         QVERIFY(!saved.iconsByFileType);
         QVERIFY(dlg->shown.empty());
