@@ -4,6 +4,7 @@
 //
 //   search_bench [DIR]   (DIR keeps the generated stocks between runs;
 //                         default: a folder under the system temp folder)
+#include "library/names.h"
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
 #include "search/engine.h"

@@ -2,7 +2,7 @@
 // folder name turns into a stock name that can be a file inside Data.
 #include "capture/capture.h"
 #include "capture/drives.h"
-#include "catalogue/stocklist.h"
+#include "library/names.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string name = uniqueStockName(stockNameBase(label), {}, "/nonexistent/Data");
     check(isSafeStockName(name));
     check(name.size() <= 210);
-    for (char c : name)
-        check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
+    check(!hasControlCharacter(name) && !isWindowsReservedName(name));
+    check(name.find_first_of("\\/:*?\"<>|") == std::string::npos);
     (void)folderDisplayName(text);
     return 0;
 }

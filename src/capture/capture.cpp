@@ -1,8 +1,8 @@
 #include "capture/capture.h"
 
-#include "catalogue/stocklist.h"
 #include "platform/direnum.h"
 
+#include <cstring>
 #include <system_error>
 
 namespace zt {
@@ -37,30 +37,6 @@ template <class Record> void copyValues(const DirEntry& e, Record& r) {
     r.size = e.size;
 }
 
-// Stock file names stay well below the file system's 255 bytes, leaving room
-// for ".dat", a "_N" suffix and the temporary name used while writing.
-constexpr size_t kMaxStockNameBytes = 200;
-
-// Makes any text a usable file name inside Data (see stockNameBase).
-std::string sanitizeName(std::string name) {
-    if (name == "/") return "root";
-    for (char& c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '/' || u < 0x20 || u == 0x7F) c = '_';
-    }
-    if (name.size() > kMaxStockNameBytes) {
-        size_t cut = kMaxStockNameBytes;
-        // Never cut a UTF-8 sequence in half.
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-            --cut;
-        name.resize(cut);
-    }
-    if (name.empty()) return "noname";
-    if (name == ".") return "_";
-    if (name == "..") return "__";
-    return name;
-}
-
 } // namespace
 
 CaptureResult captureTree(const fs::path& source, std::string rootText, FolderTree& tree,
@@ -84,7 +60,11 @@ CaptureResult captureTree(const fs::path& source, std::string rootText, FolderTr
     first.path = source;
     if (reportEntries) first.displayPath = displayNameOfNative(source.native());
     first.listing = listDirectory(source);
-    if (!first.listing.opened) return discard(CaptureStatus::NothingFound);
+    if (!first.listing.opened) {
+        discard(CaptureStatus::NothingFound);
+        if (first.listing.error != 0) result.error = std::strerror(first.listing.error);
+        return result;
+    }
     // Entries on another device are mount points of other volumes: each of
     // them is a source of its own (so "/" never walks into /proc).
     const uint64_t sourceDevice = deviceOf(source);
@@ -120,37 +100,6 @@ CaptureResult captureTree(const fs::path& source, std::string rootText, FolderTr
 
     if (root->children.empty() && root->fileCount == 0) return discard(CaptureStatus::NothingFound);
     return result;
-}
-
-// The stock name is the root text with its first ":" removed, made into a name
-// that can be a file in Data:
-//   "/" (the root file system)            -> "root"
-//   "/" inside a name, control characters -> "_"
-//   nothing left                          -> "noname"
-//   "." and ".."                          -> "_" and "__"
-//   longer than 200 bytes                 -> cut at a character boundary
-// The program's own file names (StockList, Setting) are left as they are here
-// and skipped by uniqueStockName, which goes on to "_2".
-std::string stockNameBase(std::string_view rootText) {
-    std::string name(rootText);
-    if (const size_t colon = name.find(':'); colon != std::string::npos) name.erase(colon, 1);
-    return sanitizeName(std::move(name));
-}
-
-std::string uniqueStockName(std::string_view base, const std::vector<std::string>& names,
-                            const fs::path& dataDir) {
-    const std::string clean = sanitizeName(std::string(base));
-    const auto isFree = [&](const std::string& candidate) {
-        if (!isSafeStockName(candidate) || stockNameTaken(names, candidate)) return false;
-        std::error_code ec;
-        // A leftover file (also a dangling link) of that name is never written over.
-        return !fs::exists(fs::symlink_status(dataDir / (candidate + ".dat"), ec));
-    };
-    if (isFree(clean)) return clean;
-    for (unsigned n = 2;; ++n) {
-        std::string candidate = clean + "_" + std::to_string(n);
-        if (isFree(candidate)) return candidate;
-    }
 }
 
 std::string folderDisplayName(std::string_view path) {

@@ -18,6 +18,9 @@ struct CaptureCallbacks {
     // Called for every entry met, with the folder's display path and the entry's
     // display name. Leave empty when nobody shows it: it costs nothing then.
     std::function<void(std::string_view folderPath, std::string_view name)> onEntry;
+    // Called once the whole source was read, before the stock is written (the
+    // stock library's capture calls it; the reading itself does not).
+    std::function<void()> onStoring;
 };
 
 enum class CaptureStatus {
@@ -29,6 +32,7 @@ enum class CaptureStatus {
 struct CaptureResult {
     CaptureStatus status = CaptureStatus::Completed;
     int folderCount = 0; // folders met below the root
+    std::string error;   // NothingFound: the system's reason when the source could not be read
 };
 
 // Replaces tree with the source's file tree: a root named rootText holding the
@@ -39,16 +43,6 @@ struct CaptureResult {
 // contents.
 CaptureResult captureTree(const std::filesystem::path& source, std::string rootText,
                           FolderTree& tree, const CaptureCallbacks& callbacks = {});
-
-// The name a stock would get from its root text before uniqueness: see capture.cpp.
-[[nodiscard]] std::string stockNameBase(std::string_view rootText);
-
-// A free name for a new stock: the base, else base_2, base_3, ... A name is free
-// when the list does not hold it (compared case-insensitively), it can name a
-// file in Data and no file Data/<name>.dat is already there.
-[[nodiscard]] std::string uniqueStockName(std::string_view base,
-                                          const std::vector<std::string>& names,
-                                          const std::filesystem::path& dataDir);
 
 // The display name of a folder source: its last component; "/" for the root.
 [[nodiscard]] std::string folderDisplayName(std::string_view path);

@@ -114,6 +114,38 @@ uint32_t parseStockNumber(std::string_view line) {
     return negative ? 0u - value : value;
 }
 
+namespace {
+
+bool isNumberLine(std::string_view line) {
+    size_t i = (!line.empty() && (line[0] == '-' || line[0] == '+')) ? 1 : 0;
+    if (i == line.size()) return false;
+    for (; i < line.size(); ++i)
+        if (line[i] < '0' || line[i] > '9') return false;
+    return true;
+}
+
+} // namespace
+
+bool looksLikeStock(std::string_view bytes) {
+    LineCursor in(bytes);
+    std::string_view line;
+    for (int header = 0; header < 2; ++header)
+        if (!in.next(line) || !isNumberLine(line)) return false;
+    int depth = 0; // of the innermost open folder
+    while (in.next(line)) {
+        if (!isNumberLine(line)) return false;
+        const auto number = int32_t(parseStockNumber(line));
+        if (number != -1) {
+            if (number < 1 || number > depth + 1) return false;
+            depth = number;
+        }
+        if (!in.next(line)) return false; // the name
+        for (int v = 0; v < 8; ++v)
+            if (!in.next(line) || !isNumberLine(line)) return false;
+    }
+    return true;
+}
+
 std::string serializeStock(const FolderTree& tree) {
     // Room for every record (numbers and line ends take about 70 bytes, names
     // seldom more than 40), so the buffer is not copied while it grows.

@@ -56,6 +56,12 @@ StockReadResult readStockFile(const std::filesystem::path& path, std::string roo
                               FolderTree& tree, const HeaderCallback& onHeader = {},
                               const FolderRecordCallback& onFolder = {});
 
+// True when bytes read as a stock file throughout: two header numbers, then
+// whole records (a "-1" or a depth that fits an open folder, a name, eight
+// numbers). What the reader forgives (a truncated record, stray text) fails
+// here, so a file that is not a stock is never taken for one.
+[[nodiscard]] bool looksLikeStock(std::string_view bytes);
+
 // The numeric conversion of the stock file: leading blanks skipped, optional
 // sign, decimal digits; wraps modulo 2^32.
 [[nodiscard]] uint32_t parseStockNumber(std::string_view line);

@@ -1,83 +1,97 @@
+// capture: reading a folder into a new stock, with progress on a terminal.
 #include "capture/capture.h"
-#include "catalogue/stockfile.h"
-#include "catalogue/stocklist.h"
 #include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/status.h"
+#include "library/stocklibrary.h"
 #include "platform/direnum.h"
 
+#include <chrono>
+#include <cstdio>
 #include <iostream>
-#include <optional>
+#include <unistd.h>
 
 namespace zt::cli {
 
 namespace {
 
 const char* const kCaptureUsage =
-    "usage: zutomelark-cli [--data DIR] capture PATH [--name NAME]\n"
-    "  reads the folder tree under PATH into a new stock, appends it to the stock\n"
-    "  list and prints its name. The name is PATH's last component (\"root\" for /)\n"
-    "  or NAME; a name already in use gets _2, _3, ...\n";
+    "使い方: zutomelark-cli [--data フォルダ] capture パス [--name 名前] [--quiet]\n"
+    "  パスの下のフォルダとファイルを読み込んで新しいストックにし、一覧の最後に加えて\n"
+    "  その名前を表示します。名前はパスの最後の部分 (/ なら \"root\") か指定の名前で、\n"
+    "  使われている名前には _2、_3... が付きます。\n"
+    "  -n, --name 名前  ストックの名前\n"
+    "  -q, --quiet      標準エラーに進み具合を表示しない (端末のときだけ表示します)\n";
 
-// An explicit name must already be a usable file name: it is not rewritten.
-bool validExplicitName(const std::string& name) {
-    if (!isSafeStockName(name) || name.size() > 200) return false;
-    for (char c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
-    return true;
+// One line on standard error, rewritten in place: entries read, the folder
+// being read and the time so far, at most a few times a second.
+class ProgressLine {
+  public:
+    void entry(std::string_view folder) {
+        ++entries_;
+        const auto now = Clock::now();
+        if (now - shown_ < std::chrono::milliseconds(200)) return;
+        shown_ = now;
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
+        std::string text = std::to_string(entries_) + " 項目  " + std::to_string(seconds) + " 秒  " +
+                           escapeMessage(folder);
+        if (text.size() > 100) text = cut(text, 100);
+        std::fprintf(stderr, "\r\033[K%s", text.c_str());
+        dirty_ = true;
+    }
+    ~ProgressLine() {
+        if (dirty_) std::fputs("\r\033[K", stderr);
+    }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+    // The first `bytes` bytes, ending on a UTF-8 character boundary.
+    static std::string cut(const std::string& s, size_t bytes) {
+        while (bytes > 0 && (static_cast<unsigned char>(s[bytes]) & 0xC0) == 0x80)
+            --bytes;
+        return s.substr(0, bytes) + "…";
+    }
+    Clock::time_point start_ = Clock::now(), shown_ = start_;
+    long long entries_ = 0;
+    bool dirty_ = false;
+};
+
+int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
+    if (args.positional.size() != 1 || args.positional[0].empty()) return usageError("capture");
+    const std::string& path = args.positional[0];
+    CaptureRequest request;
+    request.source = path;
+    // The name as the window shows it: the file system's bytes made into text,
+    // so the stock list and the stock file's name agree.
+    request.rootText = displayNameOfNative(folderDisplayName(path));
+    request.name = args.value("name");
+
+    std::optional<ProgressLine> progress;
+    CaptureCallbacks callbacks;
+    if (!args.has("quiet") && ::isatty(STDERR_FILENO)) {
+        progress.emplace();
+        callbacks.onEntry = [&progress](std::string_view folder, std::string_view) {
+            progress->entry(folder);
+        };
+    }
+    FolderTree tree;
+    const auto stored = StockLibrary(dataDir).capture(request, tree, callbacks);
+    progress.reset();
+    if (!stored.ok()) {
+        if (stored.failure == StockFailure::NoSource)
+            printError(stored.message + ": " + path, stored.detail);
+        else
+            printError(stored.message, stored.detail);
+        return statusOf(stored.failure);
+    }
+    std::cout << escapeName(stored.value) << '\n';
+    return kOk;
 }
 
 } // namespace
 
-int cmdCapture(const std::filesystem::path& dataDir, const Args& args) {
-    if (helpShown(args, kCaptureUsage)) return kOk;
-    std::optional<std::string> path, name;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--name" && i + 1 < args.size()) {
-            name = args[++i];
-        } else if (args[i].starts_with("--name=")) {
-            name = args[i].substr(7);
-        } else if (!path && !args[i].starts_with("--")) {
-            path = args[i];
-        } else {
-            return usage(kCaptureUsage);
-        }
-    }
-    if (!path || path->empty()) return usage(kCaptureUsage);
-    if (name && !validExplicitName(*name)) {
-        error("invalid stock name: " + *name);
-        return kUsageOrIoError;
-    }
-
-    auto names = loadList(dataDir);
-    if (!names) return kUsageOrIoError;
-
-    // The name as the window shows it: the file system's bytes made into text,
-    // so the stock list and the stock file's name agree.
-    const std::string rootText = displayNameOfNative(folderDisplayName(*path));
-    FolderTree tree;
-    const auto result = captureTree(*path, rootText, tree);
-    if (result.status != CaptureStatus::Completed) {
-        error("無効な読み込み元指定です");
-        return kUsageOrIoError;
-    }
-
-    const std::string stock =
-        uniqueStockName(name ? *name : stockNameBase(rootText), *names, dataDir);
-    tree.root()->name = stock;
-    const auto file = stockFilePath(dataDir, stock);
-    if (!file || !writeStockFile(*file, tree)) {
-        error(messageCannotCreate(file ? *file : dataDir / stock));
-        return kUsageOrIoError;
-    }
-    names->push_back(stock);
-    if (!saveStockList(dataDir, *names)) {
-        // The list would not name the file: take it back rather than leave a stray.
-        std::error_code ec;
-        std::filesystem::remove(*file, ec);
-        error(messageCannotCreate(stockListPath(dataDir)));
-        return kUsageOrIoError;
-    }
-    std::cout << stock << '\n';
-    return kOk;
+void addCaptureCommands(std::vector<Command>& out) {
+    out.push_back({"capture", kCaptureUsage, {{"name", 'n', true}, {"quiet", 'q', false}}, runCapture});
 }
 
 } // namespace zt::cli

@@ -1,23 +1,52 @@
-#include "catalogue/stocklist.h"
+// list and adopt: the stock list itself.
 #include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/status.h"
+#include "library/stocklibrary.h"
 
 #include <iostream>
 
 namespace zt::cli {
 
-int cmdList(const std::filesystem::path& dataDir, const Args& args) {
-    if (helpShown(args, "usage: zutomelark-cli [--data DIR] list\n"
-                        "  the stocks in list order, one per line\n"))
-        return kOk;
-    if (!args.empty()) {
-        error("usage: zutomelark-cli list");
-        return kUsageOrIoError;
-    }
-    const auto names = loadList(dataDir);
-    if (!names) return kUsageOrIoError;
-    for (const auto& n : *names)
-        std::cout << n << '\n';
-    return names->empty() ? kNothingFound : kOk;
+namespace {
+
+const char* const kListUsage =
+    "使い方: zutomelark-cli [--data フォルダ] list [--unlisted] [--json]\n"
+    "  ストックを一覧の順に一行ずつ表示します\n"
+    "  -u, --unlisted  Data にあって一覧にないストックファイル (adopt で一覧に戻せます)\n"
+    "  --json          一行に一つの JSON オブジェクト: {\"name\": ...}\n";
+
+const char* const kAdoptUsage =
+    "使い方: zutomelark-cli [--data フォルダ] adopt 名前...\n"
+    "  一覧にないストックファイル (list --unlisted) を一覧の最後に加えます\n";
+
+int runList(const std::filesystem::path& dataDir, const ParsedArgs& args) {
+    if (!args.positional.empty()) return usageError("list");
+    const StockLibrary library(dataDir);
+    const auto names = args.has("unlisted") ? library.unlisted() : library.names();
+    if (!names.ok()) return report(names);
+    const bool json = args.has("json");
+    std::string out;
+    for (const auto& n : names.value)
+        out += (json ? "{\"name\":" + jsonString(n) + "}" : escapeName(n)) + '\n';
+    std::cout << out << std::flush;
+    return names.value.empty() ? kNothingFound : kOk;
+}
+
+int runAdopt(const std::filesystem::path& dataDir, const ParsedArgs& args) {
+    if (args.positional.empty()) return usageError("adopt");
+    StockLibrary library(dataDir);
+    int status = kOk;
+    for (const std::string& name : args.positional)
+        if (const StockResult r = library.adopt(name); !r.ok()) status = report(r);
+    return status;
+}
+
+} // namespace
+
+void addListCommands(std::vector<Command>& out) {
+    out.push_back({"list", kListUsage, {{"unlisted", 'u', false}, {"json", 0, false}}, runList});
+    out.push_back({"adopt", kAdoptUsage, {}, runAdopt});
 }
 
 } // namespace zt::cli

@@ -1,142 +1,174 @@
-// search: the search dialog's engine without the window. One line per hit,
-// the cells as the dialog shows them; --csv writes the dialog's CSV file.
-#include "catalogue/stocklist.h"
+// search: the search window's engine without the window. One line per hit,
+// the cells as the window shows them; --csv writes the window's CSV file.
 #include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/status.h"
+#include "library/stocklibrary.h"
+#include "platform/textfile.h"
 #include "search/csv.h"
 #include "search/engine.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iostream>
-#include <optional>
 
 namespace zt::cli {
 
 namespace {
 
 const char* const kSearchUsage =
-    "usage: zutomelark-cli [--data DIR] search TEXT [--mode contains|exact|prefix|suffix]\n"
-    "       [--case] [--target all|files|folders] [--stock NAME]... [--csv FILE]\n"
-    "  Finds files and folders by name in every stock (list order), or in the\n"
-    "  stocks named with --stock. Prints path, size, created and modified per hit,\n"
-    "  tab-separated. --case tells upper and lower case apart; --csv also writes\n"
-    "  the hits as a CSV file. Exit status 1 when nothing is found.\n";
+    "使い方: zutomelark-cli [--data フォルダ] search 文字列\n"
+    "        [--mode contains|exact|prefix|suffix] [--case] [--target all|files|folders]\n"
+    "        [--stock 名前]... [--limit N] [--csv ファイル] [--json]\n"
+    "  すべてのストック (一覧の順)、または --stock のストックから、ファイルとフォルダを\n"
+    "  名前で探し、一件ごとにパス・サイズ・作成日時・更新日時をタブ区切りで表示します。\n"
+    "  見つからないときは終了ステータス 1、上限で止まったときは 3。- で始まる文字列の\n"
+    "  前には -- を書きます。\n"
+    "  -m, --mode       contains (既定、部分一致)、exact (完全一致)、prefix (前方一致)、\n"
+    "                   suffix (後方一致)\n"
+    "  -c, --case       大文字と小文字を区別する\n"
+    "  -t, --target     all (既定)、files、folders\n"
+    "  -s, --stock      このストックを検索する (繰り返して複数)\n"
+    "  -l, --limit N    フォルダに入るとき結果が N 件を超えていたら止める\n"
+    "                   (既定は画面と同じ 10000、0 は上限なし)\n"
+    "  --csv ファイル   結果を画面と同じ CSV ファイルにも書く (- は標準出力)\n"
+    "  --json           一件ごとに一行の JSON オブジェクトを書く\n";
 
-struct Options {
-    std::string text;
-    bool haveText = false;
-    MatchMode mode = MatchMode::Contains;
-    SearchTarget target = SearchTarget::FilesAndFolders;
-    bool caseSensitive = false;
-    std::vector<std::string> stocks;
-    std::optional<std::string> csv;
-};
-
-bool fail(const std::string& message) {
-    error(message);
-    return false;
+template <class T>
+std::optional<T> pickWord(const std::string& word,
+                          std::initializer_list<std::pair<const char*, T>> choices) {
+    for (const auto& [name, value] : choices)
+        if (word == name) return value;
+    return std::nullopt;
 }
 
-std::optional<MatchMode> parseMode(const std::string& s) {
-    return pickWord<MatchMode>(s, {{"contains", MatchMode::Contains},
-                                   {"exact", MatchMode::Exact},
-                                   {"prefix", MatchMode::Prefix},
-                                   {"suffix", MatchMode::Suffix}});
-}
-
-std::optional<SearchTarget> parseTarget(const std::string& s) {
-    return pickWord<SearchTarget>(s, {{"all", SearchTarget::FilesAndFolders},
-                                      {"files", SearchTarget::Files},
-                                      {"folders", SearchTarget::Folders}});
-}
-
-// Fills o from args; false (after a message) on a usage error.
-bool parseArgs(const Args& args, Options& o) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--case") {
-            o.caseSensitive = true;
-        } else if (a == "--mode" && hasValue) {
-            const auto m = parseMode(args[++i]);
-            if (!m) return fail("unknown mode: " + args[i]);
-            o.mode = *m;
-        } else if (a == "--target" && hasValue) {
-            const auto t = parseTarget(args[++i]);
-            if (!t) return fail("unknown target: " + args[i]);
-            o.target = *t;
-        } else if (a == "--stock" && hasValue) {
-            o.stocks.push_back(args[++i]);
-        } else if (a == "--csv" && hasValue) {
-            o.csv = args[++i];
-        } else if (a == "--") {
-            if (o.haveText || i + 2 != args.size()) return fail(kSearchUsage);
-            o.text = args[++i];
-            o.haveText = true;
-        } else if (a.starts_with("--") || o.haveText) {
-            return fail(kSearchUsage);
-        } else {
-            o.text = a;
-            o.haveText = true;
-        }
+// The request from the arguments; false after a message on a usage error.
+bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
+    if (args.positional.size() != 1) return usageError("search"), false;
+    r.text = args.positional[0];
+    if (r.text.empty()) return printError("検索文字列が空欄です"), false;
+    r.caseSensitive = args.has("case");
+    if (const auto m = args.value("mode")) {
+        const auto mode = pickWord<MatchMode>(*m, {{"contains", MatchMode::Contains},
+                                                   {"exact", MatchMode::Exact},
+                                                   {"prefix", MatchMode::Prefix},
+                                                   {"suffix", MatchMode::Suffix}});
+        if (!mode) return printError("不明な検索方法です: " + *m), usageError("search"), false;
+        r.mode = *mode;
     }
-    if (!o.haveText) return fail(kSearchUsage);
-    if (o.text.empty()) return fail("検索文字列が空欄です");
+    if (const auto t = args.value("target")) {
+        const auto target = pickWord<SearchTarget>(*t, {{"all", SearchTarget::FilesAndFolders},
+                                                        {"files", SearchTarget::Files},
+                                                        {"folders", SearchTarget::Folders}});
+        if (!target) return printError("不明な検索対象です: " + *t), usageError("search"), false;
+        r.target = *target;
+    }
+    if (const auto l = args.value("limit")) {
+        int limit = -1;
+        const auto [end, ec] = std::from_chars(l->data(), l->data() + l->size(), limit);
+        if (ec != std::errc() || end != l->data() + l->size() || limit < 0)
+            return printError("上限は 0 以上の数で指定してください: " + *l), usageError("search"), false;
+        r.limit = limit;
+    }
     return true;
+}
+
+std::string hitJson(const SearchHit& hit) {
+    std::string folders = "[";
+    for (size_t i = 0; i < hit.folders.size(); ++i)
+        folders += (i ? "," : "") + jsonString(hit.folders[i]);
+    folders += ']';
+    return "{\"stock\":" + jsonString(hit.stock) + ",\"folders\":" + folders +
+           ",\"name\":" + jsonString(hit.name) + ",\"path\":" + jsonString(hit.path) +
+           ",\"folder\":" + (hit.isFolder ? "true" : "false") +
+           ",\"size\":" + std::to_string(hit.isFolder ? 0 : hit.size) +
+           ",\"created\":" + jsonTime(hit.created) +
+           ",\"modified\":" + jsonTime(hit.isFolder ? FileTime{} : hit.modified) + "}\n";
+}
+
+// The path column, every part escaped so that "\" is only ever a separator.
+std::string escapedPath(const SearchHit& hit) {
+    std::string out = "\\" + escapeName(hit.stock);
+    const size_t parents = hit.isFolder ? hit.folders.size() - 1 : hit.folders.size();
+    for (size_t i = 0; i < parents; ++i)
+        out += "\\" + escapeName(hit.folders[i]);
+    return out + "\\" + escapeName(hit.name);
 }
 
 } // namespace
 
-int cmdSearch(const std::filesystem::path& dataDir, const Args& args) {
-    if (helpShown(args, kSearchUsage)) return kOk;
-    Options o;
-    if (!parseArgs(args, o)) return kUsageOrIoError;
-    const auto names = loadList(dataDir);
-    if (!names) return kUsageOrIoError;
-
+int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     SearchRequest request;
+    if (!makeRequest(args, request)) return kUsage;
+    const StockLibrary library(dataDir);
+    const auto names = library.names();
+    if (!names.ok()) return report(names);
     request.dataDir = dataDir;
-    request.text = o.text;
-    request.mode = o.mode;
-    request.target = o.target;
-    request.caseSensitive = o.caseSensitive;
-    // The chosen stocks in list order, as the dialog searches its selection.
-    for (const std::string& s : o.stocks)
-        if (std::find(names->begin(), names->end(), s) == names->end()) {
-            error("no such stock: " + s);
-            return kUsageOrIoError;
-        }
-    for (const std::string& n : *names)
-        if (o.stocks.empty() || std::find(o.stocks.begin(), o.stocks.end(), n) != o.stocks.end())
+    // The chosen stocks in list order, as the window searches its selection.
+    const std::vector<std::string> chosen = args.values("stock");
+    for (const std::string& s : chosen)
+        if (std::find(names.value.begin(), names.value.end(), s) == names.value.end())
+            return report(StockResult::fail(StockFailure::NoSuchStock, messageNoSuchStock(s)));
+    for (const std::string& n : names.value)
+        if (chosen.empty() || std::find(chosen.begin(), chosen.end(), n) != chosen.end())
             request.stocks.push_back(n);
 
+    const auto csv = args.value("csv");
+    const bool json = args.has("json");
     std::vector<ResultCells> rows;
     std::string out;
     SearchCallbacks cb;
     cb.hit = [&](const SearchHit& hit) {
         ResultCells c = makeCells(hit);
-        out.append(c.path).append("\t").append(c.size).append("\t").append(c.created);
-        out.append("\t").append(c.modified).append("\n");
+        if (json) {
+            out += hitJson(hit);
+        } else {
+            out.append(escapedPath(hit)).append("\t").append(c.size).append("\t");
+            out.append(c.created).append("\t").append(c.modified).append("\n");
+        }
         if (out.size() > 65536) {
             std::cout << out;
             out.clear();
         }
-        if (o.csv) rows.push_back(std::move(c));
+        if (csv) rows.push_back(std::move(c));
     };
-    cb.limitExceeded = [](std::string_view message) { error(std::string(message)); };
     const SearchOutcome outcome = searchStocks(request, cb);
     std::cout << out << std::flush;
 
     int status = outcome.resultCount > 0 ? kOk : kNothingFound;
     for (const std::string& s : outcome.skippedStocks) {
-        const auto path = stockFilePath(dataDir, s);
-        error(path ? messageCannotOpen(*path) : "ストック " + s + " は開けません");
-        if (outcome.resultCount == 0) status = kUsageOrIoError;
+        const auto path = library.stockFile(s);
+        printError(path ? messageCannotOpen(*path) : messageNameNotAllowed(s));
+        if (outcome.resultCount == 0) status = kFileError;
     }
-    if (o.csv && !saveResultsCsv(*o.csv, rows)) {
-        error(std::string(kMessageCannotOpenFile) + ": " + *o.csv);
-        return kUsageOrIoError;
+    if (outcome.limitExceeded) {
+        printError(kMessageLimitExceeded);
+        status = kLimitReached;
+    }
+    if (csv) {
+        const std::string bytes = resultsCsvBytes(rows);
+        std::string why;
+        if (*csv == "-") {
+            std::cout << bytes << std::flush;
+        } else if (!writeFileInPlace(*csv, bytes, &why)) {
+            printError(messageCannotCreate(*csv), why);
+            return kFileError;
+        }
     }
     return status;
+}
+
+void addSearchCommands(std::vector<Command>& out) {
+    out.push_back({"search",
+                   kSearchUsage,
+                   {{"mode", 'm', true},
+                    {"case", 'c', false},
+                    {"target", 't', true},
+                    {"stock", 's', true},
+                    {"limit", 'l', true},
+                    {"csv", 0, true},
+                    {"json", 0, false}},
+                   runSearch});
 }
 
 } // namespace zt::cli

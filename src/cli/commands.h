@@ -1,50 +1,37 @@
 #pragma once
-// zutomelark-cli: one function per command, each in its own file.
-// Every command gets its arguments after the command word and the Data folder.
+// zutomelark-cli: one function per command, each mapping its arguments to the
+// stock library (or the search engine) and its result to output and an exit
+// status (cli/status.h).
+#include "cli/options.h"
+
 #include <filesystem>
-#include <initializer_list>
-#include <optional>
+#include <functional>
 #include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
 namespace zt::cli {
 
-// Exit statuses.
-constexpr int kOk = 0;
-constexpr int kNothingFound = 1;
-constexpr int kUsageOrIoError = 2;
+// A command: its word, its help text, its options and what it runs.
+struct Command {
+    const char* word;
+    const char* usage; // printed by --help, and on a usage error
+    std::vector<OptionSpec> options;
+    std::function<int(const std::filesystem::path& dataDir, const ParsedArgs& args)> run;
+};
 
-using Args = std::vector<std::string>;
+[[nodiscard]] const std::vector<Command>& commands();
 
-int cmdList(const std::filesystem::path& dataDir, const Args& args);
-int cmdShow(const std::filesystem::path& dataDir, const Args& args);
-int cmdCapture(const std::filesystem::path& dataDir, const Args& args);
-int cmdSearch(const std::filesystem::path& dataDir, const Args& args);
-int cmdExport(const std::filesystem::path& dataDir, const Args& args);
-int cmdRename(const std::filesystem::path& dataDir, const Args& args);
-int cmdDelete(const std::filesystem::path& dataDir, const Args& args);
-int cmdMove(const std::filesystem::path& dataDir, const Args& args);
+[[nodiscard]] const Command& commandNamed(std::string_view word);
 
-// A message on stderr (UTF-8), one line.
-void error(const std::string& message);
-// True when args holds --help or -h.
-[[nodiscard]] bool wantsHelp(const Args& args);
-// Prints usageText on stdout when args ask for help; true then (the command exits kOk).
-[[nodiscard]] bool helpShown(const Args& args, const char* usageText);
-// Prints usageText on stderr; returns kUsageOrIoError.
-int usage(const char* usageText);
-// The stock list, or nullopt after reporting that it cannot be read.
-[[nodiscard]] std::optional<std::vector<std::string>>
-loadList(const std::filesystem::path& dataDir);
+// Prints the command's usage on standard error; returns kUsage.
+int usageError(const Command& command);
+int usageError(std::string_view word);
 
-// The value paired with word among an option's choices; nullopt when none matches.
-template <class T>
-[[nodiscard]] std::optional<T> pickWord(const std::string& word,
-                                        std::initializer_list<std::pair<const char*, T>> choices) {
-    for (const auto& [name, value] : choices)
-        if (word == name) return value;
-    return std::nullopt;
-}
+// Each file adds its commands.
+void addListCommands(std::vector<Command>& out);    // list, adopt
+void addStockCommands(std::vector<Command>& out);   // show, export, rename, delete, move
+void addCaptureCommands(std::vector<Command>& out); // capture
+void addSearchCommands(std::vector<Command>& out);  // search
 
 } // namespace zt::cli

@@ -1,92 +1,136 @@
 // zutomelark-cli: the catalogue without a window, for scripts and machines
 // without a display. Same Data folder rules, same code, same files as the window.
 #include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/status.h"
 #include "platform/datadir.h"
+#include "platform/version.h"
 
-#include <cstring>
 #include <iostream>
-#include <map>
 
 namespace {
 
-const char* const kUsage =
-    "usage: zutomelark-cli [--data DIR] COMMAND [ARGS...]\n"
+const char* const kMainUsage =
+    "使い方: zutomelark-cli [--data フォルダ] コマンド [引数...]\n"
+    "        zutomelark-cli --help | --version\n"
     "\n"
-    "commands:\n"
-    "  list                                  stocks in list order\n"
-    "  show STOCK [FOLDER] [--by-kind]       contents of a folder (FOLDER as \\a\\b)\n"
-    "  capture PATH [--name NAME]            read PATH into a new stock\n"
-    "  search TEXT [--mode contains|exact|prefix|suffix] [--case]\n"
-    "         [--target all|files|folders] [--stock NAME]... [--csv FILE]\n"
-    "  export STOCK OUT [--folder \\a\\b] [--kind files|folders|both]\n"
+    "コマンド:\n"
+    "  list [--unlisted] [--json]            ストックを一覧の順に表示する\n"
+    "  show ストック [フォルダ] [--by-kind] [--json]\n"
+    "                                        フォルダの中身を表示する (フォルダは \\a\\b)\n"
+    "  capture パス [--name 名前] [--quiet]  パスを読み込んで新しいストックにする\n"
+    "  search 文字列 [--mode contains|exact|prefix|suffix] [--case]\n"
+    "         [--target all|files|folders] [--stock 名前]... [--limit N]\n"
+    "         [--csv ファイル] [--json]      ファイル・フォルダを名前で検索する\n"
+    "  export ストック 出力先 [--folder \\a\\b] [--kind files|folders|both]\n"
     "         [--range tree|folder|stock] [--strip-ext]\n"
-    "  rename OLD NEW                        rename a stock\n"
-    "  delete STOCK                          delete a stock (asks nothing)\n"
-    "  move STOCK up|down                    move a stock in the list\n"
+    "                                        ファイル名を書き出す (- は標準出力)\n"
+    "  rename 旧名 新名                      ストックの名前を変える\n"
+    "  delete ストック                       ストックを削除する (確認しません)\n"
+    "  move ストック up|down                 一覧の中でストックを移動する\n"
+    "  adopt 名前...                         一覧にないストックを一覧に加える\n"
     "\n"
-    "Data folder: --data DIR, else $ZUTOMELARK_DATA, else Data beside the program,\n"
-    "else $XDG_DATA_HOME/zutomelark/Data.\n"
-    "Exit status: 0 success, 1 nothing found, 2 usage or I/O error.\n";
+    "コマンド --help でそのコマンドのオプションを表示します。\n"
+    "\n"
+    "Data フォルダ: --data フォルダ、なければ $ZUTOMELARK_DATA、なければプログラムと\n"
+    "同じフォルダにある Data (あるときだけ)、なければ $XDG_DATA_HOME/zutomelark/Data\n"
+    "(~/.local/share/zutomelark/Data)。\n"
+    "\n"
+    "テキスト出力の名前: 制御文字は &#N;、名前の中の \\ は &#92;、そのような形を\n"
+    "始める & は &#38; と書きます (--json では元のまま)。\n"
+    "\n";
+
+int printUsage(std::ostream& out, int status) {
+    out << kMainUsage << zt::cli::kStatusHelp;
+    return status;
+}
 
 } // namespace
 
+namespace zt::cli {
+
+int usageError(const Command& command) {
+    std::cerr << command.usage;
+    return kUsage;
+}
+
+int usageError(std::string_view word) {
+    return usageError(commandNamed(word));
+}
+
+const Command& commandNamed(std::string_view word) {
+    for (const Command& c : commands())
+        if (word == c.word) return c;
+    return commands().front();
+}
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> all = [] {
+        std::vector<Command> c;
+        addListCommands(c);
+        addStockCommands(c);
+        addCaptureCommands(c);
+        addSearchCommands(c);
+        return c;
+    }();
+    return all;
+}
+
+} // namespace zt::cli
+
 int main(int argc, char** argv) {
     using namespace zt;
+    using namespace zt::cli;
+    std::vector<std::string> args(argv + 1, argv + argc);
+
+    // Options before the command word: --data, --help, --version.
     std::optional<std::filesystem::path> dataArg;
-    int i = 1;
-    for (; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--data") == 0) {
-            if (i + 1 >= argc) {
-                std::cerr << kUsage;
-                return cli::kUsageOrIoError;
-            }
-            dataArg = argv[++i];
-        } else if (std::strncmp(argv[i], "--data=", 7) == 0) {
-            dataArg = argv[i] + 7;
-        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::cout << kUsage;
-            return cli::kOk;
+    size_t i = 0;
+    for (; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--data" || a == "-d") {
+            if (i + 1 >= args.size()) return printUsage(std::cerr, zt::cli::kUsage);
+            dataArg = args[++i];
+        } else if (a.starts_with("--data=")) {
+            dataArg = a.substr(7);
+        } else if (a == "--help" || a == "-h") {
+            return printUsage(std::cout, kOk);
+        } else if (a == "--version" || a == "-V") {
+            std::cout << "zutomelark-cli " << programVersion() << '\n';
+            return kOk;
+        } else if (a.starts_with("-")) {
+            printError("不明なオプションです: " + a);
+            return printUsage(std::cerr, zt::cli::kUsage);
         } else {
             break;
         }
     }
-    if (i >= argc) {
-        std::cerr << kUsage;
-        return cli::kUsageOrIoError;
+    if (i >= args.size()) return printUsage(std::cerr, zt::cli::kUsage);
+    const std::string word = args[i++];
+    const Command* command = nullptr;
+    for (const Command& c : commands())
+        if (word == c.word) command = &c;
+    if (!command) {
+        printError("不明なコマンドです: " + word);
+        return printUsage(std::cerr, zt::cli::kUsage);
     }
-    const std::string command = argv[i++];
-    const cli::Args args(argv + i, argv + argc);
 
-    using Fn = int (*)(const std::filesystem::path&, const cli::Args&);
-    static const std::map<std::string, Fn> commands = {
-        {"list", cli::cmdList},     {"show", cli::cmdShow},     {"capture", cli::cmdCapture},
-        {"search", cli::cmdSearch}, {"export", cli::cmdExport}, {"rename", cli::cmdRename},
-        {"delete", cli::cmdDelete}, {"move", cli::cmdMove},
-    };
-    const auto it = commands.find(command);
-    if (it == commands.end()) {
-        std::cerr << "unknown command: " << command << "\n" << kUsage;
-        return cli::kUsageOrIoError;
+    // The command's own arguments: --help is answered before the Data folder is touched.
+    ParsedArgs parsed;
+    switch (parseArgs({args.begin() + long(i), args.end()}, command->options, parsed)) {
+    case ParseStatus::Help:
+        std::cout << command->usage;
+        return kOk;
+    case ParseStatus::Error:
+        return usageError(*command);
+    case ParseStatus::Parsed:
+        break;
     }
 
     const auto dataDir = resolveDataDir(dataDirInputsFromEnvironment(dataArg));
     if (!seedDataDir(dataDir)) {
-        cli::error("Data folder cannot be created: " + dataDir.string());
-        return cli::kUsageOrIoError;
+        printError("Data フォルダを作成できません: " + dataDir.string());
+        return kFileError;
     }
-    return it->second(dataDir, args);
+    return command->run(dataDir, parsed);
 }
-
-namespace zt::cli {
-
-void error(const std::string& message) {
-    std::cerr << message << '\n';
-}
-
-bool wantsHelp(const Args& args) {
-    for (const auto& a : args)
-        if (a == "--help" || a == "-h") return true;
-    return false;
-}
-
-} // namespace zt::cli

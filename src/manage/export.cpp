@@ -50,9 +50,4 @@ std::string fileNameListBytes(const FolderTree& tree, const FolderNode* selected
     return out.bytes();
 }
 
-bool writeFileNameList(const std::filesystem::path& out, const FolderTree& tree,
-                       const FolderNode* selected, const ExportOptions& options) {
-    return writeFileAtomically(out, fileNameListBytes(tree, selected, options));
-}
-
 } // namespace zt

@@ -34,9 +34,4 @@ struct ExportOptions {
 [[nodiscard]] std::string fileNameListBytes(const FolderTree& tree, const FolderNode* selected,
                                             const ExportOptions& options);
 
-// Writes that content to out in one go (temporary file, then rename). False when
-// the file cannot be created or written; an existing file is then unchanged.
-[[nodiscard]] bool writeFileNameList(const std::filesystem::path& out, const FolderTree& tree,
-                                     const FolderNode* selected, const ExportOptions& options);
-
 } // namespace zt

@@ -104,9 +104,13 @@ std::string displayNameOfNative(std::string_view nativeName) {
 DirListing listDirectory(const std::filesystem::path& dir) {
     DirListing result;
     const int fd = openFolder(dir);
-    if (fd < 0) return result;
+    if (fd < 0) {
+        result.error = errno;
+        return result;
+    }
     DIR* d = ::fdopendir(fd);
     if (!d) {
+        result.error = errno;
         ::close(fd);
         return result;
     }
@@ -119,7 +123,10 @@ DirListing listDirectory(const std::filesystem::path& dir) {
         if (!e) {
             // A read error part way through: the listing is incomplete, so it
             // must not pass for the folder's contents.
-            if (errno != 0) result.opened = false;
+            if (errno != 0) {
+                result.error = errno;
+                result.opened = false;
+            }
             break;
         }
         const char* name = e->d_name;

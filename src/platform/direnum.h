@@ -23,6 +23,7 @@ struct DirEntry {
 
 struct DirListing {
     bool opened = false;           // false: the folder could not be read
+    int error = 0;                 // then the system's error number
     std::vector<DirEntry> entries; // "." and ".." left out; stable name order
 };
 

@@ -119,22 +119,56 @@ bool writeFileAtomically(const std::filesystem::path& p, std::string_view bytes)
     return file.commit();
 }
 
-AtomicFileWriter::AtomicFileWriter(std::filesystem::path target) : target_(std::move(target)) {
+std::filesystem::path linkTarget(const std::filesystem::path& p) {
+    std::filesystem::path at = p;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+        std::error_code ec;
+        const std::filesystem::path next = std::filesystem::read_symlink(at, ec);
+        if (ec) return at;
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    return at; // a loop: the rename will fail on it, as it should
+}
+
+bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes, std::string* why) {
+    const auto fail = [why](int err) {
+        if (why) *why = std::strerror(err);
+        return false;
+    };
+    struct stat st {};
+    // Root may write a file nobody may write; a file marked read-only is
+    // still the user's wish to keep it.
+    if (::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
+        return fail(EACCES);
+    Fd fd(::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666));
+    if (fd.get() < 0) return fail(errno);
+    if (!writeAll(fd.get(), bytes)) return fail(errno);
+    if (::close(fd.release()) != 0) return fail(errno);
+    return true;
+}
+
+AtomicFileWriter::AtomicFileWriter(std::filesystem::path target)
+    : target_(linkTarget(target)) {
     const std::string name = target_.filename().string();
     if (name.empty() || name == "." || name == "..") return;
     const std::filesystem::path dir = target_.has_parent_path() ? target_.parent_path() : ".";
-    tmp_ = (dir / ("." + name + ".tmp-XXXXXX")).string();
-    fd_ = ::mkostemp(tmp_.data(), O_CLOEXEC);
-    if (fd_ < 0) return;
+    // A short name of fixed length whatever the target's, so a target near the
+    // file system's name limit still saves, and leftovers are easy to recognise.
+    tmp_ = (dir / kTemporaryPattern).string();
+    fd_ = ::mkostemps(tmp_.data(), 4, O_CLOEXEC);
+    if (fd_ < 0) {
+        tmp_.clear();
+        return;
+    }
     // mkstemp creates the file 0600; a new file gets the usual 0666 less umask.
     ok_ = ::fchmod(fd_, 0666 & ~currentUmask()) == 0;
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        ::unlink(tmp_.c_str());
-    }
+    if (fd_ >= 0) ::close(fd_);
+    if (!tmp_.empty()) ::unlink(tmp_.c_str());
 }
 
 void AtomicFileWriter::write(std::string_view bytes) {
@@ -147,23 +181,59 @@ void AtomicFileWriter::write(std::string_view bytes) {
     written_ += static_cast<long long>(bytes.size());
 }
 
-bool AtomicFileWriter::commit() {
+bool AtomicFileWriter::flush() {
+    if (flushed_) return true;
     if (fd_ < 0) return false;
     bool ok = ok_ && ::fsync(fd_) == 0;
     ok = (::close(fd_) == 0) && ok;
     fd_ = -1;
-    if (!ok || ::rename(tmp_.c_str(), target_.c_str()) != 0) {
+    if (!ok) {
         ::unlink(tmp_.c_str());
+        tmp_.clear();
         return false;
     }
+    flushed_ = true;
+    return true;
+}
+
+bool AtomicFileWriter::publish(const std::filesystem::path& target, bool noReplace) {
+    if (!flush()) return false;
+    int rc = noReplace ? ::renameat2(AT_FDCWD, tmp_.c_str(), AT_FDCWD, target.c_str(),
+                                     RENAME_NOREPLACE)
+                       : ::rename(tmp_.c_str(), target.c_str());
+    if (rc != 0 && noReplace && errno == EINVAL) {
+        // A file system without the no-replace rename: look first (the caller
+        // holds the Data folder's lock, so nobody races for the name).
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) == 0) {
+            errno = EEXIST;
+        } else {
+            rc = ::rename(tmp_.c_str(), target.c_str());
+        }
+    }
+    if (rc != 0) {
+        if (noReplace && errno == EEXIST) return false; // kept for another name
+        ::unlink(tmp_.c_str());
+        tmp_.clear();
+        return false;
+    }
+    tmp_.clear();
     // Make the rename itself durable. Once the rename is done the target holds
     // the new bytes, so a folder that cannot be synced (some file systems
     // refuse) does not turn the write into a failure: false promises an
     // unchanged target.
-    const std::filesystem::path dir = target_.has_parent_path() ? target_.parent_path() : ".";
+    const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
     Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0) (void)::fsync(dirFd.get());
     return true;
+}
+
+bool AtomicFileWriter::commit() {
+    return publish(target_, false);
+}
+
+bool AtomicFileWriter::commitAs(const std::filesystem::path& target, bool noReplace) {
+    return publish(target, noReplace);
 }
 
 void TextFileBuilder::line(std::string_view utf8) {

@@ -31,8 +31,21 @@ class LineCursor {
 
 // Writes bytes to a temporary file beside p, flushes it to disk and renames it
 // over p, so a crash or a full disk never leaves p half-written. False on any failure
-// (the temporary file is then removed and p is unchanged).
+// (the temporary file is then removed and p is unchanged). When p is a symbolic
+// link, the file it leads to is replaced and the link kept.
 [[nodiscard]] bool writeFileAtomically(const std::filesystem::path& p, std::string_view bytes);
+
+// Writes bytes to a file the user chose, in place: the path is opened for
+// writing (created or emptied), so a link is written through, a device or pipe
+// receives the bytes, and permissions are respected (a file nobody may write
+// is refused even for root). On failure returns false and, when asked, the
+// system's reason.
+[[nodiscard]] bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes,
+                                    std::string* why = nullptr);
+
+// Where a write to p lands: p itself, or, when p is a symbolic link, the end
+// of its chain of links (which need not exist yet).
+[[nodiscard]] std::filesystem::path linkTarget(const std::filesystem::path& p);
 
 // The same in pieces, for files too large to build in memory first: write()
 // appends to the temporary file and starts its write-back at once, so the
@@ -40,6 +53,9 @@ class LineCursor {
 // removes the temporary file and leaves the target unchanged.
 class AtomicFileWriter {
   public:
+    // The temporary file's name beside its target (X: a random character).
+    static constexpr const char* kTemporaryPattern = ".zutomelark-XXXXXX.tmp";
+
     explicit AtomicFileWriter(std::filesystem::path target);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
@@ -47,10 +63,18 @@ class AtomicFileWriter {
 
     void write(std::string_view bytes); // a failure is remembered and reported by commit()
     [[nodiscard]] bool commit();
+    // Commits under another name in the same folder, chosen once the bytes are
+    // written. With noReplace an existing file of that name is never replaced
+    // (false then, and the written bytes stay ready for another try).
+    [[nodiscard]] bool commitAs(const std::filesystem::path& target, bool noReplace);
 
   private:
+    bool flush();
+    bool publish(const std::filesystem::path& target, bool noReplace);
+
     std::filesystem::path target_;
     std::string tmp_;
+    bool flushed_ = false;
     int fd_ = -1;
     bool ok_ = false;
     long long written_ = 0;

@@ -45,9 +45,10 @@ std::string resultsCsvBytes(std::span<const ResultCells> rows) {
     return file.bytes();
 }
 
-bool saveResultsCsv(const std::filesystem::path& path, std::span<const ResultCells> rows) {
+bool saveResultsCsv(const std::filesystem::path& path, std::span<const ResultCells> rows,
+                    std::string* why) {
     if (path.empty()) return true;
-    return writeFileAtomically(path, resultsCsvBytes(rows));
+    return writeFileInPlace(path, resultsCsvBytes(rows), why);
 }
 
 } // namespace zt

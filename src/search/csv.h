@@ -24,10 +24,10 @@ void writeCsvField(std::string& out, std::string_view text);
 // The whole file content (CP932 bytes) for the rows in the order given.
 [[nodiscard]] std::string resultsCsvBytes(std::span<const ResultCells> rows);
 
-// Writes the file (temporary file, then rename, so an old file is replaced only
-// by a complete one). An empty path does nothing and succeeds. False when the
-// file cannot be written.
+// Writes the file where the user chose it, in place (a link is written
+// through, a read-only file refused). An empty path does nothing and
+// succeeds. False when the file cannot be written, with the system's reason.
 [[nodiscard]] bool saveResultsCsv(const std::filesystem::path& path,
-                                  std::span<const ResultCells> rows);
+                                  std::span<const ResultCells> rows, std::string* why = nullptr);
 
 } // namespace zt

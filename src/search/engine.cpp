@@ -2,7 +2,7 @@
 
 #include "catalogue/foldertree.h"
 #include "catalogue/stockfile.h"
-#include "catalogue/stocklist.h"
+#include "library/names.h"
 #include "platform/codec.h"
 #include "platform/collate.h"
 #include "platform/textfile.h"
@@ -224,7 +224,7 @@ class StockScan {
             cb_.status(status_);
         }
         if (out_.stopped) return false;
-        if (out_.resultCount > kSearchResultLimit) {
+        if (request_.limit > 0 && out_.resultCount > request_.limit) {
             out_.stopped = true;
             out_.limitExceeded = true;
             if (cb_.limitExceeded) cb_.limitExceeded(kMessageLimitExceeded);

@@ -72,6 +72,7 @@ struct SearchRequest {
     MatchMode mode = MatchMode::Contains;
     SearchTarget target = SearchTarget::FilesAndFolders;
     bool caseSensitive = false;
+    int limit = kSearchResultLimit; // more rows than this at a folder entry stop it; 0: no limit
 };
 
 struct SearchCallbacks {
@@ -83,7 +84,7 @@ struct SearchCallbacks {
     std::function<void(std::string_view)> status;
     // A row was found (the result count already includes it).
     std::function<void(const SearchHit&)> hit;
-    // More than kSearchResultLimit rows at a folder entry: the search stops.
+    // More than the limit's rows at a folder entry: the search stops.
     std::function<void(std::string_view message)> limitExceeded;
 };
 

@@ -199,86 +199,12 @@ TEST(Capture, MountPointsInsideTheSourceAreNotEntered) {
     EXPECT_EQ(pts->fileCount, 0);
 }
 
-TEST(StockNaming, BaseNames) {
-    EXPECT_EQ(stockNameBase("C:"), "C");
-    EXPECT_EQ(stockNameBase("a:b:c"), "ab:c"); // only the first ":" goes
-    EXPECT_EQ(stockNameBase("/"), "root");
-    EXPECT_EQ(stockNameBase("My/Disk"), "My_Disk");
-    EXPECT_EQ(stockNameBase(":"), "noname");
-    EXPECT_EQ(stockNameBase(""), "noname");
-    EXPECT_EQ(stockNameBase("."), "_");
-    EXPECT_EQ(stockNameBase(".:."), "__");
-    EXPECT_EQ(stockNameBase("tab\there"), "tab_here");
-    EXPECT_EQ(stockNameBase("ドライブ"), "ドライブ");
-    // Long names are cut at a character boundary.
-    const std::string longName = stockNameBase(std::string(199, 'x') + "あいう");
-    EXPECT_EQ(longName, std::string(199, 'x'));
-}
-
-TEST(StockNaming, UniqueNamesAvoidTheListReservedNamesAndStrayFiles) {
-    test::TempDir data;
-    std::vector<std::string> names;
-    EXPECT_EQ(uniqueStockName("C", names, data.path()), "C");
-    names = {"C"};
-    EXPECT_EQ(uniqueStockName("C", names, data.path()), "C_2");
-    EXPECT_EQ(uniqueStockName("c", names, data.path()), "c_2"); // c collides with C
-    names = {"C", "c_2"};
-    EXPECT_EQ(uniqueStockName("C", names, data.path()), "C_3");
-    EXPECT_EQ(uniqueStockName("setting", {}, data.path()), "setting_2");
-    EXPECT_EQ(uniqueStockName("StockList", {}, data.path()), "StockList_2");
-    test::writeFile(data / "D.dat", "left over");
-    EXPECT_EQ(uniqueStockName("D", {}, data.path()), "D_2");
-    // Whatever the base, the result can name a file.
-    EXPECT_EQ(uniqueStockName("a/b", {}, data.path()), "a_b");
-    EXPECT_TRUE(isSafeStockName(uniqueStockName("..", {}, data.path())));
-}
-
 TEST(StockNaming, FolderDisplayNames) {
     EXPECT_EQ(folderDisplayName("/"), "/");
     EXPECT_EQ(folderDisplayName("//"), "/");
     EXPECT_EQ(folderDisplayName("/a/b"), "b");
     EXPECT_EQ(folderDisplayName("/a/b/"), "b");
     EXPECT_EQ(folderDisplayName("rel"), "rel");
-}
-
-TEST(CaptureCli, CapturesNamesAndAppends) {
-    test::TempDir tmp;
-    fs::create_directories(tmp / "data");
-    fs::create_directories(tmp / "My Src/sub");
-    test::writeFile(tmp / "My Src/sub/f.txt", "abc");
-    fs::create_directories(tmp / "empty");
-    const std::string data = "--data '" + (tmp / "data").string() + "' ";
-
-    auto run = test::runCli(data + "capture '" + (tmp / "My Src").string() + "'");
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "My Src\n");
-    run = test::runCli(data + "capture '" + (tmp / "My Src").string() + "/'");
-    EXPECT_EQ(run.out, "My Src_2\n");
-    run = test::runCli(data + "capture '" + (tmp / "My Src").string() + "' --name mine");
-    EXPECT_EQ(run.out, "mine\n");
-    EXPECT_EQ(test::runCli(data + "list").out, "My Src\nMy Src_2\nmine\n");
-
-    FolderTree tree;
-    ASSERT_EQ(readStockFile(tmp / "data/My Src_2.dat", "x", tree).status,
-              StockReadStatus::Completed);
-    EXPECT_EQ(tree.root()->children.at(0)->firstFile->size, 3u);
-
-    run = test::runCli(data + "capture '" + (tmp / "empty").string() + "'");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("無効な読み込み元指定です"), std::string::npos);
-    EXPECT_EQ(test::runCli(data + "capture '" + (tmp / "My Src").string() + "' --name a/b").status,
-              2);
-    EXPECT_EQ(test::runCli(data + "capture").status, 2);
-    EXPECT_EQ(test::runCli(data + "list").out, "My Src\nMy Src_2\nmine\n");
-
-    // A folder name that is not UTF-8 names the stock as the window shows it,
-    // so the stock list and the stock file agree and the stock opens.
-    const fs::path odd = tmp / std::string("odd\xff");
-    fs::create_directories(odd);
-    test::writeFile(odd / "f.txt", "x");
-    run = test::runCli(data + "capture '" + odd.string() + "'");
-    EXPECT_EQ(run.out, "odd\xEF\xBF\xBD\n");
-    EXPECT_EQ(test::runCli(data + "show 'odd\xEF\xBF\xBD'").status, 0);
 }
 
 } // namespace

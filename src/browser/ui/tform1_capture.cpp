@@ -5,7 +5,7 @@
 #include "capture/drives.h"
 #include "capture/ui/progressdlg.h"
 #include "catalogue/stockfile.h"
-#include "catalogue/stocklist.h"
+#include "library/stocklibrary.h"
 #include "platform/direnum.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/pump.h"
@@ -148,35 +148,25 @@ void TForm1::MenuSuckClick() {
         };
     }
 
-    TreeView1->setUpdatesEnabled(false);
-    beginTreeChange();
-    const CaptureResult result = captureTree(source, rootText, tree, callbacks);
-    captureItemCount = result.folderCount;
-    QString problem;
-    bool stored = false;
-    if (result.status == CaptureStatus::NothingFound) {
-        problem = QStringLiteral("無効な読み込み元指定です");
-    } else if (result.status == CaptureStatus::Completed) {
+    callbacks.onStoring = [this] {
         progressDlg->Label1->setText(
             QStringLiteral("データを保存しています\n時間がかかることがあります"));
         LetPendingMessagesRunNow();
-        const std::string name = uniqueStockName(stockNameBase(rootText), stockNames(), dataDir_);
-        tree.root()->name = name;
-        const auto file = stockFilePath(dataDir_, name);
-        stored = file && writeStockFile(*file, tree);
-        if (stored) {
-            StockDataList->addItem(QString::fromStdString(name));
-            // Selecting does not open it yet: that waits for the dialog to go (below).
-            StockDataList->setCurrentRow(StockDataList->count() - 1);
-            StockDataList->item(StockDataList->count() - 1)->setSelected(true);
-        } else {
-            problem = QString::fromStdString(
-                messageCannotCreate(file ? *file : dataDir_ / (name + ".dat")));
-        }
-    }
-    // Cancelled and failed captures leave no tree behind.
-    if (!stored) {
-        tree.clear();
+    };
+
+    TreeView1->setUpdatesEnabled(false);
+    beginTreeChange();
+    const auto result = StockLibrary(dataDir_).capture({source, rootText, {}}, tree, callbacks);
+    captureItemCount = tree.folderCount();
+    QString problem;
+    const bool stored = result.ok();
+    if (stored) {
+        loadStockList(); // with the new stock and what other processes did meanwhile
+        // Selecting does not open it yet: that waits for the dialog to go (below).
+        StockDataList->setCurrentRow(StockDataList->count() - 1);
+        StockDataList->item(StockDataList->count() - 1)->setSelected(true);
+    } else if (result.failure != StockFailure::Cancelled) {
+        problem = QString::fromStdString(result.message);
     }
     endTreeChange();
     TreeView1->setUpdatesEnabled(true);

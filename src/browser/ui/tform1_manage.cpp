@@ -4,7 +4,7 @@
 #include "catalogue/stocklist.h"
 #include "catalogue/ui/foldertreemodel.h"
 #include "manage/export.h"
-#include "manage/stockops.h"
+#include "library/stocklibrary.h"
 #include "manage/ui/namechangedlg.h"
 #include "manage/ui/writefilenamedlg.h"
 #include "platform/ui/dialogs.h"
@@ -30,6 +30,12 @@ void moveSelected(TForm1& form, MoveDirection dir) {
     const int row = selectedRow(list);
     const auto target = stockMoveTarget(list->count(), row, dir);
     if (!target) return;
+    const StockResult r =
+        StockLibrary(form.dataDir()).move({list->item(row)->text().toStdString(), row}, dir);
+    if (!r.ok()) {
+        warn(&form, QString::fromStdString(r.message));
+        return;
+    }
     {
         // Selecting the moved item must not open the stock again.
         const QSignalBlocker quiet(list);
@@ -66,31 +72,15 @@ void TForm1::Rename1Click() {
     renameDlg = nullptr;
 
     if (ok) {
-        // The open stock is the selected one; should its tree be missing, the
-        // stock file itself is read, so a rename never writes an empty stock.
-        FolderTree fromDisk;
-        const FolderTree* source = &tree;
-        if (!tree.root() || tree.root()->name != oldName) {
-            const auto path = stockFilePath(dataDir_, oldName);
-            if (!path ||
-                readStockFile(*path, oldName, fromDisk).status != StockReadStatus::Completed) {
-                warn(this, QString::fromStdString(
-                               messageCannotOpen(path ? *path : dataDir_ / (oldName + ".dat"))));
-                RefreshSearchStockList();
-                return;
-            }
-            source = &fromDisk;
-        }
-        if (renameStockFile(dataDir_, oldName, newName, *source) == RenameStatus::Renamed) {
+        const StockResult r = StockLibrary(dataDir_).rename({oldName, row}, newName);
+        if (r.ok()) {
             StockDataList->item(row)->setText(QString::fromStdString(newName));
-            if (source == &tree) {
+            if (tree.root() && tree.root()->name == oldName) {
                 tree.root()->name = newName;
                 if (treeModel) treeModel->nodeTextChanged(tree.root());
             }
         } else {
-            const auto path = stockFilePath(dataDir_, newName);
-            warn(this, QString::fromStdString(
-                           messageCannotCreate(path ? *path : dataDir_ / (newName + ".dat"))));
+            warn(this, QString::fromStdString(r.message));
         }
     }
     RefreshSearchStockList();
@@ -105,7 +95,10 @@ void TForm1::Delete1Click() {
                                  QStringLiteral(" を削除します"),
                              MsgButtons::OkCancel, MsgIcon::None) != MsgResult::Ok)
         return;
-    deleteStockFile(dataDir_, name.toStdString());
+    if (const StockResult r = StockLibrary(dataDir_).remove({name.toStdString(), row}); !r.ok()) {
+        warn(this, QString::fromStdString(r.message));
+        return;
+    }
     {
         // No other stock gets selected (and opened) in its place.
         const QSignalBlocker quiet(StockDataList);
@@ -126,8 +119,9 @@ void TForm1::MenuWriteFailNameClick() {
     const FolderNode* start = selectedNode();
     if (!start) return;
     const std::filesystem::path out = dlg->outputPath();
-    if (!writeFileNameList(out, tree, start, dlg->options()))
-        warn(this, QString::fromStdString(messageCannotCreate(out)));
+    if (const StockResult r = StockLibrary(dataDir_).exportNames(tree, start, dlg->options(), out);
+        !r.ok())
+        warn(this, QString::fromStdString(r.message));
 }
 
 } // namespace zt

@@ -1,6 +1,6 @@
 // The settings file as seen from the main window, and the options dialog.
 #include "browser/ui/tform1.h"
-#include "catalogue/stocklist.h"
+#include "library/stocklibrary.h"
 #include "platform/ui/dialogs.h"
 #include "settings/ui/optiondlg.h"
 

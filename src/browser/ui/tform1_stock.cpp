@@ -2,7 +2,7 @@
 #include "browser/ui/tform1.h"
 #include "capture/ui/progressdlg.h"
 #include "catalogue/stockfile.h"
-#include "catalogue/stocklist.h"
+#include "library/stocklibrary.h"
 #include "catalogue/ui/foldertreemodel.h"
 #include "platform/textfile.h"
 #include "platform/ui/dialogs.h"
@@ -101,18 +101,18 @@ std::string TForm1::selectedStockName() const {
 
 void TForm1::loadStockList() {
     StockDataList->clear();
-    const auto names = zt::loadStockList(dataDir_);
-    if (!names) {
-        warn(this, QString::fromStdString(messageCannotOpen(stockListPath(dataDir_))));
+    const auto names = StockLibrary(dataDir_).names(false);
+    if (!names.ok()) {
+        warn(this, QString::fromStdString(names.message));
         return;
     }
-    for (const auto& n : *names)
+    for (const auto& n : names.value)
         StockDataList->addItem(QString::fromStdString(n));
 }
 
 void TForm1::saveStockList() {
-    if (!zt::saveStockList(dataDir_, stockNames()))
-        warn(this, QString::fromStdString(messageCannotCreate(stockListPath(dataDir_))));
+    // Every change to the list was written under the Data folder's lock when
+    // it was made; nothing of this window's is left to save.
 }
 
 void TForm1::ClearTree() {
@@ -165,19 +165,6 @@ void TForm1::OpenSelectedStock() {
 
     ClearTree();
 
-    const auto path = stockFilePath(dataDir_, name);
-    // A name that would leave the Data folder never touches a file; it is
-    // reported like a stock file that cannot be opened.
-    const auto bytes = path ? readFileBytes(*path) : std::nullopt;
-    if (!bytes) {
-        const auto shown = path ? *path : dataDir_ / (name + ".dat");
-        warn(this, QString::fromStdString(messageCannotOpen(shown)));
-        StockDataList->setCurrentRow(-1);
-        StockDataList->clearSelection();
-        if (searchDlg) RefreshSearchStockList(); // its copy drops the selection too
-        return;
-    }
-
     TreeView1->setUpdatesEnabled(false);
     beginTreeChange();
     const auto onHeader = [this](int folderCount) {
@@ -195,9 +182,9 @@ void TForm1::OpenSelectedStock() {
         LetPendingMessagesRun();
         return !cancelFlag;
     };
-    const StockReadResult r = parseStock(*bytes, name, tree, onHeader, onFolder);
-    stockFileVersion = r.formatMark;
-    tree.sortAll();
+    auto opened = StockLibrary(dataDir_).open(name, {onHeader, onFolder});
+    stockFileVersion = opened.value.formatMark;
+    tree = std::move(opened.value.tree);
     endTreeChange();
     TreeView1->setUpdatesEnabled(true);
 
@@ -210,7 +197,12 @@ void TForm1::OpenSelectedStock() {
         progressDlg = nullptr;
     }
 
-    if (cancelFlag || r.status == StockReadStatus::Cancelled) {
+    if (!opened.ok() && opened.failure != StockFailure::Cancelled) {
+        // Deleted or damaged meanwhile, or a name that may not name a file.
+        warn(this, QString::fromStdString(opened.message));
+        StockDataList->setCurrentRow(-1);
+        StockDataList->clearSelection();
+    } else if (cancelFlag || opened.failure == StockFailure::Cancelled) {
         ClearTree();
         StockDataList->setCurrentRow(-1);
         StockDataList->clearSelection();

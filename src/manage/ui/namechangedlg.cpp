@@ -1,6 +1,6 @@
 #include "manage/ui/namechangedlg.h"
 
-#include "manage/stockops.h"
+#include "library/names.h"
 #include "manage/ui/modalrelease.h"
 #include "platform/ui/dialogs.h"
 

@@ -180,7 +180,7 @@ class OpenStockTest : public QObject {
         for (int row : {2, 3, 4}) {
             clickStock(*w, row);
             QCOMPARE(dlg->shown.size(), size_t(row));
-            QVERIFY(dlg->shown.back().text.startsWith(QStringLiteral("ファイル ")));
+            QVERIFY(dlg->shown.back().text.startsWith(QStringLiteral("ストック名 ")));
             QVERIFY(w->tree.empty());
             QCOMPARE(w->selectedStockName(), std::string());
         }

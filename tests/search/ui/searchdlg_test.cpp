@@ -1,5 +1,6 @@
 // The search window: its controls, validation, a search with the window
 // responsive, sorting, the jump into the main window, CSV and closing.
+#include "library/names.h"
 #include "browser/ui/tform1.h"
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"

@@ -1,3 +1,4 @@
+#include "library/names.h"
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
 #include "search/csv.h"
@@ -73,14 +74,24 @@ TEST_F(SearchCli, PrintsHitsInStockAndWalkOrderWithTheDialogsCells) {
     EXPECT_EQ(search("old --mode prefix").out, "\\A\\reports\\old report.doc\t0KB\t\t\n");
 }
 
-TEST_F(SearchCli, ExitStatuses) {
-    EXPECT_EQ(search("nothing-like-this --stock A").status, 1);
-    EXPECT_EQ(search("x --stock Nope").status, 2);
-    EXPECT_EQ(search("x --mode fuzzy").status, 2);
-    EXPECT_EQ(search("''").status, 2);
-    EXPECT_EQ(search("").status, 2);
-    EXPECT_EQ(search("x --stock Gone").status, 2); // nothing could be read
-    EXPECT_EQ(search("--help").status, 0);
+TEST_F(SearchCli, OptionFormsAndExitStatuses) {
+    const std::pair<std::string, int> cases[] = {
+        {"nothing-like-this --stock A", 1},
+        {"x --stock Nope", 4},
+        {"x --mode fuzzy", 2},
+        {"''", 2},
+        {"", 2},
+        {"x --limit -1", 2},
+        {"x --stock Gone", 6}, // nothing could be read
+        {"--help", 0},
+        {"--mode=exact REPORT.TXT", 0},
+        {"-m exact -c -t files REPORT.TXT", 0},
+        {"REPORT.TXT --mode exact --case", 0},
+        {"--stock A -- -h", 1}, // a text, not the help
+    };
+    for (const auto& [args, status] : cases)
+        EXPECT_EQ(search(args).status, status) << args;
+    EXPECT_EQ(search("-s B -m=exact REPORT.TXT").status, 2); // short options take no "="
 }
 
 TEST_F(SearchCli, CsvIsTheDialogsFileAndReadsBackAsTheCells) {
@@ -118,11 +129,15 @@ TEST_F(SearchCli, LimitMessageGoesToStandardError) {
         t.addFile(t.addChild(t.root(), "sub"), "n-late");
     });
     ASSERT_TRUE(saveStockList(dir.path(), {"Big", "A"}));
-    const auto r = search("n --target files");
-    EXPECT_EQ(r.status, 0);
+    auto r = search("n --target files");
+    EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find(kMessageLimitExceeded), std::string::npos);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10001);
     EXPECT_EQ(r.out.find("n-late"), std::string::npos);
+    r = search("n --target files --limit 0");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10002 + 1); // and A's file
+    EXPECT_EQ(search("n --target files --limit=5").status, 3);
 }
 
 } // namespace

@@ -1,0 +1,84 @@
+#include "cli/options.h"
+
+#include "cli/output.h"
+
+#include <getopt.h>
+
+namespace zt::cli {
+
+bool ParsedArgs::has(const std::string& name) const {
+    for (const auto& [n, v] : options)
+        if (n == name) return true;
+    return false;
+}
+
+std::optional<std::string> ParsedArgs::value(const std::string& name) const {
+    std::optional<std::string> found;
+    for (const auto& [n, v] : options)
+        if (n == name) found = v;
+    return found;
+}
+
+std::vector<std::string> ParsedArgs::values(const std::string& name) const {
+    std::vector<std::string> found;
+    for (const auto& [n, v] : options)
+        if (n == name) found.push_back(v);
+    return found;
+}
+
+ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+                      ParsedArgs& out) {
+    std::vector<option> longs;
+    std::string shorts = ":h"; // leading ':' reports a missing value apart
+    for (size_t i = 0; i < specs.size(); ++i) {
+        longs.push_back({specs[i].name, specs[i].takesValue ? required_argument : no_argument,
+                         nullptr, int(1000 + i)});
+        if (specs[i].shortName) {
+            shorts += specs[i].shortName;
+            if (specs[i].takesValue) shorts += ':';
+        }
+    }
+    longs.push_back({"help", no_argument, nullptr, 'h'});
+    longs.push_back({nullptr, 0, nullptr, 0});
+
+    // getopt wants argv[0] and writable strings.
+    std::vector<std::string> storage{"zutomelark-cli"};
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& s : storage)
+        argv.push_back(s.data());
+    argv.push_back(nullptr);
+
+    optind = 0; // a full restart of the GNU parser
+    opterr = 0; // its messages are English; ours follow
+    for (;;) {
+        int longIndex = -1;
+        const int c = getopt_long(int(storage.size()), argv.data(), shorts.c_str(), longs.data(),
+                                  &longIndex);
+        if (c == -1) break;
+        if (c == 'h') return ParseStatus::Help;
+        if (c == '?' || c == ':') {
+            const std::string given = optind > 0 && optind <= int(storage.size())
+                                          ? std::string(argv[size_t(optind - 1)])
+                                          : std::string();
+            printError(c == ':' ? "オプション " + given + " には値が必要です"
+                                : "不明なオプションです: " + given);
+            return ParseStatus::Error;
+        }
+        const OptionSpec* spec = nullptr;
+        if (c >= 1000) {
+            spec = &specs[size_t(c - 1000)];
+        } else {
+            for (const auto& s : specs)
+                if (s.shortName == c) spec = &s;
+        }
+        if (!spec) return ParseStatus::Error;
+        out.options.emplace_back(spec->name, spec->takesValue && optarg ? optarg : "");
+    }
+    // getopt moved the other arguments behind the options, in their order.
+    for (int i = optind; i < int(storage.size()); ++i)
+        out.positional.emplace_back(argv[size_t(i)]);
+    return ParseStatus::Parsed;
+}
+
+} // namespace zt::cli

@@ -1,0 +1,34 @@
+#pragma once
+// The one argument parser of every command (getopt_long underneath):
+// "--opt=value" and "--opt value", short forms, "--" ends the options, and
+// options may come before or after the other arguments.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zt::cli {
+
+struct OptionSpec {
+    const char* name;     // long name without "--"
+    char shortName;       // 0 when there is none
+    bool takesValue;
+};
+
+struct ParsedArgs {
+    std::vector<std::pair<std::string, std::string>> options; // in the order given
+    std::vector<std::string> positional;
+
+    [[nodiscard]] bool has(const std::string& name) const;
+    // The last value given for name.
+    [[nodiscard]] std::optional<std::string> value(const std::string& name) const;
+    [[nodiscard]] std::vector<std::string> values(const std::string& name) const;
+};
+
+enum class ParseStatus { Parsed, Help, Error };
+
+// Parses args (after the command word). "--help"/"-h" gives Help; an unknown
+// option or a missing value gives Error after a message on standard error.
+[[nodiscard]] ParseStatus parseArgs(const std::vector<std::string>& args,
+                                    const std::vector<OptionSpec>& specs, ParsedArgs& out);
+
+} // namespace zt::cli

@@ -1,0 +1,98 @@
+#include "cli/output.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace zt::cli {
+
+namespace {
+
+void appendReference(std::string& out, uint32_t code) {
+    out += "&#";
+    out += std::to_string(code);
+    out += ';';
+}
+
+// True when text at i holds "&#" digits ";", which reading would turn back
+// into a character.
+bool startsReference(std::string_view text, size_t i) {
+    if (text.compare(i, 2, "&#") != 0) return false;
+    size_t j = i + 2;
+    while (j < text.size() && text[j] >= '0' && text[j] <= '9')
+        ++j;
+    return j > i + 2 && j < text.size() && text[j] == ';';
+}
+
+std::string escape(std::string_view text, bool escapeBackslash) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F) {
+            appendReference(out, c);
+        } else if (c == 0xC2 && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            appendReference(out, static_cast<unsigned char>(text[++i])); // C1: U+0080-U+009F
+        } else if (c == '\\' && escapeBackslash) {
+            appendReference(out, '\\');
+        } else if (c == '&' && startsReference(text, i)) {
+            appendReference(out, '&');
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string escapeName(std::string_view utf8) {
+    return escape(utf8, true);
+}
+
+std::string escapeMessage(std::string_view utf8) {
+    return escape(utf8, false);
+}
+
+std::string jsonString(std::string_view utf8) {
+    std::string out = "\"";
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += char(c);
+        }
+    }
+    out += '"';
+    return out;
+}
+
+std::string jsonTime(FileTime t) {
+    if (t.isZero()) return "null";
+    const LocalDateTime d = toLocalDateTime(t);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "\"%04d-%02d-%02dT%02d:%02d:%02d\"", d.year, d.month, d.day,
+                  d.hour, d.minute, d.second);
+    return buf;
+}
+
+void printError(std::string_view message) {
+    std::cerr << escapeMessage(message) << '\n';
+}
+
+void printError(std::string_view message, std::string_view detail) {
+    if (detail.empty()) {
+        printError(message);
+        return;
+    }
+    std::cerr << escapeMessage(message) << ": " << escapeMessage(detail) << '\n';
+}
+
+} // namespace zt::cli

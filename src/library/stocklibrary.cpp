@@ -1,0 +1,397 @@
+#include "library/stocklibrary.h"
+
+#include "catalogue/stockfile.h"
+#include "catalogue/stocklist.h"
+#include "library/names.h"
+#include "library/sidefiles.h"
+#include "platform/collate.h"
+#include "platform/datalock.h"
+#include "platform/textfile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zt {
+
+namespace fs = std::filesystem;
+
+std::string messageCannotOpen(const fs::path& p) {
+    return "ファイル " + p.string() + " は開けません";
+}
+
+std::string messageCannotCreate(const fs::path& p) {
+    return "ファイル " + p.string() + " を作成できません";
+}
+
+std::string messageNoSuchStock(std::string_view name) {
+    return "ストック " + std::string(name) + " はありません";
+}
+
+std::string messageNoSuchFolder(std::string_view path) {
+    return "フォルダ " + std::string(path) + " はありません";
+}
+
+std::string messageNameNotAllowed(std::string_view name) {
+    return "ストック名 " + std::string(name) + " は使えません";
+}
+
+std::optional<int> stockMoveTarget(int count, int index, MoveDirection dir) {
+    if (index < 0 || index >= count) return std::nullopt;
+    const int target = dir == MoveDirection::Up ? index - 1 : index + 1;
+    if (target < 0 || target >= count) return std::nullopt;
+    return target;
+}
+
+const FolderNode* findFolder(const FolderTree& tree, std::string_view path) {
+    const FolderNode* node = tree.root();
+    while (node && !path.empty()) {
+        const size_t cut = path.find('\\');
+        const std::string_view part = path.substr(0, cut);
+        path = cut == std::string_view::npos ? std::string_view{} : path.substr(cut + 1);
+        if (part.empty()) continue;
+        const FolderNode* exact = nullptr;
+        const FolderNode* caseBlind = nullptr;
+        int caseBlindCount = 0;
+        for (const FolderNode* c : node->children) {
+            if (c->name == part) {
+                exact = c;
+                break;
+            }
+            if (compareLocaleNoCase(c->name, part) == 0 && caseBlindCount++ == 0) caseBlind = c;
+        }
+        node = exact ? exact : (caseBlindCount == 1 ? caseBlind : nullptr);
+    }
+    return node;
+}
+
+namespace {
+
+StockResult failure(StockFailure f, std::string message) {
+    return StockResult::fail(f, std::move(message));
+}
+
+template <class T> StockOutcome<T> failed(const StockResult& r) {
+    StockOutcome<T> out;
+    static_cast<StockResult&>(out) = r;
+    return out;
+}
+
+template <class T> StockOutcome<T> succeeded(T value) {
+    StockOutcome<T> out;
+    out.value = std::move(value);
+    return out;
+}
+
+// The row of a list entry: the hinted row when it still holds the name, else
+// the first entry of that name; -1 when none does.
+int rowOf(const std::vector<std::string>& names, const StockRef& ref) {
+    if (ref.row >= 0 && size_t(ref.row) < names.size() && names[size_t(ref.row)] == ref.name)
+        return ref.row;
+    const auto it = std::find(names.begin(), names.end(), ref.name);
+    return it == names.end() ? -1 : int(it - names.begin());
+}
+
+bool existsInAnyForm(const fs::path& p) {
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0;
+}
+
+// A new stock file as a copy of an old one: a second link where the file
+// system has them (instant, the bytes untouched), else a copy written whole
+// before it takes the new name.
+bool copyStockFile(const fs::path& from, const fs::path& to) {
+    if (::link(from.c_str(), to.c_str()) == 0) return true;
+    if (errno == EEXIST) return false;
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0) return false;
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return false;
+    }
+    AtomicFileWriter out(to);
+    std::string buf(size_t(1) << 20, '\0');
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(in, buf.data(), buf.size());
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        out.write(std::string_view(buf.data(), size_t(n)));
+    }
+    ::close(in);
+    return ok && out.commitAs(to, true);
+}
+
+// The names a list may take without any system refusing the file.
+bool adoptableName(std::string_view name) {
+    static constexpr std::string_view kWindowsForbidden = "\\/:*?\"<>|";
+    return isSafeStockName(name) && !hasControlCharacter(name) && !isWindowsReservedName(name) &&
+           name.find_first_of(kWindowsForbidden) == std::string_view::npos;
+}
+
+} // namespace
+
+StockLibrary::StockLibrary(fs::path dataDir) : dataDir_(std::move(dataDir)) {}
+
+fs::path StockLibrary::listPath() const {
+    return stockListPath(dataDir_);
+}
+
+StockOutcome<std::vector<std::string>> StockLibrary::names(bool missingIsEmpty) const {
+    auto names = loadStockList(dataDir_);
+    if (names) return succeeded(std::move(*names));
+    // A list that is simply not there is empty; one that is there but cannot
+    // be read must never be replaced by what was not read.
+    if (!existsInAnyForm(listPath())) {
+        if (missingIsEmpty) return succeeded(std::vector<std::string>{});
+        return failed<std::vector<std::string>>(
+            failure(StockFailure::CannotOpen, messageCannotOpen(listPath())));
+    }
+    return failed<std::vector<std::string>>(
+        failure(StockFailure::ListUnreadable, messageCannotOpen(listPath())));
+}
+
+std::optional<fs::path> StockLibrary::stockFile(std::string_view name) const {
+    return stockFilePath(dataDir_, name);
+}
+
+namespace {
+
+// Runs change(names) on the current list under the Data folder's lock and
+// saves the list when change returns success and asked for it.
+template <class Change>
+StockResult changeList(const StockLibrary& library, bool& save, Change&& change) {
+    bool busy = false;
+    const auto lock = DataLock::acquire(library.dataDir(), DataLock::Mode::Exclusive,
+                                        std::chrono::seconds(10), &busy);
+    if (!lock && busy) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
+    if (!lock) return failure(StockFailure::CannotCreate, messageCannotCreate(library.listPath()));
+    auto names = library.names();
+    if (!names.ok()) return names;
+    save = false;
+    StockResult r = change(names.value);
+    if (!r.ok() || !save) return r;
+    if (!saveStockList(library.dataDir(), names.value))
+        return failure(StockFailure::CannotCreate, messageCannotCreate(library.listPath()));
+    return r;
+}
+
+} // namespace
+
+StockOutcome<OpenedStock> StockLibrary::open(std::string_view name,
+                                             const OpenCallbacks& callbacks) const {
+    const auto listed = names();
+    if (!listed.ok()) return failed<OpenedStock>(listed);
+    if (std::find(listed.value.begin(), listed.value.end(), name) == listed.value.end())
+        return failed<OpenedStock>(failure(StockFailure::NoSuchStock, messageNoSuchStock(name)));
+    const auto path = stockFile(name);
+    if (!path)
+        return failed<OpenedStock>(failure(StockFailure::NameRefused, messageNameNotAllowed(name)));
+    StockOutcome<OpenedStock> out;
+    const StockReadResult r =
+        readStockFile(*path, std::string(name), out.value.tree, callbacks.onHeader, callbacks.onFolder);
+    if (r.status == StockReadStatus::CannotOpen)
+        return failed<OpenedStock>(failure(StockFailure::CannotOpen, messageCannotOpen(*path)));
+    if (r.status == StockReadStatus::Cancelled) {
+        out.value.tree.clear();
+        return failed<OpenedStock>(failure(StockFailure::Cancelled, {}));
+    }
+    out.value.formatMark = r.formatMark;
+    out.value.tree.sortAll();
+    return out;
+}
+
+StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, FolderTree& tree,
+                                                const CaptureCallbacks& callbacks) {
+    using Out = StockOutcome<std::string>;
+    if (const auto listed = names(); !listed.ok()) return failed<std::string>(listed);
+    if (request.name && !request.name->empty()) {
+        const std::string& n = *request.name;
+        if (!adoptableName(n) || n.find_first_of(kForbiddenNameChars) != std::string::npos)
+            return failed<std::string>(
+                failure(StockFailure::NameRefused, std::string(kMessageNameForbidden)));
+    }
+
+    const CaptureResult read = captureTree(request.source, request.rootText, tree, callbacks);
+    if (read.status == CaptureStatus::Cancelled)
+        return failed<std::string>(failure(StockFailure::Cancelled, {}));
+    if (read.status == CaptureStatus::NothingFound) {
+        Out out = failed<std::string>(failure(StockFailure::NoSource, std::string(kMessageInvalidSource)));
+        out.detail = read.error;
+        return out;
+    }
+
+    if (callbacks.onStoring) callbacks.onStoring();
+    // The file is written before the lock is taken (it may be large) and gets
+    // its name under the lock, together with the list entry.
+    AtomicFileWriter file(dataDir_ / "capture.dat");
+    file.write(serializeStock(tree));
+    std::string chosen;
+    bool save = false;
+    const StockResult r = changeList(*this, save, [&](std::vector<std::string>& names) {
+        if (request.name && !request.name->empty()) {
+            chosen = *request.name;
+            if (stockNameTaken(names, chosen) || existsInAnyForm(*stockFile(chosen)))
+                return failure(StockFailure::NameRefused, std::string(kMessageNameTaken));
+        } else {
+            chosen = uniqueStockName(stockNameBase(request.rootText), names, dataDir_);
+        }
+        const auto path = stockFile(chosen);
+        if (!path || !file.commitAs(*path, true))
+            return failure(StockFailure::CannotCreate,
+                           messageCannotCreate(dataDir_ / (chosen + ".dat")));
+        names.push_back(chosen);
+        save = true;
+        return StockResult{};
+    });
+    if (!r.ok()) {
+        // The list would not name the file: take it back rather than leave a stray.
+        if (r.failure == StockFailure::CannotCreate && save) std::remove(stockFile(chosen)->c_str());
+        tree.clear();
+        return failed<std::string>(r);
+    }
+    removeSideFiles(dataDir_, chosen); // leftovers of an older stock of that name
+    tree.root()->name = chosen;
+    return succeeded(chosen);
+}
+
+std::string StockLibrary::checkRename(const StockRef& stock, std::string_view newName) const {
+    const auto listed = names();
+    if (!listed.ok()) return listed.message;
+    const int row = rowOf(listed.value, stock);
+    if (row < 0) return messageNoSuchStock(stock.name);
+    return validateStockRename(dataDir_, listed.value, row, newName);
+}
+
+StockResult StockLibrary::rename(const StockRef& stock, std::string_view newName) {
+    fs::path oldPath, newPath;
+    bool oneFile = false, wroteNew = false, keepOld = false, save = false;
+    const StockResult r = changeList(*this, save, [&](std::vector<std::string>& names) {
+        const int row = rowOf(names, stock);
+        if (row < 0) return failure(StockFailure::NoSuchStock, messageNoSuchStock(stock.name));
+        if (const std::string m = validateStockRename(dataDir_, names, row, newName); !m.empty())
+            return failure(StockFailure::NameRefused, m);
+        if (names[size_t(row)] == newName) return StockResult{};
+        const auto from = stockFile(stock.name);
+        if (!from)
+            return failure(StockFailure::NameRefused, messageNameNotAllowed(stock.name));
+        oldPath = *from;
+        newPath = *stockFile(newName);
+        oneFile = sameStockFile(oldPath, newPath);
+        // The new file first: a kill now leaves an unlisted copy, never a loss.
+        if (oneFile ? ::rename(oldPath.c_str(), newPath.c_str()) != 0
+                    : !copyStockFile(oldPath, newPath)) {
+            if (!existsInAnyForm(oldPath))
+                return failure(StockFailure::CannotOpen, messageCannotOpen(oldPath));
+            return failure(StockFailure::CannotCreate, messageCannotCreate(newPath));
+        }
+        wroteNew = !oneFile;
+        names[size_t(row)] = std::string(newName);
+        // Another entry of the old name (a hand-edited list) keeps the old file.
+        keepOld = std::find(names.begin(), names.end(), stock.name) != names.end();
+        save = true;
+        return StockResult{};
+    });
+    if (!r.ok()) {
+        if (wroteNew && r.failure == StockFailure::CannotCreate) std::remove(newPath.c_str());
+        return r;
+    }
+    if (!save || keepOld) return r;
+    if (!oneFile) std::remove(oldPath.c_str());
+    moveSideFiles(dataDir_, stock.name, newName);
+    return r;
+}
+
+StockResult StockLibrary::remove(const StockRef& stock) {
+    bool save = false, stillListed = false;
+    const StockResult r = changeList(*this, save, [&](std::vector<std::string>& names) {
+        const int row = rowOf(names, stock);
+        if (row < 0) return failure(StockFailure::NoSuchStock, messageNoSuchStock(stock.name));
+        names.erase(names.begin() + row);
+        stillListed = std::find(names.begin(), names.end(), stock.name) != names.end();
+        save = true;
+        return StockResult{};
+    });
+    // The list no longer names it; the file goes last (a failure is harmless)
+    // unless another entry of the same name still uses it.
+    if (!r.ok() || stillListed) return r;
+    if (const auto path = stockFile(stock.name)) {
+        std::remove(path->c_str());
+        removeSideFiles(dataDir_, stock.name);
+    }
+    return r;
+}
+
+StockOutcome<int> StockLibrary::move(const StockRef& stock, MoveDirection dir) {
+    int moved = -1;
+    bool save = false;
+    const StockResult r = changeList(*this, save, [&](std::vector<std::string>& names) {
+        const int row = rowOf(names, stock);
+        if (row < 0) return failure(StockFailure::NoSuchStock, messageNoSuchStock(stock.name));
+        const auto target = stockMoveTarget(int(names.size()), row, dir);
+        if (!target) return failure(StockFailure::NothingFound, {});
+        std::swap(names[size_t(row)], names[size_t(*target)]);
+        moved = *target;
+        save = true;
+        return StockResult{};
+    });
+    if (!r.ok()) return failed<int>(r);
+    return succeeded(moved);
+}
+
+StockOutcome<std::vector<std::string>> StockLibrary::unlisted() const {
+    const auto listed = names();
+    if (!listed.ok()) return listed;
+    std::vector<std::string> found;
+    std::error_code ec;
+    for (fs::directory_iterator it(dataDir_, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path& p = it->path();
+        if (p.extension() != ".dat" || !it->is_regular_file(ec)) continue;
+        const std::string name = p.stem().string();
+        const std::string lower = lowerAnsi(name);
+        if (lower == "stocklist" || lower == "setting" || name.empty()) continue;
+        if (std::find(listed.value.begin(), listed.value.end(), name) == listed.value.end())
+            found.push_back(name);
+    }
+    std::sort(found.begin(), found.end());
+    return succeeded(std::move(found));
+}
+
+StockResult StockLibrary::adopt(std::string_view name) {
+    bool save = false;
+    return changeList(*this, save, [&](std::vector<std::string>& names) {
+        if (stockNameTaken(names, name))
+            return failure(StockFailure::NameRefused, std::string(kMessageNameTaken));
+        if (!adoptableName(name))
+            return failure(StockFailure::NameRefused, messageNameNotAllowed(name));
+        const fs::path path = *stockFile(name);
+        const auto bytes = readFileBytes(path);
+        if (!bytes) return failure(StockFailure::CannotOpen, messageCannotOpen(path));
+        if (!looksLikeStock(*bytes))
+            return failure(StockFailure::NotAStock,
+                           "ファイル " + path.string() + " はストックではありません");
+        names.emplace_back(name);
+        save = true;
+        return StockResult{};
+    });
+}
+
+StockResult StockLibrary::exportNames(const FolderTree& tree, const FolderNode* start,
+                                      const ExportOptions& options, const fs::path& out) const {
+    std::string why;
+    if (writeFileInPlace(out, fileNameListBytes(tree, start, options), &why)) return {};
+    StockResult r = failure(StockFailure::CannotCreate, messageCannotCreate(out));
+    r.detail = why;
+    return r;
+}
+
+} // namespace zt

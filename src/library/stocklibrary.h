@@ -1,0 +1,153 @@
+#pragma once
+// The stock library: every use case the window and the command line share,
+// over one Data folder that other processes may be using at the same time.
+//
+// Every change to the stock list is a read-modify-write made under the Data
+// folder's lock and written at once. Files are written in an order that a
+// kill at any instant cannot turn into a list entry without its file: a new
+// stock file is in place before the list names it, and a file is removed
+// only after the list stopped naming it. A stock file nobody lists can be
+// found (unlisted) and taken back (adopt).
+#include "capture/capture.h"
+#include "catalogue/foldertree.h"
+#include "manage/export.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zt {
+
+// Why a use case failed. Each has one message text and one exit status of the
+// command line (see cli/status.h).
+enum class StockFailure {
+    None,
+    NothingFound,   // nothing to do: a move at the end of the list
+    NoSuchStock,    // the list does not name it
+    NoSuchFolder,   // the stock has no folder of that path
+    NoSource,       // the source cannot be read or holds nothing
+    NameRefused,    // the name check failed, or a name that may not name a file
+    NotAStock,      // a file that does not read as a stock
+    ListUnreadable, // StockList.dat exists but cannot be read: nothing may rewrite it
+    CannotOpen,     // a file cannot be read
+    CannotCreate,   // a file cannot be written
+    DataBusy,       // another process holds the Data folder's lock too long
+    Cancelled,      // the user stopped it
+};
+
+struct StockResult {
+    StockFailure failure = StockFailure::None;
+    std::string message; // what the user is told, empty on success
+    std::string detail;  // the system's reason, where there is one
+
+    [[nodiscard]] bool ok() const { return failure == StockFailure::None; }
+    [[nodiscard]] static StockResult fail(StockFailure f, std::string message) {
+        return {f, std::move(message), {}};
+    }
+};
+
+template <class T> struct StockOutcome : StockResult {
+    T value{};
+};
+
+// A list entry as a window knows it: its name and the row it was seen at, so
+// that of two entries with one name the right one changes.
+struct StockRef {
+    std::string name;
+    int row = -1; // -1: the first entry of that name
+};
+
+enum class MoveDirection { Up, Down };
+
+// The index the item at `index` moves to in a list of `count` items, or
+// nullopt when it stays (no selection, first item up, last item down).
+[[nodiscard]] std::optional<int> stockMoveTarget(int count, int index, MoveDirection dir);
+
+struct OpenedStock {
+    FolderTree tree; // sorted as the window shows it
+    int formatMark = 0;
+};
+
+struct OpenCallbacks {
+    // After the header, with the number of folders to come.
+    std::function<void(int folderCount)> onHeader;
+    // Before every folder record: false cancels the open.
+    std::function<bool()> onFolder;
+};
+
+struct CaptureRequest {
+    std::filesystem::path source;     // the folder or mount point to read
+    std::string rootText;             // the root's text (drive label, folder name)
+    std::optional<std::string> name;  // a name chosen by the user, else made from rootText
+};
+
+// A "\a\b" path below a stock's top ("" and "\" are the top itself): each part
+// is the child of that name, else the only child equal to it but for letter
+// case. Null when a part is missing.
+[[nodiscard]] const FolderNode* findFolder(const FolderTree& tree, std::string_view path);
+
+class StockLibrary {
+  public:
+    explicit StockLibrary(std::filesystem::path dataDir);
+
+    [[nodiscard]] const std::filesystem::path& dataDir() const { return dataDir_; }
+    [[nodiscard]] std::filesystem::path listPath() const;
+
+    // The list as it is on disk now. A missing list is empty (or, when asked,
+    // fails with CannotOpen, as the window's start reports it); one that
+    // exists but cannot be read fails with ListUnreadable.
+    [[nodiscard]] StockOutcome<std::vector<std::string>> names(bool missingIsEmpty = true) const;
+
+    // Data/<name>.dat, or nullopt for a name that may not name a file.
+    [[nodiscard]] std::optional<std::filesystem::path> stockFile(std::string_view name) const;
+
+    // Reads a listed stock and sorts it as the window shows it.
+    [[nodiscard]] StockOutcome<OpenedStock> open(std::string_view name,
+                                                 const OpenCallbacks& callbacks = {}) const;
+
+    // Reads the source into tree, stores it as a new stock at the end of the
+    // list and returns its name. Cancelled, empty and failed captures leave
+    // the tree empty and nothing in Data.
+    [[nodiscard]] StockOutcome<std::string> capture(const CaptureRequest& request, FolderTree& tree,
+                                                    const CaptureCallbacks& callbacks = {});
+
+    // Renames a stock: the new file is written, then the list names it, then
+    // the old file goes.
+    [[nodiscard]] StockResult rename(const StockRef& stock, std::string_view newName);
+    // The message of the rename check for newName against the current list.
+    [[nodiscard]] std::string checkRename(const StockRef& stock, std::string_view newName) const;
+
+    // Takes a stock out of the list, then removes its file.
+    [[nodiscard]] StockResult remove(const StockRef& stock);
+
+    // Moves a stock one place; its new row. NothingFound at either end.
+    [[nodiscard]] StockOutcome<int> move(const StockRef& stock, MoveDirection dir);
+
+    // Stock files in Data that no list entry names, by name.
+    [[nodiscard]] StockOutcome<std::vector<std::string>> unlisted() const;
+    // Appends an unlisted stock file to the list.
+    [[nodiscard]] StockResult adopt(std::string_view name);
+
+    // Writes names of the tree to a file the user chose (in place).
+    [[nodiscard]] StockResult exportNames(const FolderTree& tree, const FolderNode* start,
+                                          const ExportOptions& options,
+                                          const std::filesystem::path& out) const;
+
+  private:
+    std::filesystem::path dataDir_;
+};
+
+// Message texts shared by both faces.
+[[nodiscard]] std::string messageCannotOpen(const std::filesystem::path& p);   // ファイル %s は開けません
+[[nodiscard]] std::string messageCannotCreate(const std::filesystem::path& p); // ファイル %s を作成できません
+[[nodiscard]] std::string messageNoSuchStock(std::string_view name);
+[[nodiscard]] std::string messageNoSuchFolder(std::string_view path);
+[[nodiscard]] std::string messageNameNotAllowed(std::string_view name);
+inline constexpr std::string_view kMessageInvalidSource = "無効な読み込み元指定です";
+inline constexpr std::string_view kMessageDataBusy =
+    "Data フォルダを他のプログラムが使っています。しばらくしてからやり直してください";
+
+} // namespace zt
