@@ -20,8 +20,8 @@ void WorkControl::post(std::function<void()> f) {
 void WorkControl::showDialog(int maximum) {
     maximum_.store(maximum);
     post([r = runner_, maximum] {
-        r->showDialog();
         if (r->dialog_) r->dialog_->setMaximum(maximum);
+        r->showDialog();
     });
 }
 

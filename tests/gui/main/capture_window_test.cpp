@@ -1,8 +1,11 @@
 // Choosing a source and reading it into a new stock from the main window.
-#include "browser/ui/tform1.h"
-#include "capture/ui/progressdlg.h"
-#include "catalogue/stockfile.h"
-#include "ui/uitestutil.h"
+#include "gui/common/progressdialog.h"
+#include "settings/settings.h"
+#include "gui/guitestutil.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/source/sourcepane.h"
+#include "gui/panes/stocklist/stocklistpane.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -16,7 +19,7 @@
 #include <fstream>
 
 using namespace zt;
-using namespace zt::uitest;
+using namespace zt::guitest;
 namespace fs = std::filesystem;
 
 namespace {
@@ -37,8 +40,18 @@ void doubleClick(QListWidget* list, int row) {
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
 }
 
-QString selectedStock(const TForm1& form) {
-    return QString::fromStdString(form.selectedStockName());
+QString selectedStock(const MainWindow& w) {
+    return QString::fromStdString(w.stockList()->selectedName());
+}
+
+QStringList stockNames(const MainWindow& w) {
+    return texts(w.stockList()->model());
+}
+
+// Captures the selected source and waits for the capture and the open after it.
+void capture(MainWindow& w) {
+    w.captureSelectedSource();
+    QVERIFY(waitIdle(w));
 }
 
 } // namespace
@@ -57,42 +70,39 @@ class CaptureWindowTest : public QObject {
         makeSource(src);
         ScopedDialogs dlg;
         dlg->folderAnswers.push_back(QString::fromStdString(src.string()));
-        auto form = makeForm(data.path());
+        auto w = makeWindow(data.path());
+        auto* folderList = child<QListWidget>(w.get(), "chosenFolderList");
 
-        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w.get(), "browseFolderButton"), Qt::LeftButton);
         QCOMPARE(dlg->folderTitles, QStringList{QStringLiteral("読み込み元フォルダ")});
-        QCOMPARE(form->ListBox1->count(), 1);
-        QCOMPARE(form->ListBox1->item(0)->text(), QStringLiteral("My Src"));
-        QVERIFY(form->ListBox1->item(0)->isSelected());
-        QCOMPARE(form->chosenSourceFolder, src.string());
-        QVERIFY(form->DriveList->selectedItems().isEmpty());
+        QCOMPARE(folderList->count(), 1);
+        QCOMPARE(folderList->item(0)->text(), QStringLiteral("My Src"));
+        QVERIFY(folderList->item(0)->isSelected());
+        QCOMPARE(w->sources()->chosenFolder(), src.string());
+        QVERIFY(child<QListWidget>(w.get(), "driveList")->selectedItems().isEmpty());
 
-        doubleClick(form->ListBox1, 0);
+        doubleClick(folderList, 0);
+        QVERIFY(waitIdle(*w));
         QVERIFY(dlg->shown.empty());
-        QCOMPARE(form->StockDataList->count(), 2);
-        QCOMPARE(form->StockDataList->item(1)->text(), QStringLiteral("My Src"));
-        QCOMPARE(selectedStock(*form), QStringLiteral("My Src"));
-        QVERIFY(form->progressDlg == nullptr);
-        QVERIFY(form->isEnabled());
-        QCOMPARE(form->captureItemCount, 3);
+        QCOMPARE(stockNames(*w), QStringList({"Old", "My Src"}));
+        QCOMPARE(selectedStock(*w), QStringLiteral("My Src"));
+        QVERIFY(w->isEnabled());
         // Opened: the tree shows the new stock, its root selected.
-        QVERIFY(form->tree.root() != nullptr);
-        QCOMPARE(form->tree.root()->name, std::string("My Src"));
-        QCOMPARE(form->tree.folderCount(), 3);
-        QCOMPARE(form->selectedNode(), form->tree.root());
+        const FolderTree& tree = w->folderBrowser()->tree();
+        QVERIFY(tree.root() != nullptr);
+        QCOMPARE(tree.root()->name, std::string("My Src"));
+        QCOMPARE(tree.folderCount(), 3);
+        QCOMPARE(w->folderBrowser()->selectedFolder(), tree.root());
         QVERIFY(fs::exists(data / "My Src.dat"));
 
         // The same folder again: a second, uniquely named stock. The open one
-        // leaves the views before the capture first lets them paint.
-        bool emptied = false;
-        QTimer::singleShot(0, form.get(), [&] {
-            emptied = form->progressDlg && form->tree.empty() &&
-                      form->TreeView1->model()->rowCount() == 0;
-        });
-        form->MenuSuckClick();
-        QVERIFY(emptied);
-        QCOMPARE(form->StockDataList->item(2)->text(), QStringLiteral("My Src_2"));
-        QCOMPARE(selectedStock(*form), QStringLiteral("My Src_2"));
+        // leaves the views as the capture starts.
+        w->captureSelectedSource();
+        QVERIFY(w->busy() && w->folderBrowser()->tree().empty());
+        QCOMPARE(child<QAbstractItemView>(w.get(), "folderTree")->model()->rowCount(), 0);
+        QVERIFY(waitIdle(*w));
+        QCOMPARE(stockNames(*w).value(2), QStringLiteral("My Src_2"));
+        QCOMPARE(selectedStock(*w), QStringLiteral("My Src_2"));
     }
 
     void driveItemIsReadFromItsMountPoint() {
@@ -101,20 +111,21 @@ class CaptureWindowTest : public QObject {
         const fs::path mount = fs::path(tmp.path().toStdString()) / "mnt\xff"; // not UTF-8
         makeSource(mount);
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
+        auto w = makeWindow(data.path());
+        auto* drives = child<QListWidget>(w.get(), "driveList");
+        auto* folderList = child<QListWidget>(w.get(), "chosenFolderList");
 
         // A made-up drive item, as the drive list makes them.
-        auto* item = new QListWidgetItem(QStringLiteral(" (/) HDドライブ"), form->DriveList);
-        item->setData(TForm1::DriveMountRole, QByteArray::fromStdString(mount.string()));
-        item->setData(TForm1::DriveLabelRole, QStringLiteral("/"));
-        form->ListBox1->addItem(QStringLiteral("stale"));
-        form->ListBox1->item(0)->setSelected(true);
+        w->sources()->addDrive(QStringLiteral(" (/) HDドライブ"), mount.string(), "/", 4);
+        folderList->addItem(QStringLiteral("stale"));
+        folderList->item(0)->setSelected(true);
 
-        doubleClick(form->DriveList, form->DriveList->count() - 1);
-        QVERIFY(form->ListBox1->selectedItems().isEmpty()); // one selection between the two
-        QCOMPARE(selectedStock(*form), QStringLiteral("root"));
+        doubleClick(drives, drives->count() - 1);
+        QVERIFY(waitIdle(*w));
+        QVERIFY(folderList->selectedItems().isEmpty()); // one selection between the two
+        QCOMPARE(selectedStock(*w), QStringLiteral("root"));
         QVERIFY(fs::exists(data / "root.dat"));
-        QCOMPARE(form->tree.folderCount(), 3);
+        QCOMPARE(w->folderBrowser()->tree().folderCount(), 3);
     }
 
     void emptySourceWarnsAndMakesNoStock() {
@@ -124,60 +135,56 @@ class CaptureWindowTest : public QObject {
         fs::create_directories(empty);
         ScopedDialogs dlg;
         dlg->folderAnswers.push_back(QString::fromStdString(empty.string()));
-        auto form = makeForm(data.path());
-        QTest::mouseClick(form->Button1, Qt::LeftButton);
-        form->MenuSuckClick();
+        auto w = makeWindow(data.path());
+        w->sources()->chooseFolder();
+        capture(*w);
         QCOMPARE(dlg->shown.size(), size_t(1));
         QCOMPARE(dlg->shown[0].title, QStringLiteral("警告"));
         QCOMPARE(dlg->shown[0].text, QStringLiteral("無効な読み込み元指定です"));
-        QCOMPARE(form->StockDataList->count(), 0);
-        QVERIFY(form->tree.empty());
-        QVERIFY(form->isEnabled());
+        QCOMPARE(w->stockList()->count(), 0);
+        QVERIFY(w->folderBrowser()->tree().empty());
+        QVERIFY(w->isEnabled());
     }
 
     void cancelledFolderChoiceChangesNothing() {
         TempDataDir data;
         ScopedDialogs dlg; // no answer queued: the browser is cancelled
-        auto form = makeForm(data.path());
-        form->ListBox1->addItem(QStringLiteral("kept"));
-        form->chosenSourceFolder = "/kept";
-        form->Button1Click();
-        QCOMPARE(form->ListBox1->item(0)->text(), QStringLiteral("kept"));
-        QCOMPARE(form->chosenSourceFolder, std::string("/kept"));
+        auto w = makeWindow(data.path());
+        w->sources()->setChosenFolder("/kept");
+        w->sources()->chooseFolder();
+        QCOMPARE(child<QListWidget>(w.get(), "chosenFolderList")->item(0)->text(),
+                 QStringLiteral("kept"));
+        QCOMPARE(w->sources()->chosenFolder(), std::string("/kept"));
     }
 
     void progressDialogShowsTheRunAndCancelClearsTheTree() {
         for (const bool showPath : {true, false}) {
             TempDataDir data;
+            Settings settings;
+            settings.showPathWhileReading = showPath;
+            QVERIFY(saveSettingsFile(data.path(), settings));
             QTemporaryDir tmp;
             const fs::path src = fs::path(tmp.path().toStdString()) / "src";
-            makeSource(src, 200);
+            makeSource(src, 5000);
             ScopedDialogs dlg;
             dlg->folderAnswers.push_back(QString::fromStdString(src.string()));
-            auto form = makeForm(data.path());
-            form->settings.showPathWhileReading = showPath;
-            form->Button1Click();
+            auto w = makeWindow(data.path());
+            w->sources()->chooseFolder();
 
-            // Runs inside the capture, as soon as it lets events run.
-            bool seen = false;
-            QTimer::singleShot(0, form.get(), [&] {
-                TProgressDialog* p = form->progressDlg;
-                QVERIFY(p != nullptr);
-                seen = true;
-                QVERIFY(p->isVisible());
-                QVERIFY(!form->isEnabled());
-                QCOMPARE(p->Label1->text(), QStringLiteral("ドライブからデータを読み出しています"));
-                QVERIFY(!p->ProgressBar1->isVisible());
-                QCOMPARE(p->Label2->isVisible(), showPath);
-                QTest::mouseClick(p->Button1, Qt::LeftButton);
-            });
-            form->MenuSuckClick();
-            QVERIFY(seen);
+            w->captureSelectedSource();
+            auto* p = w->findChild<ProgressDialog*>();
+            QVERIFY(p && p->isVisible());
+            QVERIFY(!w->isEnabled());
+            QCOMPARE(p->message(), QStringLiteral("ドライブからデータを読み出しています"));
+            QVERIFY(!child<QWidget>(p, "progressBar")->isVisible());
+            QCOMPARE(child<QWidget>(p, "progressPath")->isVisible(), showPath);
+            QTest::mouseClick(child<QWidget>(p, "progressCancel"), Qt::LeftButton);
+            QVERIFY(waitIdle(*w));
             QVERIFY(dlg->shown.empty()); // no message
-            QCOMPARE(form->StockDataList->count(), 0);
-            QVERIFY(form->tree.empty());
-            QVERIFY(form->progressDlg == nullptr);
-            QVERIFY(form->isEnabled());
+            QCOMPARE(w->stockList()->count(), 0);
+            QVERIFY(w->folderBrowser()->tree().empty());
+            QVERIFY(!w->findChild<ProgressDialog*>());
+            QVERIFY(w->isEnabled());
             QVERIFY(!fs::exists(data / "src.dat"));
         }
     }
@@ -189,33 +196,30 @@ class CaptureWindowTest : public QObject {
         makeSource(src);
         ScopedDialogs dlg;
         dlg->folderAnswers.push_back(QString::fromStdString(src.string()));
-        auto form = makeForm(data.path());
-        form->Button1Click();
+        auto w = makeWindow(data.path());
+        w->sources()->chooseFolder();
         // The Data folder goes away: the stock file cannot be created.
         fs::remove_all(data.path());
-        form->MenuSuckClick();
+        capture(*w);
         QCOMPARE(dlg->shown.size(), size_t(1));
         QVERIFY(dlg->shown[0].text.startsWith(QStringLiteral("ファイル ")));
         QVERIFY(dlg->shown[0].text.endsWith(QStringLiteral(" を作成できません")));
-        QCOMPARE(form->StockDataList->count(), 0);
-        QVERIFY(form->tree.empty());
+        QCOMPARE(w->stockList()->count(), 0);
+        QVERIFY(w->folderBrowser()->tree().empty());
         fs::create_directories(data.path()); // for the window's own shut-down
     }
 
     void driveSettingsFilterTheList() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
-        form->settings.cdDrives = form->settings.hardDisks = form->settings.removableDisks = false;
-        form->FillDriveList();
-        QCOMPARE(form->DriveList->count(), 0);
-        form->settings.hardDisks = form->settings.cdDrives = form->settings.removableDisks = true;
-        form->FillDriveList();
-        for (int i = 0; i < form->DriveList->count(); ++i) {
-            const QListWidgetItem* it = form->DriveList->item(i);
-            QVERIFY(it->text().startsWith(QStringLiteral(" (")));
-            QVERIFY(!it->data(TForm1::DriveMountRole).toString().isEmpty());
-            QVERIFY(!it->icon().isNull());
+        auto w = makeWindow(data.path());
+        auto* drives = child<QListWidget>(w.get(), "driveList");
+        w->sources()->fillDrives(false, false, false);
+        QCOMPARE(drives->count(), 0);
+        w->sources()->fillDrives(true, true, true);
+        for (int i = 0; i < drives->count(); ++i) {
+            QVERIFY(drives->item(i)->text().startsWith(QStringLiteral(" (")));
+            QVERIFY(!drives->item(i)->icon().isNull());
         }
     }
 };

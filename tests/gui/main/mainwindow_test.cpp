@@ -1,9 +1,12 @@
 // The main window: start-up and shut-down, the resize rule, menus and tool bar.
-#include "browser/ui/flowtoolbar.h"
-#include "browser/ui/helpwindow.h"
-#include "browser/ui/termsignals.h"
-#include "browser/ui/tform1.h"
-#include "ui/uitestutil.h"
+#include "gui/common/flowtoolbar.h"
+#include "gui/common/termsignals.h"
+#include "gui/guitestutil.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/stocklist/stocklistpane.h"
+#include "library/stocklibrary.h"
+#include "testutil.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,16 +28,9 @@
 #include <filesystem>
 
 using namespace zt;
-using namespace zt::uitest;
+using namespace zt::guitest;
 
 namespace {
-
-QStringList itemTexts(const QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
 
 QStringList actionTexts(const QList<QAction*>& actions) {
     QStringList out;
@@ -43,9 +39,13 @@ QStringList actionTexts(const QList<QAction*>& actions) {
     return out;
 }
 
+QStringList stockNames(const MainWindow& w) {
+    return texts(w.stockList()->model());
+}
+
 } // namespace
 
-class TForm1Test : public QObject {
+class MainWindowTest : public QObject {
     Q_OBJECT
 
   private slots:
@@ -55,38 +55,40 @@ class TForm1Test : public QObject {
         TempDataDir data;
         data.writeStockList({"Zeta", "あいう", "Alpha", "D_2"});
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
+        auto form = makeWindow(data.path());
 
         QCOMPARE(form->windowTitle(), QStringLiteral("Zu Tomelark"));
-        QCOMPARE(itemTexts(form->StockDataList), QStringList({"Zeta", "あいう", "Alpha", "D_2"}));
+        QCOMPARE(stockNames(*form), QStringList({"Zeta", "あいう", "Alpha", "D_2"}));
         QVERIFY(dlg->shown.empty());
         // Nothing is opened at start.
-        QVERIFY(form->StockDataList->selectedItems().isEmpty());
+        QCOMPARE(form->stockList()->selectedRow(), -1);
     }
 
     void designBoundsAndPaneSizes() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
+        auto form = makeWindow(data.path());
         QCOMPARE(form->size(), QSize(716, 466));
-        QCOMPARE(form->Panel3->width(), 129);
-        QCOMPARE(form->Panel4->height(), 100);
-        QCOMPARE(form->Panel6->width(), 208);
-        // The drive pane's bottom strip: the chosen folder and the browse button
-        // share its width, the button under the one-line list.
-        QCOMPARE(form->Panel9->height(), 41);
-        QCOMPARE(form->ListBox1->width(), form->Panel9->width());
-        QCOMPARE(form->Button1->width(), form->Panel9->width());
-        QCOMPARE(form->ListBox1->height(), 19);
-        QCOMPARE(form->Button1->y(), 20);
-        QCOMPARE(form->Button1->height(), 21);
+        QCOMPARE(form->stockList()->width(), 129);
+        QCOMPARE(form->stockList()->height(), 100);
+        QCOMPARE(form->folderBrowser()->folderTreeWidth(), 208);
+        // The source pane's bottom strip: the chosen folder and the browse
+        // button share its width, the button under the one-line list.
+        auto* folder = child<QWidget>(form.get(), "chosenFolderList");
+        auto* browse = child<QWidget>(form.get(), "browseFolderButton");
+        QCOMPARE(folder->parentWidget()->height(), 41);
+        QCOMPARE(folder->width(), folder->parentWidget()->width());
+        QCOMPARE(browse->width(), folder->parentWidget()->width());
+        QCOMPARE(folder->height(), 19);
+        QCOMPARE(browse->y(), 20);
+        QCOMPARE(browse->height(), 21);
     }
 
     void closingKeepsStocksAnotherProcessAdded() {
         TempDataDir data;
         data.writeStockList({"C", "D"});
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
+        auto form = makeWindow(data.path());
         data.writeStockList({"C", "D", "新しい"}); // a capture made by the command line
         QVERIFY(form->close());
         QCOMPARE(data.readStockList(), (std::vector<std::string>{"C", "D", "新しい"}));
@@ -98,7 +100,7 @@ class TForm1Test : public QObject {
         TempDataDir data;
         data.writeStockList({"A"});
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
+        auto form = makeWindow(data.path());
         closeOnTerminationSignals(form.get());
         std::filesystem::remove(data / "Setting.dat");
         data.writeStockList({"A", "B"});
@@ -112,7 +114,7 @@ class TForm1Test : public QObject {
     void sigtermEndsAnOpenModalDialogFirst() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
+        auto form = makeWindow(data.path());
         closeOnTerminationSignals(form.get());
         std::filesystem::remove(data / "Setting.dat");
         QTimer::singleShot(0, [] { std::raise(SIGTERM); });
@@ -123,31 +125,38 @@ class TForm1Test : public QObject {
         closeOnTerminationSignals(nullptr);
     }
 
-    void closeWaitsForLongWork() {
-        // While long work runs (window disabled) a close asks it to stop and
-        // happens once the window is enabled again.
+    void closeDuringLongWorkStopsItAndClosesOnceItEnded() {
+        // A close (the close box, or a termination signal) while a stock opens
+        // stops the work; the window closes and saves once the worker ended.
         TempDataDir data;
-        data.writeStockList({"A"});
+        test::StockBuilder big;
+        FolderNode* root = big.root("Big");
+        for (int i = 0; i < 200000; ++i)
+            big.add(root, "d" + std::to_string(i));
+        QVERIFY(big.write(data.path(), "Big"));
+        data.writeStockList({"Big"});
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
+        auto form = makeWindow(data.path());
+        closeOnTerminationSignals(form.get());
         std::filesystem::remove(data / "Setting.dat");
-        form->setEnabled(false);
-        form->close();
-        QTest::qWait(120);
-        QVERIFY(form->isVisible());
-        QVERIFY(form->cancelFlag);
-        QVERIFY(!std::filesystem::exists(data / "Setting.dat")); // nothing saved yet
-        form->setEnabled(true);
+        form->stockList()->selectRow(0);
+        form->openSelectedStock();
+        QVERIFY(form->busy() && !form->isEnabled());
+        std::raise(SIGTERM);
         QTRY_VERIFY(!form->isVisible());
+        QVERIFY(!form->busy());
+        QVERIFY(form->folderBrowser()->tree().empty());
         QVERIFY(std::filesystem::exists(data / "Setting.dat"));
+        QVERIFY(dlg->shown.empty());
+        closeOnTerminationSignals(nullptr);
     }
 
     void missingStockListIsReported() {
         TempDataDir data;
         std::filesystem::remove(data / "StockList.dat");
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
-        QCOMPARE(form->StockDataList->count(), 0);
+        auto form = makeWindow(data.path());
+        QCOMPARE(form->stockList()->count(), 0);
         QCOMPARE(dlg->shown.size(), size_t(1));
         const auto& box = dlg->shown.front();
         QCOMPARE(box.title, QStringLiteral("警告"));
@@ -159,33 +168,35 @@ class TForm1Test : public QObject {
     void resizeRuleFollowsToolBarRows() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
+        auto form = makeWindow(data.path());
         QWidget* client = form->centralWidget();
+        auto* bar = child<FlowToolBar>(form.get(), "toolBar");
+        auto* frame = child<QWidget>(form.get(), "paneFrame");
 
-        QCOMPARE(form->ToolBar1->rows(), 1);
-        QCOMPARE(form->ToolBar1->height(), 49);
-        QCOMPARE(form->Panel2->geometry(),
+        QCOMPARE(bar->rows(), 1);
+        QCOMPARE(bar->height(), 49);
+        QCOMPARE(frame->geometry(),
                  QRect(5, 59, client->width() - 10, client->height() - 59 - 5));
 
         form->resize(320, 400);
-        QTRY_COMPARE(form->ToolBar1->rows(), 2);
-        QCOMPARE(form->ToolBar1->height(), 98);
-        QCOMPARE(form->Panel2->y(), 108);
-        QCOMPARE(form->Panel2->x(), 5);
-        QCOMPARE(form->Panel2->width(), client->width() - 10);
-        QCOMPARE(form->Panel2->height(), client->height() - 108 - 5);
+        QTRY_COMPARE(bar->rows(), 2);
+        QCOMPARE(bar->height(), 98);
+        QCOMPARE(frame->y(), 108);
+        QCOMPARE(frame->x(), 5);
+        QCOMPARE(frame->width(), client->width() - 10);
+        QCOMPARE(frame->height(), client->height() - 108 - 5);
         // Every button stays inside the bar.
-        for (auto* b : form->ToolBar1->findChildren<QToolButton*>())
-            QVERIFY(form->ToolBar1->rect().contains(b->geometry()));
+        for (auto* b : bar->findChildren<QToolButton*>())
+            QVERIFY(bar->rect().contains(b->geometry()));
 
         // However narrow the window is asked to be, the bar needs at most two rows.
         form->resize(50, 400);
         QTRY_VERIFY(form->width() >= form->minimumWidth());
-        QVERIFY(form->ToolBar1->rows() <= 2);
+        QVERIFY(bar->rows() <= 2);
 
         form->resize(716, 466);
-        QTRY_COMPARE(form->ToolBar1->height(), 49);
-        QCOMPARE(form->Panel2->y(), 59);
+        QTRY_COMPARE(bar->height(), 49);
+        QCOMPARE(frame->y(), 59);
     }
 
     void flowToolBarWrapping() {
@@ -209,34 +220,38 @@ class TForm1Test : public QObject {
     void menusAndToolBar() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
+        auto form = makeWindow(data.path());
+        const auto menu = [&](const char* name) { return child<QMenu>(form.get(), name)->actions(); };
 
         QCOMPARE(actionTexts(form->menuBar()->actions()),
                  QStringList({"終了(&X)", "操作(&O)", "表示(&V)", "設定(&S)", "ﾍﾙﾌﾟ(&H)"}));
-        QCOMPARE(actionTexts(form->N6->actions()),
-                 QStringList({"ドライブからデータを読み込む(&S)", "ファイル名を書き出す(&W)"}));
-        QCOMPARE(actionTexts(form->Show1->actions()),
+        QCOMPARE(actionTexts(menu("operationsMenu")),
+                 QStringList({"ドライブからデータを読み込む(&S)", "ファイル名を書き出す(&W)",
+                              "一覧にないストックを追加..."}));
+        QCOMPARE(actionTexts(menu("viewMenu")),
                  QStringList({"検索ダイアログ(&F)", "-", "アイコンの整列(&I)"}));
-        QCOMPARE(actionTexts(form->ArrangeIcon1->actions()),
-                 QStringList({"名前順(&N)", "種類順で整列(&T)"}));
-        QCOMPARE(actionTexts(form->PopupMenu1->actions()),
+        QCOMPARE(actionTexts(menu("arrangeMenu")), QStringList({"名前順(&N)", "種類順で整列(&T)"}));
+        QCOMPARE(actionTexts(menu("stockMenu")),
                  QStringList({"上へ", "下へ", "-", "名前の変更", "-", "削除"}));
-        QCOMPARE(actionTexts(form->PopupMenu2->actions()), QStringList({"プロパティ"}));
-        QCOMPARE(actionTexts(form->PopupMenu3->actions()), QStringList({"プロパティ"}));
-        QVERIFY(form->MenuSearch->isCheckable());
+        QCOMPARE(actionTexts(menu("contentsMenu")), QStringList({"プロパティ"}));
+        QCOMPARE(actionTexts(menu("folderMenu")), QStringList({"プロパティ"}));
+        QVERIFY(child<QAction>(form.get(), "searchAction")->isCheckable());
 
         // Arrangement: by name at start; one item at a time; both may be clear.
-        QVERIFY(form->MenuNameSort->isChecked());
-        QVERIFY(!form->MenuKindSort->isChecked());
-        form->MenuKindSort->setChecked(true);
-        QVERIFY(!form->MenuNameSort->isChecked());
-        form->MenuKindSort->setChecked(false);
-        QVERIFY(!form->MenuNameSort->isChecked() && !form->MenuKindSort->isChecked());
+        auto* byName = child<QAction>(form.get(), "byNameAction");
+        auto* byKind = child<QAction>(form.get(), "byKindAction");
+        QVERIFY(byName->isChecked() && !byKind->isChecked());
+        byKind->setChecked(true);
+        QVERIFY(!byName->isChecked());
+        byKind->setChecked(false);
+        QVERIFY(!byName->isChecked() && !byKind->isChecked());
 
         QStringList captions, hints;
-        for (QToolButton* b :
-             {form->ToolButtonClose, form->ToolButtonSuck, form->ToolButton3, form->ToolButton1,
-              form->ToolButtonFolderUp, form->ToolButtonSearch, form->ToolButtonSetting}) {
+        QList<QToolButton*> buttons;
+        for (const char* name : {"exitButton", "captureButton", "exportButton", "deleteButton",
+                                 "upButton", "searchButton", "optionsButton"}) {
+            QToolButton* b = child<QToolButton>(form.get(), name);
+            buttons << b;
             captions << b->text();
             hints << b->toolTip();
             QVERIFY(!b->icon().isNull());
@@ -248,94 +263,54 @@ class TForm1Test : public QObject {
         QCOMPARE(hints, QStringList({"終了", "ドライブからデータを読み込む", "ファイル名の書き出し",
                                      "ストックデータの削除", "フォルダを一つ上へ", "検索ダイアログ",
                                      "設定"}));
-        QVERIFY(form->ToolButtonSearch->isCheckable());
+        QVERIFY(buttons[5]->isCheckable());
         // Left to right in one row, separators between the groups.
-        QVERIFY(form->ToolButtonSuck->x() > form->ToolButtonClose->x() + 52);
-        QCOMPARE(form->ToolButton3->x(), form->ToolButtonSuck->x() + 52);
-        QCOMPARE(form->ToolButtonClose->x(), FlowToolBar::kIndent);
+        QVERIFY(buttons[1]->x() > buttons[0]->x() + 52);
+        QCOMPARE(buttons[2]->x(), buttons[1]->x() + 52);
+        QCOMPARE(buttons[0]->x(), FlowToolBar::kIndent);
 
-        QCOMPARE(form->Label1->text(), QStringLiteral("ストック"));
-        QCOMPARE(form->Label2->text(), QStringLiteral("読み出し元"));
-        QCOMPARE(form->Label3->text(), QStringLiteral("　フォルダ"));
-        QCOMPARE(form->Label4->text(), QStringLiteral("　　フォルダの中身"));
-        QCOMPARE(form->Button1->text(), QStringLiteral("フォルダ参照..."));
-        QCOMPARE(form->Button2->toolTip(), QStringLiteral("上へ移動"));
-        QCOMPARE(form->Button3->toolTip(), QStringLiteral("下へ移動"));
-        QCOMPARE(form->BitBtn1->toolTip(), QStringLiteral("ストックを削除"));
-        QVERIFY(!form->BitBtn1->icon().isNull());
+        QCOMPARE(child<QLabel>(form.get(), "stockListCaption")->text(), QStringLiteral("ストック"));
+        QCOMPARE(child<QLabel>(form.get(), "sourceCaption")->text(), QStringLiteral("読み出し元"));
+        QStringList labels;
+        for (const QLabel* l : form->folderBrowser()->findChildren<QLabel*>())
+            labels << l->text();
+        labels.sort();
+        QCOMPARE(labels, QStringList({"　　フォルダの中身", "　フォルダ"}));
+        QCOMPARE(child<QPushButton>(form.get(), "browseFolderButton")->text(),
+                 QStringLiteral("フォルダ参照..."));
+        QCOMPARE(child<QPushButton>(form.get(), "moveStockUpButton")->toolTip(),
+                 QStringLiteral("上へ移動"));
+        QCOMPARE(child<QPushButton>(form.get(), "moveStockDownButton")->toolTip(),
+                 QStringLiteral("下へ移動"));
+        auto* remove = child<QPushButton>(form.get(), "deleteStockButton");
+        QCOMPARE(remove->toolTip(), QStringLiteral("ストックを削除"));
+        QVERIFY(!remove->icon().isNull());
     }
 
     void helpAndExit() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
-        form->Help1->trigger();
+        auto form = makeWindow(data.path());
+        child<QAction>(form.get(), "helpAction")->trigger();
         QCOMPARE(dlg->helpTopics, std::vector<int>{1});
-        form->Exit1->trigger();
+        child<QAction>(form.get(), "exitAction")->trigger();
         QVERIFY(!form->isVisible());
 
-        auto again = makeForm(data.path());
-        QTest::mouseClick(again->ToolButtonClose, Qt::LeftButton);
+        auto again = makeWindow(data.path());
+        QTest::mouseClick(child<QToolButton>(again.get(), "exitButton"), Qt::LeftButton);
         QVERIFY(!again->isVisible());
-    }
-
-    void cancelNotificationSetsFlag() {
-        TempDataDir data;
-        ScopedDialogs dlg;
-        auto form = makeForm(data.path(), false);
-        QVERIFY(!form->cancelFlag);
-        form->CancelNotification();
-        QVERIFY(form->cancelFlag);
     }
 
     void japaneseTextUsesAJapaneseFont() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeForm(data.path());
-        const QString family = QFontInfo(form->Label1->font()).family();
+        auto form = makeWindow(data.path());
+        const QString family = QFontInfo(child<QLabel>(form.get(), "stockListCaption")->font()).family();
         QVERIFY2(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese),
                  qPrintable(family));
     }
 
-    void helpPagesExistAndLinkWithinThemselves() {
-        QCOMPARE(HelpWindow::topicUrl(1), QStringLiteral("qrc:/help/index.html"));
-        QCOMPARE(HelpWindow::topicUrl(99), QStringLiteral("qrc:/help/index.html"));
-        const QRegularExpression href(QStringLiteral("href=\"([^\"#]+)"));
-        for (const QString page : {"index.html", "browse.html", "manage.html"}) {
-            QFile f(QStringLiteral(":/help/") + page);
-            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(page));
-            const QString html = QString::fromUtf8(f.readAll());
-            QVERIFY(html.contains(QStringLiteral("ストック")));
-            for (auto m = href.globalMatch(html); m.hasNext();) {
-                const QString target = m.next().captured(1);
-                QVERIFY2(QFile::exists(QStringLiteral(":/help/") + target), qPrintable(target));
-            }
-        }
-    }
-
-    void scriptedDialogsAnswerOnlyTheBoxesThatAsk() {
-        ScopedDialogs dlg;
-        dlg->messageAnswers = {MsgResult::Cancel};
-        warn(nullptr, QStringLiteral("a"));
-        QCOMPARE(dlg->messageAnswers.size(), size_t(1));
-        QCOMPARE(dialogs().messageBox(nullptr, QStringLiteral("確認"), QStringLiteral("b"),
-                                      MsgButtons::OkCancel, MsgIcon::Exclamation),
-                 MsgResult::Cancel);
-        QCOMPARE(dialogs().messageBox(nullptr, QStringLiteral("確認"), QStringLiteral("c"),
-                                      MsgButtons::OkCancel, MsgIcon::Exclamation),
-                 MsgResult::Ok);
-        QCOMPARE(dlg->shown.size(), size_t(3));
-        QCOMPARE(dlg->shown[0].title, QStringLiteral("警告"));
-        QCOMPARE(dlg->shown[0].icon, MsgIcon::Warning);
-
-        dlg->saveAnswers = {QStringLiteral("/tmp/x.txt"), std::nullopt};
-        QCOMPARE(dialogs().saveFileName(nullptr, QStringLiteral("t"), {}, {}, {}),
-                 std::optional<QString>(QStringLiteral("/tmp/x.txt")));
-        QVERIFY(!dialogs().saveFileName(nullptr, QStringLiteral("t"), {}, {}, {}));
-        QVERIFY(!dialogs().browseForFolder(nullptr, QStringLiteral("f")));
-        QCOMPARE(dlg->folderTitles, QStringList({"f"}));
-    }
 };
 
-QTEST_MAIN(TForm1Test)
-#include "tform1_test.moc"
+QTEST_MAIN(MainWindowTest)
+#include "mainwindow_test.moc"

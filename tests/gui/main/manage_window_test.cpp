@@ -1,12 +1,12 @@
 // Moving, renaming and deleting stocks from the main window, and the file-name export.
-#include "browser/ui/tform1.h"
-#include "catalogue/stockfile.h"
-#include "catalogue/ui/foldertreemodel.h"
-#include "manage/ui/namechangedlg.h"
-#include "manage/ui/writefilenamedlg.h"
-#include "search/ui/searchdlg.h"
+#include "gui/dialogs/exportnamesdialog.h"
+#include "gui/dialogs/renamestockdialog.h"
+#include "gui/guitestutil.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/stocklist/stocklistpane.h"
+#include "gui/search/searchwindow.h"
 #include "testutil.h"
-#include "ui/uitestutil.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,7 +22,7 @@
 #include <functional>
 
 using namespace zt;
-using namespace zt::uitest;
+using namespace zt::guitest;
 
 namespace {
 
@@ -33,11 +33,14 @@ void writeStock(const std::filesystem::path& data, const std::string& name) {
     QVERIFY(s.write(data, name));
 }
 
-QStringList listTexts(const QListWidget* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
+QStringList stockNames(const MainWindow& w) {
+    return texts(w.stockList()->model());
+}
+
+// Types a name into the rename dialog and presses OK.
+void enterName(RenameStockDialog& d, const QString& name) {
+    child<QLineEdit>(&d, "newNameEdit")->setText(name);
+    child<QPushButton>(&d, "okButton")->click();
 }
 
 } // namespace
@@ -47,18 +50,19 @@ class ManageWindowTest : public QObject {
 
     std::unique_ptr<TempDataDir> data;
     std::unique_ptr<ScopedDialogs> dlg;
-    std::unique_ptr<TForm1> w;
+    std::unique_ptr<MainWindow> w;
 
     // Stocks a, b, c with their files; b is open.
     void openB() {
         for (const char* n : {"a", "b", "c"})
             writeStock(data->path(), n);
         data->writeStockList({"a", "b", "c"});
-        w = makeForm(data->path());
-        w->StockDataList->setCurrentRow(1);
-        w->StockDataListClick();
-        QVERIFY(w->tree.root());
-        QCOMPARE(w->tree.root()->name, std::string("b"));
+        w = makeWindow(data->path());
+        w->stockList()->selectRow(1);
+        w->openSelectedStock();
+        QVERIFY(waitIdle(*w));
+        QVERIFY(w->folderBrowser()->tree().root());
+        QCOMPARE(w->folderBrowser()->tree().root()->name, std::string("b"));
     }
 
   private slots:
@@ -76,20 +80,23 @@ class ManageWindowTest : public QObject {
     void moveKeepsTheStockOpenAndStopsAtTheEnds() {
         openB();
         if (QTest::currentTestFailed()) return;
-        w->tree.root()->name = "marker"; // opening the stock again would put back "b"
-        w->N3Click();
-        QCOMPARE(listTexts(w->StockDataList), (QStringList{"b", "a", "c"}));
-        QCOMPARE(w->StockDataList->currentRow(), 0);
-        QCOMPARE(w->tree.root()->name, std::string("marker"));
-        w->N3Click();
-        QCOMPARE(listTexts(w->StockDataList), (QStringList{"b", "a", "c"}));
-        w->StockDataList->setCurrentRow(2);
-        w->N4Click();
-        QCOMPARE(listTexts(w->StockDataList), (QStringList{"b", "a", "c"}));
-        QCOMPARE(w->StockDataList->currentRow(), 2);
-        w->StockDataList->clearSelection();
-        w->N3Click(); // nothing selected
-        QCOMPARE(listTexts(w->StockDataList), (QStringList{"b", "a", "c"}));
+        w->folderBrowser()->renameRoot("marker"); // opening the stock again would put back "b"
+        const auto root = [this] { return w->folderBrowser()->tree().root()->name; };
+        w->moveStockUp();
+        QCOMPARE(stockNames(*w), (QStringList{"b", "a", "c"}));
+        QCOMPARE(w->stockList()->selectedRow(), 0);
+        QVERIFY(!w->busy());
+        QCOMPARE(root(), std::string("marker"));
+        w->moveStockUp();
+        QCOMPARE(stockNames(*w), (QStringList{"b", "a", "c"}));
+        w->stockList()->selectRow(2);
+        w->moveStockDown();
+        QCOMPARE(stockNames(*w), (QStringList{"b", "a", "c"}));
+        QCOMPARE(w->stockList()->selectedRow(), 2);
+        w->stockList()->selectRow(-1);
+        w->moveStockUp(); // nothing selected
+        QCOMPARE(stockNames(*w), (QStringList{"b", "a", "c"}));
+        QCOMPARE(data->readStockList(), (std::vector<std::string>{"b", "a", "c"}));
     }
 
     void renameValidatesAndStaysOpenUntilTheNameIsGood() {
@@ -98,50 +105,47 @@ class ManageWindowTest : public QObject {
         QStringList warnings;
         bool stillOpen = true;
         QString initial;
-        whenShown<TNameChangeDlg>([&](TNameChangeDlg& d) {
-            initial = d.Edit1->text();
+        whenShown<RenameStockDialog>([&](RenameStockDialog& d) {
+            initial = QString::fromStdString(d.newName());
             for (const char* name : {"", "x?y", "a", "A", "C"}) {
-                d.Edit1->setText(QString::fromUtf8(name));
-                d.ButtonOK->click();
+                enterName(d, QString::fromUtf8(name));
                 stillOpen = stillOpen && d.isVisible();
             }
             for (const auto& m : (*dlg)->shown)
                 warnings << m.text;
-            d.Edit1->setText(QStringLiteral("表"));
-            d.ButtonOK->click();
+            enterName(d, QStringLiteral("表"));
         });
-        w->Rename1Click();
+        w->renameSelectedStock();
 
         QCOMPARE(initial, QStringLiteral("b"));
         QVERIFY(stillOpen);
         QCOMPARE(warnings, (QStringList{"名前が空欄です", "\\ / : , ; * ? \" < > |  は使えません",
                                         "その名前は使われています", "その名前は使われています",
                                         "その名前は使われています"}));
-        QCOMPARE(listTexts(w->StockDataList), (QStringList{"a", "表", "c"}));
-        QCOMPARE(w->StockDataList->currentRow(), 1);
-        QCOMPARE(w->tree.root()->name, std::string("表"));
-        QCOMPARE(
-            w->treeModel->data(w->treeModel->indexOf(w->tree.root()), Qt::DisplayRole).toString(),
-            QStringLiteral("表"));
+        QCOMPARE(stockNames(*w), (QStringList{"a", "表", "c"}));
+        QCOMPARE(w->stockList()->selectedRow(), 1);
+        QCOMPARE(w->folderBrowser()->tree().root()->name, std::string("表"));
+        QCOMPARE(texts(child<QAbstractItemView>(w.get(), "folderTree")->model()),
+                 QStringList{"表"});
         QVERIFY(!std::filesystem::exists(data->path() / "b.dat"));
         QVERIFY(test::readFile(data->path() / "表.dat").find("sub.tar.gz") != std::string::npos);
-        QCOMPARE(w->renameDlg, nullptr);
-        QVERIFY(w->findChild<TNameChangeDlg*>() == nullptr);
+        QVERIFY(w->findChild<RenameStockDialog*>() == nullptr);
     }
 
     void renameCancelChangesNothing() {
         openB();
         if (QTest::currentTestFailed()) return;
         QString cancelCaption;
-        whenShown<TNameChangeDlg>([&](TNameChangeDlg& d) {
-            cancelCaption = d.ButtonCancel->text();
-            d.Edit1->setText(QStringLiteral("new"));
+        whenShown<RenameStockDialog>([&](RenameStockDialog& d) {
+            auto* cancel = child<QPushButton>(&d, "cancelButton");
+            cancelCaption = cancel->text();
+            d.setNewName("new");
             QTest::keyClick(&d, Qt::Key_Escape); // not bound
-            d.ButtonCancel->click();
+            cancel->click();
         });
-        w->Rename1Click();
+        w->renameSelectedStock();
         QCOMPARE(cancelCaption, QStringLiteral("Cansel"));
-        QCOMPARE(listTexts(w->StockDataList), (QStringList{"a", "b", "c"}));
+        QCOMPARE(stockNames(*w), (QStringList{"a", "b", "c"}));
         QVERIFY(std::filesystem::exists(data->path() / "b.dat"));
         QVERIFY(!std::filesystem::exists(data->path() / "new.dat"));
     }
@@ -150,8 +154,8 @@ class ManageWindowTest : public QObject {
         openB();
         if (QTest::currentTestFailed()) return;
         (*dlg)->messageAnswers = {MsgResult::Cancel};
-        w->Delete1Click();
-        QCOMPARE(w->StockDataList->count(), 3);
+        w->deleteSelectedStock();
+        QCOMPARE(w->stockList()->count(), 3);
         QVERIFY(std::filesystem::exists(data->path() / "b.dat"));
         QCOMPARE((*dlg)->shown.size(), size_t(1));
         const auto& box = (*dlg)->shown[0];
@@ -159,13 +163,13 @@ class ManageWindowTest : public QObject {
         QCOMPARE(box.text, QStringLiteral("ストックデータ： b を削除します"));
         QVERIFY(box.buttons == MsgButtons::OkCancel && box.icon == MsgIcon::None);
 
-        w->Delete1Click(); // answered OK
-        QCOMPARE(listTexts(w->StockDataList), (QStringList{"a", "c"}));
+        w->deleteSelectedStock(); // answered OK
+        QCOMPARE(stockNames(*w), (QStringList{"a", "c"}));
         QVERIFY(!std::filesystem::exists(data->path() / "b.dat"));
-        QVERIFY(w->StockDataList->selectedItems().isEmpty());
-        QVERIFY(w->tree.empty());
-        QCOMPARE(w->TreeView1->model()->rowCount(), 0);
-        QCOMPARE(w->ListView1->model()->rowCount(), 0);
+        QCOMPARE(w->stockList()->selectedRow(), -1);
+        QVERIFY(w->folderBrowser()->tree().empty());
+        QCOMPARE(child<QAbstractItemView>(w.get(), "folderTree")->model()->rowCount(), 0);
+        QCOMPARE(child<QAbstractItemView>(w.get(), "contentsView")->model()->rowCount(), 0);
         w.reset();
         QCOMPARE(data->readStockList(), (std::vector<std::string>{"a", "c"}));
     }
@@ -173,43 +177,42 @@ class ManageWindowTest : public QObject {
     void theSearchWindowFollowsEveryOperation() {
         openB();
         if (QTest::currentTestFailed()) return;
-        w->MenuSearch->trigger();
-        QListWidget* copy = w->searchDlg->ListBox1;
+        w->toggleSearchWindow();
+        auto* copy = child<QAbstractItemView>(w->searchWindow(), "searchStockList");
         const auto selected = [copy] {
             QStringList out;
-            for (const QListWidgetItem* i : copy->selectedItems())
-                out << i->text();
+            for (const QModelIndex& i : copy->selectionModel()->selectedIndexes())
+                out << i.data().toString();
             return out;
         };
-        w->N3Click();
-        QCOMPARE(listTexts(copy), (QStringList{"b", "a", "c"}));
+        w->moveStockUp();
+        QCOMPARE(texts(copy->model()), (QStringList{"b", "a", "c"}));
         QCOMPARE(selected(), QStringList{"b"});
-        copy->addItem(QStringLiteral("marker"));
-        w->N3Click(); // the first item does not move: no refill either
-        QCOMPARE(copy->count(), 4);
 
-        whenShown<TNameChangeDlg>([](TNameChangeDlg& d) {
-            d.Edit1->setText(QStringLiteral("d"));
-            d.ButtonOK->click();
-        });
-        w->Rename1Click();
-        QCOMPARE(listTexts(copy), (QStringList{"d", "a", "c"}));
+        whenShown<RenameStockDialog>([](RenameStockDialog& d) { enterName(d, "d"); });
+        w->renameSelectedStock();
+        QCOMPARE(texts(copy->model()), (QStringList{"d", "a", "c"}));
         QCOMPARE(selected(), QStringList{"d"});
 
-        w->Delete1Click();
-        QCOMPARE(listTexts(copy), (QStringList{"a", "c"}));
+        w->deleteSelectedStock();
+        QCOMPARE(texts(copy->model()), (QStringList{"a", "c"}));
         QVERIFY(selected().isEmpty());
-        w->StockDataList->setCurrentRow(1);
-        w->StockDataListClick();
+        w->stockList()->selectRow(1);
+        w->openSelectedStock();
+        QVERIFY(waitIdle(*w));
         QCOMPARE(selected(), QStringList{"c"});
 
         std::filesystem::remove(data->path() / "a.dat"); // a stock that cannot be opened
-        w->StockDataList->setCurrentRow(0);
-        w->StockDataListClick();
+        w->stockList()->selectRow(0);
+        w->openSelectedStock();
+        QVERIFY(waitIdle(*w));
         QVERIFY(selected().isEmpty());
     }
 
-    void closingTheProgramWhileTheirBoxesAreUpFreesNothingTwice() {
+    // Dialogs live on the stack of the handler that shows them (or, the kept
+    // export dialog, as long as the window): a window closed while their
+    // boxes are up frees nothing under them.
+    void closingTheProgramWhileTheirBoxesAreUpFreesNothing() {
         auto* boxes = new OwnedBoxDialogs;
         auto previous = setDialogService(std::unique_ptr<DialogService>(boxes));
         boxes->during = [this] {
@@ -217,17 +220,20 @@ class ManageWindowTest : public QObject {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         };
         openB();
-        whenShown<TNameChangeDlg>([](TNameChangeDlg& d) {
-            d.Edit1->clear();
-            d.ButtonOK->click(); // "名前が空欄です"
+        whenShown<RenameStockDialog>([](RenameStockDialog& d) {
+            enterName(d, QString()); // "名前が空欄です"
+            d.reject();
         });
-        w->Rename1Click();
+        w->renameSelectedStock();
         QCOMPARE(boxes->shown.size(), size_t(1));
         QVERIFY(std::filesystem::exists(data->path() / "b.dat"));
 
         openB();
-        whenShown<TWriteFileNameDlg>([](TWriteFileNameDlg& d) { d.Button3->click(); });
-        w->MenuWriteFailNameClick();
+        whenShown<ExportNamesDialog>([](ExportNamesDialog& d) {
+            child<QPushButton>(&d, "browseButton")->click();
+            d.reject();
+        });
+        w->exportNames();
         QCOMPARE(boxes->saveTitles, QStringList{"書き出し先ファイル選択"});
         setDialogService(std::move(previous));
     }
@@ -239,41 +245,43 @@ class ManageWindowTest : public QObject {
         const QString out = outDir.path() + QStringLiteral("/names.txt");
         (*dlg)->saveAnswers = {out};
         QString firstName, firstFolder;
-        whenShown<TWriteFileNameDlg>([&](TWriteFileNameDlg& d) {
-            firstName = d.Edit1->text();
-            firstFolder = d.Edit2->text();
-            d.Button3->click();
+        whenShown<ExportNamesDialog>([&](ExportNamesDialog& d) {
+            firstName = child<QLineEdit>(&d, "fileNameEdit")->text();
+            firstFolder = child<QLineEdit>(&d, "folderEdit")->text();
+            child<QPushButton>(&d, "browseButton")->click();
             d.setTargetKind(2);
             d.setRange(2);
-            d.CB_EraseKaku->setChecked(true);
-            d.Button1->click();
+            child<QCheckBox>(&d, "dropExtensionsCheck")->setChecked(true);
+            child<QPushButton>(&d, "exportButton")->click();
         });
-        w->MenuWriteFailNameClick();
+        w->exportNames();
         QCOMPARE(firstName, QStringLiteral("FileName.txt"));
-        QCOMPARE(firstFolder, TWriteFileNameDlg::defaultOutputFolder());
+        QCOMPARE(firstFolder, ExportNamesDialog::defaultOutputFolder());
         QCOMPARE((*dlg)->saveTitles, QStringList{QStringLiteral("書き出し先ファイル選択")});
         QCOMPARE(test::readFile(out.toStdString()), std::string("top\r\nsub\r\nsub.tar\r\n"));
 
         // The next export starts with the same choices; a cancel writes nothing.
         bool kept = false;
-        whenShown<TWriteFileNameDlg>([&](TWriteFileNameDlg& d) {
-            kept = d.Edit1->text() == QStringLiteral("names.txt") &&
-                   d.Edit2->text() == outDir.path() && d.targetKind() == 2 && d.range() == 2 &&
-                   d.CB_EraseKaku->isChecked();
-            d.Edit1->setText(QStringLiteral("other.txt"));
-            d.Button2->click();
+        whenShown<ExportNamesDialog>([&](ExportNamesDialog& d) {
+            auto* fileName = child<QLineEdit>(&d, "fileNameEdit");
+            kept = fileName->text() == QStringLiteral("names.txt") &&
+                   child<QLineEdit>(&d, "folderEdit")->text() == outDir.path() &&
+                   d.targetKind() == 2 && d.range() == 2 &&
+                   child<QCheckBox>(&d, "dropExtensionsCheck")->isChecked();
+            fileName->setText(QStringLiteral("other.txt"));
+            child<QPushButton>(&d, "cancelButton")->click();
         });
-        w->MenuWriteFailNameClick();
+        w->exportNames();
         QVERIFY(kept);
         QVERIFY(!QFile::exists(outDir.path() + QStringLiteral("/other.txt")));
         QVERIFY((*dlg)->shown.empty());
 
         // A file that cannot be created is reported.
-        whenShown<TWriteFileNameDlg>([&](TWriteFileNameDlg& d) {
-            d.Edit1->setText(QStringLiteral("missing/names.txt"));
-            d.Button1->click();
+        whenShown<ExportNamesDialog>([&](ExportNamesDialog& d) {
+            child<QLineEdit>(&d, "fileNameEdit")->setText(QStringLiteral("missing/names.txt"));
+            child<QPushButton>(&d, "exportButton")->click();
         });
-        w->MenuWriteFailNameClick();
+        w->exportNames();
         QCOMPARE((*dlg)->shown.size(), size_t(1));
         QVERIFY(
             (*dlg)->shown[0].text.endsWith(QStringLiteral("missing/names.txt を作成できません")));
@@ -281,9 +289,9 @@ class ManageWindowTest : public QObject {
 
     void exportNeedsASelectedFolder() {
         data->writeStockList({});
-        w = makeForm(data->path());
-        w->MenuWriteFailNameClick(); // nothing open: no dialog, nothing waits
-        QCOMPARE(w->writeFileNameDlg, nullptr);
+        w = makeWindow(data->path());
+        w->exportNames(); // nothing open: no dialog, nothing waits
+        QVERIFY(!w->findChild<ExportNamesDialog*>());
     }
 };
 

@@ -1,14 +1,15 @@
 // Opening a stock in the main window: the progress dialog, cancel, a missing
 // stock file, the release of the previous stock.
-#include "browser/ui/tform1.h"
-#include "capture/ui/progressdlg.h"
-#include "catalogue/stockfile.h"
-#include "catalogue/stocklist.h"
-#include "catalogue/ui/foldertreemodel.h"
+#include "gui/common/progressdialog.h"
+#include "gui/guitestutil.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/folders/foldertreemodel.h"
+#include "gui/panes/stocklist/stocklistpane.h"
 #include "testutil.h"
-#include "ui/uitestutil.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -20,7 +21,7 @@
 #include <functional>
 
 using namespace zt;
-using namespace zt::uitest;
+using namespace zt::guitest;
 
 namespace {
 
@@ -45,23 +46,40 @@ QStringList childTexts(const FolderNode* n) {
     return out;
 }
 
-void clickStock(TForm1& w, int row) {
-    w.StockDataList->setCurrentRow(row);
-    w.StockDataListClick();
+// Opens the stock of a row as a click does, and waits until it is open.
+void clickStock(MainWindow& w, int row) {
+    w.stockList()->selectRow(row);
+    w.openSelectedStock();
+    QVERIFY(waitIdle(w));
 }
 
-// Runs check on every pass of the event loop while the progress dialog exists
-// (the load lets pending messages run between folders).
-void whileDialogShows(TForm1& w, std::function<void(TProgressDialog&)> check) {
-    auto* timer = new QTimer(&w);
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, &w, [&w, timer, check] {
-        if (auto* d = w.findChild<TProgressDialog*>())
-            check(*d);
-        else
-            timer->deleteLater();
-    });
-    timer->start();
+// Notes what the progress dialog looks like when it shows.
+class ShowWatch : public QObject {
+  public:
+    ShowWatch() { qApp->installEventFilter(this); }
+    ~ShowWatch() override { qApp->removeEventFilter(this); }
+    int maximum = -1;
+    bool pathHidden = false, cancelUsable = false;
+    QString title;
+
+  protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* d = qobject_cast<ProgressDialog*>(o);
+        if (!d || e->type() != QEvent::Show) return false;
+        maximum = d->maximum();
+        pathHidden = child<QWidget>(d, "progressPath")->isHidden();
+        cancelUsable = d->isEnabled() && !child<QWidget>(d, "progressCancel")->isHidden();
+        title = d->windowTitle();
+        return false;
+    }
+};
+
+QAbstractItemView* folderView(const MainWindow& w) {
+    return child<QAbstractItemView>(&w, "folderTree");
+}
+
+int contentsRows(const MainWindow& w) {
+    return child<QAbstractItemView>(&w, "contentsView")->model()->rowCount();
 }
 
 } // namespace
@@ -77,41 +95,33 @@ class OpenStockTest : public QObject {
         writeStock(data.path(), "Disc", {"B", "b", "A", "a"}, 1);
         data.writeStockList({"Other", "Disc"});
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
+        auto w = makeWindow(data.path());
 
-        int maximum = -1;
-        bool windowDisabled = false, label2Hidden = false, cancelUsable = false;
-        QString caption;
-        whileDialogShows(*w, [&](TProgressDialog& d) {
-            maximum = d.ProgressBar1->maximum();
-            windowDisabled = !w->isEnabled();
-            label2Hidden = d.Label2->isHidden();
-            cancelUsable = d.Button1->isEnabled() && d.isEnabled();
-            caption = d.windowTitle();
-        });
-        clickStock(*w, 1);
-
-        QCOMPARE(maximum, 8);
-        QVERIFY(windowDisabled);
-        QVERIFY(label2Hidden);
-        QVERIFY(cancelUsable);
-        QCOMPARE(caption, QStringLiteral("処理中"));
+        // The dialog shows once the header said how many folders follow.
+        ShowWatch watch;
+        w->stockList()->selectRow(1);
+        w->openSelectedStock();
+        QVERIFY(!w->isEnabled());
+        QVERIFY(waitIdle(*w));
+        QCOMPARE(watch.maximum, 8);
+        QVERIFY(watch.pathHidden && watch.cancelUsable);
+        QCOMPARE(watch.title, QStringLiteral("処理中"));
         QVERIFY(w->isEnabled());
-        QCOMPARE(w->progressDlg, nullptr);
-        QCOMPARE(w->findChild<TProgressDialog*>(), nullptr);
+        QCOMPARE(w->findChild<ProgressDialog*>(), nullptr);
 
-        QVERIFY(w->tree.root());
-        QCOMPARE(w->tree.root()->name, std::string("Disc"));
-        QCOMPARE(childTexts(w->tree.root()), (QStringList{"a", "A", "b", "B"}));
-        QCOMPARE(w->selectedNode(), w->tree.root());
-        QCOMPARE(w->treeModel->selectedNode(), w->tree.root());
-        QCOMPARE(w->TreeView1->currentIndex(), w->treeModel->indexOf(w->tree.root()));
-        QCOMPARE(w->stockFileVersion, kStockFormatMark);
-        QCOMPARE(int(w->tree.nodeCount()), 9);
-        QCOMPARE(w->selectedStockName(), std::string("Disc"));
+        const FolderTree& tree = w->folderBrowser()->tree();
+        QVERIFY(tree.root());
+        QCOMPARE(tree.root()->name, std::string("Disc"));
+        QCOMPARE(childTexts(tree.root()), (QStringList{"a", "A", "b", "B"}));
+        QCOMPARE(w->folderBrowser()->selectedFolder(), tree.root());
+        auto* model = qobject_cast<FolderTreeModel*>(folderView(*w)->model());
+        QCOMPARE(model->selectedNode(), tree.root());
+        QCOMPARE(folderView(*w)->currentIndex(), model->indexOf(tree.root()));
+        QCOMPARE(int(tree.nodeCount()), 9);
+        QCOMPARE(w->stockList()->selectedName(), std::string("Disc"));
         QVERIFY(dlg->shown.empty());
         // The root's contents are shown: four folders and the file.
-        QCOMPARE(w->ListView1->model()->rowCount(), 5);
+        QCOMPARE(contentsRows(*w), 5);
     }
 
     void cancelInTheMiddleDiscardsTheTree() {
@@ -119,33 +129,29 @@ class OpenStockTest : public QObject {
         writeStock(data.path(), "Big", {"x"}, 100000);
         data.writeStockList({"Big"});
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
+        auto w = makeWindow(data.path());
 
-        int clickedAt = -1, maximum = -1;
-        whileDialogShows(*w, [&](TProgressDialog& d) {
-            if (clickedAt < 0 && d.ProgressBar1->value() > 0) {
-                clickedAt = d.ProgressBar1->value();
-                maximum = d.ProgressBar1->maximum();
-                d.Button1->click();
-            }
-        });
-        clickStock(*w, 0);
+        w->stockList()->selectRow(0);
+        w->openSelectedStock();
+        ProgressDialog* d = nullptr;
+        QTRY_VERIFY((d = w->findChild<ProgressDialog*>()) && d->value() > 0);
+        const int maximum = d->maximum();
+        QTest::mouseClick(child<QWidget>(d, "progressCancel"), Qt::LeftButton);
+        const int clickedAt = d->value();
+        QVERIFY(waitIdle(*w));
 
         QVERIFY2(clickedAt > 0 && clickedAt < maximum, qPrintable(QString::number(clickedAt)));
-        QVERIFY(w->cancelFlag);
-        QVERIFY(w->tree.empty());
-        QVERIFY(w->tree.empty());
-        QCOMPARE(w->treeModel->rowCount(), 0);
-        QCOMPARE(w->selectedNode(), nullptr);
-        QCOMPARE(w->StockDataList->currentRow(), -1);
-        QVERIFY(w->StockDataList->selectedItems().isEmpty());
-        QCOMPARE(w->ListView1->model()->rowCount(), 0);
+        QVERIFY(w->folderBrowser()->tree().empty());
+        QCOMPARE(folderView(*w)->model()->rowCount(), 0);
+        QCOMPARE(w->folderBrowser()->selectedFolder(), nullptr);
+        QCOMPARE(w->stockList()->selectedRow(), -1);
+        QCOMPARE(contentsRows(*w), 0);
         QVERIFY(w->isEnabled());
-        QCOMPARE(w->findChild<TProgressDialog*>(), nullptr);
+        QCOMPARE(w->findChild<ProgressDialog*>(), nullptr);
 
         // The same stock opens fully afterwards: the flag is cleared for each load.
         clickStock(*w, 0);
-        QCOMPARE(w->tree.folderCount(), 100001);
+        QCOMPARE(w->folderBrowser()->tree().folderCount(), 100001);
     }
 
     void aStockFileThatCannotBeOpenedIsReported() {
@@ -157,51 +163,50 @@ class OpenStockTest : public QObject {
         std::filesystem::create_directory(data / "a");
         writeStock(data / "a", "b", {"inside"});
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
+        auto w = makeWindow(data.path());
         clickStock(*w, 0);
-        QVERIFY(!w->tree.empty());
-        QCOMPARE(w->ListView1->model()->rowCount(), 2);
+        QVERIFY(!w->folderBrowser()->tree().empty());
+        QCOMPARE(contentsRows(*w), 2);
 
         clickStock(*w, 1);
         QCOMPARE(dlg->shown.size(), size_t(1));
         QCOMPARE(dlg->shown[0].title, QStringLiteral("警告"));
         const QString gone = QString::fromStdString((data.path() / "Gone.dat").string());
         QCOMPARE(dlg->shown[0].text, QStringLiteral("ファイル %1 は開けません").arg(gone));
-        QVERIFY(w->tree.empty());
-        QVERIFY(w->tree.empty());
-        QCOMPARE(w->selectedNode(), nullptr);
-        QCOMPARE(w->selectedStockName(), std::string());
-        QCOMPARE(w->ListView1->model()->rowCount(), 0);
+        QVERIFY(w->folderBrowser()->tree().empty());
+        QCOMPARE(w->folderBrowser()->selectedFolder(), nullptr);
+        QCOMPARE(w->stockList()->selectedName(), std::string());
+        QCOMPARE(contentsRows(*w), 0);
         QVERIFY(w->isEnabled());
 
         // A name of the program's own files, or one that leads out of Data or
         // into a subfolder, is shown but never read as a stock.
-        QCOMPARE(w->StockDataList->item(3)->text(), QStringLiteral("../x"));
+        QCOMPARE(texts(w->stockList()->model()).value(3), QStringLiteral("../x"));
         for (int row : {2, 3, 4}) {
             clickStock(*w, row);
             QCOMPARE(dlg->shown.size(), size_t(row));
             QVERIFY(dlg->shown.back().text.startsWith(QStringLiteral("ストック名 ")));
-            QVERIFY(w->tree.empty());
-            QCOMPARE(w->selectedStockName(), std::string());
+            QVERIFY(w->folderBrowser()->tree().empty());
+            QCOMPARE(w->stockList()->selectedName(), std::string());
         }
     }
 
-    void onlyTheLastStocksListsStayAlive() {
+    void onlyTheLastStockStaysAlive() {
         TempDataDir data;
-        writeStock(data.path(), "One", {"a", "b"}, 2);      // 1 + 2 + 4 lists
-        writeStock(data.path(), "Two", {"p", "q", "r"}, 1); // 1 + 3 + 3 lists
+        writeStock(data.path(), "One", {"a", "b"}, 2);      // 1 + 2 + 4 folders
+        writeStock(data.path(), "Two", {"p", "q", "r"}, 1); // 1 + 3 + 3 folders
         data.writeStockList({"One", "Two"});
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
+        auto w = makeWindow(data.path());
+        const FolderTree& tree = w->folderBrowser()->tree();
         clickStock(*w, 0);
-        QCOMPARE(int(w->tree.nodeCount()), 7);
+        QCOMPARE(int(tree.nodeCount()), 7);
         clickStock(*w, 1);
-        QCOMPARE(int(w->tree.nodeCount()), 7);
-        QCOMPARE(int(w->tree.nodeCount()), 7);
-        QCOMPARE(w->tree.root()->name, std::string("Two"));
+        QCOMPARE(int(tree.nodeCount()), 7);
+        QCOMPARE(tree.root()->name, std::string("Two"));
         clickStock(*w, 0);
-        QCOMPARE(w->tree.root()->name, std::string("One"));
-        QCOMPARE(int(w->tree.nodeCount()), 7);
+        QCOMPARE(tree.root()->name, std::string("One"));
+        QCOMPARE(int(tree.nodeCount()), 7);
     }
 
     void keyboardMovesOpenTheStockButProgramChangesDoNot() {
@@ -210,19 +215,23 @@ class OpenStockTest : public QObject {
         writeStock(data.path(), "Two", {"p", "q"});
         data.writeStockList({"One", "Two"});
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
-        w->StockDataList->setCurrentRow(0);
-        w->StockDataList->setCurrentRow(1);
-        QVERIFY(w->tree.empty());
+        auto w = makeWindow(data.path());
+        const FolderTree& tree = w->folderBrowser()->tree();
+        w->stockList()->selectRow(0);
+        w->stockList()->selectRow(1);
+        QVERIFY(tree.empty());
 
-        w->StockDataList->setFocus();
-        QTest::keyClick(w->StockDataList, Qt::Key_Up);
-        QCOMPARE(w->StockDataList->currentRow(), 0);
-        QVERIFY(w->tree.root());
-        QCOMPARE(w->tree.root()->name, std::string("One"));
-        // Moving an item by program (as reordering does) opens nothing.
-        w->StockDataList->setCurrentRow(1);
-        QCOMPARE(w->tree.root()->name, std::string("One"));
+        auto* list = child<QAbstractItemView>(w.get(), "stockList");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Up);
+        QVERIFY(waitIdle(*w));
+        QCOMPARE(w->stockList()->selectedRow(), 0);
+        QVERIFY(tree.root());
+        QCOMPARE(tree.root()->name, std::string("One"));
+        // Moving the selection by program (as reordering does) opens nothing.
+        w->stockList()->selectRow(1);
+        QVERIFY(!w->busy());
+        QCOMPARE(tree.root()->name, std::string("One"));
     }
 
     void selectingAFolderMovesTheOpenImage() {
@@ -230,15 +239,17 @@ class OpenStockTest : public QObject {
         writeStock(data.path(), "Disc", {"a", "b"});
         data.writeStockList({"Disc"});
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
+        auto w = makeWindow(data.path());
         clickStock(*w, 0);
-        FolderNode* b = w->tree.root()->children[1];
-        w->selectNode(b, true);
-        QCOMPARE(w->selectedNode(), b);
-        QCOMPARE(w->treeModel->selectedNode(), b);
-        w->selectNode(nullptr, false);
-        QCOMPARE(w->selectedNode(), nullptr);
-        QCOMPARE(w->treeModel->selectedNode(), nullptr);
+        FolderBrowserPane* pane = w->folderBrowser();
+        auto* model = qobject_cast<FolderTreeModel*>(folderView(*w)->model());
+        const FolderNode* b = pane->tree().root()->children[1];
+        pane->selectFolder(b, true);
+        QCOMPARE(pane->selectedFolder(), b);
+        QCOMPARE(model->selectedNode(), b);
+        pane->selectFolder(nullptr, false);
+        QCOMPARE(pane->selectedFolder(), nullptr);
+        QCOMPARE(model->selectedNode(), nullptr);
     }
 
     void aClickOnTheEmptyPartOfTheTreeKeepsTheSelection() {
@@ -246,14 +257,15 @@ class OpenStockTest : public QObject {
         writeStock(data.path(), "Disc", {"a"});
         data.writeStockList({"Disc"});
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
+        auto w = makeWindow(data.path());
         clickStock(*w, 0);
-        FolderNode* root = w->tree.root();
-        QCOMPARE(w->selectedNode(), root);
-        const QPoint below(5, w->TreeView1->viewport()->height() - 5);
-        QVERIFY(!w->TreeView1->indexAt(below).isValid());
-        QTest::mouseClick(w->TreeView1->viewport(), Qt::LeftButton, {}, below);
-        QCOMPARE(w->selectedNode(), root);
+        const FolderNode* root = w->folderBrowser()->tree().root();
+        QCOMPARE(w->folderBrowser()->selectedFolder(), root);
+        QAbstractItemView* view = folderView(*w);
+        const QPoint below(5, view->viewport()->height() - 5);
+        QVERIFY(!view->indexAt(below).isValid());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, below);
+        QCOMPARE(w->folderBrowser()->selectedFolder(), root);
     }
 };
 

@@ -1,10 +1,12 @@
 // Settings at start-up and shut-down of the main window, and the options dialog.
-#include "browser/ui/tform1.h"
-#include "platform/codec.h"
+#include "gui/dialogs/optionsdialog.h"
+#include "gui/guitestutil.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/source/sourcepane.h"
+#include "gui/panes/stocklist/stocklistpane.h"
 #include "settings/settings.h"
-#include "settings/ui/optiondlg.h"
 #include "testutil.h"
-#include "ui/uitestutil.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,7 +23,7 @@
 #include <functional>
 
 using namespace zt;
-using namespace zt::uitest;
+using namespace zt::guitest;
 
 namespace {
 
@@ -45,65 +47,68 @@ class OptionsTest : public QObject {
     void initTestCase() { initWindowTests(); }
 
     void dialogLayout() {
-        TOptionDlg d;
+        OptionsDialog d;
         QCOMPARE(d.windowTitle(), QStringLiteral("設定"));
-        QCOMPARE(d.PageControl1->count(), 2);
-        QCOMPARE(d.PageControl1->tabText(0), QStringLiteral("ドライブ"));
-        QCOMPARE(d.PageControl1->tabText(1), QStringLiteral("表示"));
-        QCOMPARE(d.PageControl1->currentIndex(), 1);
-        QCOMPARE(d.CB_CDDrive->text(), QStringLiteral("CDドライブ"));
-        QCOMPARE(d.CB_HardDisk->text(), QStringLiteral("ハードディスク"));
-        QCOMPARE(d.CB_Removable->text(), QStringLiteral("リーム-バブルディスク"));
-        QCOMPARE(d.CB_ShowingPath->text(), QStringLiteral("ドライブ読み出し時にパスを表示する"));
-        QCOMPARE(d.CB_Icon->text(),
-                 QStringLiteral("ファイルリストのアイコンをファイル種別で変える"));
-        QVERIFY(d.OKBtn->isDefault());
-        QCOMPARE(d.CancelBtn->text(), QStringLiteral("キャンセル"));
+        auto* tabs = child<QTabWidget>(&d, "optionsTabs");
+        QCOMPARE(tabs->count(), 2);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("ドライブ"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("表示"));
+        QCOMPARE(tabs->currentIndex(), 1);
+        QStringList captions;
+        for (const char* name : {"cdDrivesCheck", "hardDisksCheck", "removableDisksCheck",
+                                 "showPathCheck", "typeIconsCheck"})
+            captions << child<QCheckBox>(&d, name)->text();
+        QCOMPARE(captions, QStringList({"CDドライブ", "ハードディスク", "リーム-バブルディスク",
+                                        "ドライブ読み出し時にパスを表示する",
+                                        "ファイルリストのアイコンをファイル種別で変える"}));
+        QVERIFY(child<QPushButton>(&d, "okButton")->isDefault());
+        QCOMPARE(child<QPushButton>(&d, "cancelButton")->text(), QStringLiteral("キャンセル"));
         QVERIFY(!(d.windowFlags() & Qt::WindowCloseButtonHint));
     }
 
     void cancelChangesNothing() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
-        const Settings before = w->settings;
-        w->DriveList->addItem(QStringLiteral("marker")); // a refill would remove it
+        auto w = makeWindow(data.path());
+        const Settings before = w->settings();
+        w->sources()->addDrive(QStringLiteral("marker"), "/", "/", 4); // a refill would remove it
+        const int drives = w->sources()->driveCount();
 
         bool sawSettings = false;
-        whenShown<TOptionDlg>([&](TOptionDlg& d) {
-            sawSettings = d.CB_CDDrive->isChecked() && d.CB_Icon->isChecked();
-            d.CB_CDDrive->setChecked(false);
-            d.CB_HardDisk->setChecked(false);
-            d.CB_Icon->setChecked(false);
-            d.CancelBtn->click();
+        whenShown<OptionsDialog>([&](OptionsDialog& d) {
+            sawSettings = child<QCheckBox>(&d, "cdDrivesCheck")->isChecked() &&
+                          child<QCheckBox>(&d, "typeIconsCheck")->isChecked();
+            for (const char* name : {"cdDrivesCheck", "hardDisksCheck", "typeIconsCheck"})
+                child<QCheckBox>(&d, name)->setChecked(false);
+            child<QPushButton>(&d, "cancelButton")->click();
         });
-        w->MenuSettingClick();
+        w->showOptions();
 
         QVERIFY(sawSettings);
-        QVERIFY(w->settings == before);
-        QVERIFY(!w->DriveList->findItems(QStringLiteral("marker"), Qt::MatchExactly).isEmpty());
+        QVERIFY(w->settings() == before);
+        QCOMPARE(w->sources()->driveCount(), drives);
         QVERIFY(!std::filesystem::exists(data / "Setting.dat"));
     }
 
     void okCopiesTheBoxesAndRefillsTheDriveList() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
-        w->DriveList->addItem(QStringLiteral("marker"));
+        auto w = makeWindow(data.path());
+        w->sources()->addDrive(QStringLiteral("marker"), "/", "/", 4);
 
-        whenShown<TOptionDlg>([](TOptionDlg& d) {
-            d.CB_CDDrive->setChecked(false);
-            d.CB_HardDisk->setChecked(false);
-            d.CB_Removable->setChecked(false);
-            d.CB_ShowingPath->setChecked(false);
-            d.OKBtn->click();
+        whenShown<OptionsDialog>([](OptionsDialog& d) {
+            for (const char* name :
+                 {"cdDrivesCheck", "hardDisksCheck", "removableDisksCheck", "showPathCheck"})
+                child<QCheckBox>(&d, name)->setChecked(false);
+            child<QPushButton>(&d, "okButton")->click();
         });
-        w->MenuSettingClick();
+        w->showOptions();
 
-        QVERIFY(!w->settings.cdDrives && !w->settings.hardDisks && !w->settings.removableDisks);
-        QVERIFY(!w->settings.showPathWhileReading);
-        QVERIFY(w->settings.iconsByFileType);
-        QCOMPARE(w->DriveList->count(), 0); // every drive type is off
+        const Settings& s = w->settings();
+        QVERIFY(!s.cdDrives && !s.hardDisks && !s.removableDisks);
+        QVERIFY(!s.showPathWhileReading);
+        QVERIFY(s.iconsByFileType);
+        QCOMPARE(w->sources()->driveCount(), 0); // every drive type is off
         // Written only at shut-down.
         QVERIFY(!std::filesystem::exists(data / "Setting.dat"));
         w.reset();
@@ -125,18 +130,20 @@ class OptionsTest : public QObject {
         s.iconsByFileType = false;
         writeSettings(data.path(), s, 2, 1300);
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
+        auto w = makeWindow(data.path());
 
-        QCOMPARE(w->settings.version, 1300);
-        QCOMPARE(w->settings.iconArrangement, int8_t(2));
-        QVERIFY(!w->MenuNameSort->isChecked() && !w->MenuKindSort->isChecked());
-        QVERIFY(!w->MenuSearch->isChecked() && !w->ToolButtonSearch->isChecked());
+        QCOMPARE(w->settings().version, 1300);
+        QCOMPARE(w->settings().iconArrangement, int8_t(2));
+        QVERIFY(!child<QAction>(w.get(), "byNameAction")->isChecked());
+        QVERIFY(!child<QAction>(w.get(), "byKindAction")->isChecked());
+        QVERIFY(!child<QAction>(w.get(), "searchAction")->isChecked());
+        QVERIFY(!child<QToolButton>(w.get(), "searchButton")->isChecked());
         QCOMPARE(w->size(), QSize(600, 400));
-        QCOMPARE(w->Splitter1->sizes().value(0), 140);
-        QCOMPARE(w->Splitter3->sizes().value(0), 180);
+        QCOMPARE(w->stockList()->width(), 140);
+        QCOMPARE(w->folderBrowser()->folderTreeWidth(), 180);
 
         w->resize(640, 420);
-        w->Splitter3->setSizes({200, 300});
+        w->folderBrowser()->setFolderTreeWidth(200);
         QTest::qWait(20);
         w.reset();
 
@@ -159,8 +166,8 @@ class OptionsTest : public QObject {
         s.top = -30000;
         writeSettings(data.path(), s, 0);
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
-        QVERIFY(w->MenuNameSort->isChecked());
+        auto w = makeWindow(data.path());
+        QVERIFY(child<QAction>(w.get(), "byNameAction")->isChecked());
         bool onScreen = false;
         for (QScreen* screen : QGuiApplication::screens())
             onScreen = onScreen || screen->availableGeometry().intersects(w->frameGeometry());
@@ -172,7 +179,7 @@ class OptionsTest : public QObject {
         // A folder where the file should be: it cannot be replaced.
         std::filesystem::create_directory(data / "Setting.dat");
         ScopedDialogs dlg;
-        auto w = makeForm(data.path());
+        auto w = makeWindow(data.path());
         QVERIFY(w->close());
         w.reset();
         bool reported = false;

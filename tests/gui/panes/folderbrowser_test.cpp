@@ -1,13 +1,14 @@
 // The folder view of the main window: filling the contents list (with the
 // progress dialog for large folders), sorting, entering a folder and going up,
 // the context menus and the properties dialog.
-#include "browser/ui/contentsmodel.h"
-#include "browser/ui/iconcache.h"
-#include "browser/ui/propertydlg.h"
-#include "browser/ui/tform1.h"
-#include "capture/ui/progressdlg.h"
-#include "catalogue/ui/foldertreemodel.h"
-#include "ui/uitestutil.h"
+#include "gui/common/iconcache.h"
+#include "gui/common/progressdialog.h"
+#include "gui/dialogs/propertiesdialog.h"
+#include "gui/guitestutil.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/folders/contentsmodel.h"
+#include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/folders/foldertreemodel.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -25,7 +26,7 @@
 #include <ctime>
 
 using namespace zt;
-using namespace zt::uitest;
+using namespace zt::guitest;
 
 namespace {
 
@@ -42,104 +43,77 @@ struct Shown {
     FolderNode* many = nullptr;
 };
 
-Shown fillTree(TForm1& w) {
+Shown fillTree(FolderBrowserPane& pane) {
     Shown s;
-    w.beginTreeChange();
-    s.root = w.tree.addRoot("Disc");
-    s.sub = w.tree.addChild(s.root, "Sub");
+    FolderTree tree;
+    s.root = tree.addRoot("Disc");
+    s.sub = tree.addChild(s.root, "Sub");
     s.sub->created = fileTimeFromUnix(986601903);
     s.sub->modified = fileTimeFromUnix(986601903);
-    s.inner = w.tree.addChild(s.sub, "inner");
-    w.tree.addFile(s.inner, "deep.bin")->size = 1000;
-    s.empty = w.tree.addChild(s.inner, "empty");
-    w.tree.addFile(s.sub, "top.bin")->size = uint64_t(1) << 32;
-    s.few = w.tree.addChild(s.root, "few");
+    s.inner = tree.addChild(s.sub, "inner");
+    tree.addFile(s.inner, "deep.bin")->size = 1000;
+    s.empty = tree.addChild(s.inner, "empty");
+    tree.addFile(s.sub, "top.bin")->size = uint64_t(1) << 32;
+    s.few = tree.addChild(s.root, "few");
     for (int i = 0; i < 500; ++i)
-        w.tree.addFile(s.few, "f" + std::to_string(i) + ".txt");
-    s.many = w.tree.addChild(s.root, "many");
+        tree.addFile(s.few, "f" + std::to_string(i) + ".txt");
+    s.many = tree.addChild(s.root, "many");
     for (int i = 0; i < 501; ++i)
-        w.tree.addFile(s.many, "m" + std::to_string(i) + ".txt");
+        tree.addFile(s.many, "m" + std::to_string(i) + ".txt");
     for (const char* n : {"Sub.txt", "b.MP3", "a.txt", "Makefile"}) {
-        FileRecord* f = w.tree.addFile(s.root, n);
+        FileRecord* f = tree.addFile(s.root, n);
         f->created = fileTimeFromUnix(986601903);
         f->modified = fileTimeFromUnix(986601963);
         f->size = 1234567;
     }
-    w.endTreeChange();
+    pane.setTree(std::move(tree));
     return s;
 }
 
-QStringList captions(const TForm1& w) {
-    QStringList out;
-    for (int r = 0; r < w.contentsModel->rowCount(); ++r)
-        out << w.contentsModel->index(r).data().toString();
-    return out;
+QStringList captions(const MainWindow& w) {
+    return texts(w.folderBrowser()->contents());
 }
 
-void selectItem(TForm1& w, const QString& caption) {
-    const QStringList all = captions(w);
-    const int row = int(all.indexOf(caption));
+QListView* contentsView(const MainWindow& w) {
+    return child<QListView>(&w, "contentsView");
+}
+
+void selectItem(MainWindow& w, const QString& caption) {
+    const int row = int(captions(w).indexOf(caption));
     QVERIFY2(row >= 0, qPrintable(caption));
-    w.ListView1->setCurrentIndex(w.contentsModel->index(row));
+    contentsView(w)->setCurrentIndex(w.folderBrowser()->contents()->index(row));
 }
-
-// Watches for progress dialogs: how many were shown, their bar at the end.
-class ProgressWatch : public QObject {
-  public:
-    ProgressWatch() { qApp->installEventFilter(this); }
-    ~ProgressWatch() override { qApp->removeEventFilter(this); }
-    int shown = 0;
-    int lastValue = -1, maximum = -1;
-    bool cancelHidden = false, pathHidden = false, ownerDisabled = false;
-
-  protected:
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() != QEvent::Show) return false;
-        auto* d = qobject_cast<TProgressDialog*>(o);
-        if (!d) return false;
-        ++shown;
-        maximum = d->ProgressBar1->maximum();
-        cancelHidden = d->Button1->isHidden();
-        pathHidden = d->Label2->isHidden();
-        ownerDisabled = d->parentWidget() && !d->parentWidget()->isEnabled();
-        connect(d->ProgressBar1, &QProgressBar::valueChanged, this,
-                [this](int v) { lastValue = v; });
-        return false;
-    }
-};
 
 // Reads the properties dialog once it is up, then presses OK.
 struct ShownTexts {
     QString name, created, modified, accessed, size, caption;
-    bool seen = false;
+    bool modal = false;
 };
 
-ShownTexts readPropertiesOf(TForm1& w, void (TForm1::*handler)()) {
+ShownTexts readProperties(MainWindow& w, const char* action) {
     ShownTexts t;
-    QTimer::singleShot(0, &w, [&] {
-        auto* d = w.findChild<TPropertyDlg*>();
-        if (!d) return;
-        t.seen = w.propertyDlg == d && d->isModal();
-        t.caption = d->windowTitle();
-        t.name = d->Label2->text();
-        t.created = d->Label6->text();
-        t.modified = d->Label7->text();
-        t.accessed = d->Label8->text();
-        t.size = d->Label9->text();
-        d->Button1->click();
+    whenShown<PropertiesDialog>([&](PropertiesDialog& d) {
+        t.modal = d.isModal();
+        t.caption = d.windowTitle();
+        t.name = child<QLabel>(&d, "nameLabel")->text();
+        t.created = child<QLabel>(&d, "createdValue")->text();
+        t.modified = child<QLabel>(&d, "modifiedValue")->text();
+        t.accessed = child<QLabel>(&d, "accessedValue")->text();
+        t.size = child<QLabel>(&d, "sizeValue")->text();
+        child<QPushButton>(&d, "okButton")->click();
     });
-    (w.*handler)();
+    child<QAction>(&w, action)->trigger();
     return t;
 }
 
 } // namespace
 
-class FolderViewTest : public QObject {
+class FolderBrowserTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TempDataDir> data;
     std::unique_ptr<ScopedDialogs> dialogs;
-    std::unique_ptr<TForm1> w;
+    std::unique_ptr<MainWindow> w;
     Shown s;
 
   private slots:
@@ -152,8 +126,8 @@ class FolderViewTest : public QObject {
     void init() {
         data = std::make_unique<TempDataDir>();
         dialogs = std::make_unique<ScopedDialogs>();
-        w = makeForm(data->path());
-        s = fillTree(*w);
+        w = makeWindow(data->path());
+        s = fillTree(*w->folderBrowser());
     }
 
     void cleanup() {
@@ -163,18 +137,18 @@ class FolderViewTest : public QObject {
     }
 
     void iconsLoadAtStartAndLeaveOnlyTheSample() {
-        const IconCache& icons = *w->iconCache;
+        const IconCache& icons = *w->icons();
         QVERIFY(icons.extensions().size() > 100);
-        QCOMPARE(icons.ImageCount(), 6 + int(icons.extensions().size()));
+        QCOMPARE(icons.imageCount(), 6 + int(icons.extensions().size()));
         QCOMPARE(icons.imageIndexes().front(), 6);
         QVERIFY(icons.imageIndexOf("Readme.TXT") > 5);
         QCOMPARE(icons.imageIndexOf("Readme.TXT"), icons.imageIndexOf("notes.txt"));
         QCOMPARE(icons.imageIndexOf("no-such-type.zzqq"), 2);
-        QVERIFY(!icons.Image(icons.imageIndexOf("song.mp3")).isNull());
+        QVERIFY(!icons.image(icons.imageIndexOf("song.mp3")).isNull());
         // Types the theme has no icon of get the nearest kind it has.
         if (QIcon::hasThemeIcon("text-x-script") && QIcon::hasThemeIcon("media-optical")) {
             const auto iconName = [&](const char* file) {
-                return icons.Image(icons.imageIndexOf(file)).name();
+                return icons.image(icons.imageIndexOf(file)).name();
             };
             QCOMPARE(iconName("main.cpp"), QStringLiteral("text-x-script"));
             QCOMPARE(iconName("disc.iso"), QStringLiteral("media-optical"));
@@ -190,132 +164,143 @@ class FolderViewTest : public QObject {
     }
 
     void fillsFoldersFirstWithTypeImages() {
-        QAbstractItemModelTester tester(w->contentsModel,
+        FolderBrowserPane* pane = w->folderBrowser();
+        QAbstractItemModelTester tester(const_cast<ContentsModel*>(pane->contents()),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-        w->selectNode(s.root, true);
+        pane->selectFolder(s.root, true);
         QCOMPARE(captions(*w),
                  (QStringList{"few", "many", "Sub", "a.txt", "b.MP3", "Makefile", "Sub.txt"}));
-        const auto& items = w->contentsModel->items();
+        const auto& items = pane->contents()->items();
         QCOMPARE(items[0].imageIndex, 1);
-        QCOMPARE(items[3].imageIndex, w->iconCache->imageIndexOf("a.txt"));
+        QCOMPARE(items[3].imageIndex, w->icons()->imageIndexOf("a.txt"));
         QVERIFY(items[3].imageIndex > 5);
 
         // The column is as wide as the widest item.
-        const int textWidth =
-            w->ListView1->fontMetrics().horizontalAdvance(QStringLiteral("Makefile"));
-        QVERIFY(w->contentsModel->itemSize().width() > textWidth + 16);
-        QCOMPARE(w->ListView1->visualRect(w->contentsModel->index(0)).width(),
-                 w->contentsModel->itemSize().width());
+        QListView* view = contentsView(*w);
+        const int textWidth = view->fontMetrics().horizontalAdvance(QStringLiteral("Makefile"));
+        QVERIFY(pane->contents()->itemSize().width() > textWidth + 16);
+        QCOMPARE(view->visualRect(pane->contents()->index(0)).width(),
+                 pane->contents()->itemSize().width());
 
         selectItem(*w, "a.txt");
-        w->MenuKindSort->trigger();
+        child<QAction>(w.get(), "byKindAction")->trigger();
         // The selection stays on its item through a re-sort.
-        QCOMPARE(w->ListView1->currentIndex().data().toString(), QStringLiteral("a.txt"));
-        QCOMPARE(w->settings.iconArrangement, int8_t(1));
-        QVERIFY(w->MenuKindSort->isChecked() && !w->MenuNameSort->isChecked());
+        QCOMPARE(view->currentIndex().data().toString(), QStringLiteral("a.txt"));
+        QCOMPARE(w->settings().iconArrangement, int8_t(1));
+        QVERIFY(child<QAction>(w.get(), "byKindAction")->isChecked());
+        QVERIFY(!child<QAction>(w.get(), "byNameAction")->isChecked());
         QCOMPARE(captions(*w),
                  (QStringList{"few", "many", "Sub", "Makefile", "b.MP3", "a.txt", "Sub.txt"}));
-        w->MenuNameSort->trigger();
-        QCOMPARE(w->settings.iconArrangement, int8_t(0));
+        child<QAction>(w.get(), "byNameAction")->trigger();
+        QCOMPARE(w->settings().iconArrangement, int8_t(0));
         QCOMPARE(captions(*w).at(3), QStringLiteral("a.txt"));
 
-        // Without type icons every file has the generic image (at the next refill).
-        w->settings.iconsByFileType = false;
-        w->RefillContents();
-        for (const auto& i : w->contentsModel->items())
+        // Without type icons every file has the generic image (at the next fill).
+        pane->setIconsByFileType(false);
+        pane->refillContents();
+        for (const auto& i : pane->contents()->items())
             QCOMPARE(i.imageIndex, i.isFolder() ? 1 : 2);
     }
 
-    void progressOnlyForMoreThan500Files() {
-        {
-            ProgressWatch watch;
-            w->selectNode(s.few, false);
-            QCOMPARE(watch.shown, 0);
-            QCOMPARE(w->contentsModel->rowCount(), 500);
-        }
-        ProgressWatch watch;
-        w->selectNode(s.many, false);
-        QCOMPARE(watch.shown, 1);
-        QCOMPARE(watch.maximum, 501);
-        QCOMPARE(watch.lastValue, 500); // the last single file does not advance the bar
-        QVERIFY(watch.cancelHidden && watch.pathHidden && watch.ownerDisabled);
-        QVERIFY(!w->findChild<TProgressDialog*>());
-        QVERIFY(!w->progressDlg);
+    void largeFoldersAreListedOnTheWorker() {
+        FolderBrowserPane* pane = w->folderBrowser();
+        pane->selectFolder(s.few, false);
+        QVERIFY(!w->busy() && !w->findChild<ProgressDialog*>());
+        QCOMPARE(pane->contents()->rowCount(), 500);
+
+        pane->selectFolder(s.many, false);
+        auto* d = w->findChild<ProgressDialog*>();
+        QVERIFY(d && d->isVisible() && !w->isEnabled());
+        QCOMPARE(d->maximum(), 501);
+        QVERIFY(!child<QWidget>(d, "progressCancel")->isVisible());
+        QVERIFY(!child<QWidget>(d, "progressPath")->isVisible());
+        QVERIFY(waitIdle(*w));
+        QVERIFY(!w->findChild<ProgressDialog*>());
         QVERIFY(w->isEnabled());
-        QCOMPARE(w->contentsModel->rowCount(), 501);
+        QCOMPARE(pane->contents()->rowCount(), 501);
+        QCOMPARE(captions(*w).first(), QStringLiteral("m0.txt"));
     }
 
-    // A large folder lets events run while it fills; whatever changes the tree
-    // or the selection meanwhile wins, and the half-filled folder is dropped.
+    // Whatever changes the tree or the selection while a large folder is
+    // listed wins: the listing is stopped and its items never shown.
     void changesDuringALargeFillWin() {
-        w->selectNode(s.root, false);
-        QTest::qWait(20); // the fill's first pump then runs at once
-        QTimer::singleShot(0, w.get(), [this] { w->selectNode(s.sub, false); });
-        w->selectNode(s.many, false);
+        FolderBrowserPane* pane = w->folderBrowser();
+        pane->selectFolder(s.many, false);
+        pane->selectFolder(s.sub, false);
         QCOMPARE(captions(*w), (QStringList{"inner", "top.bin"}));
+        QVERIFY(!w->busy() && w->isEnabled());
 
+        pane->selectFolder(s.many, false);
+        pane->clear();
+        QVERIFY(!w->busy() && w->isEnabled());
         QTest::qWait(20);
-        QTimer::singleShot(0, w.get(), [this] { w->ClearTree(); });
-        w->selectNode(s.many, false);
-        QCOMPARE(w->contentsModel->rowCount(), 0);
-        QVERIFY(!w->progressDlg && w->isEnabled());
-        QVERIFY(!w->findChild<TProgressDialog*>());
+        QCOMPARE(pane->contents()->rowCount(), 0);
+        QVERIFY(!w->findChild<ProgressDialog*>());
     }
 
     void enteringAndGoingUp() {
-        w->selectNode(s.root, false);
+        FolderBrowserPane* pane = w->folderBrowser();
+        QListView* view = contentsView(*w);
+        pane->selectFolder(s.root, false);
         selectItem(*w, "Sub.txt");
-        w->ListView1DblClick(); // a file: nothing happens
-        QCOMPARE(w->selectedNode(), s.root);
+        pane->openContentsItem(); // a file: nothing happens
+        QCOMPARE(pane->selectedFolder(), s.root);
 
         selectItem(*w, "Sub");
         QTest::qWait(20); // let the list lay out its items
-        const QPoint at = w->ListView1->visualRect(w->ListView1->currentIndex()).center();
-        QTest::mouseClick(w->ListView1->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(w->ListView1->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(w->selectedNode(), s.sub);
-        QVERIFY(w->TreeView1->isExpanded(w->treeModel->indexOf(s.sub)));
+        const QPoint at = view->visualRect(view->currentIndex()).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(pane->selectedFolder(), s.sub);
+        auto* tree = child<QTreeView>(w.get(), "folderTree");
+        QVERIFY(tree->isExpanded(qobject_cast<FolderTreeModel*>(tree->model())->indexOf(s.sub)));
         QCOMPARE(captions(*w), (QStringList{"inner", "top.bin"}));
 
-        w->ToolButtonFolderUp->click();
-        QCOMPARE(w->selectedNode(), s.root);
-        w->ToolButtonFolderUpClick(); // at the root
-        QCOMPARE(w->selectedNode(), s.root);
-        w->selectNode(nullptr, false);
-        w->ToolButtonFolderUpClick(); // nothing selected
-        QVERIFY(!w->selectedNode());
-        QCOMPARE(w->contentsModel->rowCount(), 0);
+        child<QToolButton>(w.get(), "upButton")->click();
+        QCOMPARE(pane->selectedFolder(), s.root);
+        pane->goUp(); // at the root
+        QCOMPARE(pane->selectedFolder(), s.root);
+        pane->selectFolder(nullptr, false);
+        pane->goUp(); // nothing selected
+        QVERIFY(!pane->selectedFolder());
+        QCOMPARE(pane->contents()->rowCount(), 0);
     }
 
     void contextMenusNeedASelection() {
-        w->selectNode(s.root, false);
-        w->ListView1MouseUp(QPoint(5, 5));
-        QVERIFY(!w->PopupMenu2->isVisible());
+        FolderBrowserPane* pane = w->folderBrowser();
+        auto* contentsMenu = child<QMenu>(w.get(), "contentsMenu");
+        auto* folderMenu = child<QMenu>(w.get(), "folderMenu");
+        QListView* view = contentsView(*w);
+        auto* tree = child<QTreeView>(w.get(), "folderTree");
+        pane->selectFolder(s.root, false);
+        emit view->customContextMenuRequested(QPoint(5, 5));
+        QVERIFY(!contentsMenu->isVisible());
 
         selectItem(*w, "a.txt");
-        w->ListView1MouseUp(QPoint(5, 5));
-        QVERIFY(w->PopupMenu2->isVisible());
-        w->PopupMenu2->hide();
+        emit view->customContextMenuRequested(QPoint(5, 5));
+        QVERIFY(contentsMenu->isVisible());
+        contentsMenu->hide();
 
         // A right click on a tree node selects it before the menu opens.
-        w->selectNode(s.sub, true);
-        const QModelIndex few = w->treeModel->indexOf(s.few);
-        w->TreeView1MouseUp(w->TreeView1->visualRect(few).center());
-        QCOMPARE(w->selectedNode(), s.few);
-        QVERIFY(w->PopupMenu3->isVisible());
-        w->PopupMenu3->hide();
+        pane->selectFolder(s.sub, true);
+        const QModelIndex few = qobject_cast<FolderTreeModel*>(tree->model())->indexOf(s.few);
+        emit tree->customContextMenuRequested(tree->visualRect(few).center());
+        QCOMPARE(pane->selectedFolder(), s.few);
+        QVERIFY(folderMenu->isVisible());
+        folderMenu->hide();
 
-        w->selectNode(nullptr, false);
-        w->TreeView1MouseUp(QPoint(-10, -10));
-        QVERIFY(!w->PopupMenu3->isVisible());
+        pane->selectFolder(nullptr, false);
+        emit tree->customContextMenuRequested(QPoint(-10, -10));
+        QVERIFY(!folderMenu->isVisible());
     }
 
     void propertiesOfFilesAndFolders() {
-        w->selectNode(s.root, false);
+        FolderBrowserPane* pane = w->folderBrowser();
+        pane->selectFolder(s.root, false);
         selectItem(*w, "a.txt");
-        ShownTexts t = readPropertiesOf(*w, &TForm1::Property1Click);
-        QVERIFY(t.seen);
-        QVERIFY(!w->propertyDlg);
+        ShownTexts t = readProperties(*w, "itemPropertiesAction");
+        QVERIFY(t.modal);
+        QVERIFY(!w->findChild<PropertiesDialog*>());
         QCOMPARE(t.caption, QStringLiteral("プロパティ"));
         QCOMPARE(t.name, QStringLiteral("a.txt"));
         QCOMPARE(t.created, QStringLiteral("2001年4月7日 0:5:3"));
@@ -325,37 +310,37 @@ class FolderViewTest : public QObject {
 
         // A folder item: its own creation date, the total of every file below it.
         selectItem(*w, "Sub");
-        t = readPropertiesOf(*w, &TForm1::Property1Click);
+        t = readProperties(*w, "itemPropertiesAction");
         QCOMPARE(t.name, QStringLiteral("Sub"));
         QCOMPARE(t.created, QStringLiteral("2001年4月7日 0:5:3"));
         QCOMPARE(t.modified, QStringLiteral("(不明)"));
         QCOMPARE(t.size, QStringLiteral("4,294,968,296 バイト"));
 
         // The root node from the tree: no times at all.
-        t = readPropertiesOf(*w, &TForm1::Property2Click);
+        t = readProperties(*w, "folderPropertiesAction");
         QCOMPARE(t.name, QStringLiteral("Disc"));
         QCOMPARE(t.created, QStringLiteral("(不明)"));
         QCOMPARE(t.accessed, QStringLiteral("(不明)"));
 
         // An empty folder.
-        w->selectNode(s.empty, false);
-        t = readPropertiesOf(*w, &TForm1::Property2Click);
+        pane->selectFolder(s.empty, false);
+        t = readProperties(*w, "folderPropertiesAction");
         QCOMPARE(t.name, QStringLiteral("empty"));
         QCOMPARE(t.size, QStringLiteral("0 バイト"));
 
         // A name wider than the dialog keeps its start and its type in view.
-        TPropertyDlg dlg(w.get());
+        PropertiesDialog dlg(w.get());
         PropertyRecord longName;
         longName.name =
             "とても長い日本語のファイル名がここにありますこれは表示の確認用のファイルです.txt";
-        dlg.Show(longName);
-        QVERIFY(dlg.Label2->text().startsWith(QStringLiteral("とても")));
-        QVERIFY(dlg.Label2->text().endsWith(QStringLiteral(".txt")));
-        QVERIFY(dlg.Label2->fontMetrics().horizontalAdvance(dlg.Label2->text()) <=
-                dlg.Label2->width());
-        QCOMPARE(dlg.Label2->toolTip(), QString::fromStdString(longName.name));
+        dlg.showRecord(longName);
+        auto* name = child<QLabel>(&dlg, "nameLabel");
+        QVERIFY(name->text().startsWith(QStringLiteral("とても")));
+        QVERIFY(name->text().endsWith(QStringLiteral(".txt")));
+        QVERIFY(name->fontMetrics().horizontalAdvance(name->text()) <= name->width());
+        QCOMPARE(name->toolTip(), QString::fromStdString(longName.name));
     }
 };
 
-QTEST_MAIN(FolderViewTest)
-#include "folderview_test.moc"
+QTEST_MAIN(FolderBrowserTest)
+#include "folderbrowser_test.moc"

@@ -1,7 +1,7 @@
 // The folder tree model over a FolderTree: structure, reset, open/closed images.
-#include "browser/ui/iconcache.h"
+#include "gui/common/iconcache.h"
 #include "catalogue/foldertree.h"
-#include "catalogue/ui/foldertreemodel.h"
+#include "gui/panes/folders/foldertreemodel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -106,8 +106,8 @@ class FolderTreeModelTest : public QObject {
         model.beginTreeReset();
         fill(tree, 2);
         model.endTreeReset();
-        const qint64 open = icons.Image(IconCache::OpenFolder).cacheKey();
-        const qint64 closed = icons.Image(IconCache::ClosedFolder).cacheKey();
+        const qint64 open = icons.image(IconCache::OpenFolder).cacheKey();
+        const qint64 closed = icons.image(IconCache::ClosedFolder).cacheKey();
         QVERIFY(open != closed);
 
         FolderNode* root = tree.root();
@@ -142,7 +142,7 @@ class FolderTreeModelTest : public QObject {
         IconCache icons;
         model.setIcons(&icons);
         QCOMPARE(iconKey(model.index(0, 0).data(Qt::DecorationRole)),
-                 icons.Image(IconCache::ClosedFolder).cacheKey());
+                 icons.image(IconCache::ClosedFolder).cacheKey());
     }
 };
 

@@ -1,15 +1,16 @@
-// The search window: its controls, validation, a search with the window
-// responsive, sorting, the jump into the main window, CSV and closing.
-#include "library/names.h"
-#include "browser/ui/tform1.h"
+// The search window: its controls, validation, a search on the worker,
+// sorting, the jump into the main window, CSV and closing.
 #include "catalogue/stockfile.h"
-#include "catalogue/stocklist.h"
+#include "gui/guitestutil.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/stocklist/stocklistpane.h"
+#include "gui/search/resultsmodel.h"
+#include "gui/search/searchwindow.h"
+#include "library/names.h"
 #include "search/csv.h"
-#include "search/ui/resultsmodel.h"
-#include "search/ui/searchdlg.h"
 #include "settings/settings.h"
 #include "testutil.h"
-#include "ui/uitestutil.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -21,6 +22,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -28,7 +30,7 @@
 #include <sstream>
 
 using namespace zt;
-using namespace zt::uitest;
+using namespace zt::guitest;
 
 namespace {
 
@@ -87,21 +89,40 @@ QStringList column(const ResultsModel* m, int c) {
 
 } // namespace
 
-class SearchDlgTest : public QObject {
+class SearchWindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TempDataDir> data;
     std::unique_ptr<ScopedDialogs> dlgs;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
-    TSearchDlg* open() {
-        form->MenuSearch->trigger();
-        return form->searchDlg;
+    SearchWindow* open() {
+        child<QAction>(form.get(), "searchAction")->trigger();
+        return form->searchWindow();
     }
-    void search(TSearchDlg* d, const QString& text, bool all = true) {
-        d->CB_AllStock->setChecked(all);
-        d->Edit1->setText(text);
-        QTest::mouseClick(d->Button1, Qt::LeftButton);
+    // Starts a search with the button and waits for it to end.
+    static void search(SearchWindow* d, const QString& text, bool all = true) {
+        d->setAllStocks(all);
+        d->setSearchText(text);
+        QTest::mouseClick(child<QPushButton>(d, "startSearchButton"), Qt::LeftButton);
+        QTRY_VERIFY(!d->searching());
+    }
+    static QAbstractItemView* stocksOf(SearchWindow* d) {
+        return child<QAbstractItemView>(d, "searchStockList");
+    }
+    static void selectStocks(SearchWindow* d, std::initializer_list<int> rows) {
+        QAbstractItemView* list = stocksOf(d);
+        list->clearSelection();
+        for (int r : rows)
+            list->selectionModel()->select(list->model()->index(r, 0), QItemSelectionModel::Select);
+    }
+    void writeManyHits(int count, const char* stockList) {
+        std::vector<Item> many;
+        for (int i = 0; i < count; ++i)
+            many.push_back({"f" + std::to_string(i) + "/hit" + std::to_string(i)});
+        writeStock(data->path(), "Many", many);
+        data->writeStockList({"Many", stockList});
+        form->reloadStockList();
     }
 
   private slots:
@@ -120,7 +141,7 @@ class SearchDlgTest : public QObject {
             {{"x/y/", 0, kT0, kT0}, {"x/y/beta-file.txt", 10, kT0, kT0}, {"x/z/", 0, kT0, kT0}});
         data->writeStockList({"Alpha", "Beta", "Gone"});
         dlgs = std::make_unique<ScopedDialogs>();
-        form = makeForm(data->path());
+        form = makeWindow(data->path());
     }
     void cleanup() {
         form.reset();
@@ -130,50 +151,67 @@ class SearchDlgTest : public QObject {
     }
 
     void opensWithItsControlsAndFollowsTheToggle() {
-        TSearchDlg* d = open();
+        SearchWindow* d = open();
         QVERIFY(d && d->isVisible());
-        QVERIFY(form->MenuSearch->isChecked() && form->ToolButtonSearch->isChecked());
-        QVERIFY(form->settings.searchDialogShown);
+        QVERIFY(child<QAction>(form.get(), "searchAction")->isChecked());
+        QVERIFY(child<QToolButton>(form.get(), "searchButton")->isChecked());
+        QVERIFY(form->settings().searchDialogShown);
         QCOMPARE(d->windowTitle(), QStringLiteral("検索"));
-        QCOMPARE(d->ListBox1->count(), 3);
-        QCOMPARE(d->ListBox1->selectionMode(), QAbstractItemView::ExtendedSelection);
-        QVERIFY(!d->CB_AllStock->isChecked() && d->CB_DoingState->isChecked());
-        QVERIFY(!d->CB_SLWord->isChecked());
-        QVERIFY(d->Button1->isDefault() && !d->Button2->isEnabled() && d->Button3->isEnabled());
-        QCOMPARE(d->Button3->text(), QStringLiteral("結果をCSV形式で保存"));
-        QCOMPARE(d->targetButtons->checkedId(), 0);
-        QCOMPARE(d->methodButtons->checkedId(), 0);
-        QCOMPARE(d->methodButtons->button(3)->text(), QStringLiteral("後方一致"));
-        QCOMPARE(d->DoingStateLabel->text(), QString());
+        QCOMPARE(stocksOf(d)->model()->rowCount(), 3);
+        QCOMPARE(stocksOf(d)->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QVERIFY(!child<QCheckBox>(d, "allStocksCheck")->isChecked());
+        QVERIFY(child<QCheckBox>(d, "showStatusCheck")->isChecked());
+        QVERIFY(!child<QCheckBox>(d, "caseSensitiveCheck")->isChecked());
+        QVERIFY(child<QPushButton>(d, "startSearchButton")->isDefault());
+        QVERIFY(!child<QPushButton>(d, "stopSearchButton")->isEnabled());
+        auto* save = child<QPushButton>(d, "saveCsvButton");
+        QVERIFY(save->isEnabled());
+        QCOMPARE(save->text(), QStringLiteral("結果をCSV形式で保存"));
+        const auto checked = [d](const char* group) {
+            for (auto* b : child<QGroupBox>(d, group)->findChildren<QRadioButton*>())
+                if (b->isChecked()) return b->text();
+            return QString();
+        };
+        QCOMPARE(checked("targetGroup"), QStringLiteral("ファイル・フォルダ"));
+        QCOMPARE(checked("methodGroup"), QStringLiteral("デフォルト"));
+        d->setMode(MatchMode::Suffix);
+        QCOMPARE(checked("methodGroup"), QStringLiteral("後方一致"));
+        QCOMPARE(child<QLabel>(d, "statusLabel")->text(), QString());
         QStringList headers;
         for (int c = 0; c < 5; ++c)
             headers << d->results()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         QCOMPARE(headers, QStringList({"名前", "パス", "サイズ", "作成日時", "更新日時"}));
 
-        // The copy of the stock list follows the main list's selection.
-        form->StockDataList->setCurrentRow(1);
-        form->RefreshSearchStockList();
-        QCOMPARE(d->ListBox1->selectedItems().size(), 1);
-        QCOMPARE(d->ListBox1->selectedItems().first()->text(), QStringLiteral("Beta"));
-        QTest::mouseClick(d->CB_AllStock, Qt::LeftButton);
-        QVERIFY(!d->ListBox1->isEnabled() && !d->Label3->isEnabled());
+        // The stock list follows the main list's selection.
+        form->stockList()->selectRow(1);
+        form->openSelectedStock();
+        QVERIFY(waitIdle(*form));
+        const QModelIndexList selected = stocksOf(d)->selectionModel()->selectedIndexes();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.first().data().toString(), QStringLiteral("Beta"));
+        QTest::mouseClick(child<QCheckBox>(d, "allStocksCheck"), Qt::LeftButton);
+        QVERIFY(!stocksOf(d)->isEnabled());
 
         // Toggling off destroys it once the events have run.
-        const QPointer<TSearchDlg> guard(d);
-        form->ToolButtonSearch->click();
-        QVERIFY(!form->searchDlg && !form->MenuSearch->isChecked());
-        QVERIFY(!form->ToolButtonSearch->isChecked() && !form->settings.searchDialogShown);
+        const QPointer<SearchWindow> guard(d);
+        child<QToolButton>(form.get(), "searchButton")->click();
+        QVERIFY(!form->searchWindow());
+        QVERIFY(!child<QAction>(form.get(), "searchAction")->isChecked());
+        QVERIFY(!child<QToolButton>(form.get(), "searchButton")->isChecked());
+        QVERIFY(!form->settings().searchDialogShown);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(guard.isNull());
     }
 
     void validatesStocksBeforeText() {
-        TSearchDlg* d = open();
-        d->Edit1->clear();
-        d->ListBox1->clearSelection();
-        QTest::mouseClick(d->Button1, Qt::LeftButton);
-        d->ListBox1->item(0)->setSelected(true);
-        QTest::mouseClick(d->Button1, Qt::LeftButton);
+        SearchWindow* d = open();
+        d->setSearchText({});
+        selectStocks(d, {});
+        auto* start = child<QPushButton>(d, "startSearchButton");
+        QTest::mouseClick(start, Qt::LeftButton);
+        selectStocks(d, {0});
+        QTest::mouseClick(start, Qt::LeftButton);
+        QVERIFY(!d->searching());
         QCOMPARE(int((*dlgs)->shown.size()), 2);
         QCOMPARE((*dlgs)->shown[0].text,
                  QStringLiteral("検索対象のストックデータが選ばれていません"));
@@ -182,48 +220,51 @@ class SearchDlgTest : public QObject {
     }
 
     void searchesChosenStocksAndNamesUnreadableOnes() {
-        TSearchDlg* d = open();
-        d->ListBox1->item(1)->setSelected(true);
+        SearchWindow* d = open();
+        selectStocks(d, {1});
         search(d, "E", false);
         QCOMPARE(column(d->results(), 1), QStringList({"\\Beta\\x\\y\\beta-file.txt"}));
         search(d, "e");
         QCOMPARE(column(d->results(), 1),
                  QStringList({"\\Alpha\\empty-b.txt", "\\Alpha\\docs\\readme.txt",
                               "\\Alpha\\docs\\empty-a.txt", "\\Beta\\x\\y\\beta-file.txt"}));
-        QVERIFY(d->DoingStateLabel->isVisible());
-        QVERIFY(d->DoingStateLabel->text().contains("Gone"));
-        QVERIFY(d->Edit1->isEnabled() && d->Button1->isEnabled() && !d->Button2->isEnabled());
+        auto* status = child<QLabel>(d, "statusLabel");
+        QVERIFY(status->isVisible());
+        QVERIFY(status->text().contains("Gone"));
+        QVERIFY(child<QLineEdit>(d, "searchTextEdit")->isEnabled());
+        QVERIFY(child<QPushButton>(d, "startSearchButton")->isEnabled());
+        QVERIFY(!child<QPushButton>(d, "stopSearchButton")->isEnabled());
         QCOMPARE(d->results()->index(2, 2).data().toString(), QStringLiteral("0KB"));
         QCOMPARE(d->results()->index(1, 2).data().toString(), QStringLiteral("5KB"));
     }
 
     void sortsByEveryKeyStably() {
-        TSearchDlg* d = open();
+        SearchWindow* d = open();
         search(d, "t");
         auto* m = d->results();
         QCOMPARE(column(m, 0),
                  QStringList({"empty-b.txt", "readme.txt", "empty-a.txt", "beta-file.txt"}));
 
         // Size: larger first, then the empty files in the order they had.
-        QHeaderView* header = d->ListView1->horizontalHeader();
+        QHeaderView* header = child<QTableView>(d, "resultsView")->horizontalHeader();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
         const QStringList bySize = {"readme.txt", "beta-file.txt", "empty-b.txt", "empty-a.txt"};
         QCOMPARE(column(m, 0), bySize);
-        d->ListView1ColumnClick(2);
+        d->sortByColumn(2);
         QCOMPARE(column(m, 0), bySize);
         // Created: earlier first (equal times keep their order), no date last.
-        d->ListView1ColumnClick(3);
+        d->sortByColumn(3);
         QCOMPARE(column(m, 0),
                  QStringList({"beta-file.txt", "empty-b.txt", "readme.txt", "empty-a.txt"}));
         // Modified: earlier first.
-        d->ListView1ColumnClick(4);
+        d->sortByColumn(4);
         QCOMPARE(column(m, 0),
                  QStringList({"beta-file.txt", "empty-a.txt", "readme.txt", "empty-b.txt"}));
-        d->ListView1ColumnClick(0);
+        d->sortByColumn(0);
         QCOMPARE(column(m, 0),
                  QStringList({"beta-file.txt", "empty-a.txt", "empty-b.txt", "readme.txt"}));
-        d->ListView1ColumnClick(1);
+        d->sortByColumn(1);
         QCOMPARE(column(m, 1),
                  QStringList({"\\Alpha\\docs\\empty-a.txt", "\\Alpha\\docs\\readme.txt",
                               "\\Alpha\\empty-b.txt", "\\Beta\\x\\y\\beta-file.txt"}));
@@ -233,13 +274,13 @@ class SearchDlgTest : public QObject {
     }
 
     void sizeAndModifiedPutFoldersLast() {
-        TSearchDlg* d = open();
+        SearchWindow* d = open();
         search(d, "b");
         auto* m = d->results();
         QCOMPARE(column(m, 0), QStringList({"empty-b.txt", "sub", "Big.bin", "beta-file.txt"}));
-        d->ListView1ColumnClick(2);
+        d->sortByColumn(2);
         QCOMPARE(column(m, 0), QStringList({"Big.bin", "beta-file.txt", "empty-b.txt", "sub"}));
-        d->ListView1ColumnClick(4);
+        d->sortByColumn(4);
         QCOMPARE(column(m, 0), QStringList({"beta-file.txt", "empty-b.txt", "Big.bin", "sub"}));
         // A folder row: no size, no modified date, a created date.
         QCOMPARE(m->index(3, 2).data().toString(), QString());
@@ -247,79 +288,61 @@ class SearchDlgTest : public QObject {
         QVERIFY(!m->index(3, 3).data().toString().isEmpty());
     }
 
-    void searchRunsWithTheWindowResponsiveAndStops() {
-        std::vector<Item> many;
-        for (int i = 0; i < 400; ++i)
-            many.push_back({"f" + std::to_string(i) + "/hit" + std::to_string(i)});
-        writeStock(data->path(), "Many", many);
-        data->writeStockList({"Many", "Alpha"});
-        form->loadStockList();
-        TSearchDlg* d = open();
-        bool checked = false;
-        QTimer::singleShot(0, d, [&] {
-            checked = true;
-            QVERIFY(d->searching());
-            QVERIFY(!d->Edit1->isEnabled() && !d->Button1->isEnabled() && !d->Button3->isEnabled());
-            QVERIFY(!d->RG_TargetKind->isEnabled() && !d->CB_AllStock->isEnabled());
-            QVERIFY(d->Button2->isEnabled() && d->ListBox1->isEnabled());
-            d->close(); // refused while searching
-            QVERIFY(d->isVisible() && form->searchDlg == d);
-            QTest::mouseClick(d->Button2, Qt::LeftButton);
-        });
-        search(d, "hit");
-        QVERIFY(checked);
-        QVERIFY(d->results()->rowCount() < 400); // stopped early, Alpha not searched
-        QVERIFY(!d->searching() && d->Button1->isEnabled() && !d->Button2->isEnabled());
+    void searchRunsOnTheWorkerAndStops() {
+        writeManyHits(20000, "Alpha");
+        SearchWindow* d = open();
+        d->setAllStocks(true);
+        d->setSearchText("hit");
+        d->startSearch();
+        QVERIFY(d->searching());
+        QVERIFY(!child<QLineEdit>(d, "searchTextEdit")->isEnabled());
+        QVERIFY(!child<QPushButton>(d, "startSearchButton")->isEnabled());
+        QVERIFY(!child<QPushButton>(d, "saveCsvButton")->isEnabled());
+        QVERIFY(!child<QGroupBox>(d, "targetGroup")->isEnabled());
+        QVERIFY(!child<QCheckBox>(d, "allStocksCheck")->isEnabled());
+        QVERIFY(child<QPushButton>(d, "stopSearchButton")->isEnabled());
+        d->close(); // refused while searching
+        QVERIFY(d->isVisible() && form->searchWindow() == d);
+        QTest::mouseClick(child<QPushButton>(d, "stopSearchButton"), Qt::LeftButton);
+        QTRY_VERIFY(!d->searching());
+        QVERIFY(d->results()->rowCount() < kSearchResultLimit); // stopped early
+        QVERIFY(child<QPushButton>(d, "startSearchButton")->isEnabled());
+        QVERIFY(!child<QPushButton>(d, "stopSearchButton")->isEnabled());
     }
 
+    // The window is released only after its search returned: toggled off
+    // during a search, it stops the search and waits for it as it goes.
     void togglingOffDuringASearchStopsItFirst() {
-        std::vector<Item> many;
-        for (int i = 0; i < 400; ++i)
-            many.push_back({"f" + std::to_string(i) + "/hit"});
-        writeStock(data->path(), "Many", many);
-        data->writeStockList({"Many"});
-        form->loadStockList();
-        TSearchDlg* d = open();
-        const QPointer<TSearchDlg> guard(d);
-        QTimer::singleShot(0, form.get(), [&] { form->MenuSearch->trigger(); });
-        search(d, "hit");
-        QVERIFY(!form->searchDlg && !form->MenuSearch->isChecked());
+        writeManyHits(20000, "Alpha");
+        SearchWindow* d = open();
+        const QPointer<SearchWindow> guard(d);
+        d->setAllStocks(true);
+        d->setSearchText("hit");
+        d->startSearch();
+        QVERIFY(d->searching());
+        child<QAction>(form.get(), "searchAction")->trigger();
+        QVERIFY(!form->searchWindow() && !d->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(guard.isNull());
     }
 
-    void theMainWindowClosingWhileABoxIsUpReleasesTheDialogAfterwards() {
+    void theLimitStopsTheSearchWithItsMessage() {
         std::vector<Item> many;
         for (int i = 0; i <= kSearchResultLimit; ++i)
             many.push_back({"a/hit" + std::to_string(i)});
         many.push_back({"b/hit"});
         writeStock(data->path(), "Many", many);
         data->writeStockList({"Many"});
-        auto* boxes = new OwnedBoxDialogs;
-        auto previous = setDialogService(std::unique_ptr<DialogService>(boxes));
-        boxes->during = [this] {
-            form->close(); // as a termination signal does
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        };
-        // The limit box during a search, then the save dialog.
-        for (bool whileSearching : {true, false}) {
-            form = makeForm(data->path());
-            TSearchDlg* d = form->searchDlg ? form->searchDlg : open(); // open at the last exit
-            QVERIFY(d);
-            const QPointer<TSearchDlg> guard(d);
-            if (whileSearching)
-                search(d, "hit");
-            else
-                QTest::mouseClick(d->Button3, Qt::LeftButton);
-            QVERIFY(guard && !d->isVisible() && !d->searching());
-            QCOMPARE(boxes->shown.size(), size_t(1)); // the limit message
-            QTRY_VERIFY(guard.isNull());
-        }
-        setDialogService(std::move(previous));
+        form->reloadStockList();
+        SearchWindow* d = open();
+        search(d, "hit");
+        QCOMPARE((*dlgs)->shown.size(), size_t(1));
+        QCOMPARE((*dlgs)->shown[0].text, QString::fromUtf8(kMessageLimitExceeded.data()));
+        QCOMPARE(d->results()->rowCount(), kSearchResultLimit + 1);
     }
 
     void doubleClickJumpsIntoTheMainWindow() {
-        TSearchDlg* d = open();
+        SearchWindow* d = open();
         search(d, "i"); // Big.bin in Alpha, beta-file.txt in Beta
         auto* m = d->results();
         int big = -1, beta = -1;
@@ -330,47 +353,51 @@ class SearchDlgTest : public QObject {
         QVERIFY(big >= 0 && beta >= 0);
 
         // Another stock: selected and opened, the file's folder selected.
-        d->ListView1->selectRow(big);
-        d->ListView1DblClick();
-        QCOMPARE(form->selectedStockName(), std::string("Alpha"));
-        QVERIFY(form->selectedNode());
-        QCOMPARE(form->selectedNode()->name, std::string("sub"));
+        auto* view = child<QTableView>(d, "resultsView");
+        view->selectRow(big);
+        d->openSelectedResult();
+        QVERIFY(waitIdle(*form));
+        QCOMPARE(form->stockList()->selectedName(), std::string("Alpha"));
+        QVERIFY(form->folderBrowser()->selectedFolder());
+        QCOMPARE(form->folderBrowser()->selectedFolder()->name, std::string("sub"));
 
         // The open stock is not opened again (a change on disk stays unseen),
         // but the selection moves.
         writeStock(data->path(), "Alpha", {{"docs/sub/Big.bin"}, {"new/"}});
-        form->selectNode(form->tree.root(), false);
-        d->ListView1->clearSelection();
-        const QModelIndex idx = m->index(big, 0);
-        const QPoint at = d->ListView1->visualRect(idx).center();
-        QTest::mouseClick(d->ListView1->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(d->ListView1->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(form->tree.root()->children.size(), size_t(1));
-        QCOMPARE(form->selectedNode()->name, std::string("sub"));
+        form->folderBrowser()->selectFolder(form->folderBrowser()->tree().root(), false);
+        view->clearSelection();
+        const QPoint at = view->visualRect(m->index(big, 0)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(!form->busy());
+        QCOMPARE(form->folderBrowser()->tree().root()->children.size(), size_t(1));
+        QCOMPARE(form->folderBrowser()->selectedFolder()->name, std::string("sub"));
 
-        // A stock deleted from the list meanwhile: no stock change, the path is
+        // A stock gone from the list meanwhile: no stock change, the path is
         // followed in the open stock as far as it goes.
-        delete form->StockDataList->takeItem(1);
-        d->ListView1->selectRow(beta);
-        d->ListView1DblClick();
-        QCOMPARE(form->selectedStockName(), std::string("Alpha"));
-        QCOMPARE(form->selectedNode(), form->tree.root());
+        data->writeStockList({"Alpha", "Gone"});
+        form->reloadStockList();
+        view->selectRow(beta);
+        d->openSelectedResult();
+        QVERIFY(!form->busy());
+        QCOMPARE(form->stockList()->selectedName(), std::string("Alpha"));
+        QCOMPARE(form->folderBrowser()->selectedFolder(), form->folderBrowser()->tree().root());
     }
 
     void savesCsvOrReportsTheFailure() {
-        TSearchDlg* d = open();
+        SearchWindow* d = open();
         search(d, "e");
-        d->ListView1ColumnClick(2);
+        d->sortByColumn(2);
         const auto path = *data / "out.csv";
         (*dlgs)->saveAnswers.push_back(QString::fromStdString(path.string()));
-        QTest::mouseClick(d->Button3, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, "saveCsvButton"), Qt::LeftButton);
         QCOMPARE((*dlgs)->saveTitles.value(0), QStringLiteral("検索結果をCSV形式で保存"));
         const auto cells = d->results()->cellsInOrder();
         QCOMPARE(test::readFile(path), resultsCsvBytes(cells));
         QVERIFY((*dlgs)->shown.empty());
 
         (*dlgs)->saveAnswers.push_back(QString::fromStdString((*data / "no/such/x.csv").string()));
-        QTest::mouseClick(d->Button3, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(d, "saveCsvButton"), Qt::LeftButton);
         QCOMPARE(int((*dlgs)->shown.size()), 1);
         QCOMPARE((*dlgs)->shown[0].title, QStringLiteral("ERROR"));
         QCOMPARE((*dlgs)->shown[0].text, QStringLiteral("ファイルが開けません"));
@@ -380,10 +407,10 @@ class SearchDlgTest : public QObject {
     void opensBesideTheMainWindowAndKeepsItsCaptions() {
         // Right of the owner when there is room, else where it covers least.
         const QRect screen(0, 0, 1000, 700);
-        QCOMPARE(PlaceBeside({100, 100, 300, 300}, {400, 300}, screen), QPoint(400, 100));
-        QCOMPARE(PlaceBeside({550, 100, 300, 300}, {400, 300}, screen), QPoint(150, 100));
-        QCOMPARE(PlaceBeside({0, 0, 1000, 300}, {400, 300}, screen), QPoint(0, 300));
-        const QPoint squeezed = PlaceBeside({100, 100, 700, 500}, {500, 400}, screen);
+        QCOMPARE(placeBeside({100, 100, 300, 300}, {400, 300}, screen), QPoint(400, 100));
+        QCOMPARE(placeBeside({550, 100, 300, 300}, {400, 300}, screen), QPoint(150, 100));
+        QCOMPARE(placeBeside({0, 0, 1000, 300}, {400, 300}, screen), QPoint(0, 300));
+        const QPoint squeezed = placeBeside({100, 100, 700, 500}, {500, 400}, screen);
         QCOMPARE(squeezed, QPoint(500, 100)); // pushed back onto the screen at the right
 
         // Shown at start-up (setting on): beside the main window, not over it.
@@ -393,27 +420,28 @@ class SearchDlgTest : public QObject {
         s.width = s.height = 200;
         s.searchDialogShown = true;
         QVERIFY(saveSettingsFile(data->path(), s));
-        form = makeForm(data->path());
-        QTRY_VERIFY(form->searchDlg && form->searchDlg->isVisible());
-        TSearchDlg* d = form->searchDlg;
+        form = makeWindow(data->path());
+        QTRY_VERIFY(form->searchWindow() && form->searchWindow()->isVisible());
+        SearchWindow* d = form->searchWindow();
         QVERIFY(!d->frameGeometry().intersects(form->frameGeometry()));
 
         // However small it is made, every caption above the list shows whole.
         d->resize(10, 10);
         for (QAbstractButton* b : d->findChildren<QAbstractButton*>())
             QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
-        for (QGroupBox* g : {d->RG_TargetKind, d->RG_SearchKind})
+        for (QGroupBox* g : {child<QGroupBox>(d, "targetGroup"), child<QGroupBox>(d, "methodGroup")})
             QVERIFY(g->width() >= g->minimumSizeHint().width());
     }
 
     void closeBoxHidesAndTheMainWindowReleasesIt() {
-        TSearchDlg* d = open();
-        const QPointer<TSearchDlg> guard(d);
+        SearchWindow* d = open();
+        const QPointer<SearchWindow> guard(d);
         QVERIFY(d->close());
         QVERIFY(!d->isVisible());
-        QVERIFY(!form->searchDlg);
-        QVERIFY(!form->MenuSearch->isChecked() && !form->ToolButtonSearch->isChecked());
-        QVERIFY(!form->settings.searchDialogShown);
+        QVERIFY(!form->searchWindow());
+        QVERIFY(!child<QAction>(form.get(), "searchAction")->isChecked());
+        QVERIFY(!child<QToolButton>(form.get(), "searchButton")->isChecked());
+        QVERIFY(!form->settings().searchDialogShown);
         QVERIFY(!guard.isNull()); // not inside its own close handling
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(guard.isNull());
@@ -422,5 +450,5 @@ class SearchDlgTest : public QObject {
     }
 };
 
-QTEST_MAIN(SearchDlgTest)
-#include "searchdlg_test.moc"
+QTEST_MAIN(SearchWindowTest)
+#include "searchwindow_test.moc"
