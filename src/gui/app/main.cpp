@@ -115,9 +115,15 @@ int main(int argc, char** argv) {
         // box and then closes the window as its close box does.
         zt::closeOnTerminationSignals(&window);
         window.startUp();
-        window.show();
-        const int status = app.exec();
-        return window.shutDownFailed() ? 1 : status;
+        // A termination signal that ended a start-up warning closes the
+        // window once the box is gone, as the close box would.
+        QCoreApplication::sendPostedEvents();
+        if (!window.isShutDown()) {
+            window.show();
+            const int status = app.exec();
+            if (status != 0) return status;
+        }
+        return window.shutDownFailed() ? 1 : 0;
     } catch (const std::exception& ex) {
         showError(QString::fromUtf8(ex.what()));
     }

@@ -100,6 +100,8 @@ void MainWindow::startUp() {
     applyBounds();
     sources_->fillDrives(settings_.cdDrives, settings_.hardDisks, settings_.removableDisks);
     loadStockList();
+    // A signal that came while a warning was up closed the window.
+    if (shutDownDone_) return;
     icons_->load(dataDir_);
     watchStockList();
     if (settings_.searchDialogShown) toggleSearchWindow();

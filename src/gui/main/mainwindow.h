@@ -61,6 +61,8 @@ class MainWindow : public QMainWindow {
     [[nodiscard]] const IconCache* icons() const { return icons_; }
     // True while long work (a capture, an open, a large folder) runs.
     [[nodiscard]] bool busy() const;
+    // Shut down already (closed, possibly by a signal while start-up ran).
+    [[nodiscard]] bool isShutDown() const { return shutDownDone_; }
     // A save at shut-down failed while the program was ending on a signal.
     [[nodiscard]] bool shutDownFailed() const { return shutDownFailed_; }
 

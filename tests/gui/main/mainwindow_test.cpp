@@ -55,27 +55,27 @@ class MainWindowTest : public QObject {
         TempDataDir data;
         data.writeStockList({"Zeta", "あいう", "Alpha", "D_2"});
         ScopedDialogs dlg;
-        auto form = makeWindow(data.path());
+        auto w = makeWindow(data.path());
 
-        QCOMPARE(form->windowTitle(), QStringLiteral("Zu Tomelark"));
-        QCOMPARE(stockNames(*form), QStringList({"Zeta", "あいう", "Alpha", "D_2"}));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Zu Tomelark"));
+        QCOMPARE(stockNames(*w), QStringList({"Zeta", "あいう", "Alpha", "D_2"}));
         QVERIFY(dlg->shown.empty());
         // Nothing is opened at start.
-        QCOMPARE(form->stockList()->selectedRow(), -1);
+        QCOMPARE(w->stockList()->selectedRow(), -1);
     }
 
     void designBoundsAndPaneSizes() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeWindow(data.path());
-        QCOMPARE(form->size(), QSize(716, 466));
-        QCOMPARE(form->stockList()->width(), 129);
-        QCOMPARE(form->stockList()->height(), 100);
-        QCOMPARE(form->folderBrowser()->folderTreeWidth(), 208);
+        auto w = makeWindow(data.path());
+        QCOMPARE(w->size(), QSize(716, 466));
+        QCOMPARE(w->stockList()->width(), 129);
+        QCOMPARE(w->stockList()->height(), 100);
+        QCOMPARE(w->folderBrowser()->folderTreeWidth(), 208);
         // The source pane's bottom strip: the chosen folder and the browse
         // button share its width, the button under the one-line list.
-        auto* folder = child<QWidget>(form.get(), "chosenFolderList");
-        auto* browse = child<QWidget>(form.get(), "browseFolderButton");
+        auto* folder = child<QWidget>(w.get(), "chosenFolderList");
+        auto* browse = child<QWidget>(w.get(), "browseFolderButton");
         QCOMPARE(folder->parentWidget()->height(), 41);
         QCOMPARE(folder->width(), folder->parentWidget()->width());
         QCOMPARE(browse->width(), folder->parentWidget()->width());
@@ -88,11 +88,11 @@ class MainWindowTest : public QObject {
         TempDataDir data;
         data.writeStockList({"C", "D"});
         ScopedDialogs dlg;
-        auto form = makeWindow(data.path());
+        auto w = makeWindow(data.path());
         data.writeStockList({"C", "D", "新しい"}); // a capture made by the command line
-        QVERIFY(form->close());
+        QVERIFY(w->close());
         QCOMPARE(data.readStockList(), (std::vector<std::string>{"C", "D", "新しい"}));
-        form.reset();
+        w.reset();
         QVERIFY(dlg->shown.empty());
     }
 
@@ -100,12 +100,12 @@ class MainWindowTest : public QObject {
         TempDataDir data;
         data.writeStockList({"A"});
         ScopedDialogs dlg;
-        auto form = makeWindow(data.path());
-        closeOnTerminationSignals(form.get());
+        auto w = makeWindow(data.path());
+        closeOnTerminationSignals(w.get());
         std::filesystem::remove(data / "Setting.dat");
         data.writeStockList({"A", "B"});
         std::raise(SIGTERM);
-        QTRY_VERIFY(!form->isVisible());
+        QTRY_VERIFY(!w->isVisible());
         QVERIFY(std::filesystem::exists(data / "Setting.dat"));
         QCOMPARE(data.readStockList(), (std::vector<std::string>{"A", "B"}));
         closeOnTerminationSignals(nullptr);
@@ -114,14 +114,52 @@ class MainWindowTest : public QObject {
     void sigtermEndsAnOpenModalDialogFirst() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeWindow(data.path());
-        closeOnTerminationSignals(form.get());
+        auto w = makeWindow(data.path());
+        closeOnTerminationSignals(w.get());
         std::filesystem::remove(data / "Setting.dat");
         QTimer::singleShot(0, [] { std::raise(SIGTERM); });
-        QDialog modal(form.get());
+        QDialog modal(w.get());
         QCOMPARE(modal.exec(), int(QDialog::Rejected)); // would wait for the user without the fix
-        QTRY_VERIFY(!form->isVisible());
+        QTRY_VERIFY(!w->isVisible());
         QVERIFY(std::filesystem::exists(data / "Setting.dat"));
+        closeOnTerminationSignals(nullptr);
+    }
+
+    void sigtermDuringAStartUpWarningEndsItAndClosesTheWindow() {
+        TempDataDir data;
+        std::filesystem::remove(data / "StockList.dat"); // start-up warns
+        std::filesystem::remove(data / "Setting.dat");
+        auto* boxes = new OwnedBoxDialogs;
+        auto previous = setDialogService(std::unique_ptr<DialogService>(boxes));
+        bool boxEnded = false;
+        boxes->during = [&] {
+            QDialog box; // waits for the user, as the program's own boxes do
+            QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+            box.exec();
+            boxEnded = true;
+        };
+        MainWindow w(data.path());
+        closeOnTerminationSignals(&w);
+        w.startUp();
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(boxEnded);
+        QVERIFY(w.isShutDown());
+        QVERIFY(std::filesystem::exists(data / "Setting.dat"));
+        closeOnTerminationSignals(nullptr);
+        setDialogService(std::move(previous));
+    }
+
+    void aFailedSaveAtASignalGoesToStandardErrorWithoutABox() {
+        TempDataDir data;
+        std::filesystem::remove(data / "Setting.dat");
+        std::filesystem::create_directory(data / "Setting.dat"); // cannot be replaced
+        ScopedDialogs dlg;
+        auto w = makeWindow(data.path());
+        closeOnTerminationSignals(w.get());
+        std::raise(SIGTERM);
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(w->shutDownFailed());
+        QVERIFY(dlg->shown.empty());
         closeOnTerminationSignals(nullptr);
     }
 
@@ -136,16 +174,16 @@ class MainWindowTest : public QObject {
         QVERIFY(big.write(data.path(), "Big"));
         data.writeStockList({"Big"});
         ScopedDialogs dlg;
-        auto form = makeWindow(data.path());
-        closeOnTerminationSignals(form.get());
+        auto w = makeWindow(data.path());
+        closeOnTerminationSignals(w.get());
         std::filesystem::remove(data / "Setting.dat");
-        form->stockList()->selectRow(0);
-        form->openSelectedStock();
-        QVERIFY(form->busy() && !form->isEnabled());
+        w->stockList()->selectRow(0);
+        w->openSelectedStock();
+        QVERIFY(w->busy() && !w->isEnabled());
         std::raise(SIGTERM);
-        QTRY_VERIFY(!form->isVisible());
-        QVERIFY(!form->busy());
-        QVERIFY(form->folderBrowser()->tree().empty());
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(!w->busy());
+        QVERIFY(w->folderBrowser()->tree().empty());
         QVERIFY(std::filesystem::exists(data / "Setting.dat"));
         QVERIFY(dlg->shown.empty());
         closeOnTerminationSignals(nullptr);
@@ -155,8 +193,8 @@ class MainWindowTest : public QObject {
         TempDataDir data;
         std::filesystem::remove(data / "StockList.dat");
         ScopedDialogs dlg;
-        auto form = makeWindow(data.path());
-        QCOMPARE(form->stockList()->count(), 0);
+        auto w = makeWindow(data.path());
+        QCOMPARE(w->stockList()->count(), 0);
         QCOMPARE(dlg->shown.size(), size_t(1));
         const auto& box = dlg->shown.front();
         QCOMPARE(box.title, QStringLiteral("警告"));
@@ -168,17 +206,17 @@ class MainWindowTest : public QObject {
     void resizeRuleFollowsToolBarRows() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeWindow(data.path());
-        QWidget* client = form->centralWidget();
-        auto* bar = child<FlowToolBar>(form.get(), "toolBar");
-        auto* frame = child<QWidget>(form.get(), "paneFrame");
+        auto w = makeWindow(data.path());
+        QWidget* client = w->centralWidget();
+        auto* bar = child<FlowToolBar>(w.get(), "toolBar");
+        auto* frame = child<QWidget>(w.get(), "paneFrame");
 
         QCOMPARE(bar->rows(), 1);
         QCOMPARE(bar->height(), 49);
         QCOMPARE(frame->geometry(),
                  QRect(5, 59, client->width() - 10, client->height() - 59 - 5));
 
-        form->resize(320, 400);
+        w->resize(320, 400);
         QTRY_COMPARE(bar->rows(), 2);
         QCOMPARE(bar->height(), 98);
         QCOMPARE(frame->y(), 108);
@@ -190,11 +228,11 @@ class MainWindowTest : public QObject {
             QVERIFY(bar->rect().contains(b->geometry()));
 
         // However narrow the window is asked to be, the bar needs at most two rows.
-        form->resize(50, 400);
-        QTRY_VERIFY(form->width() >= form->minimumWidth());
+        w->resize(50, 400);
+        QTRY_VERIFY(w->width() >= w->minimumWidth());
         QVERIFY(bar->rows() <= 2);
 
-        form->resize(716, 466);
+        w->resize(716, 466);
         QTRY_COMPARE(bar->height(), 49);
         QCOMPARE(frame->y(), 59);
     }
@@ -220,10 +258,10 @@ class MainWindowTest : public QObject {
     void menusAndToolBar() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeWindow(data.path());
-        const auto menu = [&](const char* name) { return child<QMenu>(form.get(), name)->actions(); };
+        auto w = makeWindow(data.path());
+        const auto menu = [&](const char* name) { return child<QMenu>(w.get(), name)->actions(); };
 
-        QCOMPARE(actionTexts(form->menuBar()->actions()),
+        QCOMPARE(actionTexts(w->menuBar()->actions()),
                  QStringList({"終了(&X)", "操作(&O)", "表示(&V)", "設定(&S)", "ﾍﾙﾌﾟ(&H)"}));
         QCOMPARE(actionTexts(menu("operationsMenu")),
                  QStringList({"ドライブからデータを読み込む(&S)", "ファイル名を書き出す(&W)",
@@ -235,11 +273,11 @@ class MainWindowTest : public QObject {
                  QStringList({"上へ", "下へ", "-", "名前の変更", "-", "削除"}));
         QCOMPARE(actionTexts(menu("contentsMenu")), QStringList({"プロパティ"}));
         QCOMPARE(actionTexts(menu("folderMenu")), QStringList({"プロパティ"}));
-        QVERIFY(child<QAction>(form.get(), "searchAction")->isCheckable());
+        QVERIFY(child<QAction>(w.get(), "searchAction")->isCheckable());
 
         // Arrangement: by name at start; one item at a time; both may be clear.
-        auto* byName = child<QAction>(form.get(), "byNameAction");
-        auto* byKind = child<QAction>(form.get(), "byKindAction");
+        auto* byName = child<QAction>(w.get(), "byNameAction");
+        auto* byKind = child<QAction>(w.get(), "byKindAction");
         QVERIFY(byName->isChecked() && !byKind->isChecked());
         byKind->setChecked(true);
         QVERIFY(!byName->isChecked());
@@ -250,7 +288,7 @@ class MainWindowTest : public QObject {
         QList<QToolButton*> buttons;
         for (const char* name : {"exitButton", "captureButton", "exportButton", "deleteButton",
                                  "upButton", "searchButton", "optionsButton"}) {
-            QToolButton* b = child<QToolButton>(form.get(), name);
+            QToolButton* b = child<QToolButton>(w.get(), name);
             buttons << b;
             captions << b->text();
             hints << b->toolTip();
@@ -269,20 +307,20 @@ class MainWindowTest : public QObject {
         QCOMPARE(buttons[2]->x(), buttons[1]->x() + 52);
         QCOMPARE(buttons[0]->x(), FlowToolBar::kIndent);
 
-        QCOMPARE(child<QLabel>(form.get(), "stockListCaption")->text(), QStringLiteral("ストック"));
-        QCOMPARE(child<QLabel>(form.get(), "sourceCaption")->text(), QStringLiteral("読み出し元"));
+        QCOMPARE(child<QLabel>(w.get(), "stockListCaption")->text(), QStringLiteral("ストック"));
+        QCOMPARE(child<QLabel>(w.get(), "sourceCaption")->text(), QStringLiteral("読み出し元"));
         QStringList labels;
-        for (const QLabel* l : form->folderBrowser()->findChildren<QLabel*>())
+        for (const QLabel* l : w->folderBrowser()->findChildren<QLabel*>())
             labels << l->text();
         labels.sort();
         QCOMPARE(labels, QStringList({"　　フォルダの中身", "　フォルダ"}));
-        QCOMPARE(child<QPushButton>(form.get(), "browseFolderButton")->text(),
+        QCOMPARE(child<QPushButton>(w.get(), "browseFolderButton")->text(),
                  QStringLiteral("フォルダ参照..."));
-        QCOMPARE(child<QPushButton>(form.get(), "moveStockUpButton")->toolTip(),
+        QCOMPARE(child<QPushButton>(w.get(), "moveStockUpButton")->toolTip(),
                  QStringLiteral("上へ移動"));
-        QCOMPARE(child<QPushButton>(form.get(), "moveStockDownButton")->toolTip(),
+        QCOMPARE(child<QPushButton>(w.get(), "moveStockDownButton")->toolTip(),
                  QStringLiteral("下へ移動"));
-        auto* remove = child<QPushButton>(form.get(), "deleteStockButton");
+        auto* remove = child<QPushButton>(w.get(), "deleteStockButton");
         QCOMPARE(remove->toolTip(), QStringLiteral("ストックを削除"));
         QVERIFY(!remove->icon().isNull());
     }
@@ -290,11 +328,11 @@ class MainWindowTest : public QObject {
     void helpAndExit() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeWindow(data.path());
-        child<QAction>(form.get(), "helpAction")->trigger();
+        auto w = makeWindow(data.path());
+        child<QAction>(w.get(), "helpAction")->trigger();
         QCOMPARE(dlg->helpTopics, std::vector<int>{1});
-        child<QAction>(form.get(), "exitAction")->trigger();
-        QVERIFY(!form->isVisible());
+        child<QAction>(w.get(), "exitAction")->trigger();
+        QVERIFY(!w->isVisible());
 
         auto again = makeWindow(data.path());
         QTest::mouseClick(child<QToolButton>(again.get(), "exitButton"), Qt::LeftButton);
@@ -304,8 +342,8 @@ class MainWindowTest : public QObject {
     void japaneseTextUsesAJapaneseFont() {
         TempDataDir data;
         ScopedDialogs dlg;
-        auto form = makeWindow(data.path());
-        const QString family = QFontInfo(child<QLabel>(form.get(), "stockListCaption")->font()).family();
+        auto w = makeWindow(data.path());
+        const QString family = QFontInfo(child<QLabel>(w.get(), "stockListCaption")->font()).family();
         QVERIFY2(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese),
                  qPrintable(family));
     }

@@ -94,11 +94,11 @@ class SearchWindowTest : public QObject {
 
     std::unique_ptr<TempDataDir> data;
     std::unique_ptr<ScopedDialogs> dlgs;
-    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<MainWindow> w;
 
     SearchWindow* open() {
-        child<QAction>(form.get(), "searchAction")->trigger();
-        return form->searchWindow();
+        child<QAction>(w.get(), "searchAction")->trigger();
+        return w->searchWindow();
     }
     // Starts a search with the button and waits for it to end.
     static void search(SearchWindow* d, const QString& text, bool all = true) {
@@ -122,7 +122,7 @@ class SearchWindowTest : public QObject {
             many.push_back({"f" + std::to_string(i) + "/hit" + std::to_string(i)});
         writeStock(data->path(), "Many", many);
         data->writeStockList({"Many", stockList});
-        form->reloadStockList();
+        w->reloadStockList();
     }
 
   private slots:
@@ -141,10 +141,10 @@ class SearchWindowTest : public QObject {
             {{"x/y/", 0, kT0, kT0}, {"x/y/beta-file.txt", 10, kT0, kT0}, {"x/z/", 0, kT0, kT0}});
         data->writeStockList({"Alpha", "Beta", "Gone"});
         dlgs = std::make_unique<ScopedDialogs>();
-        form = makeWindow(data->path());
+        w = makeWindow(data->path());
     }
     void cleanup() {
-        form.reset();
+        w.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         dlgs.reset();
         data.reset();
@@ -153,9 +153,9 @@ class SearchWindowTest : public QObject {
     void opensWithItsControlsAndFollowsTheToggle() {
         SearchWindow* d = open();
         QVERIFY(d && d->isVisible());
-        QVERIFY(child<QAction>(form.get(), "searchAction")->isChecked());
-        QVERIFY(child<QToolButton>(form.get(), "searchButton")->isChecked());
-        QVERIFY(form->settings().searchDialogShown);
+        QVERIFY(child<QAction>(w.get(), "searchAction")->isChecked());
+        QVERIFY(child<QToolButton>(w.get(), "searchButton")->isChecked());
+        QVERIFY(w->settings().searchDialogShown);
         QCOMPARE(d->windowTitle(), QStringLiteral("検索"));
         QCOMPARE(stocksOf(d)->model()->rowCount(), 3);
         QCOMPARE(stocksOf(d)->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -183,9 +183,9 @@ class SearchWindowTest : public QObject {
         QCOMPARE(headers, QStringList({"名前", "パス", "サイズ", "作成日時", "更新日時"}));
 
         // The stock list follows the main list's selection.
-        form->stockList()->selectRow(1);
-        form->openSelectedStock();
-        QVERIFY(waitIdle(*form));
+        w->stockList()->selectRow(1);
+        w->openSelectedStock();
+        QVERIFY(waitIdle(*w));
         const QModelIndexList selected = stocksOf(d)->selectionModel()->selectedIndexes();
         QCOMPARE(selected.size(), 1);
         QCOMPARE(selected.first().data().toString(), QStringLiteral("Beta"));
@@ -194,11 +194,11 @@ class SearchWindowTest : public QObject {
 
         // Toggling off destroys it once the events have run.
         const QPointer<SearchWindow> guard(d);
-        child<QToolButton>(form.get(), "searchButton")->click();
-        QVERIFY(!form->searchWindow());
-        QVERIFY(!child<QAction>(form.get(), "searchAction")->isChecked());
-        QVERIFY(!child<QToolButton>(form.get(), "searchButton")->isChecked());
-        QVERIFY(!form->settings().searchDialogShown);
+        child<QToolButton>(w.get(), "searchButton")->click();
+        QVERIFY(!w->searchWindow());
+        QVERIFY(!child<QAction>(w.get(), "searchAction")->isChecked());
+        QVERIFY(!child<QToolButton>(w.get(), "searchButton")->isChecked());
+        QVERIFY(!w->settings().searchDialogShown);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(guard.isNull());
     }
@@ -302,7 +302,7 @@ class SearchWindowTest : public QObject {
         QVERIFY(!child<QCheckBox>(d, "allStocksCheck")->isEnabled());
         QVERIFY(child<QPushButton>(d, "stopSearchButton")->isEnabled());
         d->close(); // refused while searching
-        QVERIFY(d->isVisible() && form->searchWindow() == d);
+        QVERIFY(d->isVisible() && w->searchWindow() == d);
         QTest::mouseClick(child<QPushButton>(d, "stopSearchButton"), Qt::LeftButton);
         QTRY_VERIFY(!d->searching());
         QVERIFY(d->results()->rowCount() < kSearchResultLimit); // stopped early
@@ -320,8 +320,8 @@ class SearchWindowTest : public QObject {
         d->setSearchText("hit");
         d->startSearch();
         QVERIFY(d->searching());
-        child<QAction>(form.get(), "searchAction")->trigger();
-        QVERIFY(!form->searchWindow() && !d->isVisible());
+        child<QAction>(w.get(), "searchAction")->trigger();
+        QVERIFY(!w->searchWindow() && !d->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(guard.isNull());
     }
@@ -333,7 +333,7 @@ class SearchWindowTest : public QObject {
         many.push_back({"b/hit"});
         writeStock(data->path(), "Many", many);
         data->writeStockList({"Many"});
-        form->reloadStockList();
+        w->reloadStockList();
         SearchWindow* d = open();
         search(d, "hit");
         QCOMPARE((*dlgs)->shown.size(), size_t(1));
@@ -356,32 +356,32 @@ class SearchWindowTest : public QObject {
         auto* view = child<QTableView>(d, "resultsView");
         view->selectRow(big);
         d->openSelectedResult();
-        QVERIFY(waitIdle(*form));
-        QCOMPARE(form->stockList()->selectedName(), std::string("Alpha"));
-        QVERIFY(form->folderBrowser()->selectedFolder());
-        QCOMPARE(form->folderBrowser()->selectedFolder()->name, std::string("sub"));
+        QVERIFY(waitIdle(*w));
+        QCOMPARE(w->stockList()->selectedName(), std::string("Alpha"));
+        QVERIFY(w->folderBrowser()->selectedFolder());
+        QCOMPARE(w->folderBrowser()->selectedFolder()->name, std::string("sub"));
 
         // The open stock is not opened again (a change on disk stays unseen),
         // but the selection moves.
         writeStock(data->path(), "Alpha", {{"docs/sub/Big.bin"}, {"new/"}});
-        form->folderBrowser()->selectFolder(form->folderBrowser()->tree().root(), false);
+        w->folderBrowser()->selectFolder(w->folderBrowser()->tree().root(), false);
         view->clearSelection();
         const QPoint at = view->visualRect(m->index(big, 0)).center();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-        QVERIFY(!form->busy());
-        QCOMPARE(form->folderBrowser()->tree().root()->children.size(), size_t(1));
-        QCOMPARE(form->folderBrowser()->selectedFolder()->name, std::string("sub"));
+        QVERIFY(!w->busy());
+        QCOMPARE(w->folderBrowser()->tree().root()->children.size(), size_t(1));
+        QCOMPARE(w->folderBrowser()->selectedFolder()->name, std::string("sub"));
 
         // A stock gone from the list meanwhile: no stock change, the path is
         // followed in the open stock as far as it goes.
         data->writeStockList({"Alpha", "Gone"});
-        form->reloadStockList();
+        w->reloadStockList();
         view->selectRow(beta);
         d->openSelectedResult();
-        QVERIFY(!form->busy());
-        QCOMPARE(form->stockList()->selectedName(), std::string("Alpha"));
-        QCOMPARE(form->folderBrowser()->selectedFolder(), form->folderBrowser()->tree().root());
+        QVERIFY(!w->busy());
+        QCOMPARE(w->stockList()->selectedName(), std::string("Alpha"));
+        QCOMPARE(w->folderBrowser()->selectedFolder(), w->folderBrowser()->tree().root());
     }
 
     void savesCsvOrReportsTheFailure() {
@@ -414,16 +414,16 @@ class SearchWindowTest : public QObject {
         QCOMPARE(squeezed, QPoint(500, 100)); // pushed back onto the screen at the right
 
         // Shown at start-up (setting on): beside the main window, not over it.
-        form.reset();
+        w.reset();
         Settings s;
         s.left = s.top = 0;
         s.width = s.height = 200;
         s.searchDialogShown = true;
         QVERIFY(saveSettingsFile(data->path(), s));
-        form = makeWindow(data->path());
-        QTRY_VERIFY(form->searchWindow() && form->searchWindow()->isVisible());
-        SearchWindow* d = form->searchWindow();
-        QVERIFY(!d->frameGeometry().intersects(form->frameGeometry()));
+        w = makeWindow(data->path());
+        QTRY_VERIFY(w->searchWindow() && w->searchWindow()->isVisible());
+        SearchWindow* d = w->searchWindow();
+        QVERIFY(!d->frameGeometry().intersects(w->frameGeometry()));
 
         // However small it is made, every caption above the list shows whole.
         d->resize(10, 10);
@@ -438,10 +438,10 @@ class SearchWindowTest : public QObject {
         const QPointer<SearchWindow> guard(d);
         QVERIFY(d->close());
         QVERIFY(!d->isVisible());
-        QVERIFY(!form->searchWindow());
-        QVERIFY(!child<QAction>(form.get(), "searchAction")->isChecked());
-        QVERIFY(!child<QToolButton>(form.get(), "searchButton")->isChecked());
-        QVERIFY(!form->settings().searchDialogShown);
+        QVERIFY(!w->searchWindow());
+        QVERIFY(!child<QAction>(w.get(), "searchAction")->isChecked());
+        QVERIFY(!child<QToolButton>(w.get(), "searchButton")->isChecked());
+        QVERIFY(!w->settings().searchDialogShown);
         QVERIFY(!guard.isNull()); // not inside its own close handling
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(guard.isNull());
