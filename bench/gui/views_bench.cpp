@@ -32,8 +32,8 @@ constexpr int kFiles = 100'000;
 
 const char* const kStems[] = {"写真", "しゃしん", "シャシン", "report", "Report", "データ",
                               "ﾃﾞｰﾀ", "議事録",   "README",   "song",   "ＡＢＣ", "img_"};
-const char* const kKinds[] = {".txt", ".JPG", ".jpg", ".pdf", ".mp3", ".cpp",
-                              ".h",   ".zip", "",     ".docx"};
+const char* const kKinds[] = {".txt", ".JPG", ".jpg", ".pdf", ".mp3",
+                              ".cpp", ".h",   ".zip", "",     ".docx"};
 
 std::string randomName(std::mt19937& rng) {
     return std::string(kStems[rng() % std::size(kStems)]) + std::to_string(rng() % 1'000'000) +
@@ -159,7 +159,8 @@ int main(int argc, char** argv) {
     const std::filesystem::path data = std::filesystem::path(dataDir.path().toStdString()) / "Data";
     IconCache icons;
     if (seedDataDir(data)) icons.load(data);
-    report("show a folder of 100,000 files", medianMs([&] { return folderBrowserShow(tree, icons); }),
+    report("show a folder of 100,000 files",
+           medianMs([&] { return folderBrowserShow(tree, icons); }),
            medianMs([&] { return plainListViewShow(tree); }));
     return 0;
 }

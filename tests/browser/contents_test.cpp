@@ -144,11 +144,13 @@ TEST(Contents, ListingReportsProgressAndStopsWhenAsked) {
         s.tree.addFile(top, "f" + std::to_string(i));
     int last = 0;
     bool stopped = true;
-    auto items = listContents(*top, nullptr, [&](int n) { return (last = n), true; }, &stopped);
+    auto items = listContents(
+        *top, nullptr, [&](int n) { return (last = n), true; }, &stopped);
     EXPECT_EQ(items.size(), 200u);
     EXPECT_EQ(last, 200);
     EXPECT_FALSE(stopped);
-    items = listContents(*top, nullptr, [](int) { return false; }, &stopped);
+    items = listContents(
+        *top, nullptr, [](int) { return false; }, &stopped);
     EXPECT_TRUE(stopped);
     EXPECT_LT(items.size(), 200u);
 }

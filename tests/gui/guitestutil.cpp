@@ -1,8 +1,8 @@
 #include "gui/guitestutil.h"
 
+#include "catalogue/stocklist.h"
 #include "gui/common/appearance.h"
 #include "gui/main/mainwindow.h"
-#include "catalogue/stocklist.h"
 #include "platform/datadir.h"
 
 #include <QApplication>

@@ -2,14 +2,14 @@
 // Helpers shared by the window tests (Qt Test, offscreen).
 #include "gui/scripteddialogs.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <filesystem>
-#include <QAbstractItemModel>
 #include <functional>
-#include <stdexcept>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 

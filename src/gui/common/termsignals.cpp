@@ -4,8 +4,8 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QPointer>
-#include <QTimer>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <cerrno>

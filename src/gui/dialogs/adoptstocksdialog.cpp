@@ -14,8 +14,7 @@ AdoptStocksDialog::AdoptStocksDialog(QWidget* parent, const std::vector<std::str
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("adoptStocksDialog"));
     setWindowTitle(QStringLiteral("一覧にないストックを追加"));
-    auto* caption =
-        new QLabel(QStringLiteral("ストック一覧にないストックファイル:"), this);
+    auto* caption = new QLabel(QStringLiteral("ストック一覧にないストックファイル:"), this);
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("unlistedStocks"));
     list_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -43,7 +42,8 @@ AdoptStocksDialog::AdoptStocksDialog(QWidget* parent, const std::vector<std::str
 std::vector<std::string> AdoptStocksDialog::checkedNames() const {
     std::vector<std::string> out;
     for (int i = 0; i < list_->count(); ++i)
-        if (list_->item(i)->checkState() == Qt::Checked) out.push_back(toUtf8(list_->item(i)->text()));
+        if (list_->item(i)->checkState() == Qt::Checked)
+            out.push_back(toUtf8(list_->item(i)->text()));
     return out;
 }
 

@@ -117,7 +117,8 @@ void ExportNamesDialog::setOutputFolder(const QString& folder) {
 }
 
 std::filesystem::path ExportNamesDialog::outputPath() const {
-    return std::filesystem::path((outputFolder_ + QLatin1Char('/') + fileName_->text()).toStdString());
+    return std::filesystem::path(
+        (outputFolder_ + QLatin1Char('/') + fileName_->text()).toStdString());
 }
 
 int ExportNamesDialog::targetKind() const {
@@ -134,7 +135,8 @@ void ExportNamesDialog::setRange(int index) {
 }
 
 ExportOptions ExportNamesDialog::options() const {
-    return ExportOptions{ExportKind(targetKind()), ExportRange(range()), dropExtensions_->isChecked()};
+    return ExportOptions{ExportKind(targetKind()), ExportRange(range()),
+                         dropExtensions_->isChecked()};
 }
 
 void ExportNamesDialog::chooseOutputFile() {

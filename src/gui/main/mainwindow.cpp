@@ -162,7 +162,8 @@ void MainWindow::saveSettings() {
     }
     // Last writer wins, but never two writers at once. A lock that cannot be
     // had (a read-only Data folder) does not stop the attempt.
-    const auto lock = DataLock::acquire(dataDir_, DataLock::Mode::Exclusive, std::chrono::seconds(2));
+    const auto lock =
+        DataLock::acquire(dataDir_, DataLock::Mode::Exclusive, std::chrono::seconds(2));
     if (saveSettingsFile(dataDir_, settings_)) return;
     const std::string message = messageCannotCreate(settingsPath(dataDir_));
     if (terminationRequested()) {

@@ -125,7 +125,7 @@ class MainWindow : public QMainWindow {
     WorkRunner* runner_ = nullptr;
     FlowToolBar* toolBar_ = nullptr;
     QToolButton* searchButton_ = nullptr;
-    QFrame* frame_ = nullptr; // the bevelled frame holding every pane
+    QFrame* frame_ = nullptr;         // the bevelled frame holding every pane
     QSplitter* columns_ = nullptr;    // left column | folder browser
     QSplitter* leftColumn_ = nullptr; // stock list over sources
     StockListPane* stockList_ = nullptr;
@@ -141,7 +141,7 @@ class MainWindow : public QMainWindow {
     ExportNamesDialog* exportDialog_ = nullptr; // made at first use, kept for its choices
     QFileSystemWatcher* listWatcher_ = nullptr;
     QTimer* listChangeTimer_ = nullptr;
-    std::string openStockName_; // the stock the folder browser shows
+    std::string openStockName_;                           // the stock the folder browser shows
     std::optional<std::vector<std::string>> pendingJump_; // folders to select once open
     bool closeAfterWork_ = false;
     bool shutDownDone_ = false;

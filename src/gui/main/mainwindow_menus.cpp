@@ -29,8 +29,8 @@ void MainWindow::buildToolBar() {
     toolBar_->setObjectName(QStringLiteral("toolBar"));
     const auto add = [this](const char* name, const QString& caption, const QString& hint,
                             const char* icon, QStyle::StandardPixmap fallback) {
-        QToolButton* b = toolBar_->addButton(
-            caption, hint, themeIcon(QString::fromLatin1(icon), fallback));
+        QToolButton* b =
+            toolBar_->addButton(caption, hint, themeIcon(QString::fromLatin1(icon), fallback));
         b->setObjectName(QString::fromLatin1(name));
         return b;
     };

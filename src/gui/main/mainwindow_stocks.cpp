@@ -118,8 +118,8 @@ void MainWindow::captureSelectedSource() {
                 work.setMessage(
                     QStringLiteral("データを保存しています\n時間がかかることがあります"));
             };
-            run->result = StockLibrary(dataDir).capture({source.path, source.rootText, {}},
-                                                        tree, callbacks);
+            run->result =
+                StockLibrary(dataDir).capture({source.path, source.rootText, {}}, tree, callbacks);
         },
         [this, run](bool) { captureEnded(*run); });
 }

@@ -138,9 +138,9 @@ void SearchWindow::selectStock(int row) {
 }
 
 void SearchWindow::setSearchControlsEnabled(bool enabled) {
-    for (QWidget* w : std::initializer_list<QWidget*>{text_, start_, saveCsv_, targetBox_,
-                                                      showStatus_, caseSensitive_, methodBox_,
-                                                      allStocks_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{text_, start_, saveCsv_, targetBox_, showStatus_,
+                                         caseSensitive_, methodBox_, allStocks_})
         w->setEnabled(enabled);
     stop_->setEnabled(!enabled);
 }

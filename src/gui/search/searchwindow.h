@@ -18,6 +18,7 @@ class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QListView;
 class QPushButton;
@@ -40,8 +41,8 @@ class SearchWindow : public QDialog {
 
   public:
     // stocks: the stock list's model; icons: not owned, may be null.
-    SearchWindow(QAbstractItemModel* stocks, std::filesystem::path dataDir,
-                 const IconCache* icons, QWidget* owner);
+    SearchWindow(QAbstractItemModel* stocks, std::filesystem::path dataDir, const IconCache* icons,
+                 QWidget* owner);
     ~SearchWindow() override;
 
     [[nodiscard]] ResultsModel* results() const { return results_; }
@@ -75,6 +76,7 @@ class SearchWindow : public QDialog {
 
   private:
     void buildParameters();
+    QLayout* buildStockColumn();
     void buildResults();
     void layoutResults();
     void setSearchControlsEnabled(bool enabled);

@@ -42,11 +42,7 @@ template <class W> W* named(W* widget, const char* name) {
 
 } // namespace
 
-void SearchWindow::buildParameters() {
-    top_ = new QWidget(this);
-    auto* grid = new QGridLayout(top_);
-    grid->setContentsMargins(8, 8, 8, 4);
-
+QLayout* SearchWindow::buildStockColumn() {
     stocksCaption_ = new QLabel(QStringLiteral("検索ストック"), top_);
     stocks_ = named(new QListView(top_), "searchStockList");
     stocks_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -65,7 +61,15 @@ void SearchWindow::buildParameters() {
     stockColumn->addWidget(stocksCaption_);
     stockColumn->addWidget(stocks_, 1);
     stockColumn->addWidget(allStocks_);
-    grid->addLayout(stockColumn, 0, 0, 3, 1);
+    return stockColumn;
+}
+
+void SearchWindow::buildParameters() {
+    top_ = new QWidget(this);
+    auto* grid = new QGridLayout(top_);
+    grid->setContentsMargins(8, 8, 8, 4);
+
+    grid->addLayout(buildStockColumn(), 0, 0, 3, 1);
 
     text_ = named(new QLineEdit(top_), "searchTextEdit");
     start_ = named(new QPushButton(QStringLiteral("検索開始"), top_), "startSearchButton");

@@ -99,7 +99,8 @@ class CommonTest : public QObject {
         std::thread::id worker;
         bool done = false, wasCancelled = true;
         QVERIFY(runner.start(
-            {}, [&](WorkControl& work) {
+            {},
+            [&](WorkControl& work) {
                 worker = std::this_thread::get_id();
                 work.showDialog(1000);
                 for (int i = 1; i <= 1000; ++i)
@@ -118,7 +119,8 @@ class CommonTest : public QObject {
                     ++moves;
                     last = v;
                 });
-        QVERIFY(!runner.start({}, [](WorkControl&) {}, nullptr)); // one job at a time
+        QVERIFY(!runner.start(
+            {}, [](WorkControl&) {}, nullptr)); // one job at a time
         QTRY_VERIFY(done);
         QVERIFY(!wasCancelled && !runner.busy());
         QVERIFY2(moves > 0 && moves <= 201, qPrintable(QString::number(moves)));

@@ -1,11 +1,11 @@
 // Choosing a source and reading it into a new stock from the main window.
 #include "gui/common/progressdialog.h"
-#include "settings/settings.h"
 #include "gui/guitestutil.h"
 #include "gui/main/mainwindow.h"
 #include "gui/panes/folders/folderbrowserpane.h"
 #include "gui/panes/source/sourcepane.h"
 #include "gui/panes/stocklist/stocklistpane.h"
+#include "settings/settings.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QTimer>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -23,6 +22,7 @@
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <csignal>
 #include <filesystem>
@@ -213,8 +213,7 @@ class MainWindowTest : public QObject {
 
         QCOMPARE(bar->rows(), 1);
         QCOMPARE(bar->height(), 49);
-        QCOMPARE(frame->geometry(),
-                 QRect(5, 59, client->width() - 10, client->height() - 59 - 5));
+        QCOMPARE(frame->geometry(), QRect(5, 59, client->width() - 10, client->height() - 59 - 5));
 
         w->resize(320, 400);
         QTRY_COMPARE(bar->rows(), 2);
@@ -343,11 +342,11 @@ class MainWindowTest : public QObject {
         TempDataDir data;
         ScopedDialogs dlg;
         auto w = makeWindow(data.path());
-        const QString family = QFontInfo(child<QLabel>(w.get(), "stockListCaption")->font()).family();
+        const QString family =
+            QFontInfo(child<QLabel>(w.get(), "stockListCaption")->font()).family();
         QVERIFY2(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese),
                  qPrintable(family));
     }
-
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -13,8 +13,8 @@
 #include "settings/settings.h"
 #include "testutil.h"
 
-#include <QGuiApplication>
 #include <QAbstractItemView>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // The folder tree model over a FolderTree: structure, reset, open/closed images.
-#include "gui/common/iconcache.h"
 #include "catalogue/foldertree.h"
+#include "gui/common/iconcache.h"
 #include "gui/panes/folders/foldertreemodel.h"
 
 #include <QAbstractItemModelTester>

@@ -429,7 +429,8 @@ class SearchWindowTest : public QObject {
         d->resize(10, 10);
         for (QAbstractButton* b : d->findChildren<QAbstractButton*>())
             QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(b->text()));
-        for (QGroupBox* g : {child<QGroupBox>(d, "targetGroup"), child<QGroupBox>(d, "methodGroup")})
+        for (QGroupBox* g :
+             {child<QGroupBox>(d, "targetGroup"), child<QGroupBox>(d, "methodGroup")})
             QVERIFY(g->width() >= g->minimumSizeHint().width());
     }
 

@@ -61,8 +61,7 @@ FolderBrowserPane::FolderBrowserPane(const IconCache* icons, WorkRunner* runner,
     treeModel_ = new FolderTreeModel(&tree_, icons_, this);
     contents_ = new ContentsModel(icons_, this);
     // The contents items point into the tree: they go before it changes.
-    connect(treeModel_, &QAbstractItemModel::modelAboutToBeReset, contents_,
-            &ContentsModel::clear);
+    connect(treeModel_, &QAbstractItemModel::modelAboutToBeReset, contents_, &ContentsModel::clear);
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("folderSplitter"));
@@ -194,7 +193,8 @@ void FolderBrowserPane::goUp() {
 
 void FolderBrowserPane::openContentsItem() {
     const ContentsItem* item = contents_->itemAt(contentsView_->currentIndex());
-    const bool selected = contentsView_->selectionModel()->isSelected(contentsView_->currentIndex());
+    const bool selected =
+        contentsView_->selectionModel()->isSelected(contentsView_->currentIndex());
     if (item && selected && item->folder) selectFolder(item->folder, true);
 }
 
@@ -286,7 +286,8 @@ std::optional<PropertyRecord> FolderBrowserPane::selectedItemProperties() const 
     const QModelIndex current = contentsView_->currentIndex();
     const ContentsItem* item = contents_->itemAt(current);
     const FolderNode* node = selectedFolder();
-    if (!item || !node || !contentsView_->selectionModel()->isSelected(current)) return std::nullopt;
+    if (!item || !node || !contentsView_->selectionModel()->isSelected(current))
+        return std::nullopt;
     return propertiesOfItem(*node, item->caption);
 }
 

@@ -2,8 +2,8 @@
 // The folder browser: the open stock's folder tree beside the contents of the
 // selected folder. The pane owns the open stock's tree; a folder of many files
 // is listed on a worker (the progress dialog up, the window disabled).
-#include "browser/properties.h"
 #include "browser/contents.h"
+#include "browser/properties.h"
 #include "catalogue/foldertree.h"
 
 #include <QPointer>
@@ -93,7 +93,7 @@ class FolderBrowserPane : public QWidget {
     QMenu* treeMenu_ = nullptr;
     int8_t arrangement_ = 0;
     bool iconsByType_ = true;
-    bool filling_ = false;    // a large folder is being listed on the worker
+    bool filling_ = false; // a large folder is being listed on the worker
     bool changingTree_ = false;
 };
 

@@ -1,11 +1,11 @@
 #include "gui/panes/source/sourcepane.h"
 
+#include "capture/capture.h"
 #include "capture/drives.h"
 #include "gui/common/appearance.h"
 #include "gui/common/dialogservice.h"
 #include "gui/common/iconcache.h"
 #include "gui/common/text.h"
-#include "capture/capture.h"
 #include "platform/direnum.h"
 
 #include <QEvent>
@@ -81,8 +81,9 @@ void SourcePane::layoutFolderStrip() {
     const int w = folderStrip_->width();
     const int listHeight = designPixels(*this, 19);
     folder_->setGeometry(0, 0, w, listHeight);
-    browse_->setGeometry(0, listHeight + 1, w,
-                         std::max(designPixels(*this, 21), folderStrip_->height() - listHeight - 1));
+    browse_->setGeometry(
+        0, listHeight + 1, w,
+        std::max(designPixels(*this, 21), folderStrip_->height() - listHeight - 1));
 }
 
 void SourcePane::fillDrives(bool cdDrives, bool hardDisks, bool removableDisks) {
@@ -91,7 +92,8 @@ void SourcePane::fillDrives(bool cdDrives, bool hardDisks, bool removableDisks) 
         const bool shown = d.kind == DriveKind::Cd          ? cdDrives
                            : d.kind == DriveKind::Removable ? removableDisks
                                                             : hardDisks;
-        if (shown) addDrive(toQString(driveCaption(d)), d.mountPoint, d.label, driveImageIndex(d.kind));
+        if (shown)
+            addDrive(toQString(driveCaption(d)), d.mountPoint, d.label, driveImageIndex(d.kind));
     }
 }
 
