@@ -80,6 +80,23 @@ class SharingTest : public QObject {
         QVERIFY(dlg->shown.empty());
     }
 
+    void twoWindowsOnOneDataFolderStayConsistent() {
+        TempDataDir data;
+        for (const char* n : {"a", "b"})
+            writeStock(data.path(), n);
+        data.writeStockList({"a", "b"});
+        ScopedDialogs dlg;
+        auto first = makeWindow(data.path());
+        auto second = makeWindow(data.path());
+        first->stockList()->selectRow(1);
+        first->moveStockUp();
+        QTRY_COMPARE(stockNames(*second), QStringList({"b", "a"}));
+        dlg->messageAnswers = {MsgResult::Ok};
+        first->deleteSelectedStock();
+        QTRY_COMPARE(stockNames(*second), QStringList({"a"}));
+        QCOMPARE(stockNames(*first), QStringList({"a"}));
+    }
+
     void twentyCapturesAtOnceAndASignalLoseNoStock() {
         TempDataDir data;
         QTemporaryDir tmp;
