@@ -50,8 +50,7 @@ install: dist
 	@DESTDIR="$(DESTDIR)" cmake --install $(DIST) --prefix "$(PREFIX)"
 
 package: dist
-	@cd $(DIST) && cpack -G DEB
-	@ls $(DIST)/zutomelark_*.deb
+	@scripts/check-package $(DIST)
 
 # A Data folder in a build folder (left by an older version that kept it beside
 # the program) holds the user's stocks: never deleted here.
