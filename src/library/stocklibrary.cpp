@@ -459,6 +459,20 @@ StockOutcome<StockInfo> StockLibrary::info(std::string_view name) const {
     return succeeded(std::move(computed));
 }
 
+std::optional<fs::path> StockLibrary::pathOnMedium(std::string_view name,
+                                                   const std::vector<std::string>& parts) const {
+    const auto facts = readStockInfo(dataDir_, name);
+    if (!facts || facts->source.empty()) return std::nullopt;
+    fs::path p = facts->source;
+    for (const std::string& part : parts) {
+        if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos)
+            return std::nullopt;
+        p /= part;
+    }
+    if (!existsInAnyForm(p)) return std::nullopt;
+    return p;
+}
+
 StockResult StockLibrary::setNote(std::string_view name, std::string_view note) {
     const auto lock = DataLock::acquire(dataDir_);
     if (!lock) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));

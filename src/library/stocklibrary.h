@@ -156,6 +156,12 @@ class StockLibrary {
     // Sets the note of a listed stock (saved at once).
     [[nodiscard]] StockResult setNote(std::string_view name, std::string_view note);
 
+    // Where an item of a stock is on its medium now: the recorded source path
+    // joined with the item's names below the stock's top (empty: the top),
+    // when the medium is mounted and holds it; nullopt otherwise.
+    [[nodiscard]] std::optional<std::filesystem::path>
+    pathOnMedium(std::string_view name, const std::vector<std::string>& parts) const;
+
     // Writes names of the tree to a file the user chose (in place).
     [[nodiscard]] StockResult exportNames(const FolderTree& tree, const FolderNode* start,
                                           const ExportOptions& options,

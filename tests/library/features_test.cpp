@@ -46,6 +46,10 @@ TEST_F(Features, FactsAreWrittenAtCaptureAndFollowTheStock) {
     EXPECT_EQ(info.value.files, 3u);
     EXPECT_EQ(info.value.bytes, 6u);
 
+    EXPECT_EQ(library.pathOnMedium(name, {"keep", "same.txt"}),
+              fs::canonical(src) / "keep/same.txt");
+    EXPECT_EQ(library.pathOnMedium(name, {"keep", "none.txt"}), std::nullopt);
+    EXPECT_EQ(library.pathOnMedium(name, {"..", "src"}), std::nullopt);
     ASSERT_TRUE(library.setNote(name, "棚の二段目\nline two").ok());
     EXPECT_EQ(library.info(name).value.note, "棚の二段目\nline two");
     ASSERT_TRUE(library.rename({name}, "renamed").ok());
