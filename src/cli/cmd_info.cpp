@@ -3,6 +3,7 @@
 #include "cli/output.h"
 #include "cli/status.h"
 #include "library/dupes.h"
+#include "library/indexstore.h"
 #include "library/stocklibrary.h"
 #include "platform/textfile.h"
 #include "search/csv.h"
@@ -38,6 +39,44 @@ const char* const kDupesUsage =
     "  -m, --min-size サイズ これより小さいファイルは除く (KB・MB・GB も可、既定 1)\n"
     "  -b, --by             name+size (既定) または size\n"
     "  --csv ファイル       検索結果の CSV と同じ形式で書く (- は標準出力)\n";
+
+const char* const kIndexUsage =
+    "使い方: zutomelark-cli [--data フォルダ] index [ストック...] [--check]\n"
+    "  ストックの名前索引 (Data/Index) を作ります。ないもの・古いもの・壊れているものを\n"
+    "  作り直し、ストックを省略するとすべてのストックが対象です。\n"
+    "  -c, --check  作らずに状態 (fresh・missing・stale・damaged) を表示する\n"
+    "               (すべて fresh でなければ終了ステータス 6)\n";
+
+int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
+    const StockLibrary library(dataDir);
+    const auto names = library.names();
+    if (!names.ok()) return report(names);
+    std::vector<std::string> stocks = args.positional;
+    for (const std::string& s : stocks)
+        if (std::find(names.value.begin(), names.value.end(), s) == names.value.end())
+            return report(StockResult::fail(StockFailure::NoSuchStock, messageNoSuchStock(s)));
+    if (stocks.empty()) stocks = names.value;
+    static const char* const kStates[] = {"fresh", "missing", "stale", "damaged"};
+    int status = kOk;
+    std::string out;
+    for (const std::string& s : stocks) {
+        if (!library.stockFile(s)) continue; // a name that may not name a file has no index
+        const IndexState state = indexState(dataDir, s);
+        if (args.has("check")) {
+            out += escapeName(s) + '\t' + kStates[int(state)] + '\n';
+            if (state != IndexState::Fresh) status = kFileError;
+        } else if (state != IndexState::Fresh) {
+            if (buildIndex(dataDir, s)) {
+                out += escapeName(s) + "\tbuilt\n";
+            } else {
+                printError(messageCannotCreate(indexFilePath(dataDir, s)));
+                status = kFileError;
+            }
+        }
+    }
+    std::cout << out << std::flush;
+    return status;
+}
 
 int runInfo(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     if (args.positional.size() != 1) return usageError("info");
@@ -171,6 +210,7 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 
 void addInfoCommands(std::vector<Command>& out) {
     out.push_back({"info", kInfoUsage, {{"json", 0, false}}, runInfo});
+    out.push_back({"index", kIndexUsage, {{"check", 'c', false}}, runIndex});
     out.push_back({"note", kNoteUsage, {}, runNote});
     out.push_back({"update", kUpdateUsage, {{"dry-run", 'n', false}}, runUpdate});
     out.push_back(

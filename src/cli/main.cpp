@@ -34,6 +34,7 @@ const char* const kMainUsage =
     "  update ストック [パス] [--dry-run]    読み込み元を読み直してストックを更新する\n"
     "  dupes [--stock 名前]... [--min-size サイズ] [--by name+size|size] [--csv ファイル]\n"
     "                                        ストックをまたいで重複ファイルを探す\n"
+    "  index [ストック...] [--check]         名前索引を作る・確かめる\n"
     "\n"
     "コマンド --help でそのコマンドのオプションを表示します。\n"
     "\n"

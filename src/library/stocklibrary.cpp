@@ -2,6 +2,7 @@
 
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
+#include "library/indexstore.h"
 #include "library/names.h"
 #include "library/sidefiles.h"
 #include "platform/collate.h"
@@ -273,6 +274,7 @@ StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, F
     // what its file tells.
     (void)writeStockInfo(dataDir_, chosen,
                          infoOfCapture(sourceFactsOf(request.source), tree, nowFileTime()));
+    (void)buildIndex(dataDir_, chosen); // else built when it is first needed
     return succeeded(chosen);
 }
 
@@ -379,7 +381,7 @@ StockOutcome<std::vector<std::string>> StockLibrary::unlisted() const {
 
 StockResult StockLibrary::adopt(std::string_view name) {
     bool save = false;
-    return changeList(*this, save, [&](std::vector<std::string>& names) {
+    const StockResult r = changeList(*this, save, [&](std::vector<std::string>& names) {
         if (stockNameTaken(names, name))
             return failure(StockFailure::NameRefused, std::string(kMessageNameTaken));
         if (!adoptableName(name))
@@ -394,6 +396,8 @@ StockResult StockLibrary::adopt(std::string_view name) {
         save = true;
         return StockResult{};
     });
+    if (r.ok()) (void)buildIndex(dataDir_, name);
+    return r;
 }
 
 StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
@@ -441,6 +445,7 @@ StockResult StockLibrary::applyUpdate(const StockUpdate& update) {
     StockInfo facts = update.info;
     if (const auto current = readStockInfo(dataDir_, update.name)) facts.note = current->note;
     (void)writeStockInfo(dataDir_, update.name, facts);
+    (void)buildIndex(dataDir_, update.name);
     return {};
 }
 
