@@ -65,6 +65,7 @@ if [ "${1-}" = --hidden ]; then
         }
         [ "$(complete_line zutomelark-cli sea)" = search ] || fail "completion of a command"
         [ "$(complete_line zutomelark-cli search --mode=pre)" = prefix ] || fail "completion of --mode="
+        [ "$(complete_line zutomelark-cli dupes -m 1 --by=n)" = name+size ] || fail "completion of dupes --by="
         [ "$(complete_line zutomelark-cli --data "$tmp/Data" show M)" = 'My\ Disc' ] ||
             fail "completion of a stock name"
         [ "$(complete_line zutomelark-cli --data="$tmp/Data" move 'My Disc' d)" = down ] ||
