@@ -5,6 +5,7 @@
 #include "library/names.h"
 #include "library/sidefiles.h"
 #include "platform/collate.h"
+#include "platform/datadir.h"
 #include "platform/datalock.h"
 #include "platform/textfile.h"
 
@@ -115,6 +116,7 @@ bool copyStockFile(const fs::path& from, const fs::path& to) {
         return false;
     }
     AtomicFileWriter out(to);
+    out.copyAttributesFrom(from);
     std::string buf(size_t(1) << 20, '\0');
     bool ok = true;
     for (;;) {
@@ -175,6 +177,8 @@ StockResult changeList(const StockLibrary& library, bool& save, Change&& change)
                                         std::chrono::seconds(10), &busy);
     if (!lock && busy) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
     if (!lock) return failure(StockFailure::CannotCreate, messageCannotCreate(library.listPath()));
+    // What killed writers left behind goes while nobody else changes Data.
+    removeDataTemporaries(library.dataDir());
     auto names = library.names();
     if (!names.ok()) return names;
     save = false;
