@@ -41,6 +41,10 @@ std::string messageNameNotAllowed(std::string_view name) {
     return "ストック名 " + std::string(name) + " は使えません";
 }
 
+std::string messageOtherFileSystemFolders(int count) {
+    return "別のファイルシステムのフォルダ " + std::to_string(count) + " 個は読み込みませんでした";
+}
+
 std::optional<int> stockMoveTarget(int count, int index, MoveDirection dir) {
     if (index < 0 || index >= count) return std::nullopt;
     const int target = dir == MoveDirection::Up ? index - 1 : index + 1;
@@ -214,25 +218,32 @@ StockOutcome<OpenedStock> StockLibrary::open(std::string_view name,
     return out;
 }
 
-StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, FolderTree& tree,
-                                                const CaptureCallbacks& callbacks) {
-    using Out = StockOutcome<std::string>;
-    if (const auto listed = names(); !listed.ok()) return failed<std::string>(listed);
-    if (request.name && !request.name->empty()) {
-        const std::string& n = *request.name;
-        if (!adoptableName(n) || n.find_first_of(kForbiddenNameChars) != std::string::npos)
-            return failed<std::string>(
-                failure(StockFailure::NameRefused, std::string(kMessageNameForbidden)));
-    }
+namespace {
+
+CaptureOutcome captureFailed(const StockResult& r, std::string detail = {}) {
+    CaptureOutcome out;
+    static_cast<StockResult&>(out) = r;
+    if (!detail.empty()) out.detail = std::move(detail);
+    return out;
+}
+
+} // namespace
+
+CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& tree,
+                                     const CaptureCallbacks& callbacks) {
+    if (const auto listed = names(); !listed.ok()) return captureFailed(listed);
+    const bool named = request.name && !request.name->empty();
+    if (named && (!adoptableName(*request.name) ||
+                  request.name->find_first_of(kForbiddenNameChars) != std::string::npos))
+        return captureFailed(
+            failure(StockFailure::NameRefused, std::string(kMessageNameForbidden)));
 
     const CaptureResult read = captureTree(request.source, request.rootText, tree, callbacks);
     if (read.status == CaptureStatus::Cancelled)
-        return failed<std::string>(failure(StockFailure::Cancelled, {}));
-    if (read.status == CaptureStatus::NothingFound) {
-        Out out = failed<std::string>(failure(StockFailure::NoSource, std::string(kMessageInvalidSource)));
-        out.detail = read.error;
-        return out;
-    }
+        return captureFailed(failure(StockFailure::Cancelled, {}));
+    if (read.status == CaptureStatus::NothingFound)
+        return captureFailed(failure(StockFailure::NoSource, std::string(kMessageInvalidSource)),
+                             read.error);
 
     if (callbacks.onStoring) callbacks.onStoring();
     // The file is written before the lock is taken (it may be large) and gets
@@ -242,7 +253,7 @@ StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, F
     std::string chosen;
     bool save = false;
     const StockResult r = changeList(*this, save, [&](std::vector<std::string>& names) {
-        if (request.name && !request.name->empty()) {
+        if (named) {
             chosen = *request.name;
             if (stockNameTaken(names, chosen) || existsInAnyForm(*stockFile(chosen)))
                 return failure(StockFailure::NameRefused, std::string(kMessageNameTaken));
@@ -261,11 +272,14 @@ StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, F
         // The list would not name the file: take it back rather than leave a stray.
         if (r.failure == StockFailure::CannotCreate && save) std::remove(stockFile(chosen)->c_str());
         tree.clear();
-        return failed<std::string>(r);
+        return captureFailed(r);
     }
     removeSideFiles(dataDir_, chosen); // leftovers of an older stock of that name
     tree.root()->name = chosen;
-    return succeeded(chosen);
+    CaptureOutcome out;
+    out.value = chosen;
+    out.otherFileSystemFolders = read.otherFileSystemFolders;
+    return out;
 }
 
 std::string StockLibrary::checkRename(const StockRef& stock, std::string_view newName) const {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace zt {
 namespace {
 
@@ -242,6 +244,19 @@ TEST(CaptureCli, CapturesNamesAndAppends) {
     run = test::runCli(data + "capture '" + odd.string() + "'");
     EXPECT_EQ(run.out, "odd\xEF\xBF\xBD\n");
     EXPECT_EQ(test::runCli(data + "show 'odd\xEF\xBF\xBD'").status, 0);
+}
+
+TEST(CaptureCli, FoldersOnAnotherFileSystemAreReported) {
+    struct stat dev {
+    }, pts{};
+    if (::stat("/dev", &dev) != 0 || ::stat("/dev/pts", &pts) != 0 || dev.st_dev == pts.st_dev)
+        GTEST_SKIP() << "no separate file system inside /dev";
+    test::TempDir tmp;
+    const auto r = test::runCli("--data '" + (tmp / "Data").string() + "' capture /dev");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "dev\n");
+    EXPECT_NE(r.err.find("別のファイルシステムのフォルダ "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(" 個は読み込みませんでした\n"), std::string::npos) << r.err;
 }
 
 } // namespace
