@@ -164,6 +164,59 @@ TEST_F(ManageCli, NamesAreLineSafeInTextAndRawInJson) {
     EXPECT_EQ(cli("show 'a\tb'").err.find('\t'), std::string::npos); // messages escaped too
 }
 
+// What a terminal could take as a command: C0 (but the tab and line end the
+// output itself uses), DEL, C1 as UTF-8, and bytes that are no UTF-8 at all.
+std::string rawControlIn(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7F ||
+            (c == 0xC2 && next >= 0x80 && next <= 0x9F) ||
+            (c >= 0x80 && c <= 0x9F && (i == 0 || static_cast<unsigned char>(text[i - 1]) < 0x80)))
+            return "byte " + std::to_string(c) + " at " + std::to_string(i);
+    }
+    return {};
+}
+
+TEST_F(ManageCli, NoControlCharacterReachesTheTerminalRaw) {
+    const std::string hostile = "e\x1b[2Jc\xC2\x9b"
+                                "1m\x7f\r\n";
+    test::StockBuilder s;
+    s.add(s.root(hostile, {hostile + ".txt"}), hostile);
+    ASSERT_TRUE(s.write(data, hostile));
+    list({hostile, "one"});
+    const std::string q = "'" + hostile + "'";
+    const std::string nowhere = "'" + (dir / hostile).string() + "'";
+    const std::string commands[] = {
+        "list",
+        "list --json",
+        "list --unlisted",
+        "show " + q,
+        "show " + q + " --json",
+        "show " + q + " " + q,
+        "search e",
+        "search e --json",
+        "search e --stock " + q + "x",
+        "rename " + q + "x y",
+        "rename one " + q,
+        "delete " + q + "x",
+        "move " + q + "x up",
+        "capture " + nowhere,
+        "export one " + nowhere + "/x",
+        "adopt " + q + "x",
+        q + " list",
+        "list '--" + hostile + "'",
+        "show \x9b\xff",
+    };
+    for (const std::string& args : commands) {
+        const auto r = cli(args);
+        EXPECT_EQ(rawControlIn(r.out), "") << args << " (standard output)";
+        EXPECT_EQ(rawControlIn(r.err), "") << args << " (standard error)";
+    }
+    // The name itself comes through, escaped.
+    EXPECT_EQ(cli("list").out, "e&#27;[2Jc&#155;1m&#127;&#13;&#10;\none\n");
+}
+
 TEST_F(ManageCli, OutputGoesWhereTheUserSaidInPlace) {
     EXPECT_EQ(cli("export one - --kind folders").out, "also\r\nsub\r\n");
     EXPECT_EQ(cli("search z.txt --csv - --stock one").out.find("\\one\\z.txt"), 0u);
