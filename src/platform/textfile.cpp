@@ -306,7 +306,7 @@ bool isTemporaryFileName(std::string_view name) {
 }
 
 int removeStaleTemporaries(const std::filesystem::path& dir) {
-    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
+    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() < 0) return 0;
     DIR* d = ::fdopendir(::dup(dirFd.get()));
     if (!d) return 0;
