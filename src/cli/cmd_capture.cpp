@@ -34,8 +34,8 @@ class ProgressLine {
         if (now - shown_ < std::chrono::milliseconds(200)) return;
         shown_ = now;
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
-        std::string text = std::to_string(entries_) + " 項目  " + std::to_string(seconds) + " 秒  " +
-                           escapeMessage(folder);
+        std::string text = std::to_string(entries_) + " 項目  " + std::to_string(seconds) +
+                           " 秒  " + escapeMessage(folder);
         if (text.size() > 100) text = cut(text, 100);
         std::fprintf(stderr, "\r\033[K%s", text.c_str());
         dirty_ = true;
@@ -94,7 +94,8 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 } // namespace
 
 void addCaptureCommands(std::vector<Command>& out) {
-    out.push_back({"capture", kCaptureUsage, {{"name", 'n', true}, {"quiet", 'q', false}}, runCapture});
+    out.push_back(
+        {"capture", kCaptureUsage, {{"name", 'n', true}, {"quiet", 'q', false}}, runCapture});
 }
 
 } // namespace zt::cli

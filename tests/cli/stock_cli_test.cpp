@@ -133,13 +133,27 @@ TEST_F(ManageCli, TheSameFailureGivesTheSameStatusEverywhere) {
     list({"one", "Gone", "StockList"});
     const std::string out = "'" + (dir / "o.txt").string() + "'";
     const std::pair<std::string, int> cases[] = {
-        {"show Nope", 4}, {"export Nope " + out, 4}, {"rename Nope x", 4}, {"delete Nope", 4},
-        {"move Nope up", 4}, {"search x --stock Nope", 4},
-        {"show one '\\none'", 4}, {"export one " + out + " --folder '\\none'", 4},
-        {"show Gone", 6}, {"export Gone " + out, 6}, {"rename Gone x", 6},
-        {"show StockList", 5}, {"rename one 'a:b'", 5}, {"adopt one", 5},
-        {"show", 2}, {"show one a b", 2}, {"show one --by-size", 2}, {"export one", 2},
-        {"export one x --kind all", 2}, {"move one sideways", 2}, {"frobnicate", 2},
+        {"show Nope", 4},
+        {"export Nope " + out, 4},
+        {"rename Nope x", 4},
+        {"delete Nope", 4},
+        {"move Nope up", 4},
+        {"search x --stock Nope", 4},
+        {"show one '\\none'", 4},
+        {"export one " + out + " --folder '\\none'", 4},
+        {"show Gone", 6},
+        {"export Gone " + out, 6},
+        {"rename Gone x", 6},
+        {"show StockList", 5},
+        {"rename one 'a:b'", 5},
+        {"adopt one", 5},
+        {"show", 2},
+        {"show one a b", 2},
+        {"show one --by-size", 2},
+        {"export one", 2},
+        {"export one x --kind all", 2},
+        {"move one sideways", 2},
+        {"frobnicate", 2},
         {"move one up", 1},
     };
     for (const auto& [args, status] : cases)
@@ -191,6 +205,12 @@ TEST_F(ManageCli, NoControlCharacterReachesTheTerminalRaw) {
         "list",
         "list --json",
         "list --unlisted",
+        "list --long",
+        "info " + q,
+        "info " + q + " --json",
+        "index --check",
+        "dupes --min-size 0",
+        "update " + q + "x",
         "show " + q,
         "show " + q + " --json",
         "show " + q + " " + q,
@@ -219,11 +239,14 @@ TEST_F(ManageCli, NoControlCharacterReachesTheTerminalRaw) {
 
 TEST_F(ManageCli, OutputGoesWhereTheUserSaidInPlace) {
     EXPECT_EQ(cli("export one - --kind folders").out, "also\r\nsub\r\n");
-    EXPECT_EQ(cli("search z.txt --csv - --stock one").out.find("\\one\\z.txt"), 0u);
+    const std::string csv = cli("search z.txt --csv - --stock one").out; // the CSV alone
+    EXPECT_EQ(csv.find(cp932::encode("ファイル・フォルダ名,")), 0u);
+    EXPECT_NE(csv.find("\\one\\z.txt"), std::string::npos);
     // A symbolic link is written through; a read-only file is refused and kept.
     test::writeFile(dir / "target.csv", "old");
     std::filesystem::create_symlink(dir / "target.csv", dir / "link.csv");
-    EXPECT_EQ(cli("search z.txt --stock one --csv '" + (dir / "link.csv").string() + "'").status, 0);
+    EXPECT_EQ(cli("search z.txt --stock one --csv '" + (dir / "link.csv").string() + "'").status,
+              0);
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.csv"));
     EXPECT_NE(test::readFile(dir / "target.csv").find("z.txt"), std::string::npos);
     test::writeFile(dir / "ro.txt", "keep");
@@ -235,7 +258,8 @@ TEST_F(ManageCli, OutputGoesWhereTheUserSaidInPlace) {
 TEST(Cli, HelpAndVersionAnswerBeforeTheDataFolderIsTouched) {
     test::TempDir dir;
     const std::string data = "--data '" + (dir / "Data").string() + "' ";
-    for (const std::string args : {"--help", "--version", "list --help", "search -h", "capture --help"})
+    for (const std::string args :
+         {"--help", "--version", "list --help", "search -h", "capture --help"})
         EXPECT_EQ(test::runCli(data + args).status, 0) << args;
     EXPECT_NE(test::runCli("--version").out.find("zutomelark-cli "), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir / "Data"));
