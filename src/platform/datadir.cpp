@@ -3,7 +3,6 @@
 #include "platform/datalock.h"
 #include "platform/textfile.h"
 
-#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -24,19 +23,6 @@ bool writableFolder(const fs::path& p) {
     struct stat st;
     return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
            ::access(p.c_str(), W_OK | X_OK) == 0;
-}
-
-// Folders that hold installed programs. A Data folder is never made inside one
-// (this would happen whenever the program runs as root), only used if it is
-// already there.
-bool isSystemProgramFolder(const fs::path& dir) {
-    static constexpr std::array<std::string_view, 8> kFolders = {
-        "/bin",           "/sbin",           "/usr/bin",     "/usr/sbin",
-        "/usr/local/bin", "/usr/local/sbin", "/usr/libexec", "/usr/games"};
-    const std::string d = dir.lexically_normal().string();
-    for (std::string_view f : kFolders)
-        if (d == f || d == std::string(f) + "/") return true;
-    return false;
 }
 
 // The template's lines end in CR LF like every file the program writes; the
@@ -93,22 +79,16 @@ fs::path resolveDataDir(const DataDirInputs& in) {
     if (in.commandLine && !in.commandLine->empty()) return *in.commandLine;
     if (in.envData && !in.envData->empty()) return fs::path(*in.envData);
 
-    if (!in.exeDir.empty()) {
-        const fs::path beside = in.exeDir / "Data";
-        if (::access(beside.c_str(), F_OK) == 0) {
-            if (writableFolder(beside)) return beside;
-        } else if (errno == ENOENT && writableFolder(in.exeDir) &&
-                   !isSystemProgramFolder(in.exeDir)) {
-            return beside;
-        }
-    }
+    // A Data folder beside the program is used only when it is already there,
+    // so a program folder never fills with user data (or a build folder that
+    // `make clean` deletes).
+    if (!in.exeDir.empty() && writableFolder(in.exeDir / "Data")) return in.exeDir / "Data";
 
     if (in.xdgDataHome && fs::path(*in.xdgDataHome).is_absolute())
         return fs::path(*in.xdgDataHome) / "zutomelark" / "Data";
-    if (in.home && !in.home->empty())
+    if (in.home && fs::path(*in.home).is_absolute())
         return fs::path(*in.home) / ".local" / "share" / "zutomelark" / "Data";
-    // Nowhere better: beside the program, even if seeding it may then fail.
-    return in.exeDir.empty() ? fs::path("Data") : in.exeDir / "Data";
+    return {};
 }
 
 DataDirInputs dataDirInputsFromEnvironment(std::optional<fs::path> commandLine) {
@@ -134,6 +114,7 @@ DataDirInputs dataDirInputsFromEnvironment(std::optional<fs::path> commandLine) 
 }
 
 bool seedDataDir(const fs::path& dataDir) {
+    if (dataDir.empty()) return false; // would seed the current folder
     std::error_code ec;
     const fs::path iconDir = dataDir / "Icon";
     fs::create_directories(iconDir, ec);
