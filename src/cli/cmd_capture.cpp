@@ -20,7 +20,8 @@ const char* const kCaptureUsage =
     "使い方: zutomelark-cli [--data フォルダ] capture パス [--name 名前] [--quiet]\n"
     "  パスの下のフォルダとファイルを読み込んで新しいストックにし、一覧の最後に加えて\n"
     "  その名前を表示します。名前はパスの最後の部分 (/ なら \"root\") か指定の名前で、\n"
-    "  使われている名前には _2、_3... が付きます。\n"
+    "  使われている名前には _2、_3... が付きます。別のファイルシステムのフォルダ\n"
+    "  (マウントポイント) は中を読まず、その数を標準エラーに表示します。\n"
     "  -n, --name 名前  ストックの名前\n"
     "  -q, --quiet      標準エラーに進み具合を表示しない (端末のときだけ表示します)\n";
 
@@ -83,6 +84,8 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             printError(stored.message, stored.detail);
         return statusOf(stored.failure);
     }
+    if (stored.otherFileSystemFolders > 0)
+        printError(messageOtherFileSystemFolders(stored.otherFileSystemFolders));
     std::cout << escapeName(stored.value) << '\n';
     return kOk;
 }

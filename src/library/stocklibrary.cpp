@@ -6,6 +6,7 @@
 #include "library/names.h"
 #include "library/sidefiles.h"
 #include "platform/collate.h"
+#include "platform/datadir.h"
 #include "platform/datalock.h"
 #include "platform/textfile.h"
 
@@ -39,6 +40,10 @@ std::string messageNoSuchFolder(std::string_view path) {
 
 std::string messageNameNotAllowed(std::string_view name) {
     return "ストック名 " + std::string(name) + " は使えません";
+}
+
+std::string messageOtherFileSystemFolders(int count) {
+    return "別のファイルシステムのフォルダ " + std::to_string(count) + " 個は読み込みませんでした";
 }
 
 std::optional<int> stockMoveTarget(int count, int index, MoveDirection dir) {
@@ -122,6 +127,7 @@ bool copyStockFile(const fs::path& from, const fs::path& to) {
         return false;
     }
     AtomicFileWriter out(to);
+    out.copyAttributesFrom(from);
     std::string buf(size_t(1) << 20, '\0');
     bool ok = true;
     for (;;) {
@@ -182,6 +188,8 @@ StockResult changeList(const StockLibrary& library, bool& save, Change&& change)
                                         std::chrono::seconds(10), &busy);
     if (!lock && busy) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
     if (!lock) return failure(StockFailure::CannotCreate, messageCannotCreate(library.listPath()));
+    // What killed writers left behind goes while nobody else changes Data.
+    removeDataTemporaries(library.dataDir());
     auto names = library.names();
     if (!names.ok()) return names;
     save = false;
@@ -217,26 +225,32 @@ StockOutcome<OpenedStock> StockLibrary::open(std::string_view name,
     return out;
 }
 
-StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, FolderTree& tree,
-                                                const CaptureCallbacks& callbacks) {
-    using Out = StockOutcome<std::string>;
-    if (const auto listed = names(); !listed.ok()) return failed<std::string>(listed);
-    if (request.name && !request.name->empty()) {
-        const std::string& n = *request.name;
-        if (!adoptableName(n) || n.find_first_of(kForbiddenNameChars) != std::string::npos)
-            return failed<std::string>(
-                failure(StockFailure::NameRefused, std::string(kMessageNameForbidden)));
-    }
+namespace {
+
+CaptureOutcome captureFailed(const StockResult& r, std::string detail = {}) {
+    CaptureOutcome out;
+    static_cast<StockResult&>(out) = r;
+    if (!detail.empty()) out.detail = std::move(detail);
+    return out;
+}
+
+} // namespace
+
+CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& tree,
+                                     const CaptureCallbacks& callbacks) {
+    if (const auto listed = names(); !listed.ok()) return captureFailed(listed);
+    const bool named = request.name && !request.name->empty();
+    if (named && (!adoptableName(*request.name) ||
+                  request.name->find_first_of(kForbiddenNameChars) != std::string::npos))
+        return captureFailed(
+            failure(StockFailure::NameRefused, std::string(kMessageNameForbidden)));
 
     const CaptureResult read = captureTree(request.source, request.rootText, tree, callbacks);
     if (read.status == CaptureStatus::Cancelled)
-        return failed<std::string>(failure(StockFailure::Cancelled, {}));
-    if (read.status == CaptureStatus::NothingFound) {
-        Out out = failed<std::string>(
-            failure(StockFailure::NoSource, std::string(kMessageInvalidSource)));
-        out.detail = read.error;
-        return out;
-    }
+        return captureFailed(failure(StockFailure::Cancelled, {}));
+    if (read.status == CaptureStatus::NothingFound)
+        return captureFailed(failure(StockFailure::NoSource, std::string(kMessageInvalidSource)),
+                             read.error);
 
     if (callbacks.onStoring) callbacks.onStoring();
     // The file is written before the lock is taken (it may be large) and gets
@@ -246,7 +260,7 @@ StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, F
     std::string chosen;
     bool save = false;
     const StockResult r = changeList(*this, save, [&](std::vector<std::string>& names) {
-        if (request.name && !request.name->empty()) {
+        if (named) {
             chosen = *request.name;
             if (stockNameTaken(names, chosen) || existsInAnyForm(*stockFile(chosen)))
                 return failure(StockFailure::NameRefused, std::string(kMessageNameTaken));
@@ -266,7 +280,7 @@ StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, F
         if (r.failure == StockFailure::CannotCreate && save)
             std::remove(stockFile(chosen)->c_str());
         tree.clear();
-        return failed<std::string>(r);
+        return captureFailed(r);
     }
     removeSideFiles(dataDir_, chosen); // leftovers of an older stock of that name
     tree.root()->name = chosen;
@@ -275,7 +289,10 @@ StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, F
     (void)writeStockInfo(dataDir_, chosen,
                          infoOfCapture(sourceFactsOf(request.source), tree, nowFileTime()));
     (void)buildIndex(dataDir_, chosen); // else built when it is first needed
-    return succeeded(chosen);
+    CaptureOutcome out;
+    out.value = chosen;
+    out.otherFileSystemFolders = read.otherFileSystemFolders;
+    return out;
 }
 
 std::string StockLibrary::checkRename(const StockRef& stock, std::string_view newName) const {

@@ -78,6 +78,12 @@ struct OpenCallbacks {
     std::function<bool()> onFolder;
 };
 
+// A capture's outcome: the new stock's name, and how many folders below the
+// source were not read because they are on another file system.
+struct CaptureOutcome : StockOutcome<std::string> {
+    int otherFileSystemFolders = 0;
+};
+
 struct CaptureRequest {
     std::filesystem::path source;    // the folder or mount point to read
     std::string rootText;            // the root's text (drive label, folder name)
@@ -120,8 +126,8 @@ class StockLibrary {
     // Reads the source into tree, stores it as a new stock at the end of the
     // list with its facts beside it, and returns its name. Cancelled, empty
     // and failed captures leave the tree empty and nothing in Data.
-    [[nodiscard]] StockOutcome<std::string> capture(const CaptureRequest& request, FolderTree& tree,
-                                                    const CaptureCallbacks& callbacks = {});
+    [[nodiscard]] CaptureOutcome capture(const CaptureRequest& request, FolderTree& tree,
+                                         const CaptureCallbacks& callbacks = {});
 
     // Reads a stock's source again (its recorded source, or `source` when
     // given) and compares it with the stored stock. Nothing is written.
@@ -179,6 +185,8 @@ messageCannotCreate(const std::filesystem::path& p); // ファイル %s を作�
 [[nodiscard]] std::string messageNoSuchStock(std::string_view name);
 [[nodiscard]] std::string messageNoSuchFolder(std::string_view path);
 [[nodiscard]] std::string messageNameNotAllowed(std::string_view name);
+// 別のファイルシステムのフォルダ n 個は読み込みませんでした
+[[nodiscard]] std::string messageOtherFileSystemFolders(int count);
 inline constexpr std::string_view kMessageInvalidSource = "無効な読み込み元指定です";
 inline constexpr std::string_view kMessageNoSourceRecorded =
     "読み込み元が記録されていません。読み込み元を指定してください";

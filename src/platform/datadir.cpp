@@ -1,5 +1,8 @@
 #include "platform/datadir.h"
 
+#include "platform/datalock.h"
+#include "platform/textfile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -66,7 +69,8 @@ bool restoreSampleFile(const fs::path& iconDir) {
             leftovers.push_back(it->path());
     }
     if (ec || leftovers.size() != 1) return false;
-    return ::rename(leftovers.front().c_str(), (iconDir / "test.dat").c_str()) == 0;
+    // Never over a file that appeared meanwhile.
+    return renameNoReplace(leftovers.front(), iconDir / "test.dat");
 }
 
 } // namespace
@@ -120,7 +124,18 @@ bool seedDataDir(const fs::path& dataDir) {
     if (::access((iconDir / "test.dat").c_str(), F_OK) != 0 && !restoreSampleFile(iconDir))
         ok = writeNewFile(iconDir / "test.dat", kSampleFile) != Write::Failed && ok;
     ok = writeNewFile(dataDir / "StockList.dat", "") != Write::Failed && ok;
+    // Start-up never waits for this: a busy Data folder is cleaned next time.
+    if (const auto lock =
+            DataLock::acquire(dataDir, DataLock::Mode::Exclusive, std::chrono::milliseconds(0)))
+        removeDataTemporaries(dataDir);
     return ok;
+}
+
+void removeDataTemporaries(const fs::path& dataDir) {
+    removeStaleTemporaries(dataDir);
+    std::error_code ec, typeEc;
+    for (fs::directory_iterator it(dataDir, ec), end; !ec && it != end; it.increment(ec))
+        if (fs::is_directory(it->symlink_status(typeEc))) removeStaleTemporaries(it->path());
 }
 
 } // namespace zt

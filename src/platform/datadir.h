@@ -27,8 +27,14 @@ dataDirInputsFromEnvironment(std::optional<std::filesystem::path> commandLine);
 
 // Creates the folder if needed and adds the template files that are missing
 // (Icon/icon.dat, Icon/test.dat, an empty StockList.dat). Never overwrites.
-// Returns false when the folder cannot be created or the path is empty.
+// Also removes stale temporary files when the Data folder's lock is free at
+// once. Returns false when the folder cannot be created or the path is empty.
 bool seedDataDir(const std::filesystem::path& dataDir);
+
+// Removes the temporary files that killed writers left in the Data folder and
+// in its folders (Info, Index, ...), leaving those of live writers. Call it
+// while holding the Data folder's lock; seedDataDir does so by itself.
+void removeDataTemporaries(const std::filesystem::path& dataDir);
 
 // The template files, compiled in.
 [[nodiscard]] std::string_view templateIconList();

@@ -123,6 +123,21 @@ TEST(DataDir, SeedRestoresSampleLeftByInterruptedIconLoad) {
     EXPECT_EQ(test::readFile(data / "Icon" / "test.gif"), "g");
 }
 
+TEST(DataDir, SeedRemovesTemporariesLeftByKilledWriters) {
+    test::TempDir tmp;
+    const fs::path data = tmp / "Data";
+    fs::create_directories(data / "Info");
+    fs::create_directories(tmp / "Outside");
+    fs::create_directory_symlink(tmp / "Outside", data / "Linked");
+    for (const fs::path& p : {data / ".zutomelark-000001.tmp", data / "Info/.zutomelark-000002.tmp",
+                              tmp / "Outside/.zutomelark-000003.tmp"})
+        test::writeFile(p, "left by a kill");
+    ASSERT_TRUE(seedDataDir(data));
+    EXPECT_FALSE(fs::exists(data / ".zutomelark-000001.tmp"));
+    EXPECT_FALSE(fs::exists(data / "Info/.zutomelark-000002.tmp"));
+    EXPECT_TRUE(fs::exists(tmp / "Outside/.zutomelark-000003.tmp")); // never through a link
+}
+
 TEST(DataDir, SeedFailsWhenFolderCannotBeMade) {
     test::TempDir tmp;
     test::writeFile(tmp / "file", "x");
