@@ -1,4 +1,5 @@
 #include "search/engine.h"
+#include "search/patterns.h"
 
 #include "catalogue/foldertree.h"
 #include "catalogue/stockfile.h"
@@ -51,6 +52,10 @@ bool matchName(MatchMode mode, std::string_view name, std::string_view text) {
         return matchPrefix(name, text);
     case MatchMode::Suffix:
         return matchSuffix(name, text);
+    case MatchMode::Wildcard:
+        return matchWildcard(name, text);
+    case MatchMode::Regex:
+        return RegexPattern(text, true).find(name); // a search compiles its pattern once
     }
     return false;
 }
