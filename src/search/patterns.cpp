@@ -70,6 +70,7 @@ std::vector<std::string> wildcardLiterals(std::string_view pattern) {
 }
 
 struct RegexPattern::Impl {
+    std::unique_ptr<icu::RegexPattern> pattern;
     std::unique_ptr<icu::RegexMatcher> matcher;
 };
 
@@ -79,8 +80,9 @@ RegexPattern::RegexPattern(std::string_view pattern, bool caseSensitive)
     UParseError where{};
     const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
         icu::StringPiece(pattern.data(), int32_t(pattern.size())));
-    impl_->matcher.reset(
-        new icu::RegexMatcher(text, caseSensitive ? 0 : UREGEX_CASE_INSENSITIVE, where, status));
+    impl_->pattern.reset(
+        icu::RegexPattern::compile(text, caseSensitive ? 0 : UREGEX_CASE_INSENSITIVE, where, status));
+    if (U_SUCCESS(status)) impl_->matcher.reset(impl_->pattern->matcher(status));
     if (U_FAILURE(status)) {
         impl_->matcher.reset();
         error_ = u_errorName(status);
