@@ -27,15 +27,24 @@ MsgResult ScriptedDialogs::messageBox(QWidget*, const QString& title, const QStr
     return r;
 }
 
-std::optional<QString> ScriptedDialogs::saveFileName(QWidget*, const QString& title, const QString&,
-                                                     const QString&, const QString&) {
+std::optional<QString> ScriptedDialogs::saveFileName(QWidget*, const QString& title,
+                                                     const QString& startPath, const QString&,
+                                                     const QString&) {
     saveTitles.append(title);
+    saveStarts.append(startPath);
     return popAnswer(saveAnswers);
 }
 
-std::optional<QString> ScriptedDialogs::browseForFolder(QWidget*, const QString& title) {
+std::optional<QString> ScriptedDialogs::browseForFolder(QWidget*, const QString& title,
+                                                        const QString& startFolder) {
     folderTitles.append(title);
+    folderStarts.append(startFolder);
     return popAnswer(folderAnswers);
+}
+
+bool ScriptedDialogs::openWithDesktop(const QString& path) {
+    opened.append(path);
+    return true;
 }
 
 void ScriptedDialogs::showHelp(QWidget*, int topic) {

@@ -24,6 +24,8 @@ class ScriptedDialogs : public DialogService {
     std::deque<std::optional<QString>> folderAnswers; // default cancelled
     std::vector<Shown> shown;                         // every message box, in order
     QStringList saveTitles, folderTitles;
+    QStringList saveStarts, folderStarts; // where each dialog was asked to start
+    QStringList opened;                   // paths given to the desktop to open
     std::vector<int> helpTopics;
 
     MsgResult messageBox(QWidget*, const QString& title, const QString& text, MsgButtons buttons,
@@ -31,7 +33,9 @@ class ScriptedDialogs : public DialogService {
     std::optional<QString> saveFileName(QWidget*, const QString& title, const QString& startPath,
                                         const QString& filter,
                                         const QString& defaultSuffix) override;
-    std::optional<QString> browseForFolder(QWidget*, const QString& title) override;
+    std::optional<QString> browseForFolder(QWidget*, const QString& title,
+                                           const QString& startFolder) override;
+    bool openWithDesktop(const QString& path) override;
     void showHelp(QWidget*, int topic) override;
 };
 

@@ -16,12 +16,18 @@
 namespace {
 
 constexpr const char* kUsage =
-    "使い方 / Usage: zutomelark [--data DIR]\n"
+    "使い方 / Usage: zutomelark [--data DIR] [--dark]\n"
     "  --data DIR  Data フォルダ / the Data folder (settings, stock list, stocks)\n"
-    "              既定 / default: $ZUTOMELARK_DATA, <program folder>/Data,\n"
-    "              ~/.local/share/zutomelark/Data\n"
+    "  --dark      暗い配色で表示 / dark colours (Fusion style)\n"
     "  --version   版 / the version\n"
-    "  --help      この説明 / this text\n";
+    "  --help      この説明 / this text\n"
+    "\n"
+    "Data フォルダは次の順に決まります / The Data folder is the first of:\n"
+    "  1. --data DIR\n"
+    "  2. $ZUTOMELARK_DATA\n"
+    "  3. <program folder>/Data  (既にある場合のみ、作成しません /\n"
+    "                            only if it already exists; never created)\n"
+    "  4. $XDG_DATA_HOME/zutomelark/Data  (~/.local/share/zutomelark/Data)\n";
 
 void showError(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("ZuTomelark"), text,
@@ -50,6 +56,7 @@ class Application : public QApplication {
 
 struct Options {
     std::optional<std::filesystem::path> data;
+    bool dark = false;
     QString error;
 };
 
@@ -65,6 +72,8 @@ Options parseArguments(int argc, char** argv) {
                 return o;
             }
             o.data = std::filesystem::path(argv[++i]);
+        } else if (a == "--dark") {
+            o.dark = true;
         } else if (a.starts_with("--data=")) {
             o.data = std::filesystem::path(std::string(a.substr(7)));
         } else if (a.starts_with("-")) {
@@ -100,7 +109,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication::setApplicationName(QStringLiteral("ZuTomelark"));
-    zt::setupAppearance(app);
+    // The desktop matches the windows to the installed desktop entry (and its icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zutomelark.zutomelark"));
+    zt::setupAppearance(app, opts.dark || qEnvironmentVariableIsSet("ZUTOMELARK_DARK"));
 
     try {
         const std::filesystem::path dataDir =

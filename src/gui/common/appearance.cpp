@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPalette>
 #include <QStringList>
 #include <QStyle>
 #include <QTranslator>
@@ -24,21 +26,90 @@ namespace zt {
 
 namespace {
 
+// The tool bar's icons: a desktop theme is kept only when it has them all.
+constexpr const char* kToolBarIcons[] = {"application-exit",   "media-optical", "document-save-as",
+                                         "edit-delete",        "go-up",         "edit-find",
+                                         "preferences-system", nullptr};
+
+bool coversJapanese(const QString& family) {
+    return QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese);
+}
+
 QString japaneseGothicFamily() {
     const QStringList families = QFontDatabase::families();
-    for (const char* preferred : {"IPAGothic", "IPAPGothic", "Noto Sans CJK JP", "VL Gothic",
-                                  "TakaoGothic", "Droid Sans Japanese"}) {
+    for (const char* preferred : {"IPAPGothic", "IPAGothic", "Noto Sans CJK JP", "VL PGothic",
+                                  "VL Gothic", "TakaoPGothic", "TakaoGothic"}) {
         if (families.contains(QString::fromLatin1(preferred)))
             return QString::fromLatin1(preferred);
     }
     for (const QString& f : QFontDatabase::families(QFontDatabase::Japanese))
-        return f;
-    return {};
+        if (!QFontDatabase::isFixedPitch(f)) return f;
+    const QStringList any = QFontDatabase::families(QFontDatabase::Japanese);
+    return any.isEmpty() ? QString() : any.first();
+}
+
+void chooseFont(QApplication& app) {
+    QFont font = app.font(); // the desktop's, at its size
+    if (coversJapanese(QFontInfo(font).family())) return;
+    const QString family = japaneseGothicFamily();
+    if (family.isEmpty()) return;
+    font.setFamilies({family});
+    font.setStyleHint(QFont::SansSerif);
+    app.setFont(font);
+}
+
+void chooseIconTheme() {
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& p :
+         {QDir::homePath() + QStringLiteral("/.local/share/icons"),
+          QStringLiteral("/usr/local/share/icons"), QStringLiteral("/usr/share/icons")}) {
+        if (!paths.contains(p)) paths.append(p);
+    }
+    QIcon::setThemeSearchPaths(paths);
+    const QString spare = QDir(QStringLiteral("/usr/share/icons/Adwaita")).exists()
+                              ? QStringLiteral("Adwaita")
+                              : QStringLiteral("hicolor");
+    const QString desktop = QIcon::themeName();
+    bool complete = !desktop.isEmpty() && desktop != QStringLiteral("hicolor");
+    for (const char* const* name = kToolBarIcons; complete && *name; ++name)
+        complete = QIcon::hasThemeIcon(QString::fromLatin1(*name));
+    if (!complete) QIcon::setThemeName(spare);
+    QIcon::setFallbackThemeName(spare);
+}
+
+void setDarkPalette(QApplication& app) {
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QPalette p;
+    const QColor window(45, 45, 48), base(30, 30, 32), text(230, 230, 230);
+    const QColor disabledText(128, 128, 128), highlight(42, 130, 218);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, disabledText);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, Qt::red);
+    p.setColor(QPalette::Link, highlight.lighter(130));
+    p.setColor(QPalette::Highlight, highlight);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Light, window.lighter(160));
+    p.setColor(QPalette::Midlight, window.lighter(130));
+    p.setColor(QPalette::Mid, window.darker(120));
+    p.setColor(QPalette::Dark, window.darker(160));
+    p.setColor(QPalette::Shadow, Qt::black);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, disabledText);
+    p.setColor(QPalette::Disabled, QPalette::Base, window);
+    app.setPalette(p);
 }
 
 } // namespace
 
-void setupAppearance(QApplication& app) {
+void setupAppearance(QApplication& app, bool dark) {
     registerResources();
     // Qt's own dialogs (folder browser, save dialog, standard buttons) in Japanese.
     auto* qtText = new QTranslator(&app);
@@ -47,25 +118,12 @@ void setupAppearance(QApplication& app) {
         QApplication::installTranslator(qtText);
     else
         delete qtText;
-    QFont font = app.font();
-    const QString family = japaneseGothicFamily();
-    if (!family.isEmpty()) font.setFamilies({family});
-    font.setPointSize(9);
-    font.setStyleHint(QFont::SansSerif);
-    app.setFont(font);
-
-    QStringList paths = QIcon::themeSearchPaths();
-    for (const QString& p :
-         {QStringLiteral("/usr/share/icons"), QStringLiteral("/usr/local/share/icons"),
-          QDir::homePath() + QStringLiteral("/.local/share/icons")}) {
-        if (!paths.contains(p)) paths.append(p);
-    }
-    QIcon::setThemeSearchPaths(paths);
-    if (QDir(QStringLiteral("/usr/share/icons/Adwaita")).exists())
-        QIcon::setThemeName(QStringLiteral("Adwaita"));
-    else if (QIcon::themeName().isEmpty())
-        QIcon::setThemeName(QStringLiteral("hicolor"));
-    QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
+    chooseFont(app);
+    chooseIconTheme();
+    if (dark) setDarkPalette(app);
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("org.zutomelark.zutomelark"),
+                         QIcon(QStringLiteral(":/icons/org.zutomelark.zutomelark.svg"))));
 }
 
 QIcon themeIcon(const QString& name, int standardPixmap) {

@@ -1,6 +1,7 @@
 #pragma once
-// The look shared by the program and the window tests: a Japanese Gothic font
-// for every window and an icon theme that is found without a desktop session.
+// The look shared by the program and the window tests: the desktop's own font
+// and icon theme where they serve (a Japanese Gothic font and Adwaita where
+// they do not), and the application icon.
 class QApplication;
 class QIcon;
 class QString;
@@ -8,10 +9,12 @@ class QWidget;
 
 namespace zt {
 
-// Picks the application font (IPA Gothic when installed, else any font with
-// Japanese coverage) at 9 pt, i.e. 12 px at 96 dpi, and sets the icon theme
-// search paths and theme name. Call once after the QApplication exists.
-void setupAppearance(QApplication& app);
+// Keeps the desktop's font when it covers Japanese, else takes a proportional
+// Japanese Gothic (IPAPGothic first) at the desktop's size; keeps the desktop's
+// icon theme when it has the program's icons, else Adwaita (hicolor when that
+// is missing), which also fills gaps. dark: Fusion with a dark palette (for
+// checking the windows in dark colours). Call once after the QApplication exists.
+void setupAppearance(QApplication& app, bool dark = false);
 
 // A theme icon, or the style's standard pixmap when the theme lacks it.
 [[nodiscard]] QIcon themeIcon(const QString& name, int standardPixmap);

@@ -3,9 +3,13 @@
 
 #include "gui/common/helpwindow.h"
 
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 namespace zt {
 
@@ -42,11 +46,17 @@ class QtDialogs final : public DialogService {
         return dlg.selectedFiles().first();
     }
 
-    std::optional<QString> browseForFolder(QWidget* owner, const QString& title) override {
+    std::optional<QString> browseForFolder(QWidget* owner, const QString& title,
+                                           const QString& startFolder) override {
+        const QString start = startFolder.isEmpty() ? QDir::homePath() : startFolder;
         const QString dir =
-            QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
+            QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly);
         if (dir.isEmpty()) return std::nullopt;
         return dir;
+    }
+
+    bool openWithDesktop(const QString& path) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     }
 
     void showHelp(QWidget* owner, int topic) override { HelpWindow::showTopic(owner, topic); }
@@ -83,6 +93,23 @@ std::unique_ptr<DialogService> setDialogService(std::unique_ptr<DialogService> s
     auto previous = std::move(current());
     current() = std::move(service);
     return previous;
+}
+
+namespace {
+QString& lastSaveFolder() {
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+QString saveStartFolder() {
+    const QString& last = lastSaveFolder();
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : QDir::homePath();
+}
+
+void rememberSavedFile(const QString& file) {
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!folder.isEmpty()) lastSaveFolder() = folder;
 }
 
 void warn(QWidget* owner, const QString& text) {

@@ -27,8 +27,14 @@ class DialogService {
                                                 const QString& startPath, const QString& filter,
                                                 const QString& defaultSuffix) = 0;
 
-    // Folder browser; nullopt when cancelled.
-    virtual std::optional<QString> browseForFolder(QWidget* owner, const QString& title) = 0;
+    // Folder browser starting in startFolder (empty: the home folder);
+    // nullopt when cancelled.
+    virtual std::optional<QString> browseForFolder(QWidget* owner, const QString& title,
+                                                   const QString& startFolder) = 0;
+
+    // Opens a file or folder with the desktop's default application (a folder:
+    // the file manager); false when nothing could be started.
+    virtual bool openWithDesktop(const QString& path) = 0;
 
     // Opens the help document at a topic number.
     virtual void showHelp(QWidget* owner, int topic) = 0;
@@ -38,6 +44,11 @@ class DialogService {
 DialogService& dialogs();
 // Installs a service; returns the previous one so a test can put it back.
 std::unique_ptr<DialogService> setDialogService(std::unique_ptr<DialogService> service);
+
+// Where a save dialog starts: the folder of the file last chosen in one
+// while the program runs, else the home folder.
+[[nodiscard]] QString saveStartFolder();
+void rememberSavedFile(const QString& file);
 
 // Warning box with the title "警告" and an OK button: the usual error report.
 void warn(QWidget* owner, const QString& text);

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -30,6 +31,9 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(browser_, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
     connect(home, &QPushButton::clicked, this, [this] { openTopic(1); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    browser_->setAccessibleName(QStringLiteral("ヘルプ"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(back);

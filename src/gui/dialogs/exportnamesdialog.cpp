@@ -4,9 +4,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-#include <unistd.h>
 
 namespace zt {
 
@@ -105,10 +101,7 @@ QLayout* ExportNamesDialog::buildButtons() {
 }
 
 QString ExportNamesDialog::defaultOutputFolder() {
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    if (!exeDir.isEmpty() && ::access(QFile::encodeName(exeDir).constData(), W_OK) == 0)
-        return exeDir;
-    return QDir::homePath();
+    return saveStartFolder();
 }
 
 void ExportNamesDialog::setOutputFolder(const QString& folder) {
@@ -145,6 +138,7 @@ void ExportNamesDialog::chooseOutputFile() {
                                outputFolder_ + QLatin1Char('/') + fileName_->text(),
                                QStringLiteral("Text files (*.txt)"), QStringLiteral("txt"));
     if (!chosen) return;
+    rememberSavedFile(*chosen);
     const qsizetype slash = chosen->lastIndexOf(QLatin1Char('/'));
     fileName_->setText(chosen->mid(slash + 1));
     // A file right under the root keeps "/" as its folder rather than an empty one.

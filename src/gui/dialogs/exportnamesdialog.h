@@ -21,8 +21,8 @@ class ExportNamesDialog : public QDialog {
   public:
     explicit ExportNamesDialog(QWidget* parent = nullptr);
 
-    // The folder a first export writes into: the program's folder when it can be
-    // written to, else the user's home folder.
+    // The folder a first export writes into: the one last saved into while the
+    // program runs, else the user's home folder.
     [[nodiscard]] static QString defaultOutputFolder();
 
     [[nodiscard]] const QString& outputFolder() const { return outputFolder_; }

@@ -6,6 +6,7 @@
 #include "gui/common/dialogservice.h"
 #include "gui/common/flowtoolbar.h"
 #include "gui/common/iconcache.h"
+#include "gui/common/indexbuilder.h"
 #include "gui/common/termsignals.h"
 #include "gui/common/text.h"
 #include "gui/common/workrunner.h"
@@ -40,14 +41,18 @@ MainWindow::MainWindow(std::filesystem::path dataDir, QWidget* parent)
     // First: the panes, the capture and the tree use the fixed images from the start.
     icons_ = new IconCache(this);
     runner_ = new WorkRunner(this);
+    indexBuilder_ = new IndexBuilder(dataDir_, this);
     connect(runner_, &WorkRunner::finished, this, [this] {
+        if (busy()) return; // the work went on with a job of its own
+        indexBuilder_->resume();
         // A close that came while work ran happens now.
-        if (closeAfterWork_ && !busy()) close();
+        if (closeAfterWork_) close();
     });
     buildToolBar();
     buildMenus();
     buildPanes();
     buildContextMenus();
+    buildKeys();
     // Never so narrow that the tool bar needs a third row: the bar's height
     // has room for two.
     setMinimumSize(toolBar_->minimumWidthForRows(2), designPixels(*this, 240));
@@ -104,6 +109,7 @@ void MainWindow::startUp() {
     if (shutDownDone_) return;
     icons_->load(dataDir_);
     watchStockList();
+    scheduleIndexes();
     if (settings_.searchDialogShown) toggleSearchWindow();
 }
 
@@ -181,6 +187,7 @@ void MainWindow::shutDown() {
     saveSettings();
     // The settings are saved already, so they keep "search window shown" as it was.
     closeSearchWindow();
+    indexBuilder_->stop(); // after the stock it is indexing
     folders_->clear();
 }
 

@@ -6,7 +6,10 @@
 //   mainwindow.cpp         layout, resize rule, start-up and shut-down, settings
 //   mainwindow_menus.cpp   tool bar, menus and context menus
 //   mainwindow_stocks.cpp  opening and capturing stocks (long work on a worker)
-//   mainwindow_manage.cpp  moving, renaming, deleting, adopting stocks; the export
+//   mainwindow_manage.cpp  moving, renaming, deleting, adopting stocks; the export;
+//                          a stock's properties
+//   mainwindow_update.cpp  reading a stock's source again and replacing the stock
+//   mainwindow_medium.cpp  opening an item of the open stock on its medium
 //   mainwindow_shared.cpp  following changes other processes make to the stock list
 //   mainwindow_search.cpp  the search window
 #include "settings/settings.h"
@@ -14,6 +17,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +36,7 @@ class ExportNamesDialog;
 class FlowToolBar;
 class FolderBrowserPane;
 class IconCache;
+class IndexBuilder;
 class SearchWindow;
 class SourcePane;
 class StockListPane;
@@ -39,6 +44,8 @@ class WorkRunner;
 struct CaptureRun;
 struct OpenRun;
 struct SearchHit;
+struct UpdateRun;
+class WorkControl;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -59,6 +66,7 @@ class MainWindow : public QMainWindow {
     [[nodiscard]] FolderBrowserPane* folderBrowser() const { return folders_; }
     [[nodiscard]] SearchWindow* searchWindow() const;
     [[nodiscard]] const IconCache* icons() const { return icons_; }
+    [[nodiscard]] IndexBuilder* indexBuilder() const { return indexBuilder_; }
     // True while long work (a capture, an open, a large folder) runs.
     [[nodiscard]] bool busy() const;
     // Shut down already (closed, possibly by a signal while start-up ran).
@@ -73,6 +81,13 @@ class MainWindow : public QMainWindow {
     void moveStockDown();
     void renameSelectedStock();
     void deleteSelectedStock();
+    void showStockProperties();
+    // Reads the selected stock's source again, shows what changed and
+    // replaces the stock when the user agrees.
+    void updateSelectedStock();
+    // The selected contents item on its medium: opened / its folder opened.
+    void openItemOnMedium();
+    void openItemFolderOnMedium();
     void exportNames();
     void adoptUnlistedStocks();
     void showOptions();
@@ -99,6 +114,8 @@ class MainWindow : public QMainWindow {
     void buildToolBar();
     void buildMenus();
     void buildContextMenus();
+    void buildKeys(); // shortcuts without a menu item, tab order
+    void enableMediumActions();
     void setArrangement(int8_t arrangement);
     void showProperties(bool ofFolder);
     // mainwindow_stocks.cpp
@@ -107,6 +124,13 @@ class MainWindow : public QMainWindow {
     void captureEnded(const CaptureRun& run);
     void selectStock(int row); // in the list and the search window, without opening
     void loadStockList();      // at start-up: warns when the list cannot be read
+    void scheduleIndexes();    // the background index builder checks every listed stock
+    // In a job, before it reads or writes stocks: waits for the index builder.
+    [[nodiscard]] static bool holdIndexing(IndexBuilder* builder, WorkControl& work);
+    // mainwindow_update.cpp
+    void readForUpdate(const std::string& name, const std::optional<std::filesystem::path>& source);
+    void updateRead(const std::shared_ptr<UpdateRun>& run);
+    void updateApplied(const UpdateRun& run);
     // mainwindow_shared.cpp
     void watchStockList();
     void stockListChanged();
@@ -123,6 +147,8 @@ class MainWindow : public QMainWindow {
     Settings settings_;
     IconCache* icons_ = nullptr;
     WorkRunner* runner_ = nullptr;
+    IndexBuilder* indexBuilder_ = nullptr; // made after the runner: destroyed after it
+    QToolButton* upButton_ = nullptr;
     FlowToolBar* toolBar_ = nullptr;
     QToolButton* searchButton_ = nullptr;
     QFrame* frame_ = nullptr;         // the bevelled frame holding every pane
@@ -132,10 +158,13 @@ class MainWindow : public QMainWindow {
     SourcePane* sources_ = nullptr;
     FolderBrowserPane* folders_ = nullptr;
     QAction* searchAction_ = nullptr;
+    QAction* updateAction_ = nullptr;
     QAction* byNameAction_ = nullptr;
     QAction* byKindAction_ = nullptr;
     QMenu* stockMenu_ = nullptr;
     QMenu* contentsMenu_ = nullptr;
+    QAction* openOnMediumAction_ = nullptr;
+    QAction* openFolderOnMediumAction_ = nullptr;
     QMenu* folderMenu_ = nullptr;
     QPointer<SearchWindow> searchWindow_;
     ExportNamesDialog* exportDialog_ = nullptr; // made at first use, kept for its choices

@@ -6,6 +6,7 @@
 #include "gui/dialogs/exportnamesdialog.h"
 #include "gui/dialogs/optionsdialog.h"
 #include "gui/dialogs/renamestockdialog.h"
+#include "gui/dialogs/stockpropertiesdialog.h"
 #include "gui/main/mainwindow.h"
 #include "gui/panes/folders/folderbrowserpane.h"
 #include "gui/panes/source/sourcepane.h"
@@ -58,6 +59,7 @@ void MainWindow::renameSelectedStock() {
         return;
     }
     stockList_->renameRow(row, newName);
+    scheduleIndexes();
     if (openStockName_ == oldName) {
         openStockName_ = newName;
         folders_->renameRoot(newName);
@@ -83,6 +85,23 @@ void MainWindow::deleteSelectedStock() {
     selectStock(-1);
     folders_->clear();
     openStockName_.clear();
+}
+
+void MainWindow::showStockProperties() {
+    const std::string name = stockList_->selectedName();
+    if (name.empty()) return;
+    const auto facts = StockLibrary(dataDir_).info(name);
+    if (!facts.ok()) {
+        warn(this, toQString(facts.message));
+        return;
+    }
+    StockPropertiesDialog dialog(
+        this, toQString(name), facts.value, [this, name](const std::string& note) {
+            const StockResult r = StockLibrary(dataDir_).setNote(name, note);
+            if (!r.ok()) warn(this, toQString(r.message));
+            return r.ok();
+        });
+    dialog.exec();
 }
 
 void MainWindow::adoptUnlistedStocks() {

@@ -4,6 +4,7 @@
 #include "gui/dialogs/propertiesdialog.h"
 #include "gui/main/mainwindow.h"
 #include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/source/sourcepane.h"
 #include "gui/panes/stocklist/stocklistpane.h"
 
 #include <QAction>
@@ -48,9 +49,11 @@ void MainWindow::buildToolBar() {
     connect(add("deleteButton", QStringLiteral("削除"), QStringLiteral("ストックデータの削除"),
                 "edit-delete", QStyle::SP_TrashIcon),
             &QToolButton::clicked, this, &MainWindow::deleteSelectedStock);
-    connect(add("upButton", QStringLiteral("上へ"), QStringLiteral("フォルダを一つ上へ"), "go-up",
-                QStyle::SP_FileDialogToParent),
-            &QToolButton::clicked, this, [this] { folders_->goUp(); });
+    upButton_ = add("upButton", QStringLiteral("上へ"), QStringLiteral("フォルダを一つ上へ"),
+                    "go-up", QStyle::SP_FileDialogToParent);
+    upButton_->setFocusPolicy(Qt::TabFocus); // the one button a keyboard user needs here
+    upButton_->setAccessibleName(QStringLiteral("上へ"));
+    connect(upButton_, &QToolButton::clicked, this, [this] { folders_->goUp(); });
     toolBar_->addSeparator();
     searchButton_ = add("searchButton", QStringLiteral("検索"), QStringLiteral("検索ダイアログ"),
                         "edit-find", QStyle::SP_FileDialogContentsView);
@@ -64,14 +67,20 @@ void MainWindow::buildToolBar() {
 
 void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
-    connect(named(bar->addAction(QStringLiteral("終了(&X)")), "exitAction"), &QAction::triggered,
-            this, &QWidget::close);
+    // One action in the 操作 menu and the stock list's menu.
+    updateAction_ =
+        named(new QAction(QStringLiteral("ストックを更新..."), this), "updateStockAction");
+    connect(updateAction_, &QAction::triggered, this, &MainWindow::updateSelectedStock);
+    QAction* exit = named(bar->addAction(QStringLiteral("終了(&X)")), "exitAction");
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* operations = bar->addMenu(QStringLiteral("操作(&O)"));
     operations->setObjectName(QStringLiteral("operationsMenu"));
     connect(named(operations->addAction(QStringLiteral("ドライブからデータを読み込む(&S)")),
                   "captureAction"),
             &QAction::triggered, this, &MainWindow::captureSelectedSource);
+    operations->addAction(updateAction_);
     connect(named(operations->addAction(QStringLiteral("ファイル名を書き出す(&W)")),
                   "exportNamesAction"),
             &QAction::triggered, this, &MainWindow::exportNames);
@@ -83,6 +92,7 @@ void MainWindow::buildMenus() {
     view->setObjectName(QStringLiteral("viewMenu"));
     searchAction_ = named(view->addAction(QStringLiteral("検索ダイアログ(&F)")), "searchAction");
     searchAction_->setCheckable(true);
+    searchAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(searchAction_, &QAction::triggered, this, &MainWindow::toggleSearchWindow);
     view->addSeparator();
     QMenu* arrange = view->addMenu(QStringLiteral("アイコンの整列(&I)"));
@@ -103,8 +113,9 @@ void MainWindow::buildMenus() {
 
     connect(named(bar->addAction(QStringLiteral("設定(&S)")), "optionsAction"), &QAction::triggered,
             this, &MainWindow::showOptions);
-    connect(named(bar->addAction(QStringLiteral("ﾍﾙﾌﾟ(&H)")), "helpAction"), &QAction::triggered,
-            this, &MainWindow::showHelp);
+    QAction* help = named(bar->addAction(QStringLiteral("ﾍﾙﾌﾟ(&H)")), "helpAction");
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(help, &QAction::triggered, this, &MainWindow::showHelp);
 }
 
 void MainWindow::buildContextMenus() {
@@ -115,15 +126,34 @@ void MainWindow::buildContextMenus() {
     connect(named(stockMenu_->addAction(QStringLiteral("下へ")), "moveStockDownAction"),
             &QAction::triggered, this, &MainWindow::moveStockDown);
     stockMenu_->addSeparator();
-    connect(named(stockMenu_->addAction(QStringLiteral("名前の変更")), "renameStockAction"),
-            &QAction::triggered, this, &MainWindow::renameSelectedStock);
+    QAction* rename =
+        named(stockMenu_->addAction(QStringLiteral("名前の変更")), "renameStockAction");
+    rename->setShortcut(QKeySequence(Qt::Key_F2));
+    connect(rename, &QAction::triggered, this, &MainWindow::renameSelectedStock);
+    stockMenu_->addAction(updateAction_);
     stockMenu_->addSeparator();
-    connect(named(stockMenu_->addAction(QStringLiteral("削除")), "deleteStockAction"),
-            &QAction::triggered, this, &MainWindow::deleteSelectedStock);
+    QAction* remove = named(stockMenu_->addAction(QStringLiteral("削除")), "deleteStockAction");
+    remove->setShortcut(QKeySequence(QKeySequence::Delete));
+    connect(remove, &QAction::triggered, this, &MainWindow::deleteSelectedStock);
+    stockMenu_->addSeparator();
+    connect(named(stockMenu_->addAction(QStringLiteral("プロパティ")), "stockPropertiesAction"),
+            &QAction::triggered, this, &MainWindow::showStockProperties);
     stockList_->setContextMenu(stockMenu_);
+    // Their keys work while the list has the focus, not wherever the user is.
+    stockList_->addListAction(rename);
+    stockList_->addListAction(remove);
 
     contentsMenu_ = new QMenu(this);
     contentsMenu_->setObjectName(QStringLiteral("contentsMenu"));
+    openOnMediumAction_ =
+        named(contentsMenu_->addAction(QStringLiteral("開く")), "openOnMediumAction");
+    connect(openOnMediumAction_, &QAction::triggered, this, &MainWindow::openItemOnMedium);
+    openFolderOnMediumAction_ = named(contentsMenu_->addAction(QStringLiteral("フォルダを開く")),
+                                      "openFolderOnMediumAction");
+    connect(openFolderOnMediumAction_, &QAction::triggered, this,
+            &MainWindow::openItemFolderOnMedium);
+    connect(contentsMenu_, &QMenu::aboutToShow, this, &MainWindow::enableMediumActions);
+    contentsMenu_->addSeparator();
     connect(named(contentsMenu_->addAction(QStringLiteral("プロパティ")), "itemPropertiesAction"),
             &QAction::triggered, this, [this] { showProperties(false); });
     folders_->setContentsMenu(contentsMenu_);
@@ -132,6 +162,19 @@ void MainWindow::buildContextMenus() {
     connect(named(folderMenu_->addAction(QStringLiteral("プロパティ")), "folderPropertiesAction"),
             &QAction::triggered, this, [this] { showProperties(true); });
     folders_->setTreeMenu(folderMenu_);
+}
+
+void MainWindow::buildKeys() {
+    auto* up = named(new QAction(QStringLiteral("上へ"), this), "goUpAction");
+    up->setShortcuts({QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_Up)});
+    connect(up, &QAction::triggered, this, [this] { folders_->goUp(); });
+    addAction(up);
+
+    // The panes in reading order, after the tool bar's one focusable button.
+    QList<QWidget*> chain{upButton_};
+    chain << stockList_->focusOrder() << sources_->focusOrder() << folders_->focusOrder();
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
 }
 
 void MainWindow::setArrangement(int8_t arrangement) {

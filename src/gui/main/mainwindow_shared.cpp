@@ -64,6 +64,7 @@ void MainWindow::reloadStockList() {
     const std::string selected = stockList_->selectedName();
     const int selectedRow = stockList_->selectedRow();
     stockList_->setNames(names.value);
+    scheduleIndexes();
     if (!selected.empty()) stockList_->selectRow(rowOf(names.value, selected, selectedRow));
     followOpenStock(before, names.value);
     if (searchWindow_) searchWindow_->selectStock(stockList_->selectedRow());

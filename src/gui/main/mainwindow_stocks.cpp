@@ -1,6 +1,7 @@
 // Opening a stock and reading a source into a new one: long work that runs on
 // the worker while the window waits disabled under the progress dialog.
 #include "gui/common/dialogservice.h"
+#include "gui/common/indexbuilder.h"
 #include "gui/common/text.h"
 #include "gui/common/workrunner.h"
 #include "gui/main/mainwindow.h"
@@ -21,7 +22,7 @@ struct OpenRun {
 };
 
 struct CaptureRun {
-    StockOutcome<std::string> result;
+    CaptureOutcome result;
 };
 
 void MainWindow::selectStock(int row) {
@@ -40,6 +41,14 @@ void MainWindow::loadStockList() {
     stockList_->setNames(names.value);
 }
 
+void MainWindow::scheduleIndexes() {
+    indexBuilder_->schedule(stockList_->names());
+}
+
+bool MainWindow::holdIndexing(IndexBuilder* builder, WorkControl& work) {
+    return builder->holdOff([&work] { return work.cancelled(); });
+}
+
 void MainWindow::openSelectedStock() {
     if (busy() || closeAfterWork_) return;
     const std::string name = stockList_->selectedName();
@@ -55,7 +64,11 @@ void MainWindow::openStock(const std::string& name) {
     look.dialogAtStart = false; // shown once the header says how many folders follow
     runner_->start(
         look,
-        [run, dataDir = dataDir_](WorkControl& work) {
+        [run, dataDir = dataDir_, builder = indexBuilder_](WorkControl& work) {
+            if (!holdIndexing(builder, work)) {
+                run->result.failure = StockFailure::Cancelled;
+                return;
+            }
             int read = 0;
             OpenCallbacks callbacks;
             callbacks.onHeader = [&work](int folders) { work.showDialog(std::max(0, folders)); };
@@ -104,7 +117,12 @@ void MainWindow::captureSelectedSource() {
     look.path = settings_.showPathWhileReading;
     runner_->start(
         look,
-        [run, dataDir = dataDir_, source = *source, withPath = look.path](WorkControl& work) {
+        [run, dataDir = dataDir_, source = *source, withPath = look.path,
+         builder = indexBuilder_](WorkControl& work) {
+            if (!holdIndexing(builder, work)) {
+                run->result.failure = StockFailure::Cancelled;
+                return;
+            }
             FolderTree tree;
             CaptureCallbacks callbacks;
             callbacks.onFolder = [&work](const std::filesystem::path&) {
@@ -131,6 +149,13 @@ void MainWindow::captureEnded(const CaptureRun& run) {
         const auto names = stockList_->names();
         const auto at = std::find(names.rbegin(), names.rend(), run.result.value);
         selectStock(at == names.rend() ? -1 : int(names.rend() - at) - 1);
+        // Mount points inside the source were kept empty: the user should know.
+        if (run.result.otherFileSystemFolders > 0)
+            dialogs().messageBox(
+                this, QStringLiteral("情報"),
+                toQString(messageOtherFileSystemFolders(run.result.otherFileSystemFolders)),
+                MsgButtons::Ok, MsgIcon::Information);
+        if (shutDownDone_) return;
     } else if (run.result.failure != StockFailure::Cancelled) {
         warn(this, toQString(run.result.message));
     }

@@ -4,9 +4,11 @@
 #include "gui/common/iconcache.h"
 #include "gui/common/text.h"
 #include "gui/common/workrunner.h"
+#include "gui/search/filterrow.h"
 #include "gui/search/resultsmodel.h"
 #include "platform/utf8.h"
 #include "search/csv.h"
+#include <QToolButton>
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -138,9 +140,9 @@ void SearchWindow::selectStock(int row) {
 }
 
 void SearchWindow::setSearchControlsEnabled(bool enabled) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{text_, start_, saveCsv_, targetBox_, showStatus_,
-                                         caseSensitive_, methodBox_, allStocks_})
+    for (QWidget* w : std::initializer_list<QWidget*>{text_, start_, saveCsv_, targetBox_,
+                                                      showStatus_, caseSensitive_, methodBox_,
+                                                      allStocks_, filtersToggle_, filterRow_})
         w->setEnabled(enabled);
     stop_->setEnabled(!enabled);
 }
@@ -156,6 +158,7 @@ SearchRequest SearchWindow::request() const {
     r.mode = MatchMode(methods_->checkedId());
     r.target = SearchTarget(targets_->checkedId());
     r.caseSensitive = caseSensitive_->isChecked();
+    if (filterRow_->isVisibleTo(top_)) r.filters = filterRow_->filters();
     return r;
 }
 
@@ -233,9 +236,10 @@ void SearchWindow::stopSearch() {
 
 void SearchWindow::saveResults() {
     const auto file =
-        dialogs().saveFileName(this, QStringLiteral("検索結果をCSV形式で保存"), QString(),
+        dialogs().saveFileName(this, QStringLiteral("検索結果をCSV形式で保存"), saveStartFolder(),
                                QStringLiteral("CSVファイル (*.csv)"), QStringLiteral("csv"));
     if (!file || file->isEmpty()) return;
+    rememberSavedFile(*file);
     if (!saveResultsCsv(std::filesystem::path(file->toStdString()), results_->cellsInOrder()))
         dialogs().messageBox(this, QStringLiteral("ERROR"), toQString(kMessageCannotOpenFile),
                              MsgButtons::Ok, MsgIcon::Exclamation);

@@ -23,9 +23,11 @@ class QLineEdit;
 class QListView;
 class QPushButton;
 class QTableView;
+class QToolButton;
 
 namespace zt {
 
+class FilterRow;
 class IconCache;
 class ResultsModel;
 class WorkRunner;
@@ -56,6 +58,10 @@ class SearchWindow : public QDialog {
     void setTarget(SearchTarget target);
     void setMode(MatchMode mode);
     void setCaseSensitive(bool on);
+    // Shows or hides the optional filters; hidden, none of them applies.
+    void setFiltersShown(bool shown);
+    // The search as the controls say now.
+    [[nodiscard]] SearchRequest request() const;
 
     void startSearch(); // checks the parameters first
     void stopSearch();
@@ -80,7 +86,6 @@ class SearchWindow : public QDialog {
     void buildResults();
     void layoutResults();
     void setSearchControlsEnabled(bool enabled);
-    [[nodiscard]] SearchRequest request() const;
     void searchEnded(const SearchOutcome& outcome, const std::string& limitMessage);
     void showStatus(const QString& text);
 
@@ -97,6 +102,8 @@ class SearchWindow : public QDialog {
     QPushButton* stop_ = nullptr;
     QCheckBox* showStatus_ = nullptr;
     QCheckBox* caseSensitive_ = nullptr;
+    QToolButton* filtersToggle_ = nullptr;
+    FilterRow* filterRow_ = nullptr;
     QGroupBox* targetBox_ = nullptr;
     QGroupBox* methodBox_ = nullptr;
     QButtonGroup* targets_ = nullptr;

@@ -1,4 +1,6 @@
 // The search window's controls: the parameters above, the result list below.
+#include "gui/common/keys.h"
+#include "gui/search/filterrow.h"
 #include "gui/search/resultsmodel.h"
 #include "gui/search/searchwindow.h"
 
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace zt {
@@ -93,7 +96,8 @@ void SearchWindow::buildParameters() {
                             targets_);
     methodBox_ = radioGroup(top_, QStringLiteral("検索方法"),
                             {QStringLiteral("デフォルト"), QStringLiteral("完全一致"),
-                             QStringLiteral("前方一致"), QStringLiteral("後方一致")},
+                             QStringLiteral("前方一致"), QStringLiteral("後方一致"),
+                             QStringLiteral("ワイルドカード")},
                             methods_);
     for (QGroupBox* box : {targetBox_, methodBox_})
         box->setMinimumWidth(box->sizeHint().width());
@@ -107,18 +111,48 @@ void SearchWindow::buildParameters() {
     saveCsv_ = named(new QPushButton(QStringLiteral("結果をCSV形式で保存"), top_), "saveCsvButton");
     saveCsv_->setAutoDefault(false);
     connect(saveCsv_, &QPushButton::clicked, this, &SearchWindow::saveResults);
+    // The filters open under the parameters; closed, the window is as it always was.
+    filtersToggle_ = named(new QToolButton(top_), "filtersToggle");
+    filtersToggle_->setText(QStringLiteral("絞り込み"));
+    filtersToggle_->setAccessibleName(QStringLiteral("絞り込み"));
+    filtersToggle_->setToolTip(QStringLiteral("サイズと更新日で絞り込む"));
+    filtersToggle_->setCheckable(true);
+    filtersToggle_->setAutoRaise(true);
+    filtersToggle_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    filtersToggle_->setArrowType(Qt::RightArrow);
+    filtersToggle_->setFocusPolicy(Qt::StrongFocus);
+    connect(filtersToggle_, &QToolButton::toggled, this, &SearchWindow::setFiltersShown);
     auto* optionColumn = new QVBoxLayout;
     optionColumn->addWidget(showStatus_);
     optionColumn->addWidget(caseSensitive_);
+    optionColumn->addWidget(filtersToggle_);
     optionColumn->addStretch(1);
     optionColumn->addWidget(saveCsv_);
     grid->addLayout(optionColumn, 1, 3, 2, 1);
     grid->setColumnStretch(3, 1);
+    filterRow_ = new FilterRow(top_);
+    filterRow_->hide();
+    grid->addWidget(filterRow_, 3, 0, 1, 4);
+    stocks_->setAccessibleName(QStringLiteral("検索ストック"));
+    text_->setAccessibleName(QStringLiteral("検索文字列"));
+    nameButtonsFromCaptions(top_);
+}
+
+void SearchWindow::setFiltersShown(bool shown) {
+    if (filtersToggle_->isChecked() != shown) filtersToggle_->setChecked(shown); // comes back here
+    filtersToggle_->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
+    filterRow_->setVisible(shown);
+    // The result list moves to make room; the window grows when it must.
+    top_->layout()->activate();
+    const QSize top = top_->minimumSizeHint();
+    setMinimumSize(top.width(), top.height() + 4 + 4 * resultsView_->fontMetrics().height() + 20);
+    layoutResults();
 }
 
 void SearchWindow::buildResults() {
     results_ = new ResultsModel(icons_, this);
     resultsView_ = named(new QTableView(this), "resultsView");
+    resultsView_->setAccessibleName(QStringLiteral("検索結果"));
     resultsView_->setModel(results_);
     resultsView_->setShowGrid(true);
     resultsView_->setEditTriggers(QAbstractItemView::NoEditTriggers);

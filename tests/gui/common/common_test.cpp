@@ -89,7 +89,7 @@ class CommonTest : public QObject {
         QCOMPARE(dialogs().saveFileName(nullptr, QStringLiteral("t"), {}, {}, {}),
                  std::optional<QString>(QStringLiteral("/tmp/x.txt")));
         QVERIFY(!dialogs().saveFileName(nullptr, QStringLiteral("t"), {}, {}, {}));
-        QVERIFY(!dialogs().browseForFolder(nullptr, QStringLiteral("f")));
+        QVERIFY(!dialogs().browseForFolder(nullptr, QStringLiteral("f"), {}));
         QCOMPARE(dlg->folderTitles, QStringList({"f"}));
     }
 

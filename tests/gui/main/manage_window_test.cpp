@@ -245,6 +245,7 @@ class ManageWindowTest : public QObject {
         const QString out = outDir.path() + QStringLiteral("/names.txt");
         (*dlg)->saveAnswers = {out};
         QString firstName, firstFolder;
+        const QString startFolder = saveStartFolder(); // the last one saved into, else home
         whenShown<ExportNamesDialog>([&](ExportNamesDialog& d) {
             firstName = child<QLineEdit>(&d, "fileNameEdit")->text();
             firstFolder = child<QLineEdit>(&d, "folderEdit")->text();
@@ -256,7 +257,9 @@ class ManageWindowTest : public QObject {
         });
         w->exportNames();
         QCOMPARE(firstName, QStringLiteral("FileName.txt"));
-        QCOMPARE(firstFolder, ExportNamesDialog::defaultOutputFolder());
+        QCOMPARE(firstFolder, startFolder);
+        QCOMPARE((*dlg)->saveStarts.value(0), startFolder + QStringLiteral("/FileName.txt"));
+        QCOMPARE(saveStartFolder(), outDir.path()); // the next save dialog starts there
         QCOMPARE((*dlg)->saveTitles, QStringList{QStringLiteral("書き出し先ファイル選択")});
         QCOMPARE(test::readFile(out.toStdString()), std::string("top\r\nsub\r\nsub.tar\r\n"));
 

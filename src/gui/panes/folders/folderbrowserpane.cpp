@@ -2,10 +2,12 @@
 
 #include "browser/contents.h"
 #include "gui/common/iconcache.h"
+#include "gui/common/keys.h"
 #include "gui/common/workrunner.h"
 #include "gui/panes/folders/contentsmodel.h"
 #include "gui/panes/folders/foldertreemodel.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -91,7 +93,9 @@ QWidget* FolderBrowserPane::buildTreePanel() {
     treeView_->setContextMenuPolicy(Qt::CustomContextMenu);
     treeView_->setUniformRowHeights(true);
     treeView_->setModel(treeModel_);
+    treeView_->setAccessibleName(QStringLiteral("フォルダ"));
     new KeepTreeSelection(treeView_);
+    enableContextMenuKeys(treeView_);
     connect(treeView_, &QWidget::customContextMenuRequested, this,
             &FolderBrowserPane::showTreeMenu);
     connect(treeView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
@@ -120,6 +124,9 @@ QWidget* FolderBrowserPane::buildContentsPanel() {
     contentsView_->setSelectionMode(QAbstractItemView::SingleSelection);
     contentsView_->setContextMenuPolicy(Qt::CustomContextMenu);
     contentsView_->setModel(contents_);
+    contentsView_->setAccessibleName(QStringLiteral("フォルダの中身"));
+    contentsView_->installEventFilter(this);
+    enableContextMenuKeys(contentsView_);
     connect(contentsView_, &QWidget::customContextMenuRequested, this,
             &FolderBrowserPane::showContentsMenu);
     connect(contentsView_, &QListView::doubleClicked, this, &FolderBrowserPane::openContentsItem);
@@ -291,10 +298,41 @@ std::optional<PropertyRecord> FolderBrowserPane::selectedItemProperties() const 
     return propertiesOfItem(*node, item->caption);
 }
 
+std::optional<FolderBrowserPane::ItemPath> FolderBrowserPane::selectedItemPath() const {
+    const QModelIndex current = contentsView_->currentIndex();
+    const ContentsItem* item = contents_->itemAt(current);
+    const FolderNode* node = selectedFolder();
+    if (!item || !node || !contentsView_->selectionModel()->isSelected(current))
+        return std::nullopt;
+    ItemPath out;
+    for (; node && node->parent; node = node->parent)
+        out.parts.push_back(node->name);
+    std::reverse(out.parts.begin(), out.parts.end());
+    out.parts.emplace_back(item->caption);
+    out.isFolder = item->isFolder();
+    return out;
+}
+
 std::optional<PropertyRecord> FolderBrowserPane::selectedFolderProperties() const {
     const FolderNode* node = selectedFolder();
     if (!node) return std::nullopt;
     return propertiesOfFolder(*node);
+}
+
+bool FolderBrowserPane::eventFilter(QObject* watched, QEvent* e) {
+    // Enter opens the selected folder, as a double click does.
+    if (watched == contentsView_ && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            openContentsItem();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+QList<QWidget*> FolderBrowserPane::focusOrder() const {
+    return {treeView_, contentsView_};
 }
 
 int FolderBrowserPane::folderTreeWidth() const {

@@ -59,6 +59,13 @@ class FolderBrowserPane : public QWidget {
     [[nodiscard]] bool filling() const { return filling_; }
     [[nodiscard]] const ContentsModel* contents() const { return contents_; }
 
+    // The selected contents item as the names below the stock's top, its own last.
+    struct ItemPath {
+        std::vector<std::string> parts;
+        bool isFolder = false;
+    };
+    [[nodiscard]] std::optional<ItemPath> selectedItemPath() const;
+
     // What the properties dialog shows for the selected item / folder.
     [[nodiscard]] std::optional<PropertyRecord> selectedItemProperties() const;
     [[nodiscard]] std::optional<PropertyRecord> selectedFolderProperties() const;
@@ -68,8 +75,14 @@ class FolderBrowserPane : public QWidget {
     void setContentsMenu(QMenu* menu) { contentsMenu_ = menu; }
     void setTreeMenu(QMenu* menu) { treeMenu_ = menu; }
 
+    // The widgets that take the focus, in tab order.
+    [[nodiscard]] QList<QWidget*> focusOrder() const;
+
     [[nodiscard]] int folderTreeWidth() const;
     void setFolderTreeWidth(int width);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     QWidget* buildTreePanel();

@@ -39,6 +39,7 @@ SourcePane::SourcePane(const IconCache* icons, QWidget* parent) : QWidget(parent
     drives_->setIconSize(QSize(16, 16));
     drives_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     drives_->setSelectionMode(QAbstractItemView::SingleSelection);
+    drives_->setAccessibleName(QStringLiteral("読み出し元"));
     drives_->installEventFilter(this);
     // Entering the drive list (by mouse or keyboard) leaves the folder unselected.
     connect(drives_, &QListWidget::itemPressed, this, [this] { folder_->clearSelection(); });
@@ -53,6 +54,7 @@ SourcePane::SourcePane(const IconCache* icons, QWidget* parent) : QWidget(parent
     folder_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     folder_->setSelectionMode(QAbstractItemView::SingleSelection);
     folder_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    folder_->setAccessibleName(QStringLiteral("読み込み元フォルダ"));
     connect(folder_, &QListWidget::itemClicked, this, [this] {
         drives_->clearSelection();
         drives_->clearFocus();
@@ -60,6 +62,7 @@ SourcePane::SourcePane(const IconCache* icons, QWidget* parent) : QWidget(parent
     connect(folder_, &QListWidget::itemDoubleClicked, this, &SourcePane::captureRequested);
     browse_ = new QPushButton(QStringLiteral("フォルダ参照..."), folderStrip_);
     browse_->setObjectName(QStringLiteral("browseFolderButton"));
+    browse_->setAccessibleName(QStringLiteral("フォルダ参照"));
     connect(browse_, &QPushButton::clicked, this, &SourcePane::chooseFolder);
 
     auto* layout = new QVBoxLayout(this);
@@ -110,7 +113,12 @@ int SourcePane::driveCount() const {
 }
 
 void SourcePane::chooseFolder() {
-    const auto chosen = dialogs().browseForFolder(this, QStringLiteral("読み込み元フォルダ"));
+    // From the selected drive when there is one: the folder is usually on it.
+    QString start;
+    if (const auto drives = drives_->selectedItems(); !drives.isEmpty())
+        start = QFile::decodeName(drives.first()->data(kMountRole).toByteArray());
+    const auto chosen =
+        dialogs().browseForFolder(this, QStringLiteral("読み込み元フォルダ"), start);
     if (!chosen || chosen->isEmpty()) return;
     // Kept as the file system's bytes, so any folder name can be read again.
     setChosenFolder(QFile::encodeName(*chosen).toStdString());
@@ -134,6 +142,14 @@ std::optional<CaptureSource> SourcePane::selectedSource() const {
     if (!folder_->selectedItems().isEmpty() && !chosenFolder_.empty())
         return CaptureSource{chosenFolder_, toUtf8(folder_->selectedItems().first()->text())};
     return std::nullopt;
+}
+
+} // namespace zt
+
+namespace zt {
+
+QList<QWidget*> SourcePane::focusOrder() const {
+    return {drives_, folder_, browse_};
 }
 
 } // namespace zt

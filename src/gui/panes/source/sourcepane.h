@@ -39,6 +39,8 @@ class SourcePane : public QWidget {
 
     // The selected drive, else the chosen folder when it is selected.
     [[nodiscard]] std::optional<CaptureSource> selectedSource() const;
+    // The widgets that take the focus, in tab order.
+    [[nodiscard]] QList<QWidget*> focusOrder() const;
 
   signals:
     void captureRequested();

@@ -1,8 +1,10 @@
 #include "gui/panes/stocklist/stocklistpane.h"
 
 #include "gui/common/appearance.h"
+#include "gui/common/keys.h"
 #include "gui/common/text.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,7 +26,9 @@ StockListPane::StockListPane(QWidget* parent) : QWidget(parent) {
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->setAccessibleName(QStringLiteral("ストック"));
     list_->installEventFilter(this);
+    enableContextMenuKeys(list_);
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (contextMenu_) contextMenu_->popup(list_->viewport()->mapToGlobal(pos));
     });
@@ -150,6 +154,15 @@ QAbstractItemModel* StockListPane::model() const {
 
 void StockListPane::setContextMenu(QMenu* menu) {
     contextMenu_ = menu;
+}
+
+void StockListPane::addListAction(QAction* action) {
+    action->setShortcutContext(Qt::WidgetShortcut);
+    list_->addAction(action);
+}
+
+QList<QWidget*> StockListPane::focusOrder() const {
+    return {list_};
 }
 
 } // namespace zt

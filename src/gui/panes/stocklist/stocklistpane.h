@@ -8,6 +8,7 @@
 #include <vector>
 
 class QAbstractItemModel;
+class QAction;
 class QLabel;
 class QListView;
 class QMenu;
@@ -39,8 +40,12 @@ class StockListPane : public QWidget {
 
     // The list's model, which the search window shows as well.
     [[nodiscard]] QAbstractItemModel* model() const;
-    // The menu a right click on the list opens (not owned).
+    // The menu a right click (or the Menu key) on the list opens (not owned).
     void setContextMenu(QMenu* menu);
+    // An action whose shortcut works while the list has the focus.
+    void addListAction(QAction* action);
+    // The widgets that take the focus, in tab order.
+    [[nodiscard]] QList<QWidget*> focusOrder() const;
 
   signals:
     void openRequested();

@@ -1,0 +1,99 @@
+#include "gui/common/indexbuilder.h"
+
+#include "library/indexstore.h"
+
+#include <QThread>
+#include <algorithm>
+#include <chrono>
+
+namespace zt {
+
+namespace {
+// How often a held-off job looks at its cancel flag while it waits.
+constexpr auto kHoldPoll = std::chrono::milliseconds(50);
+} // namespace
+
+IndexBuilder::IndexBuilder(std::filesystem::path dataDir, QObject* parent)
+    : QObject(parent), dataDir_(std::move(dataDir)) {}
+
+IndexBuilder::~IndexBuilder() {
+    stop();
+}
+
+void IndexBuilder::schedule(const std::vector<std::string>& stocks) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (stopping_) return;
+        queue_.clear();
+        for (const std::string& s : stocks)
+            if (std::find(queue_.begin(), queue_.end(), s) == queue_.end()) queue_.push_back(s);
+    }
+    changed_.notify_all();
+    if (!thread_) {
+        thread_ = QThread::create([this] { run(); });
+        // Idle priority: it takes only time nothing else wants.
+        thread_->start(QThread::IdlePriority);
+    }
+}
+
+bool IndexBuilder::holdOff(const std::function<bool()>& cancelled) {
+    std::unique_lock lock(mutex_);
+    held_ = true;
+    while (building_) {
+        if (cancelled && cancelled()) return false;
+        changed_.wait_for(lock, kHoldPoll);
+    }
+    return true;
+}
+
+void IndexBuilder::resume() {
+    {
+        const std::lock_guard lock(mutex_);
+        held_ = false;
+    }
+    changed_.notify_all();
+}
+
+void IndexBuilder::stop() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+        queue_.clear();
+    }
+    changed_.notify_all();
+    if (!thread_) return;
+    thread_->wait();
+    delete thread_;
+    thread_ = nullptr;
+}
+
+bool IndexBuilder::idle() const {
+    const std::lock_guard lock(mutex_);
+    return queue_.empty() && !building_;
+}
+
+void IndexBuilder::run() {
+    for (;;) {
+        std::string stock;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return stopping_ || (!held_ && !queue_.empty()); });
+            if (stopping_) return;
+            stock = std::move(queue_.front());
+            queue_.pop_front();
+            building_ = true;
+        }
+        try {
+            if (indexState(dataDir_, stock) != IndexState::Fresh) (void)buildIndex(dataDir_, stock);
+        } catch (...) {
+            // Out of memory, say: that stock is searched without its index.
+        }
+        {
+            const std::lock_guard lock(mutex_);
+            building_ = false;
+        }
+        changed_.notify_all();
+    }
+}
+
+} // namespace zt

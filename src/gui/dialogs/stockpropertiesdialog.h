@@ -1,0 +1,42 @@
+#pragma once
+// "ストックのプロパティ": the facts of one stock (where and when it was read,
+// how much it holds) and its note, which the user may edit. The note is saved
+// whenever the field loses the focus and when the dialog closes, however it
+// closes, so an edit is never lost.
+#include "library/stockinfo.h"
+
+#include <QDialog>
+#include <functional>
+#include <string>
+
+class QPlainTextEdit;
+
+namespace zt {
+
+class StockPropertiesDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Saves a note; false when it could not be saved (the caller says why).
+    using SaveNote = std::function<bool(const std::string& note)>;
+
+    StockPropertiesDialog(QWidget* owner, const QString& stockName, const StockInfo& info,
+                          SaveNote save);
+
+    [[nodiscard]] QString note() const;
+    void setNote(const QString& note);
+    // Saves the note when it changed since it was last saved.
+    bool saveNote();
+
+    void done(int result) override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+  private:
+    QPlainTextEdit* note_ = nullptr;
+    std::string saved_; // the note as it is on disk
+    SaveNote save_;
+};
+
+} // namespace zt

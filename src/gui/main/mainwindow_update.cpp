@@ -1,0 +1,117 @@
+// Updating a stock: its source is read again on the worker, the changes are
+// shown, and only when the user agrees is the stock replaced (on the worker
+// too) and opened again.
+#include "gui/common/dialogservice.h"
+#include "gui/common/indexbuilder.h"
+#include "gui/common/text.h"
+#include "gui/common/workrunner.h"
+#include "gui/dialogs/updatestockdialog.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/stocklist/stocklistpane.h"
+#include "library/stocklibrary.h"
+
+#include <QFile>
+#include <algorithm>
+
+namespace zt {
+
+struct UpdateRun {
+    std::string name;
+    StockOutcome<StockUpdate> prepared;
+    StockResult applied;
+};
+
+void MainWindow::updateSelectedStock() {
+    if (busy() || closeAfterWork_) return;
+    const std::string name = stockList_->selectedName();
+    if (name.empty()) return;
+    const auto facts = StockLibrary(dataDir_).info(name);
+    if (!facts.ok()) {
+        warn(this, toQString(facts.message));
+        return;
+    }
+    std::optional<std::filesystem::path> source;
+    if (facts.value.source.empty()) {
+        // Stocks made before sources were recorded (or on Windows): the user
+        // says where the medium is.
+        const auto chosen =
+            dialogs().browseForFolder(this, QStringLiteral("読み込み元フォルダ"), QString());
+        if (!chosen || chosen->isEmpty()) return;
+        source = std::filesystem::path(QFile::encodeName(*chosen).toStdString());
+    }
+    readForUpdate(name, source);
+}
+
+void MainWindow::readForUpdate(const std::string& name,
+                               const std::optional<std::filesystem::path>& source) {
+    auto run = std::make_shared<UpdateRun>();
+    run->name = name;
+    WorkLook look;
+    look.message = QStringLiteral("ドライブからデータを読み出しています");
+    look.bar = false;
+    look.path = settings_.showPathWhileReading;
+    runner_->start(
+        look,
+        [run, source, dataDir = dataDir_, withPath = look.path,
+         builder = indexBuilder_](WorkControl& work) {
+            if (!holdIndexing(builder, work)) {
+                run->prepared.failure = StockFailure::Cancelled;
+                return;
+            }
+            CaptureCallbacks callbacks;
+            callbacks.onFolder = [&work](const std::filesystem::path&) {
+                return !work.cancelled();
+            };
+            if (withPath)
+                callbacks.onEntry = [&work](std::string_view folder, std::string_view name) {
+                    work.setPath(folder, name);
+                };
+            run->prepared = StockLibrary(dataDir).prepareUpdate(run->name, source, callbacks);
+        },
+        [this, run](bool) { updateRead(run); });
+}
+
+void MainWindow::updateRead(const std::shared_ptr<UpdateRun>& run) {
+    const StockOutcome<StockUpdate>& prepared = run->prepared;
+    if (!prepared.ok()) {
+        if (prepared.failure != StockFailure::Cancelled) warn(this, toQString(prepared.message));
+        return;
+    }
+    if (prepared.value.diff.empty()) {
+        dialogs().messageBox(this, QStringLiteral("情報"), QStringLiteral("変更はありません"),
+                             MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+    {
+        // On the stack: the dialog lives exactly as long as this call.
+        UpdateStockDialog dialog(this, run->name, prepared.value.diff);
+        if (dialog.exec() != QDialog::Accepted || shutDownDone_ || closeAfterWork_) return;
+    }
+    WorkLook look;
+    look.message = QStringLiteral("データを保存しています\n時間がかかることがあります");
+    look.bar = false;
+    look.cancel = false; // a stock file is replaced whole or not at all
+    runner_->start(
+        look,
+        [run, dataDir = dataDir_, builder = indexBuilder_](WorkControl& work) {
+            (void)holdIndexing(builder, work);
+            run->applied = StockLibrary(dataDir).applyUpdate(run->prepared.value);
+        },
+        [this, run](bool) { updateApplied(*run); });
+}
+
+void MainWindow::updateApplied(const UpdateRun& run) {
+    if (!run.applied.ok()) {
+        warn(this, toQString(run.applied.message));
+        return;
+    }
+    // The updated stock, opened again wherever it is in the list now.
+    reloadStockList();
+    const auto names = stockList_->names();
+    const auto at = std::find(names.begin(), names.end(), run.name);
+    if (at == names.end()) return;
+    selectStock(int(at - names.begin()));
+    openSelectedStock();
+}
+
+} // namespace zt
