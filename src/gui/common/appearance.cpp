@@ -6,9 +6,12 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QIcon>
+#include <QImage>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPainter>
 #include <QPalette>
+#include <QPixmap>
 #include <QStringList>
 #include <QStyle>
 #include <QTranslator>
@@ -25,6 +28,11 @@ static void registerResources() {
 namespace zt {
 
 namespace {
+
+// Mean luminance difference between an icon and the window below which the
+// icon looks disabled (pale grey icons on a pale window measure below 0.2,
+// coloured ones above 0.3).
+constexpr double kLeastIconContrast = 0.25;
 
 // The tool bar's icons: a desktop theme is kept only when it has them all.
 constexpr const char* kToolBarIcons[] = {"application-exit",   "media-optical", "document-save-as",
@@ -126,11 +134,51 @@ void setupAppearance(QApplication& app, bool dark) {
                          QIcon(QStringLiteral(":/icons/org.zutomelark.zutomelark.svg"))));
 }
 
+double iconContrast(const QIcon& icon, const QColor& background) {
+    const QImage image =
+        icon.pixmap(24).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const auto luminance = [](double r, double g, double b) {
+        return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+    };
+    const double back = luminance(background.redF(), background.greenF(), background.blueF());
+    double sum = 0, weight = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int a = qAlpha(line[x]);
+            if (a == 0) continue;
+            // Premultiplied: the colour over the alpha is the pixel's own.
+            const double l = luminance(qRed(line[x]), qGreen(line[x]), qBlue(line[x])) / a;
+            sum += a / 255.0 * std::abs(l - back);
+            weight += a / 255.0;
+        }
+    }
+    return weight > 0 ? sum / weight : 0;
+}
+
 QIcon themeIcon(const QString& name, int standardPixmap) {
     QIcon icon = QIcon::fromTheme(name);
     if (icon.isNull() && qApp)
         icon = qApp->style()->standardIcon(QStyle::StandardPixmap(standardPixmap));
-    return icon;
+    if (icon.isNull() || !qApp) return icon;
+    // Some themes draw an icon in pale grey (a disc, an arrow), which on a
+    // pale window reads as "disabled": its one-colour variant in the text
+    // colour is used instead.
+    const QPalette palette = QApplication::palette();
+    if (iconContrast(icon, palette.color(QPalette::Window)) >= kLeastIconContrast) return icon;
+    const QIcon symbolic = QIcon::fromTheme(name + QStringLiteral("-symbolic"));
+    if (symbolic.isNull()) return icon;
+    QIcon tinted;
+    for (const int size : {16, 24, 32, 48}) {
+        QPixmap pm = symbolic.pixmap(size);
+        if (pm.isNull()) continue;
+        QPainter p(&pm);
+        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        p.fillRect(pm.rect(), palette.color(QPalette::ButtonText));
+        p.end();
+        tinted.addPixmap(pm);
+    }
+    return tinted.isNull() ? icon : tinted;
 }
 
 int designPixels(const QWidget& widget, int pixels) {

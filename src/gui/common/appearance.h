@@ -3,6 +3,7 @@
 // and icon theme where they serve (a Japanese Gothic font and Adwaita where
 // they do not), and the application icon.
 class QApplication;
+class QColor;
 class QIcon;
 class QString;
 class QWidget;
@@ -16,8 +17,14 @@ namespace zt {
 // checking the windows in dark colours). Call once after the QApplication exists.
 void setupAppearance(QApplication& app, bool dark = false);
 
-// A theme icon, or the style's standard pixmap when the theme lacks it.
+// A theme icon, or the style's standard pixmap when the theme lacks it. An
+// icon too pale to tell from the window is replaced by its one-colour
+// ("-symbolic") variant in the palette's button text colour.
 [[nodiscard]] QIcon themeIcon(const QString& name, int standardPixmap);
+
+// How much an icon stands out from a background: the mean difference of
+// luminance (0 to 1) over its opaque pixels.
+[[nodiscard]] double iconContrast(const QIcon& icon, const QColor& background);
 
 // A size of the window design (laid out for a 12 px font), grown with the
 // widget's font when that is bigger. Screen scaling needs nothing here: these

@@ -75,9 +75,19 @@ class CaptureWindowTest : public QObject {
 
         QTest::mouseClick(child<QPushButton>(w.get(), "browseFolderButton"), Qt::LeftButton);
         QCOMPARE(dlg->folderTitles, QStringList{QStringLiteral("読み込み元フォルダ")});
+        QCOMPARE(dlg->folderStarts, QStringList{QString()}); // no drive selected: home
         QCOMPARE(folderList->count(), 1);
         QCOMPARE(folderList->item(0)->text(), QStringLiteral("My Src"));
         QVERIFY(folderList->item(0)->isSelected());
+        // With a drive selected the browser starts at its mount point.
+        w->sources()->addDrive(QStringLiteral("(X:)"), "/media/x", "X", 0);
+        auto* drives = child<QListWidget>(w.get(), "driveList");
+        drives->setCurrentRow(drives->count() - 1);
+        w->sources()->chooseFolder();
+        QCOMPARE(dlg->folderStarts.value(1), QStringLiteral("/media/x"));
+        folderList->setCurrentRow(0); // cancelled: the folder stays chosen
+        folderList->item(0)->setSelected(true);
+        drives->clearSelection();
         QCOMPARE(w->sources()->chosenFolder(), src.string());
         QVERIFY(child<QListWidget>(w.get(), "driveList")->selectedItems().isEmpty());
 

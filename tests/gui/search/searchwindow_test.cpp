@@ -15,6 +15,8 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,6 +25,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -432,6 +435,44 @@ class SearchWindowTest : public QObject {
         for (QGroupBox* g :
              {child<QGroupBox>(d, "targetGroup"), child<QGroupBox>(d, "methodGroup")})
             QVERIFY(g->width() >= g->minimumSizeHint().width());
+    }
+
+    void filtersAreHiddenUntilOpenedAndThenFillTheRequest() {
+        SearchWindow* d = open();
+        auto* results = child<QTableView>(d, "resultsView");
+        auto* row = child<QWidget>(d, "filterRow");
+        const QRect closed = results->geometry();
+        QVERIFY(!row->isVisible());
+        d->setMode(MatchMode::Wildcard);
+        QCOMPARE(d->request().mode, MatchMode::Wildcard);
+        child<QCheckBox>(d, "minSizeCheck")->setChecked(true);
+        QVERIFY(!d->request().filters.any()); // hidden filters never apply
+
+        QTest::mouseClick(child<QToolButton>(d, "filtersToggle"), Qt::LeftButton);
+        QVERIFY(row->isVisible());
+        QVERIFY(results->y() >= row->mapTo(d, QPoint(0, row->height())).y());
+        child<QSpinBox>(d, "minSizeSpin")->setValue(2);
+        QVERIFY(!child<QComboBox>(d, "maxSizeUnit")->isEnabled()); // off until checked
+        child<QCheckBox>(d, "maxSizeCheck")->setChecked(true);
+        child<QSpinBox>(d, "maxSizeSpin")->setValue(3);
+        child<QComboBox>(d, "maxSizeUnit")->setCurrentIndex(1); // MB
+        const QDate day(2024, 3, 10);
+        for (const char* name : {"fromDate", "toDate"}) {
+            child<QCheckBox>(d, (std::string(name) + "Check").c_str())->setChecked(true);
+            child<QDateEdit>(d, (std::string(name) + "Edit").c_str())->setDate(day);
+        }
+        const SearchFilters f = d->request().filters;
+        QCOMPARE(f.minSize, std::optional<uint64_t>(2048));
+        QCOMPARE(f.maxSize, std::optional<uint64_t>(3 << 20));
+        const auto midnight = [](QDate date) {
+            return fileTimeFromUnix(QDateTime(date, QTime(0, 0)).toSecsSinceEpoch()).ticks;
+        };
+        QCOMPARE(f.modifiedFrom->ticks, midnight(day));
+        QCOMPARE(f.modifiedBefore->ticks, midnight(day.addDays(1)));
+
+        d->setFiltersShown(false);
+        QCOMPARE(results->geometry(), closed);
+        QVERIFY(!d->request().filters.any());
     }
 
     void closeBoxHidesAndTheMainWindowReleasesIt() {
