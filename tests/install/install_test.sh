@@ -26,6 +26,8 @@ if [ "${1-}" = --hidden ]; then
     mkdir -p "$HOME" && cd "$tmp" || exit 1
 
     zutomelark-cli --version | grep -q '^zutomelark-cli [0-9]' || fail "cli --version"
+    zutomelark --version | grep -q '^zutomelark [0-9]' || fail "window --version"
+    zutomelark --help | grep -q 'XDG_DATA_HOME/zutomelark/Data' || fail "window --help"
 
     mkdir -p "$tmp/disc/photos" && echo x >"$tmp/disc/photos/a.jpg"
     [ "$(zutomelark-cli --data "$tmp/Data" capture --quiet --name 'My Disc' "$tmp/disc")" = "My Disc" ] ||

@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kUsage =
     "使い方 / Usage: zutomelark [--data DIR] [--dark]\n"
     "  --data DIR  Data フォルダ / the Data folder (settings, stock list, stocks)\n"
-    "  --dark      暗い配色で表示 / dark colours (Fusion style)\n"
+    "  --dark      暗い配色で表示 / dark colours (Fusion style; also ZUTOMELARK_DARK=1)\n"
     "  --version   版 / the version\n"
     "  --help      この説明 / this text\n"
     "\n"
