@@ -19,7 +19,8 @@ namespace {
 
 const char* const kSearchUsage =
     "使い方: zutomelark-cli [--data フォルダ] search 文字列\n"
-    "        [--mode contains|exact|prefix|suffix] [--case] [--target all|files|folders]\n"
+    "        [--mode contains|exact|prefix|suffix|wildcard|regex] [--case]\n"
+    "        [--target all|files|folders]\n"
     "        [--stock 名前]... [--limit N] [--min-size サイズ] [--max-size サイズ]\n"
     "        [--newer 日付] [--older 日付] [--csv ファイル] [--json]\n"
     "  すべてのストック (一覧の順)、または --stock のストックから、ファイルとフォルダを\n"
