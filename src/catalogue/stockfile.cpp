@@ -1,5 +1,6 @@
 #include "catalogue/stockfile.h"
 #include "platform/codec.h"
+#include "platform/piecereader.h"
 #include "platform/textfile.h"
 
 #include <algorithm>
@@ -84,13 +85,13 @@ void serialize(const FolderTree& tree, Sink& sink) {
 }
 
 // Reads one line of values; a missing line (end of file) counts as 0.
-uint32_t nextValue(LineCursor& in) {
+template <class Lines> uint32_t nextValue(Lines& in) {
     std::string_view line;
     return in.next(line) ? parseStockNumber(line) : 0;
 }
 
 // The eight number lines of a record into its four values.
-template <class Record> void readValues(LineCursor& in, Record& r) {
+template <class Lines, class Record> void readValues(Lines& in, Record& r) {
     uint32_t v[8];
     for (uint32_t& x : v)
         x = nextValue(in);
@@ -172,11 +173,15 @@ bool writeStockFile(const std::filesystem::path& path, const FolderTree& tree) {
     return file.commit();
 }
 
-StockReadResult parseStock(std::string_view bytes, std::string rootText, FolderTree& tree,
-                           const HeaderCallback& onHeader, const FolderRecordCallback& onFolder) {
+namespace {
+
+// The records from any source of lines (bytes in memory or a file read piece
+// by piece); a line is used before the next one is asked for.
+template <class Lines>
+StockReadResult parseRecords(Lines& in, std::string rootText, FolderTree& tree,
+                             const HeaderCallback& onHeader, const FolderRecordCallback& onFolder) {
     tree.clear();
     StockReadResult result;
-    LineCursor in(bytes);
     std::string_view line;
     if (in.next(line)) result.formatMark = int(parseStockNumber(line));
 
@@ -217,17 +222,37 @@ StockReadResult parseStock(std::string_view bytes, std::string rootText, FolderT
     return result;
 }
 
+} // namespace
+
+StockReadResult parseStock(std::string_view bytes, std::string rootText, FolderTree& tree,
+                           const HeaderCallback& onHeader, const FolderRecordCallback& onFolder) {
+    LineCursor in(bytes);
+    return parseRecords(in, std::move(rootText), tree, onHeader, onFolder);
+}
+
+StockReadResult readStock(PieceReader& in, std::string rootText, FolderTree& tree,
+                          const HeaderCallback& onHeader, const FolderRecordCallback& onFolder) {
+    PieceLines lines(in);
+    StockReadResult r = parseRecords(lines, std::move(rootText), tree, onHeader, onFolder);
+    if (in.failed()) {
+        tree.clear();
+        r = StockReadResult{};
+        r.status = StockReadStatus::CannotOpen;
+    }
+    return r;
+}
+
 StockReadResult readStockFile(const std::filesystem::path& path, std::string rootText,
                               FolderTree& tree, const HeaderCallback& onHeader,
                               const FolderRecordCallback& onFolder) {
-    const auto bytes = readFileBytes(path);
-    if (!bytes) {
+    PieceReader in;
+    if (!in.open(path)) {
         tree.clear();
         StockReadResult r;
         r.status = StockReadStatus::CannotOpen;
         return r;
     }
-    return parseStock(*bytes, std::move(rootText), tree, onHeader, onFolder);
+    return readStock(in, std::move(rootText), tree, onHeader, onFolder);
 }
 
 } // namespace zt

@@ -17,6 +17,8 @@
 
 namespace zt {
 
+class PieceReader;
+
 constexpr int kStockFormatMark = 1200;
 
 // Bytes of the stock file of a tree (root = stock, not written as a record).
@@ -51,10 +53,16 @@ StockReadResult parseStock(std::string_view bytes, std::string rootText, FolderT
                            const HeaderCallback& onHeader = {},
                            const FolderRecordCallback& onFolder = {});
 
-// Reads the file at path the same way (CannotOpen leaves the tree empty).
+// Reads the file at path the same way, piece by piece: memory holds the tree
+// and one buffer, never the whole file (CannotOpen leaves the tree empty).
 StockReadResult readStockFile(const std::filesystem::path& path, std::string rootText,
                               FolderTree& tree, const HeaderCallback& onHeader = {},
                               const FolderRecordCallback& onFolder = {});
+
+// The same from a reader already opened (on a file or on bytes).
+StockReadResult readStock(PieceReader& in, std::string rootText, FolderTree& tree,
+                          const HeaderCallback& onHeader = {},
+                          const FolderRecordCallback& onFolder = {});
 
 // True when bytes read as a stock file throughout: two header numbers, then
 // whole records (a "-1" or a depth that fits an open folder, a name, eight

@@ -59,6 +59,7 @@ struct Searched {
 
 SearchCallbacks recordInto(Searched& run, int stopAtPump = -1) {
     SearchCallbacks cb;
+    cb.statusInterval = std::chrono::milliseconds(0);
     auto pumps = std::make_shared<int>(0);
     cb.pump = [pumps, stopAtPump] {
         return ++*pumps == stopAtPump || (stopAtPump > 0 && *pumps > stopAtPump);
@@ -385,6 +386,7 @@ TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree) {
 
         Trace got;
         SearchCallbacks cb;
+        cb.statusInterval = std::chrono::milliseconds(0);
         cb.pump = [&] { return ++got.pumps >= stopAt && stopAt > 0; };
         cb.status = [&](std::string_view st) {
             if (st != kStatusProcessing)
