@@ -108,6 +108,8 @@ struct Scan {
     size_t n;
     const ByteKey& key;
     ByteIndex& index;
+    uint64_t lineStartCarry = 1; // the first byte starts a line
+    uint32_t lines = 0;          // line feeds before the current word
 
     bool keyAt(size_t at) const {
         const size_t m = key.positions.size();
@@ -126,6 +128,14 @@ struct Scan {
             if (p[at] == '&' || keyAt(at)) index.candidates.push_back(uint32_t(at));
         }
     }
+    // Records the line feeds and dashes of word w (lineFeedCount: bits of lf).
+    void word(size_t w, uint64_t lf, uint64_t dash, int lineFeedCount) {
+        index.lineFeeds[w] = lf;
+        index.dashStarts[w] = dash & ((lf << 1) | lineStartCarry);
+        lineStartCarry = lf >> 63;
+        index.linesBefore[w] = lines;
+        lines += uint32_t(lineFeedCount);
+    }
     static uint64_t maskOf(const char* q, size_t len, Position set) {
         uint64_t m = 0;
         for (size_t i = 0; i < len; ++i)
@@ -137,7 +147,8 @@ struct Scan {
         const bool keyed = !key.positions.empty();
         for (; i < n; i += 64) {
             const size_t len = std::min<size_t>(64, n - i);
-            index.lineFeeds[i / 64] = maskOf(p + i, len, {'\n', '\n'});
+            const uint64_t lf = maskOf(p + i, len, {'\n', '\n'});
+            word(i / 64, lf, maskOf(p + i, len, {'-', '-'}), popcount64(lf));
             if (key.all) continue;
             uint64_t m = maskOf(p + i, len, {'&', '&'});
             if (keyed) m |= maskOf(p + i, len, key.positions.front());
@@ -167,12 +178,12 @@ size_t blocksSse2(Scan& s) {
     const size_t m = s.key.positions.size(), reach = m ? m - 1 : 0;
     const Position first = m ? s.key.positions.front() : Position{'\n', '\n'};
     const Position last = m ? s.key.positions.back() : Position{'\n', '\n'};
-    uint64_t* lf = s.index.lineFeeds.data();
     size_t i = 0;
     __m128i v[4], w[4];
     for (; i + 64 + reach <= s.n; i += 64) {
         sse2Load(s.p + i, v);
-        lf[i / 64] = sse2Mask(v, {'\n', '\n'});
+        const uint64_t lf = sse2Mask(v, {'\n', '\n'});
+        s.word(i / 64, lf, sse2Mask(v, {'-', '-'}), popcount64(lf));
         if (s.key.all) continue;
         uint64_t places = sse2Mask(v, {'&', '&'});
         if (m) {
@@ -184,39 +195,46 @@ size_t blocksSse2(Scan& s) {
     return i;
 }
 
-__attribute__((target("avx2"), always_inline)) inline uint64_t avx2Mask(__m256i v0, __m256i v1,
-                                                                         Position set) {
-    const __m256i a = _mm256_set1_epi8(char(set[0])), b = _mm256_set1_epi8(char(set[1]));
-    const __m256i e0 = _mm256_or_si256(_mm256_cmpeq_epi8(v0, a), _mm256_cmpeq_epi8(v0, b));
-    const __m256i e1 = _mm256_or_si256(_mm256_cmpeq_epi8(v1, a), _mm256_cmpeq_epi8(v1, b));
+__attribute__((target("avx2,popcnt"), always_inline)) inline __m256i avx2Equal(__m256i v,
+                                                                                Position set) {
+    const __m256i e = _mm256_cmpeq_epi8(v, _mm256_set1_epi8(char(set[0])));
+    if (set[0] == set[1]) return e;
+    return _mm256_or_si256(e, _mm256_cmpeq_epi8(v, _mm256_set1_epi8(char(set[1]))));
+}
+
+__attribute__((target("avx2,popcnt"), always_inline)) inline uint64_t avx2Bits(__m256i e0,
+                                                                               __m256i e1) {
     return uint64_t(uint32_t(_mm256_movemask_epi8(e0))) |
            (uint64_t(uint32_t(_mm256_movemask_epi8(e1))) << 32);
 }
 
-__attribute__((target("avx2"))) size_t blocksAvx2(Scan& s) {
+__attribute__((target("avx2,popcnt"))) size_t blocksAvx2(Scan& s) {
     const size_t m = s.key.positions.size(), reach = m ? m - 1 : 0;
-    const Position first = m ? s.key.positions.front() : Position{'\n', '\n'};
-    const Position last = m ? s.key.positions.back() : Position{'\n', '\n'};
-    uint64_t* lf = s.index.lineFeeds.data();
+    const Position first = m ? s.key.positions.front() : Position{'&', '&'};
+    const Position last = m ? s.key.positions.back() : Position{'&', '&'};
+    const Position lf{'\n', '\n'}, dash{'-', '-'}, amp{'&', '&'};
     size_t i = 0;
     for (; i + 64 + reach <= s.n; i += 64) {
         const auto* q = reinterpret_cast<const __m256i*>(s.p + i);
         const __m256i v0 = _mm256_loadu_si256(q), v1 = _mm256_loadu_si256(q + 1);
-        lf[i / 64] = avx2Mask(v0, v1, {'\n', '\n'});
+        const uint64_t feeds = avx2Bits(avx2Equal(v0, lf), avx2Equal(v1, lf));
+        s.word(i / 64, feeds, avx2Bits(avx2Equal(v0, dash), avx2Equal(v1, dash)),
+               __builtin_popcountll(feeds));
         if (s.key.all) continue;
-        uint64_t places = avx2Mask(v0, v1, {'&', '&'});
-        if (m) {
-            const auto* r = reinterpret_cast<const __m256i*>(s.p + i + reach);
-            places |= avx2Mask(v0, v1, first) &
-                      avx2Mask(_mm256_loadu_si256(r), _mm256_loadu_si256(r + 1), last);
-        }
-        if (places) s.take(places, i);
+        // '&', or the key's first byte here and its last byte m-1 further on.
+        const auto* r = reinterpret_cast<const __m256i*>(s.p + i + reach);
+        const __m256i w0 = _mm256_loadu_si256(r), w1 = _mm256_loadu_si256(r + 1);
+        const __m256i c0 = _mm256_or_si256(
+            avx2Equal(v0, amp), _mm256_and_si256(avx2Equal(v0, first), avx2Equal(w0, last)));
+        const __m256i c1 = _mm256_or_si256(
+            avx2Equal(v1, amp), _mm256_and_si256(avx2Equal(v1, first), avx2Equal(w1, last)));
+        if (const uint64_t places = avx2Bits(c0, c1)) s.take(places, i);
     }
     return i;
 }
 
-bool haveAvx2() {
-    static const bool yes = __builtin_cpu_supports("avx2");
+bool haveFastPath() {
+    static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
     return yes;
 }
 #endif
@@ -224,14 +242,97 @@ bool haveAvx2() {
 } // namespace
 
 void indexBytes(std::string_view bytes, const ByteKey& key, ByteIndex& index) {
-    index.lineFeeds.resize((bytes.size() + 63) / 64);
+    const size_t words = (bytes.size() + 63) / 64;
+    index.lineFeeds.resize(words);
+    index.dashStarts.resize(words);
+    index.linesBefore.resize(words);
     index.candidates.clear();
     Scan s{bytes.data(), bytes.size(), key, index};
     size_t done = 0;
 #if defined(__x86_64__)
-    done = haveAvx2() ? blocksAvx2(s) : blocksSse2(s);
+    done = haveFastPath() ? blocksAvx2(s) : blocksSse2(s);
 #endif
     s.tail(done);
+}
+
+namespace {
+
+// Offset after the line "-1" at pos, or 0 when pos does not start one.
+inline size_t afterFileMarker(const char* p, size_t size, size_t pos) {
+    if (pos + 3 > size || p[pos] != '-' || p[pos + 1] != '1') return 0;
+    if (p[pos + 2] == '\n') return pos + 3;
+    return pos + 4 <= size && p[pos + 2] == '\r' && p[pos + 3] == '\n' ? pos + 4 : 0;
+}
+
+struct PortableCount {
+    __attribute__((always_inline)) static int of(uint64_t x) { return popcount64(x); }
+};
+struct HardwareCount {
+    __attribute__((always_inline)) static int of(uint64_t x) { return __builtin_popcountll(x); }
+};
+
+// File records follow one another ten lines apart, each starting with a dash
+// at a line start: the next record is the next such dash ten lines on. Other
+// dashes (names starting with one) are passed by; where the next record does
+// not start with a dash, the run ends there.
+template <class Count>
+__attribute__((always_inline)) inline size_t passImpl(const ByteIndex& index,
+                                                      std::string_view bytes, size_t pos,
+                                                      size_t stop) {
+    const char* p = bytes.data();
+    const uint64_t* dashes = index.dashStarts.data();
+    const size_t words = (bytes.size() + 63) >> 6;
+    auto lineOf = [&](size_t at) {
+        const uint64_t below = index.lineFeeds[at >> 6] & ((uint64_t(1) << (at & 63)) - 1);
+        return index.linesBefore[at >> 6] + uint32_t(Count::of(below));
+    };
+    if (!afterFileMarker(p, bytes.size(), pos)) return pos;
+    uint32_t line = lineOf(pos);
+    size_t w = pos >> 6;
+    uint64_t d = dashes[w] & ~((uint64_t(2) << (pos & 63)) - 1);
+    for (;;) {
+        while (d == 0) {
+            if (++w >= words) { // the next record lies beyond what is indexed
+                const size_t end = afterLineFeeds(index, bytes.size(), pos, 10);
+                return end == kNoLine || end > stop ? pos : end;
+            }
+            d = dashes[w];
+        }
+        const size_t at = (w << 6) + size_t(__builtin_ctzll(d));
+        d &= d - 1;
+        const uint32_t atLine = lineOf(at);
+        if (atLine < line + 10) continue;
+        if (atLine > line + 10) { // the next record does not start with a dash
+            const size_t end = afterLineFeeds(index, bytes.size(), pos, 10);
+            return end > stop ? pos : end;
+        }
+        if (at > stop) return pos;
+        pos = at;
+        line = atLine;
+        if (!afterFileMarker(p, bytes.size(), pos)) return pos;
+    }
+}
+
+size_t passPortable(const ByteIndex& index, std::string_view bytes, size_t pos, size_t stop) {
+    return passImpl<PortableCount>(index, bytes, pos, stop);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("popcnt"))) size_t passPopcnt(const ByteIndex& index,
+                                                      std::string_view bytes, size_t pos,
+                                                      size_t stop) {
+    return passImpl<HardwareCount>(index, bytes, pos, stop);
+}
+#endif
+
+} // namespace
+
+size_t passFileRecords(const ByteIndex& index, std::string_view bytes, size_t from, size_t stop) {
+#if defined(__x86_64__)
+    static const bool popcnt = __builtin_cpu_supports("popcnt");
+    if (popcnt) return passPopcnt(index, bytes, from, stop);
+#endif
+    return passPortable(index, bytes, from, stop);
 }
 
 std::vector<uint32_t> findCandidates(std::string_view bytes, const ByteKey& key) {

@@ -30,10 +30,14 @@ struct ByteKey {
 // many forms (U+FFFD) break the run.
 [[nodiscard]] ByteKey makeByteKey(std::string_view text, bool foldCase);
 
-// The line feeds of a piece of bytes and the places that may start the key
-// (offsets in increasing order: every occurrence of the key and every '&').
+// The line feeds of a piece of bytes, the dashes that start a line (where
+// file records start), the number of line feeds before each word, and the
+// places that may start the key (offsets in increasing order: every
+// occurrence of the key and every '&').
 struct ByteIndex {
     std::vector<uint64_t> lineFeeds;
+    std::vector<uint64_t> dashStarts;
+    std::vector<uint32_t> linesBefore;
     std::vector<uint32_t> candidates;
 };
 
@@ -75,5 +79,11 @@ inline size_t afterLineFeeds(const ByteIndex& index, size_t size, size_t from, i
         b &= b - 1;
     return (w << 6) + size_t(__builtin_ctzll(b)) + 1;
 }
+
+// From `from`, passes over whole file records ("-1", a name, eight numbers)
+// that end at or before `stop`; returns the start of the first record not
+// passed (a folder's, an odd one, one reaching past stop or past the bytes).
+[[nodiscard]] size_t passFileRecords(const ByteIndex& index, std::string_view bytes, size_t from,
+                                     size_t stop);
 
 } // namespace zt::scan

@@ -80,13 +80,12 @@ class StockScan {
         frames_.push_back({0, true, 0, path_.size()});
         decoded_ = 1;
         for (;;) {
+            // File records with no place of a possible match are passed over whole.
+            const bool testFiles = wantFiles_ && frames_.back().walked;
+            const size_t stop = !testFiles ? scan::kNoLine : screened_ ? nextPlace() : 0;
+            pos_ = scan::passFileRecords(c_.index, data_, pos_, stop);
             const size_t end = linesEnd(10);
             if (pos_ >= data_.size()) return;
-            // A file record with no place of a possible match is passed over whole.
-            if (isFileMarker() && !(wantFiles_ && frames_.back().walked && mayMatch(end))) {
-                pos_ = end;
-                continue;
-            }
             if (!record(end)) return;
             pos_ = end;
         }
@@ -120,13 +119,6 @@ class StockScan {
         }
     }
 
-    [[nodiscard]] bool isFileMarker() const {
-        const char* p = data_.data() + pos_;
-        const size_t left = data_.size() - pos_;
-        return left >= 3 && p[0] == '-' && p[1] == '1' &&
-               (p[2] == '\n' || (left >= 4 && p[2] == '\r' && p[3] == '\n'));
-    }
-
     // True when a place the pre-pass found lies in [from, end).
     bool placeIn(size_t from, size_t end) {
         const std::vector<uint32_t>& places = c_.index.candidates;
@@ -134,7 +126,10 @@ class StockScan {
             ++nextCandidate_;
         return nextCandidate_ < places.size() && places[nextCandidate_] < end;
     }
-    bool mayMatch(size_t end) { return !screened_ || placeIn(pos_, end); }
+    // The first place at or after pos_ (kNoLine when there is none).
+    size_t nextPlace() {
+        return placeIn(pos_, scan::kNoLine) ? c_.index.candidates[nextCandidate_] : scan::kNoLine;
+    }
 
     // The record at pos_ (whole in [pos_, end) unless the input ends in it);
     // false when the stock ends here.
