@@ -49,8 +49,30 @@ Forms buildForms(bool foldCase) {
 }
 
 const Forms& formsOf(bool foldCase) {
-    static const Forms exact = buildForms(false), folded = buildForms(true);
-    return foldCase ? folded : exact;
+    if (foldCase) {
+        static const Forms folded = buildForms(true);
+        return folded;
+    }
+    static const Forms exact = buildForms(false);
+    return exact;
+}
+
+// The key of an ASCII text without building the table: an ASCII character is
+// only ever stored as its own byte (a letter in either case when folding).
+ByteKey asciiKey(std::string_view text, bool foldCase) {
+    ByteKey key;
+    for (const char c : text) {
+        if (c == '\n') { // only a reference holds a line feed
+            key.positions.clear();
+            key.ampersandOnly = true;
+            return key;
+        }
+        const auto b = uint8_t(c);
+        const bool letter = foldCase && b >= 'a' && b <= 'z';
+        key.positions.push_back({letter ? uint8_t(b - 0x20) : b, b});
+    }
+    key.all = key.positions.empty();
+    return key;
 }
 
 // The byte positions of one character: every form as long as the others and
@@ -75,6 +97,8 @@ bool positionsOf(const std::vector<std::string>& forms, std::vector<Position>& o
 } // namespace
 
 ByteKey makeByteKey(std::string_view text, bool foldCase) {
+    if (std::all_of(text.begin(), text.end(), [](char c) { return uint8_t(c) < 0x80; }))
+        return asciiKey(text, foldCase);
     ByteKey key;
     const Forms& forms = formsOf(foldCase);
     std::vector<Position> run;
@@ -128,10 +152,11 @@ struct Scan {
             if (p[at] == '&' || keyAt(at)) index.candidates.push_back(uint32_t(at));
         }
     }
-    // Records the line feeds and dashes of word w (lineFeedCount: bits of lf).
-    void word(size_t w, uint64_t lf, uint64_t dash, int lineFeedCount) {
+    // Records word w: its line feeds (lineFeedCount of them) and its dashes
+    // that start a line.
+    void word(size_t w, uint64_t lf, uint64_t dashes, int lineFeedCount) {
         index.lineFeeds[w] = lf;
-        index.dashStarts[w] = dash & ((lf << 1) | lineStartCarry);
+        index.dashStarts[w] = dashes & ((lf << 1) | lineStartCarry);
         lineStartCarry = lf >> 63;
         index.linesBefore[w] = lines;
         lines += uint32_t(lineFeedCount);
@@ -158,38 +183,36 @@ struct Scan {
 };
 
 #if defined(__x86_64__)
-inline uint64_t sse2Mask(const __m128i* v, Position set) {
-    const __m128i a = _mm_set1_epi8(char(set[0])), b = _mm_set1_epi8(char(set[1]));
-    uint64_t m = 0;
-    for (int k = 0; k < 4; ++k) {
-        const __m128i eq = _mm_or_si128(_mm_cmpeq_epi8(v[k], a), _mm_cmpeq_epi8(v[k], b));
-        m |= uint64_t(uint32_t(_mm_movemask_epi8(eq))) << (16 * k);
-    }
-    return m;
+inline __m128i sse2Equal(__m128i v, Position set) {
+    const __m128i e = _mm_cmpeq_epi8(v, _mm_set1_epi8(char(set[0])));
+    if (set[0] == set[1]) return e;
+    return _mm_or_si128(e, _mm_cmpeq_epi8(v, _mm_set1_epi8(char(set[1]))));
 }
 
-inline void sse2Load(const char* q, __m128i* v) {
-    for (int k = 0; k < 4; ++k)
-        v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 16 * k));
+inline __m128i sse2At(const char* q) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
 }
 
-// 64 bytes a step while the key's last byte is still inside the input.
+// 64 bytes a step while the bytes looked at beyond the block are inside the input.
 size_t blocksSse2(Scan& s) {
     const size_t m = s.key.positions.size(), reach = m ? m - 1 : 0;
-    const Position first = m ? s.key.positions.front() : Position{'\n', '\n'};
-    const Position last = m ? s.key.positions.back() : Position{'\n', '\n'};
+    const Position first = m ? s.key.positions.front() : Position{'&', '&'};
+    const Position last = m ? s.key.positions.back() : Position{'&', '&'};
     size_t i = 0;
-    __m128i v[4], w[4];
     for (; i + 64 + reach <= s.n; i += 64) {
-        sse2Load(s.p + i, v);
-        const uint64_t lf = sse2Mask(v, {'\n', '\n'});
-        s.word(i / 64, lf, sse2Mask(v, {'-', '-'}), popcount64(lf));
-        if (s.key.all) continue;
-        uint64_t places = sse2Mask(v, {'&', '&'});
-        if (m) {
-            sse2Load(s.p + i + reach, w);
-            places |= sse2Mask(v, first) & sse2Mask(w, last);
+        uint64_t feeds = 0, dashes = 0, places = 0;
+        for (int k = 0; k < 4; ++k) {
+            const char* q = s.p + i + 16 * k;
+            const __m128i v = sse2At(q);
+            feeds |= uint64_t(uint32_t(_mm_movemask_epi8(sse2Equal(v, {'\n', '\n'})))) << (16 * k);
+            dashes |= uint64_t(uint32_t(_mm_movemask_epi8(sse2Equal(v, {'-', '-'})))) << (16 * k);
+            if (s.key.all) continue;
+            const __m128i c = _mm_or_si128(
+                sse2Equal(v, {'&', '&'}),
+                _mm_and_si128(sse2Equal(v, first), sse2Equal(sse2At(q + reach), last)));
+            places |= uint64_t(uint32_t(_mm_movemask_epi8(c))) << (16 * k);
         }
+        s.word(i / 64, feeds, dashes, popcount64(feeds));
         if (places) s.take(places, i);
     }
     return i;
@@ -202,6 +225,10 @@ __attribute__((target("avx2,popcnt"), always_inline)) inline __m256i avx2Equal(_
     return _mm256_or_si256(e, _mm256_cmpeq_epi8(v, _mm256_set1_epi8(char(set[1]))));
 }
 
+__attribute__((target("avx2,popcnt"), always_inline)) inline __m256i avx2At(const char* q) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+}
+
 __attribute__((target("avx2,popcnt"), always_inline)) inline uint64_t avx2Bits(__m256i e0,
                                                                                __m256i e1) {
     return uint64_t(uint32_t(_mm256_movemask_epi8(e0))) |
@@ -212,28 +239,28 @@ __attribute__((target("avx2,popcnt"))) size_t blocksAvx2(Scan& s) {
     const size_t m = s.key.positions.size(), reach = m ? m - 1 : 0;
     const Position first = m ? s.key.positions.front() : Position{'&', '&'};
     const Position last = m ? s.key.positions.back() : Position{'&', '&'};
-    const Position lf{'\n', '\n'}, dash{'-', '-'}, amp{'&', '&'};
+    const Position lf{'\n', '\n'}, amp{'&', '&'}, dash{'-', '-'};
     size_t i = 0;
     for (; i + 64 + reach <= s.n; i += 64) {
-        const auto* q = reinterpret_cast<const __m256i*>(s.p + i);
-        const __m256i v0 = _mm256_loadu_si256(q), v1 = _mm256_loadu_si256(q + 1);
+        const char* q = s.p + i;
+        const __m256i v0 = avx2At(q), v1 = avx2At(q + 32);
         const uint64_t feeds = avx2Bits(avx2Equal(v0, lf), avx2Equal(v1, lf));
         s.word(i / 64, feeds, avx2Bits(avx2Equal(v0, dash), avx2Equal(v1, dash)),
                __builtin_popcountll(feeds));
         if (s.key.all) continue;
         // '&', or the key's first byte here and its last byte m-1 further on.
-        const auto* r = reinterpret_cast<const __m256i*>(s.p + i + reach);
-        const __m256i w0 = _mm256_loadu_si256(r), w1 = _mm256_loadu_si256(r + 1);
         const __m256i c0 = _mm256_or_si256(
-            avx2Equal(v0, amp), _mm256_and_si256(avx2Equal(v0, first), avx2Equal(w0, last)));
+            avx2Equal(v0, amp),
+            _mm256_and_si256(avx2Equal(v0, first), avx2Equal(avx2At(q + reach), last)));
         const __m256i c1 = _mm256_or_si256(
-            avx2Equal(v1, amp), _mm256_and_si256(avx2Equal(v1, first), avx2Equal(w1, last)));
+            avx2Equal(v1, amp),
+            _mm256_and_si256(avx2Equal(v1, first), avx2Equal(avx2At(q + 32 + reach), last)));
         if (const uint64_t places = avx2Bits(c0, c1)) s.take(places, i);
     }
     return i;
 }
 
-bool haveFastPath() {
+bool haveAvx2() {
     static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
     return yes;
 }
@@ -250,89 +277,9 @@ void indexBytes(std::string_view bytes, const ByteKey& key, ByteIndex& index) {
     Scan s{bytes.data(), bytes.size(), key, index};
     size_t done = 0;
 #if defined(__x86_64__)
-    done = haveFastPath() ? blocksAvx2(s) : blocksSse2(s);
+    done = haveAvx2() ? blocksAvx2(s) : blocksSse2(s);
 #endif
     s.tail(done);
-}
-
-namespace {
-
-// Offset after the line "-1" at pos, or 0 when pos does not start one.
-inline size_t afterFileMarker(const char* p, size_t size, size_t pos) {
-    if (pos + 3 > size || p[pos] != '-' || p[pos + 1] != '1') return 0;
-    if (p[pos + 2] == '\n') return pos + 3;
-    return pos + 4 <= size && p[pos + 2] == '\r' && p[pos + 3] == '\n' ? pos + 4 : 0;
-}
-
-struct PortableCount {
-    __attribute__((always_inline)) static int of(uint64_t x) { return popcount64(x); }
-};
-struct HardwareCount {
-    __attribute__((always_inline)) static int of(uint64_t x) { return __builtin_popcountll(x); }
-};
-
-// File records follow one another ten lines apart, each starting with a dash
-// at a line start: the next record is the next such dash ten lines on. Other
-// dashes (names starting with one) are passed by; where the next record does
-// not start with a dash, the run ends there.
-template <class Count>
-__attribute__((always_inline)) inline size_t passImpl(const ByteIndex& index,
-                                                      std::string_view bytes, size_t pos,
-                                                      size_t stop) {
-    const char* p = bytes.data();
-    const uint64_t* dashes = index.dashStarts.data();
-    const size_t words = (bytes.size() + 63) >> 6;
-    auto lineOf = [&](size_t at) {
-        const uint64_t below = index.lineFeeds[at >> 6] & ((uint64_t(1) << (at & 63)) - 1);
-        return index.linesBefore[at >> 6] + uint32_t(Count::of(below));
-    };
-    if (!afterFileMarker(p, bytes.size(), pos)) return pos;
-    uint32_t line = lineOf(pos);
-    size_t w = pos >> 6;
-    uint64_t d = dashes[w] & ~((uint64_t(2) << (pos & 63)) - 1);
-    for (;;) {
-        while (d == 0) {
-            if (++w >= words) { // the next record lies beyond what is indexed
-                const size_t end = afterLineFeeds(index, bytes.size(), pos, 10);
-                return end == kNoLine || end > stop ? pos : end;
-            }
-            d = dashes[w];
-        }
-        const size_t at = (w << 6) + size_t(__builtin_ctzll(d));
-        d &= d - 1;
-        const uint32_t atLine = lineOf(at);
-        if (atLine < line + 10) continue;
-        if (atLine > line + 10) { // the next record does not start with a dash
-            const size_t end = afterLineFeeds(index, bytes.size(), pos, 10);
-            return end > stop ? pos : end;
-        }
-        if (at > stop) return pos;
-        pos = at;
-        line = atLine;
-        if (!afterFileMarker(p, bytes.size(), pos)) return pos;
-    }
-}
-
-size_t passPortable(const ByteIndex& index, std::string_view bytes, size_t pos, size_t stop) {
-    return passImpl<PortableCount>(index, bytes, pos, stop);
-}
-
-#if defined(__x86_64__)
-__attribute__((target("popcnt"))) size_t passPopcnt(const ByteIndex& index,
-                                                      std::string_view bytes, size_t pos,
-                                                      size_t stop) {
-    return passImpl<HardwareCount>(index, bytes, pos, stop);
-}
-#endif
-
-} // namespace
-
-size_t passFileRecords(const ByteIndex& index, std::string_view bytes, size_t from, size_t stop) {
-#if defined(__x86_64__)
-    static const bool popcnt = __builtin_cpu_supports("popcnt");
-    if (popcnt) return passPopcnt(index, bytes, from, stop);
-#endif
-    return passPortable(index, bytes, from, stop);
 }
 
 std::vector<uint32_t> findCandidates(std::string_view bytes, const ByteKey& key) {

@@ -33,7 +33,8 @@ struct ByteKey {
 // The line feeds of a piece of bytes, the dashes that start a line (where
 // file records start), the number of line feeds before each word, and the
 // places that may start the key (offsets in increasing order: every
-// occurrence of the key and every '&').
+// occurrence of the key and every '&'). Bit sets hold one bit per byte, 64
+// bytes a word.
 struct ByteIndex {
     std::vector<uint64_t> lineFeeds;
     std::vector<uint64_t> dashStarts;
@@ -80,9 +81,10 @@ inline size_t afterLineFeeds(const ByteIndex& index, size_t size, size_t from, i
     return (w << 6) + size_t(__builtin_ctzll(b)) + 1;
 }
 
-// From `from`, passes over whole file records ("-1", a name, eight numbers)
-// that end at or before `stop`; returns the start of the first record not
-// passed (a folder's, an odd one, one reaching past stop or past the bytes).
+// From the record start `from`, passes over whole file records ("-1", a
+// name, eight numbers) that end at or before `stop`; returns the start of the
+// first record not passed (a folder's, an odd one, one reaching past stop or
+// past the size bytes indexed).
 [[nodiscard]] size_t passFileRecords(const ByteIndex& index, std::string_view bytes, size_t from,
                                      size_t stop);
 

@@ -93,13 +93,15 @@ TEST(SearchScan, KeysHoldEveryStoredFormOfTheText) {
         EXPECT_EQ(key.ampersandOnly, r.ampersandOnly) << r.text;
         EXPECT_EQ(key.all, r.all) << r.text;
     }
-    // No stored form of an ASCII character is two bytes long, so ASCII texts
-    // keep their own bytes as the key.
-    for (int c = 1; c < 0x80; ++c) {
-        if (c == '\n') continue;
-        const std::string one(1, char(c));
-        EXPECT_EQ(scan::makeByteKey(one, false).positions.size(), 1u) << c;
-    }
+    // An ASCII text's key is its own bytes: no two-byte form reads as an
+    // ASCII character, and no other byte reads as one.
+    for (int lead = 0x81; lead <= 0xFC; ++lead)
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            const std::string c = cp932::decode(std::string{char(lead), char(trail)});
+            ASSERT_FALSE(c.size() == 1 && uint8_t(c[0]) < 0x80) << lead << " " << trail;
+        }
+    for (int b = 0x80; b < 0x100; ++b)
+        ASSERT_FALSE(cp932::decode(std::string(1, char(b))).size() == 1) << b;
 }
 
 } // namespace
