@@ -104,6 +104,12 @@ template <class Lines, class Record> void readValues(Lines& in, Record& r) {
 } // namespace
 
 uint32_t parseStockNumber(std::string_view line) {
+    // Nearly every line is plain digits.
+    uint32_t plain = 0;
+    size_t k = 0;
+    for (; k < line.size() && line[k] >= '0' && line[k] <= '9'; ++k)
+        plain = plain * 10u + uint32_t(line[k] - '0');
+    if (k == line.size()) return plain;
     size_t i = 0;
     while (i < line.size() && (line[i] == ' ' || (line[i] >= '\t' && line[i] <= '\r')))
         ++i;

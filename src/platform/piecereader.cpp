@@ -21,11 +21,8 @@ bool isTrailByte(unsigned char c) {
 
 } // namespace
 
-std::string_view boundLine(std::string_view raw) {
-    if (raw.size() <= kMaxLineBytes) {
-        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-        return raw;
-    }
+std::string_view cutLongLine(std::string_view raw) {
+    if (raw.size() <= kMaxLineBytes) return boundLine(raw);
     // Characters as the codec reads them: a lead byte takes the next byte
     // along only when that byte can be a trail byte.
     size_t pos = 0;
@@ -149,7 +146,7 @@ bool PieceReader::refill(size_t keepFrom) {
     return false;
 }
 
-bool PieceLines::next(std::string_view& line) {
+bool PieceLines::nextAfterRefill(std::string_view& line) {
     for (;;) {
         const std::string_view d = in_.data();
         if (pos_ < d.size()) {

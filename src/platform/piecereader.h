@@ -7,6 +7,7 @@
 // name) is cut at a character boundary and the rest of it skipped, so a
 // hostile file costs memory by its records, not by its longest line.
 #include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -20,7 +21,12 @@ inline constexpr size_t kMaxLineBytes = size_t(32) << 10;
 // A line as every reader takes it (raw is the line without its LF): longer
 // than kMaxLineBytes, it is cut after the last whole CP932 character within
 // the bound; otherwise a final CR is dropped.
-[[nodiscard]] std::string_view boundLine(std::string_view raw);
+[[nodiscard]] std::string_view cutLongLine(std::string_view raw);
+[[nodiscard]] inline std::string_view boundLine(std::string_view raw) {
+    if (raw.size() > kMaxLineBytes) return cutLongLine(raw);
+    if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+    return raw;
+}
 
 class PieceReader {
   public:
@@ -73,9 +79,21 @@ class PieceReader {
 class PieceLines {
   public:
     explicit PieceLines(PieceReader& in) : in_(in) {}
-    bool next(std::string_view& line);
+    bool next(std::string_view& line) {
+        const std::string_view d = in_.data();
+        if (pos_ < d.size())
+            if (const void* lf = std::memchr(d.data() + pos_, '\n', d.size() - pos_)) {
+                const size_t at = size_t(static_cast<const char*>(lf) - d.data());
+                line = boundLine(d.substr(pos_, at - pos_));
+                pos_ = at + 1;
+                return true;
+            }
+        return nextAfterRefill(line);
+    }
 
   private:
+    bool nextAfterRefill(std::string_view& line);
+
     PieceReader& in_;
     size_t pos_ = 0;
 };
