@@ -260,6 +260,38 @@ __attribute__((target("avx2,popcnt"))) size_t blocksAvx2(Scan& s) {
     return i;
 }
 
+__attribute__((target("avx512f,avx512bw,popcnt"), always_inline)) inline uint64_t
+avx512Equal(__m512i v, Position set) {
+    const uint64_t e = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(char(set[0])));
+    if (set[0] == set[1]) return e;
+    return e | _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(char(set[1])));
+}
+
+// The same with one 64-byte register a step.
+__attribute__((target("avx512f,avx512bw,popcnt"))) size_t blocksAvx512(Scan& s) {
+    const size_t m = s.key.positions.size(), reach = m ? m - 1 : 0;
+    const Position first = m ? s.key.positions.front() : Position{'&', '&'};
+    const Position last = m ? s.key.positions.back() : Position{'&', '&'};
+    size_t i = 0;
+    for (; i + 64 + reach <= s.n; i += 64) {
+        const __m512i v = _mm512_loadu_si512(s.p + i);
+        const uint64_t feeds = avx512Equal(v, {'\n', '\n'});
+        s.word(i / 64, feeds, avx512Equal(v, {'-', '-'}), __builtin_popcountll(feeds));
+        if (s.key.all) continue;
+        const uint64_t places =
+            avx512Equal(v, {'&', '&'}) |
+            (avx512Equal(v, first) & avx512Equal(_mm512_loadu_si512(s.p + i + reach), last));
+        if (places) s.take(places, i);
+    }
+    return i;
+}
+
+bool haveAvx512() {
+    static const bool yes = __builtin_cpu_supports("avx512f") &&
+                            __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("popcnt");
+    return yes;
+}
+
 bool haveAvx2() {
     static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
     return yes;
@@ -268,7 +300,22 @@ bool haveAvx2() {
 
 } // namespace
 
-void indexBytes(std::string_view bytes, const ByteKey& key, ByteIndex& index) {
+bool supported(Vectors v) {
+#if defined(__x86_64__)
+    switch (v) {
+    case Vectors::Avx512:
+        return haveAvx512();
+    case Vectors::Avx2:
+        return haveAvx2();
+    default:
+        return true;
+    }
+#else
+    return v == Vectors::Best || v == Vectors::None;
+#endif
+}
+
+void indexBytes(std::string_view bytes, const ByteKey& key, ByteIndex& index, Vectors vectors) {
     const size_t words = (bytes.size() + 63) / 64;
     index.lineFeeds.resize(words);
     index.dashStarts.resize(words);
@@ -277,7 +324,13 @@ void indexBytes(std::string_view bytes, const ByteKey& key, ByteIndex& index) {
     Scan s{bytes.data(), bytes.size(), key, index};
     size_t done = 0;
 #if defined(__x86_64__)
-    done = haveAvx2() ? blocksAvx2(s) : blocksSse2(s);
+    if (vectors == Vectors::Best)
+        vectors = haveAvx512() ? Vectors::Avx512 : haveAvx2() ? Vectors::Avx2 : Vectors::Sse2;
+    if (vectors == Vectors::Avx512) done = blocksAvx512(s);
+    if (vectors == Vectors::Avx2) done = blocksAvx2(s);
+    if (vectors == Vectors::Sse2) done = blocksSse2(s);
+#else
+    (void)vectors;
 #endif
     s.tail(done);
 }

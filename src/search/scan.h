@@ -42,8 +42,14 @@ struct ByteIndex {
     std::vector<uint32_t> candidates;
 };
 
+// The vector instructions of the pass: the best the processor has, or one
+// named (all give the same index; for tests), or none.
+enum class Vectors { Best, None, Sse2, Avx2, Avx512 };
+[[nodiscard]] bool supported(Vectors v);
+
 // One pass over bytes (at most 4 GiB) fills index; its vectors are reused.
-void indexBytes(std::string_view bytes, const ByteKey& key, ByteIndex& index);
+void indexBytes(std::string_view bytes, const ByteKey& key, ByteIndex& index,
+                Vectors vectors = Vectors::Best);
 
 // The candidates alone (for tests).
 [[nodiscard]] std::vector<uint32_t> findCandidates(std::string_view bytes, const ByteKey& key);

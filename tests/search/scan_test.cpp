@@ -63,6 +63,27 @@ TEST(SearchScan, CandidatesAreEveryPlaceOfTheKeyAndEveryAmpersand) {
     }
 }
 
+TEST(SearchScan, EveryKindOfVectorGivesTheSameIndex) {
+    std::mt19937 rng(13);
+    const scan::Vectors kinds[] = {scan::Vectors::Sse2, scan::Vectors::Avx2, scan::Vectors::Avx512};
+    for (int round = 0; round < 500; ++round) {
+        const std::string s = randomText(rng) + randomText(rng);
+        const scan::ByteKey key =
+            round % 3 ? scan::makeByteKey(round % 2 ? "ab" : "ア", round % 4 == 0)
+                      : scan::makeByteKey(round % 2 ? "\n" : "", false);
+        scan::ByteIndex plain, vector;
+        scan::indexBytes(s, key, plain, scan::Vectors::None);
+        for (const scan::Vectors kind : kinds) {
+            if (!scan::supported(kind)) continue;
+            scan::indexBytes(s, key, vector, kind);
+            ASSERT_EQ(vector.lineFeeds, plain.lineFeeds) << round;
+            ASSERT_EQ(vector.dashStarts, plain.dashStarts) << round;
+            ASSERT_EQ(vector.linesBefore, plain.linesBefore) << round;
+            ASSERT_EQ(vector.candidates, plain.candidates) << round;
+        }
+    }
+}
+
 TEST(SearchScan, KeysHoldEveryStoredFormOfTheText) {
     using P = std::vector<std::array<unsigned char, 2>>;
     struct Row {
