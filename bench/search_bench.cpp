@@ -42,7 +42,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-constexpr const char* kVersion = "search-bench 3";
+constexpr const char* kVersion = "search-bench 4";
 
 struct DataSet {
     std::string key;
@@ -89,7 +89,8 @@ void writeStock(const fs::path& dataDir, const DataSet& set, int index, std::mt1
     zt::FolderTree tree;
     std::vector<zt::FolderNode*> folders{tree.addRoot(stockName(set, index))};
     auto time = [&] { return zt::FileTime{125000000000000000ull + rng() % 10000000000000000ull}; };
-    uint64_t planted = uint64_t(index) * 8;
+    // Planted names alternate between the texts and cycle through the kinds.
+    uint64_t planted = uint64_t(index) * uint64_t(set.recordsPerStock / set.plantEvery);
     for (int n = 0; n < set.recordsPerStock; ++n) {
         const bool plant = n % set.plantEvery == set.plantEvery / 2;
         std::string name = plant ? plantedName(planted++)

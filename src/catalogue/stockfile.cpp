@@ -131,10 +131,7 @@ bool isNumberLine(std::string_view line) {
     return true;
 }
 
-} // namespace
-
-bool looksLikeStock(std::string_view bytes) {
-    LineCursor in(bytes);
+template <class Lines> bool looksLikeStockLines(Lines& in) {
     std::string_view line;
     for (int header = 0; header < 2; ++header)
         if (!in.next(line) || !isNumberLine(line)) return false;
@@ -151,6 +148,22 @@ bool looksLikeStock(std::string_view bytes) {
             if (!in.next(line) || !isNumberLine(line)) return false;
     }
     return true;
+}
+
+} // namespace
+
+bool looksLikeStock(std::string_view bytes) {
+    LineCursor in(bytes);
+    return looksLikeStockLines(in);
+}
+
+std::optional<bool> looksLikeStockFile(const std::filesystem::path& path) {
+    PieceReader in;
+    if (!in.open(path)) return std::nullopt;
+    PieceLines lines(in);
+    const bool stock = looksLikeStockLines(lines);
+    if (in.failed()) return std::nullopt;
+    return stock;
 }
 
 std::string serializeStock(const FolderTree& tree) {

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -69,6 +70,9 @@ StockReadResult readStock(PieceReader& in, std::string rootText, FolderTree& tre
 // numbers). What the reader forgives (a truncated record, stray text) fails
 // here, so a file that is not a stock is never taken for one.
 [[nodiscard]] bool looksLikeStock(std::string_view bytes);
+// The same for the file at path, read piece by piece; nullopt when it cannot
+// be opened or read.
+[[nodiscard]] std::optional<bool> looksLikeStockFile(const std::filesystem::path& path);
 
 // The numeric conversion of the stock file: leading blanks skipped, optional
 // sign, decimal digits; wraps modulo 2^32.
