@@ -127,13 +127,31 @@ ByteKey makeByteKey(std::string_view text, bool foldCase) {
 
 namespace {
 
+// The per-word bit sets, filled front to back. Kept apart from Scan and
+// copied into each pass, so its counters stay in registers.
+struct Words {
+    uint64_t* feeds;
+    uint64_t* dashes;
+    uint32_t* before;
+    uint64_t lineStartCarry = 1; // the first byte starts a line
+    uint32_t lines = 0;          // line feeds before the current word
+
+    // Word w: its line feeds (lineFeedCount of them) and its dashes that start a line.
+    void put(size_t w, uint64_t lf, uint64_t dash, int lineFeedCount) {
+        feeds[w] = lf;
+        dashes[w] = dash & ((lf << 1) | lineStartCarry);
+        lineStartCarry = lf >> 63;
+        before[w] = lines;
+        lines += uint32_t(lineFeedCount);
+    }
+};
+
 struct Scan {
     const char* p;
     size_t n;
     const ByteKey& key;
     ByteIndex& index;
-    uint64_t lineStartCarry = 1; // the first byte starts a line
-    uint32_t lines = 0;          // line feeds before the current word
+    Words words;
 
     bool keyAt(size_t at) const {
         const size_t m = key.positions.size();
@@ -152,15 +170,6 @@ struct Scan {
             if (p[at] == '&' || keyAt(at)) index.candidates.push_back(uint32_t(at));
         }
     }
-    // Records word w: its line feeds (lineFeedCount of them) and its dashes
-    // that start a line.
-    void word(size_t w, uint64_t lf, uint64_t dashes, int lineFeedCount) {
-        index.lineFeeds[w] = lf;
-        index.dashStarts[w] = dashes & ((lf << 1) | lineStartCarry);
-        lineStartCarry = lf >> 63;
-        index.linesBefore[w] = lines;
-        lines += uint32_t(lineFeedCount);
-    }
     static uint64_t maskOf(const char* q, size_t len, Position set) {
         uint64_t m = 0;
         for (size_t i = 0; i < len; ++i)
@@ -173,7 +182,7 @@ struct Scan {
         for (; i < n; i += 64) {
             const size_t len = std::min<size_t>(64, n - i);
             const uint64_t lf = maskOf(p + i, len, {'\n', '\n'});
-            word(i / 64, lf, maskOf(p + i, len, {'-', '-'}), popcount64(lf));
+            words.put(i / 64, lf, maskOf(p + i, len, {'-', '-'}), popcount64(lf));
             if (key.all) continue;
             uint64_t m = maskOf(p + i, len, {'&', '&'});
             if (keyed) m |= maskOf(p + i, len, key.positions.front());
@@ -198,6 +207,7 @@ size_t blocksSse2(Scan& s) {
     const size_t m = s.key.positions.size(), reach = m ? m - 1 : 0;
     const Position first = m ? s.key.positions.front() : Position{'&', '&'};
     const Position last = m ? s.key.positions.back() : Position{'&', '&'};
+    Words words = s.words;
     size_t i = 0;
     for (; i + 64 + reach <= s.n; i += 64) {
         uint64_t feeds = 0, dashes = 0, places = 0;
@@ -212,9 +222,10 @@ size_t blocksSse2(Scan& s) {
                 _mm_and_si128(sse2Equal(v, first), sse2Equal(sse2At(q + reach), last)));
             places |= uint64_t(uint32_t(_mm_movemask_epi8(c))) << (16 * k);
         }
-        s.word(i / 64, feeds, dashes, popcount64(feeds));
+        words.put(i / 64, feeds, dashes, popcount64(feeds));
         if (places) s.take(places, i);
     }
+    s.words = words;
     return i;
 }
 
@@ -240,13 +251,14 @@ __attribute__((target("avx2,popcnt"))) size_t blocksAvx2(Scan& s) {
     const Position first = m ? s.key.positions.front() : Position{'&', '&'};
     const Position last = m ? s.key.positions.back() : Position{'&', '&'};
     const Position lf{'\n', '\n'}, amp{'&', '&'}, dash{'-', '-'};
+    Words words = s.words;
     size_t i = 0;
     for (; i + 64 + reach <= s.n; i += 64) {
         const char* q = s.p + i;
         const __m256i v0 = avx2At(q), v1 = avx2At(q + 32);
         const uint64_t feeds = avx2Bits(avx2Equal(v0, lf), avx2Equal(v1, lf));
-        s.word(i / 64, feeds, avx2Bits(avx2Equal(v0, dash), avx2Equal(v1, dash)),
-               __builtin_popcountll(feeds));
+        words.put(i / 64, feeds, avx2Bits(avx2Equal(v0, dash), avx2Equal(v1, dash)),
+                  __builtin_popcountll(feeds));
         if (s.key.all) continue;
         // '&', or the key's first byte here and its last byte m-1 further on.
         const __m256i c0 = _mm256_or_si256(
@@ -257,14 +269,8 @@ __attribute__((target("avx2,popcnt"))) size_t blocksAvx2(Scan& s) {
             _mm256_and_si256(avx2Equal(v1, first), avx2Equal(avx2At(q + 32 + reach), last)));
         if (const uint64_t places = avx2Bits(c0, c1)) s.take(places, i);
     }
+    s.words = words;
     return i;
-}
-
-__attribute__((target("avx512f,avx512bw,popcnt"), always_inline)) inline uint64_t
-avx512Equal(__m512i v, Position set) {
-    const uint64_t e = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(char(set[0])));
-    if (set[0] == set[1]) return e;
-    return e | _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(char(set[1])));
 }
 
 // The same with one 64-byte register a step.
@@ -272,17 +278,26 @@ __attribute__((target("avx512f,avx512bw,popcnt"))) size_t blocksAvx512(Scan& s) 
     const size_t m = s.key.positions.size(), reach = m ? m - 1 : 0;
     const Position first = m ? s.key.positions.front() : Position{'&', '&'};
     const Position last = m ? s.key.positions.back() : Position{'&', '&'};
+    const __m512i lf = _mm512_set1_epi8('\n'), dash = _mm512_set1_epi8('-'),
+                  amp = _mm512_set1_epi8('&');
+    const __m512i f0 = _mm512_set1_epi8(char(first[0])), f1 = _mm512_set1_epi8(char(first[1]));
+    const __m512i l0 = _mm512_set1_epi8(char(last[0])), l1 = _mm512_set1_epi8(char(last[1]));
+    const bool screen = !s.key.all;
+    Words words = s.words;
     size_t i = 0;
     for (; i + 64 + reach <= s.n; i += 64) {
         const __m512i v = _mm512_loadu_si512(s.p + i);
-        const uint64_t feeds = avx512Equal(v, {'\n', '\n'});
-        s.word(i / 64, feeds, avx512Equal(v, {'-', '-'}), __builtin_popcountll(feeds));
-        if (s.key.all) continue;
+        const uint64_t feeds = _mm512_cmpeq_epi8_mask(v, lf);
+        words.put(i / 64, feeds, _mm512_cmpeq_epi8_mask(v, dash), __builtin_popcountll(feeds));
+        if (!screen) continue;
+        const __m512i w = _mm512_loadu_si512(s.p + i + reach);
         const uint64_t places =
-            avx512Equal(v, {'&', '&'}) |
-            (avx512Equal(v, first) & avx512Equal(_mm512_loadu_si512(s.p + i + reach), last));
+            _mm512_cmpeq_epi8_mask(v, amp) |
+            ((_mm512_cmpeq_epi8_mask(v, f0) | _mm512_cmpeq_epi8_mask(v, f1)) &
+             (_mm512_cmpeq_epi8_mask(w, l0) | _mm512_cmpeq_epi8_mask(w, l1)));
         if (places) s.take(places, i);
     }
+    s.words = words;
     return i;
 }
 
@@ -321,7 +336,8 @@ void indexBytes(std::string_view bytes, const ByteKey& key, ByteIndex& index, Ve
     index.dashStarts.resize(words);
     index.linesBefore.resize(words);
     index.candidates.clear();
-    Scan s{bytes.data(), bytes.size(), key, index};
+    Scan s{bytes.data(), bytes.size(), key, index,
+           {index.lineFeeds.data(), index.dashStarts.data(), index.linesBefore.data()}};
     size_t done = 0;
 #if defined(__x86_64__)
     if (vectors == Vectors::Best)
