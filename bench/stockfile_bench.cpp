@@ -116,10 +116,11 @@ int readOnly(const std::filesystem::path& file) {
     return 0;
 }
 
-// Heap bytes of n records of typical names, as malloc counts them.
+// Heap bytes of as many records of typical names as the bench's stock has,
+// as malloc counts them once settled (the last block's unused tail included).
 double bytesPerRecord() {
     std::mt19937 rng(7);
-    constexpr int n = 200000;
+    const int n = kFiles;
     std::vector<std::string> names;
     for (int i = 0; i < n; ++i)
         names.push_back(makeName(rng, i, false));
