@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <optional>
 #include <system_error>
 #include <unistd.h>
@@ -105,21 +104,21 @@ void IconTable::load(const std::filesystem::path& dataDir, const AddIcon& addIco
     if (!bytes) return;
     IconListFile list = parseIconList(*bytes);
 
-    std::string previous = "dat";
     extensions_ = std::move(list.extensions);
     imageIndexes_.assign(extensions_.size(), kGenericFileImage);
+    // Where the sample is now. It only ever moves to a free name: a file of
+    // the user's called test.<ext> is never replaced, and the sample stays
+    // where it was for that entry.
+    const std::filesystem::path home = samplePath(iconDir, "dat");
+    std::filesystem::path sample = home;
     for (size_t i = 0; i < extensions_.size(); ++i) {
-        const std::string& ext = extensions_[i];
-        const std::filesystem::path from = samplePath(iconDir, previous);
-        const std::filesystem::path to = samplePath(iconDir, ext);
-        // A failed rename is ignored; the entry is then asked about whatever
-        // is at the new name, and without a file there it gets the generic image.
-        (void)std::rename(from.c_str(), to.c_str());
+        const std::filesystem::path to = samplePath(iconDir, extensions_[i]);
+        if (to != sample && renameNoReplace(sample, to)) sample = to;
+        // Whatever file has the entry's name tells its type's icon; without
+        // one the entry keeps the generic image.
         if (addIcon && fileExists(to)) imageIndexes_[i] = addIcon(i, to);
-        previous = ext;
     }
-    const std::filesystem::path last = samplePath(iconDir, previous);
-    (void)std::rename(last.c_str(), (iconDir / "test.dat").c_str());
+    if (sample != home) (void)renameNoReplace(sample, home);
 
     for (size_t i = 0; i < extensions_.size(); ++i)
         byKey_.try_emplace(lowerAnsi(extensions_[i]), imageIndexes_[i]); // first entry wins

@@ -38,9 +38,11 @@ class IconTable {
     using AddIcon = std::function<int(size_t entry, const std::filesystem::path& sample)>;
 
     // Reads <dataDir>/Icon/icon.dat and runs the sample file through every
-    // extension, test.dat -> test.<ext1> -> ... -> test.dat; failed renames are
-    // ignored. When the sample file is not where the entry expects it, the
-    // entry gets the generic file image and addIcon is not called for it.
+    // extension, test.dat -> test.<ext1> -> ... -> test.dat. The sample only
+    // takes a free name: an existing test.<ext> (a user's file) is never
+    // replaced, the sample skips that entry, and the entry is asked about the
+    // file that is there. When no file has the entry's name, the entry gets
+    // the generic file image and addIcon is not called for it.
     // A missing icon.dat gives an empty table.
     void load(const std::filesystem::path& dataDir, const AddIcon& addIcon);
 

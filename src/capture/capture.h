@@ -32,14 +32,18 @@ enum class CaptureStatus {
 struct CaptureResult {
     CaptureStatus status = CaptureStatus::Completed;
     int folderCount = 0; // folders met below the root
+    // Folders on another file system than the source's (mount points): kept
+    // empty, not read. The faces tell the user when there were any.
+    int otherFileSystemFolders = 0;
     std::string error;   // NothingFound: the system's reason when the source could not be read
 };
 
 // Replaces tree with the source's file tree: a root named rootText holding the
 // source's files, one child folder per folder.
-// Symbolic links are never followed (they are listed as files). A folder on
-// another file system than the source (a mount point inside it) is kept as an
-// empty folder and not entered. A folder that cannot be read is kept without
+// Symbolic links are never followed (they are listed as files), also when a
+// folder is swapped for one while the capture runs. A folder on another file
+// system than the source (a mount point inside it) is kept as an empty folder
+// and not entered (and counted). A folder that cannot be read is kept without
 // contents.
 CaptureResult captureTree(const std::filesystem::path& source, std::string rootText,
                           FolderTree& tree, const CaptureCallbacks& callbacks = {});

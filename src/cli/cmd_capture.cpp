@@ -19,7 +19,8 @@ const char* const kCaptureUsage =
     "使い方: zutomelark-cli [--data フォルダ] capture パス [--name 名前] [--quiet]\n"
     "  パスの下のフォルダとファイルを読み込んで新しいストックにし、一覧の最後に加えて\n"
     "  その名前を表示します。名前はパスの最後の部分 (/ なら \"root\") か指定の名前で、\n"
-    "  使われている名前には _2、_3... が付きます。\n"
+    "  使われている名前には _2、_3... が付きます。別のファイルシステムのフォルダ\n"
+    "  (マウントポイント) は中を読まず、その数を標準エラーに表示します。\n"
     "  -n, --name 名前  ストックの名前\n"
     "  -q, --quiet      標準エラーに進み具合を表示しない (端末のときだけ表示します)\n";
 
@@ -33,8 +34,8 @@ class ProgressLine {
         if (now - shown_ < std::chrono::milliseconds(200)) return;
         shown_ = now;
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
-        std::string text = std::to_string(entries_) + " 項目  " + std::to_string(seconds) + " 秒  " +
-                           escapeMessage(folder);
+        std::string text = std::to_string(entries_) + " 項目  " + std::to_string(seconds) +
+                           " 秒  " + escapeMessage(folder);
         if (text.size() > 100) text = cut(text, 100);
         std::fprintf(stderr, "\r\033[K%s", text.c_str());
         dirty_ = true;
@@ -84,6 +85,8 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             printError(stored.message, stored.detail);
         return statusOf(stored.failure);
     }
+    if (stored.otherFileSystemFolders > 0)
+        printError(messageOtherFileSystemFolders(stored.otherFileSystemFolders));
     std::cout << escapeName(stored.value) << '\n';
     return kOk;
 }
@@ -91,7 +94,8 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 } // namespace
 
 void addCaptureCommands(std::vector<Command>& out) {
-    out.push_back({"capture", kCaptureUsage, {{"name", 'n', true}, {"quiet", 'q', false}}, runCapture});
+    out.push_back(
+        {"capture", kCaptureUsage, {{"name", 'n', true}, {"quiet", 'q', false}}, runCapture});
 }
 
 } // namespace zt::cli

@@ -11,9 +11,10 @@ namespace zt::cli {
 namespace {
 
 const char* const kListUsage =
-    "使い方: zutomelark-cli [--data フォルダ] list [--unlisted] [--json]\n"
+    "使い方: zutomelark-cli [--data フォルダ] list [--unlisted] [--long] [--json]\n"
     "  ストックを一覧の順に一行ずつ表示します\n"
     "  -u, --unlisted  Data にあって一覧にないストックファイル (adopt で一覧に戻せます)\n"
+    "  -l, --long      フォルダ数・ファイル数・合計バイト数・読み込み日時もタブ区切りで\n"
     "  --json          一行に一つの JSON オブジェクト: {\"name\": ...}\n";
 
 const char* const kAdoptUsage =
@@ -25,10 +26,33 @@ int runList(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     const StockLibrary library(dataDir);
     const auto names = args.has("unlisted") ? library.unlisted() : library.names();
     if (!names.ok()) return report(names);
-    const bool json = args.has("json");
+    const bool json = args.has("json"), longForm = args.has("long") && !args.has("unlisted");
     std::string out;
-    for (const auto& n : names.value)
-        out += (json ? "{\"name\":" + jsonString(n) + "}" : escapeName(n)) + '\n';
+    for (const auto& n : names.value) {
+        std::optional<StockInfo> info;
+        if (longForm) {
+            auto i = library.info(n);
+            if (i.ok())
+                info = std::move(i.value);
+            else
+                printError(i.message);
+        }
+        if (json) {
+            out += "{\"name\":" + jsonString(n);
+            if (info)
+                out += ",\"folders\":" + std::to_string(info->folders) +
+                       ",\"files\":" + std::to_string(info->files) +
+                       ",\"bytes\":" + std::to_string(info->bytes) +
+                       ",\"captured\":" + jsonTime(info->captured);
+            out += "}\n";
+        } else {
+            out += escapeName(n);
+            if (info)
+                out += '\t' + std::to_string(info->folders) + '\t' + std::to_string(info->files) +
+                       '\t' + std::to_string(info->bytes) + '\t' + captureDateText(info->captured);
+            out += '\n';
+        }
+    }
     std::cout << out << std::flush;
     return names.value.empty() ? kNothingFound : kOk;
 }
@@ -45,7 +69,10 @@ int runAdopt(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 } // namespace
 
 void addListCommands(std::vector<Command>& out) {
-    out.push_back({"list", kListUsage, {{"unlisted", 'u', false}, {"json", 0, false}}, runList});
+    out.push_back({"list",
+                   kListUsage,
+                   {{"unlisted", 'u', false}, {"long", 'l', false}, {"json", 0, false}},
+                   runList});
     out.push_back({"adopt", kAdoptUsage, {}, runAdopt});
 }
 

@@ -67,7 +67,8 @@ bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
         int limit = -1;
         const auto [end, ec] = std::from_chars(l->data(), l->data() + l->size(), limit);
         if (ec != std::errc() || end != l->data() + l->size() || limit < 0)
-            return printError("上限は 0 以上の数で指定してください: " + *l), usageError("search"), false;
+            return printError("上限は 0 以上の数で指定してください: " + *l), usageError("search"),
+                   false;
         r.limit = limit;
     }
     return true;
@@ -115,14 +116,15 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 
     const auto csv = args.value("csv");
     const bool json = args.has("json");
+    const bool textOut = csv != "-"; // "-": standard output holds the CSV alone
     std::vector<ResultCells> rows;
     std::string out;
     SearchCallbacks cb;
     cb.hit = [&](const SearchHit& hit) {
         ResultCells c = makeCells(hit);
-        if (json) {
+        if (json && textOut) {
             out += hitJson(hit);
-        } else {
+        } else if (textOut) {
             out.append(escapedPath(hit)).append("\t").append(c.size).append("\t");
             out.append(c.created).append("\t").append(c.modified).append("\n");
         }

@@ -30,12 +30,10 @@ const char* const kExportUsage =
     "  -r, --range      tree: フォルダとサブフォルダ (既定)、folder: そのフォルダだけ、\n"
     "                   stock: ストック全体\n"
     "  -x, --strip-ext  ファイル名の最後の拡張子を消す\n";
-const char* const kRenameUsage =
-    "使い方: zutomelark-cli [--data フォルダ] rename 旧名 新名\n"
-    "  ストックの名前 (ファイルと一覧の項目) を変えます\n";
-const char* const kDeleteUsage =
-    "使い方: zutomelark-cli [--data フォルダ] delete ストック\n"
-    "  ストックを一覧から外し、ファイルを削除します (確認しません)\n";
+const char* const kRenameUsage = "使い方: zutomelark-cli [--data フォルダ] rename 旧名 新名\n"
+                                 "  ストックの名前 (ファイルと一覧の項目) を変えます\n";
+const char* const kDeleteUsage = "使い方: zutomelark-cli [--data フォルダ] delete ストック\n"
+                                 "  ストックを一覧から外し、ファイルを削除します (確認しません)\n";
 const char* const kMoveUsage =
     "使い方: zutomelark-cli [--data フォルダ] move ストック up|down\n"
     "  一覧の中でストックを一つ上か下へ移します (端にあるときは終了ステータス 1)\n";
@@ -47,7 +45,8 @@ int runShow(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     const auto opened = StockLibrary(dataDir).open(stock);
     if (!opened.ok()) return report(opened);
     const FolderNode* node = findFolder(opened.value.tree, folder);
-    if (!node) return report(StockResult::fail(StockFailure::NoSuchFolder, messageNoSuchFolder(folder)));
+    if (!node)
+        return report(StockResult::fail(StockFailure::NoSuchFolder, messageNoSuchFolder(folder)));
 
     auto items = listContents(*node, [](std::string_view) { return 2; });
     sortContents(items, int8_t(args.has("by-kind") ? Arrangement::ByKind : Arrangement::ByName));
@@ -73,7 +72,8 @@ int runShow(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 }
 
 template <class T>
-std::optional<T> pickWord(const std::string& word, std::initializer_list<std::pair<const char*, T>> choices) {
+std::optional<T> pickWord(const std::string& word,
+                          std::initializer_list<std::pair<const char*, T>> choices) {
     for (const auto& [name, value] : choices)
         if (word == name) return value;
     return std::nullopt;
@@ -103,7 +103,8 @@ int runExport(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     if (!opened.ok()) return report(opened);
     const std::string folder = args.value("folder").value_or("");
     const FolderNode* start = findFolder(opened.value.tree, folder);
-    if (!start) return report(StockResult::fail(StockFailure::NoSuchFolder, messageNoSuchFolder(folder)));
+    if (!start)
+        return report(StockResult::fail(StockFailure::NoSuchFolder, messageNoSuchFolder(folder)));
     const std::string& out = args.positional[1];
     if (out == "-") {
         std::cout << fileNameListBytes(opened.value.tree, start, options) << std::flush;
@@ -135,7 +136,10 @@ void addStockCommands(std::vector<Command>& out) {
     out.push_back({"show", kShowUsage, {{"by-kind", 'k', false}, {"json", 0, false}}, runShow});
     out.push_back({"export",
                    kExportUsage,
-                   {{"folder", 'f', true}, {"kind", 'k', true}, {"range", 'r', true}, {"strip-ext", 'x', false}},
+                   {{"folder", 'f', true},
+                    {"kind", 'k', true},
+                    {"range", 'r', true},
+                    {"strip-ext", 'x', false}},
                    runExport});
     out.push_back({"rename", kRenameUsage, {}, runRename});
     out.push_back({"delete", kDeleteUsage, {}, runDelete});

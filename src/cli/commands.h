@@ -33,5 +33,6 @@ void addListCommands(std::vector<Command>& out);    // list, adopt
 void addStockCommands(std::vector<Command>& out);   // show, export, rename, delete, move
 void addCaptureCommands(std::vector<Command>& out); // capture
 void addSearchCommands(std::vector<Command>& out);  // search
+void addInfoCommands(std::vector<Command>& out);    // info, note, update, dupes
 
 } // namespace zt::cli

@@ -15,7 +15,7 @@ const char* const kMainUsage =
     "        zutomelark-cli --help | --version\n"
     "\n"
     "コマンド:\n"
-    "  list [--unlisted] [--json]            ストックを一覧の順に表示する\n"
+    "  list [--unlisted] [--long] [--json]   ストックを一覧の順に表示する\n"
     "  show ストック [フォルダ] [--by-kind] [--json]\n"
     "                                        フォルダの中身を表示する (フォルダは \\a\\b)\n"
     "  capture パス [--name 名前] [--quiet]  パスを読み込んで新しいストックにする\n"
@@ -29,6 +29,12 @@ const char* const kMainUsage =
     "  delete ストック                       ストックを削除する (確認しません)\n"
     "  move ストック up|down                 一覧の中でストックを移動する\n"
     "  adopt 名前...                         一覧にないストックを一覧に加える\n"
+    "  info ストック [--json]                ストックの情報 (読み込み元、日時、件数など)\n"
+    "  note ストック 文字列                  ストックのメモを設定する\n"
+    "  update ストック [パス] [--dry-run]    読み込み元を読み直してストックを更新する\n"
+    "  dupes [--stock 名前]... [--min-size サイズ] [--by name+size|size] [--csv ファイル]\n"
+    "                                        ストックをまたいで重複ファイルを探す\n"
+    "  index [ストック...] [--check]         名前索引を作る・確かめる\n"
     "\n"
     "コマンド --help でそのコマンドのオプションを表示します。\n"
     "\n"
@@ -71,6 +77,7 @@ const std::vector<Command>& commands() {
         addStockCommands(c);
         addCaptureCommands(c);
         addSearchCommands(c);
+        addInfoCommands(c);
         return c;
     }();
     return all;

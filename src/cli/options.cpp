@@ -2,6 +2,8 @@
 
 #include "cli/output.h"
 
+#include <charconv>
+#include <cstring>
 #include <getopt.h>
 
 namespace zt::cli {
@@ -24,6 +26,25 @@ std::vector<std::string> ParsedArgs::values(const std::string& name) const {
     for (const auto& [n, v] : options)
         if (n == name) found.push_back(v);
     return found;
+}
+
+std::optional<uint64_t> parseSizeValue(std::string_view text) {
+    static const std::pair<const char*, uint64_t> kUnits[] = {
+        {"kb", uint64_t(1) << 10}, {"mb", uint64_t(1) << 20}, {"gb", uint64_t(1) << 30}, {"", 1}};
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    for (const auto& [unit, factor] : kUnits) {
+        if (!std::string_view(lower).ends_with(unit)) continue;
+        const std::string_view digits(lower.data(), lower.size() - std::strlen(unit));
+        uint64_t v = 0;
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+        if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() ||
+            v > UINT64_MAX / factor)
+            return std::nullopt;
+        return v * factor;
+    }
+    return std::nullopt;
 }
 
 ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
@@ -53,8 +74,8 @@ ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<Op
     opterr = 0; // its messages are English; ours follow
     for (;;) {
         int longIndex = -1;
-        const int c = getopt_long(int(storage.size()), argv.data(), shorts.c_str(), longs.data(),
-                                  &longIndex);
+        const int c =
+            getopt_long(int(storage.size()), argv.data(), shorts.c_str(), longs.data(), &longIndex);
         if (c == -1) break;
         if (c == 'h') return ParseStatus::Help;
         if (c == '?' || c == ':') {

@@ -2,15 +2,17 @@
 // The one argument parser of every command (getopt_long underneath):
 // "--opt=value" and "--opt value", short forms, "--" ends the options, and
 // options may come before or after the other arguments.
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zt::cli {
 
 struct OptionSpec {
-    const char* name;     // long name without "--"
-    char shortName;       // 0 when there is none
+    const char* name; // long name without "--"
+    char shortName;   // 0 when there is none
     bool takesValue;
 };
 
@@ -25,6 +27,9 @@ struct ParsedArgs {
 };
 
 enum class ParseStatus { Parsed, Help, Error };
+
+// A size with an optional KB, MB or GB suffix (1KB = 1024 bytes, any letter case).
+[[nodiscard]] std::optional<uint64_t> parseSizeValue(std::string_view text);
 
 // Parses args (after the command word). "--help"/"-h" gives Help; an unknown
 // option or a missing value gives Error after a message on standard error.

@@ -1,5 +1,7 @@
 #include "cli/output.h"
 
+#include "platform/direnum.h"
+
 #include <cstdio>
 #include <iostream>
 
@@ -23,16 +25,25 @@ bool startsReference(std::string_view text, size_t i) {
     return j > i + 2 && j < text.size() && text[j] == ';';
 }
 
-std::string escape(std::string_view text, bool escapeBackslash) {
+// True when the bytes at i encode a C1 control (U+0080-U+009F) in UTF-8.
+bool isC1At(std::string_view text, size_t i) {
+    return static_cast<unsigned char>(text[i]) == 0xC2 && i + 1 < text.size() &&
+           static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+           static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+}
+
+std::string escape(std::string_view raw, bool escapeBackslash) {
+    // Bytes that are no UTF-8 (a name typed in another encoding) could be
+    // read as controls by a terminal: they become text first.
+    const std::string valid = displayNameOfNative(raw);
+    const std::string_view text = valid;
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x20 || c == 0x7F) {
             appendReference(out, c);
-        } else if (c == 0xC2 && i + 1 < text.size() &&
-                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+        } else if (isC1At(text, i)) {
             appendReference(out, static_cast<unsigned char>(text[++i])); // C1: U+0080-U+009F
         } else if (c == '\\' && escapeBackslash) {
             appendReference(out, '\\');
@@ -55,14 +66,17 @@ std::string escapeMessage(std::string_view utf8) {
     return escape(utf8, false);
 }
 
-std::string jsonString(std::string_view utf8) {
+std::string jsonString(std::string_view raw) {
+    const std::string valid = displayNameOfNative(raw); // JSON is UTF-8 only
+    const std::string_view utf8 = valid;
     std::string out = "\"";
     for (size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
+        auto c = static_cast<unsigned char>(utf8[i]);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
-        } else if (c < 0x20 || c == 0x7F) {
+        } else if (c < 0x20 || c == 0x7F || isC1At(utf8, i)) {
+            if (c == 0xC2) c = static_cast<unsigned char>(utf8[++i]);
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;

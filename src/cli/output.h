@@ -19,8 +19,11 @@ namespace zt::cli {
 // escapeName; "\" kept (paths in messages are the system's).
 [[nodiscard]] std::string escapeMessage(std::string_view utf8);
 
-// A JSON string literal of raw UTF-8 text.
-[[nodiscard]] std::string jsonString(std::string_view utf8);
+// Both escapes first turn bytes that are not UTF-8 into text as a file name's
+// display name is made (CP932, else U+FFFD).
+
+// A JSON string literal of UTF-8 text, control characters (C1 too) as \uXXXX.
+[[nodiscard]] std::string jsonString(std::string_view raw);
 // A local time as "YYYY-MM-DDThh:mm:ss", or null for an unknown (zero) time.
 [[nodiscard]] std::string jsonTime(FileTime t);
 

@@ -6,12 +6,12 @@
 namespace zt::cli {
 
 constexpr int kOk = 0;
-constexpr int kNothingFound = 1;  // a search without hits, an empty list, a move at an end
-constexpr int kUsage = 2;         // unknown command or option, missing or extra argument
-constexpr int kLimitReached = 3;  // the search stopped at its result limit
-constexpr int kNotFound = 4;      // no such stock, folder or source
-constexpr int kRefused = 5;       // a name not allowed or taken, a file that is not a stock
-constexpr int kFileError = 6;     // a file cannot be read or written, the Data folder is busy
+constexpr int kNothingFound = 1; // a search without hits, an empty list, a move at an end
+constexpr int kUsage = 2;        // unknown command or option, missing or extra argument
+constexpr int kLimitReached = 3; // the search stopped at its result limit
+constexpr int kNotFound = 4;     // no such stock, folder or source
+constexpr int kRefused = 5;      // a name not allowed or taken, a file that is not a stock
+constexpr int kFileError = 6;    // a file cannot be read or written, the Data folder is busy
 
 // The table as the help text shows it.
 inline constexpr const char* kStatusHelp =

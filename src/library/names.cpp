@@ -40,7 +40,8 @@ constexpr std::string_view kWindowsForbidden = "\\/:*?\"<>|";
 std::string sanitizeName(std::string name) {
     if (name == "/") return "root";
     for (char& c : name)
-        if (isControl(static_cast<unsigned char>(c)) || kWindowsForbidden.find(c) != std::string::npos)
+        if (isControl(static_cast<unsigned char>(c)) ||
+            kWindowsForbidden.find(c) != std::string::npos)
             c = '_';
     constexpr size_t kMaxBaseBytes = 200;
     if (name.size() > kMaxBaseBytes) {
@@ -70,7 +71,8 @@ bool isWindowsReservedName(std::string_view name) {
 }
 
 bool isSafeStockName(std::string_view name) {
-    if (name.empty() || name == "." || name == ".." || name.size() > kMaxStockNameBytes) return false;
+    if (name.empty() || name == "." || name == ".." || name.size() > kMaxStockNameBytes)
+        return false;
     if (name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos)
         return false;
     // The program's own files share the folder: a stock must never be written over them.
@@ -142,7 +144,8 @@ std::string validateStockRename(const fs::path& dataDir, const std::vector<std::
 
     const std::string lowered = lowerAnsi(newName);
     for (size_t i = 0; i < names.size(); ++i)
-        if (int(i) != index && lowerAnsi(names[i]) == lowered) return std::string(kMessageNameTaken);
+        if (int(i) != index && lowerAnsi(names[i]) == lowered)
+            return std::string(kMessageNameTaken);
 
     const auto newPath = stockFilePath(dataDir, newName);
     if (!newPath) return std::string(kMessageNameTaken);

@@ -36,8 +36,8 @@ inline constexpr size_t kMaxStockNameBytes = 251;
 [[nodiscard]] bool hasControlCharacter(std::string_view name);
 
 // Data/<name>.dat, or nullopt for an unsafe name.
-[[nodiscard]] std::optional<std::filesystem::path> stockFilePath(const std::filesystem::path& dataDir,
-                                                                 std::string_view name);
+[[nodiscard]] std::optional<std::filesystem::path>
+stockFilePath(const std::filesystem::path& dataDir, std::string_view name);
 
 // True when name equals an entry compared case-insensitively (two such names
 // would share one file on a case-blind disk).
@@ -51,7 +51,8 @@ inline constexpr size_t kMaxStockNameBytes = 251;
 // A free name for a new stock: the base, else base_2, base_3, ... A name is
 // free when the list does not hold it (compared case-insensitively), it can
 // name a file in Data and no file Data/<name>.dat is already there.
-[[nodiscard]] std::string uniqueStockName(std::string_view base, const std::vector<std::string>& names,
+[[nodiscard]] std::string uniqueStockName(std::string_view base,
+                                          const std::vector<std::string>& names,
                                           const std::filesystem::path& dataDir);
 
 // True when a and b name one file (the same path, or one file on a case-blind disk).

@@ -2,9 +2,11 @@
 
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
+#include "library/indexstore.h"
 #include "library/names.h"
 #include "library/sidefiles.h"
 #include "platform/collate.h"
+#include "platform/datadir.h"
 #include "platform/datalock.h"
 #include "platform/textfile.h"
 
@@ -38,6 +40,10 @@ std::string messageNoSuchFolder(std::string_view path) {
 
 std::string messageNameNotAllowed(std::string_view name) {
     return "ストック名 " + std::string(name) + " は使えません";
+}
+
+std::string messageOtherFileSystemFolders(int count) {
+    return "別のファイルシステムのフォルダ " + std::to_string(count) + " 個は読み込みませんでした";
 }
 
 std::optional<int> stockMoveTarget(int count, int index, MoveDirection dir) {
@@ -96,6 +102,12 @@ int rowOf(const std::vector<std::string>& names, const StockRef& ref) {
     return it == names.end() ? -1 : int(it - names.begin());
 }
 
+FileTime nowFileTime() {
+    struct timespec ts {};
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    return fileTimeFromTimespec(ts);
+}
+
 bool existsInAnyForm(const fs::path& p) {
     struct stat st {};
     return ::lstat(p.c_str(), &st) == 0;
@@ -115,6 +127,7 @@ bool copyStockFile(const fs::path& from, const fs::path& to) {
         return false;
     }
     AtomicFileWriter out(to);
+    out.copyAttributesFrom(from);
     std::string buf(size_t(1) << 20, '\0');
     bool ok = true;
     for (;;) {
@@ -175,6 +188,8 @@ StockResult changeList(const StockLibrary& library, bool& save, Change&& change)
                                         std::chrono::seconds(10), &busy);
     if (!lock && busy) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
     if (!lock) return failure(StockFailure::CannotCreate, messageCannotCreate(library.listPath()));
+    // What killed writers left behind goes while nobody else changes Data.
+    removeDataTemporaries(library.dataDir());
     auto names = library.names();
     if (!names.ok()) return names;
     save = false;
@@ -197,8 +212,8 @@ StockOutcome<OpenedStock> StockLibrary::open(std::string_view name,
     if (!path)
         return failed<OpenedStock>(failure(StockFailure::NameRefused, messageNameNotAllowed(name)));
     StockOutcome<OpenedStock> out;
-    const StockReadResult r =
-        readStockFile(*path, std::string(name), out.value.tree, callbacks.onHeader, callbacks.onFolder);
+    const StockReadResult r = readStockFile(*path, std::string(name), out.value.tree,
+                                            callbacks.onHeader, callbacks.onFolder);
     if (r.status == StockReadStatus::CannotOpen)
         return failed<OpenedStock>(failure(StockFailure::CannotOpen, messageCannotOpen(*path)));
     if (r.status == StockReadStatus::Cancelled) {
@@ -210,25 +225,32 @@ StockOutcome<OpenedStock> StockLibrary::open(std::string_view name,
     return out;
 }
 
-StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, FolderTree& tree,
-                                                const CaptureCallbacks& callbacks) {
-    using Out = StockOutcome<std::string>;
-    if (const auto listed = names(); !listed.ok()) return failed<std::string>(listed);
-    if (request.name && !request.name->empty()) {
-        const std::string& n = *request.name;
-        if (!adoptableName(n) || n.find_first_of(kForbiddenNameChars) != std::string::npos)
-            return failed<std::string>(
-                failure(StockFailure::NameRefused, std::string(kMessageNameForbidden)));
-    }
+namespace {
+
+CaptureOutcome captureFailed(const StockResult& r, std::string detail = {}) {
+    CaptureOutcome out;
+    static_cast<StockResult&>(out) = r;
+    if (!detail.empty()) out.detail = std::move(detail);
+    return out;
+}
+
+} // namespace
+
+CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& tree,
+                                     const CaptureCallbacks& callbacks) {
+    if (const auto listed = names(); !listed.ok()) return captureFailed(listed);
+    const bool named = request.name && !request.name->empty();
+    if (named && (!adoptableName(*request.name) ||
+                  request.name->find_first_of(kForbiddenNameChars) != std::string::npos))
+        return captureFailed(
+            failure(StockFailure::NameRefused, std::string(kMessageNameForbidden)));
 
     const CaptureResult read = captureTree(request.source, request.rootText, tree, callbacks);
     if (read.status == CaptureStatus::Cancelled)
-        return failed<std::string>(failure(StockFailure::Cancelled, {}));
-    if (read.status == CaptureStatus::NothingFound) {
-        Out out = failed<std::string>(failure(StockFailure::NoSource, std::string(kMessageInvalidSource)));
-        out.detail = read.error;
-        return out;
-    }
+        return captureFailed(failure(StockFailure::Cancelled, {}));
+    if (read.status == CaptureStatus::NothingFound)
+        return captureFailed(failure(StockFailure::NoSource, std::string(kMessageInvalidSource)),
+                             read.error);
 
     if (callbacks.onStoring) callbacks.onStoring();
     // The file is written before the lock is taken (it may be large) and gets
@@ -238,7 +260,7 @@ StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, F
     std::string chosen;
     bool save = false;
     const StockResult r = changeList(*this, save, [&](std::vector<std::string>& names) {
-        if (request.name && !request.name->empty()) {
+        if (named) {
             chosen = *request.name;
             if (stockNameTaken(names, chosen) || existsInAnyForm(*stockFile(chosen)))
                 return failure(StockFailure::NameRefused, std::string(kMessageNameTaken));
@@ -255,13 +277,22 @@ StockOutcome<std::string> StockLibrary::capture(const CaptureRequest& request, F
     });
     if (!r.ok()) {
         // The list would not name the file: take it back rather than leave a stray.
-        if (r.failure == StockFailure::CannotCreate && save) std::remove(stockFile(chosen)->c_str());
+        if (r.failure == StockFailure::CannotCreate && save)
+            std::remove(stockFile(chosen)->c_str());
         tree.clear();
-        return failed<std::string>(r);
+        return captureFailed(r);
     }
     removeSideFiles(dataDir_, chosen); // leftovers of an older stock of that name
     tree.root()->name = chosen;
-    return succeeded(chosen);
+    // The facts are a convenience: a stock without them still opens and shows
+    // what its file tells.
+    (void)writeStockInfo(dataDir_, chosen,
+                         infoOfCapture(sourceFactsOf(request.source), tree, nowFileTime()));
+    (void)buildIndex(dataDir_, chosen); // else built when it is first needed
+    CaptureOutcome out;
+    out.value = chosen;
+    out.otherFileSystemFolders = read.otherFileSystemFolders;
+    return out;
 }
 
 std::string StockLibrary::checkRename(const StockRef& stock, std::string_view newName) const {
@@ -282,8 +313,7 @@ StockResult StockLibrary::rename(const StockRef& stock, std::string_view newName
             return failure(StockFailure::NameRefused, m);
         if (names[size_t(row)] == newName) return StockResult{};
         const auto from = stockFile(stock.name);
-        if (!from)
-            return failure(StockFailure::NameRefused, messageNameNotAllowed(stock.name));
+        if (!from) return failure(StockFailure::NameRefused, messageNameNotAllowed(stock.name));
         oldPath = *from;
         newPath = *stockFile(newName);
         oneFile = sameStockFile(oldPath, newPath);
@@ -368,7 +398,7 @@ StockOutcome<std::vector<std::string>> StockLibrary::unlisted() const {
 
 StockResult StockLibrary::adopt(std::string_view name) {
     bool save = false;
-    return changeList(*this, save, [&](std::vector<std::string>& names) {
+    const StockResult r = changeList(*this, save, [&](std::vector<std::string>& names) {
         if (stockNameTaken(names, name))
             return failure(StockFailure::NameRefused, std::string(kMessageNameTaken));
         if (!adoptableName(name))
@@ -383,6 +413,98 @@ StockResult StockLibrary::adopt(std::string_view name) {
         save = true;
         return StockResult{};
     });
+    if (r.ok()) (void)buildIndex(dataDir_, name);
+    return r;
+}
+
+StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
+                                                      const std::optional<fs::path>& source,
+                                                      const CaptureCallbacks& callbacks) const {
+    auto facts = info(name);
+    if (!facts.ok()) return failed<StockUpdate>(facts);
+    const fs::path from = source ? *source : fs::path(facts.value.source);
+    if (from.empty())
+        return failed<StockUpdate>(
+            failure(StockFailure::NoSource, std::string(kMessageNoSourceRecorded)));
+    auto stored = open(name);
+    if (!stored.ok()) return failed<StockUpdate>(stored);
+
+    StockOutcome<StockUpdate> out;
+    StockUpdate& u = out.value;
+    u.name = std::string(name);
+    const CaptureResult read = captureTree(from, u.name, u.tree, callbacks);
+    if (read.status == CaptureStatus::Cancelled)
+        return failed<StockUpdate>(failure(StockFailure::Cancelled, {}));
+    if (read.status == CaptureStatus::NothingFound) {
+        auto r = failed<StockUpdate>(
+            failure(StockFailure::NoSource, std::string(kMessageInvalidSource)));
+        r.detail = read.error.empty() ? from.string() : from.string() + ": " + read.error;
+        return r;
+    }
+    u.diff = diffTrees(stored.value.tree, u.tree);
+    u.info = infoOfCapture(sourceFactsOf(from), u.tree, nowFileTime());
+    u.info.note = facts.value.note;
+    return out;
+}
+
+StockResult StockLibrary::applyUpdate(const StockUpdate& update) {
+    const auto lock = DataLock::acquire(dataDir_);
+    if (!lock) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
+    const auto listed = names();
+    if (!listed.ok()) return listed;
+    if (std::find(listed.value.begin(), listed.value.end(), update.name) == listed.value.end())
+        return failure(StockFailure::NoSuchStock, messageNoSuchStock(update.name));
+    const auto path = stockFile(update.name);
+    if (!path) return failure(StockFailure::NameRefused, messageNameNotAllowed(update.name));
+    if (!writeStockFile(*path, update.tree))
+        return failure(StockFailure::CannotCreate, messageCannotCreate(*path));
+    // The note as it is now: it may have been edited while the source was read.
+    StockInfo facts = update.info;
+    if (const auto current = readStockInfo(dataDir_, update.name)) facts.note = current->note;
+    (void)writeStockInfo(dataDir_, update.name, facts);
+    (void)buildIndex(dataDir_, update.name);
+    return {};
+}
+
+StockOutcome<StockInfo> StockLibrary::info(std::string_view name) const {
+    const auto listed = names();
+    if (!listed.ok()) return failed<StockInfo>(listed);
+    if (std::find(listed.value.begin(), listed.value.end(), name) == listed.value.end())
+        return failed<StockInfo>(failure(StockFailure::NoSuchStock, messageNoSuchStock(name)));
+    if (!stockFile(name))
+        return failed<StockInfo>(failure(StockFailure::NameRefused, messageNameNotAllowed(name)));
+    if (auto side = readStockInfo(dataDir_, name)) return succeeded(std::move(*side));
+    auto opened = open(name);
+    if (!opened.ok()) return failed<StockInfo>(opened);
+    StockInfo computed;
+    countTree(opened.value.tree, computed);
+    return succeeded(std::move(computed));
+}
+
+std::optional<fs::path> StockLibrary::pathOnMedium(std::string_view name,
+                                                   const std::vector<std::string>& parts) const {
+    const auto facts = readStockInfo(dataDir_, name);
+    if (!facts || facts->source.empty()) return std::nullopt;
+    fs::path p = facts->source;
+    for (const std::string& part : parts) {
+        if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos)
+            return std::nullopt;
+        p /= part;
+    }
+    if (!existsInAnyForm(p)) return std::nullopt;
+    return p;
+}
+
+StockResult StockLibrary::setNote(std::string_view name, std::string_view note) {
+    const auto lock = DataLock::acquire(dataDir_);
+    if (!lock) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
+    auto current = info(name);
+    if (!current.ok()) return current;
+    current.value.note = std::string(note);
+    if (!writeStockInfo(dataDir_, name, current.value))
+        return failure(StockFailure::CannotCreate,
+                       messageCannotCreate(sideFilePath(dataDir_, kStockInfoFile, name)));
+    return {};
 }
 
 StockResult StockLibrary::exportNames(const FolderTree& tree, const FolderNode* start,

@@ -10,6 +10,8 @@
 // found (unlisted) and taken back (adopt).
 #include "capture/capture.h"
 #include "catalogue/foldertree.h"
+#include "library/stockdiff.h"
+#include "library/stockinfo.h"
 #include "manage/export.h"
 
 #include <filesystem>
@@ -49,9 +51,7 @@ struct StockResult {
     }
 };
 
-template <class T> struct StockOutcome : StockResult {
-    T value{};
-};
+template <class T> struct StockOutcome : StockResult { T value{}; };
 
 // A list entry as a window knows it: its name and the row it was seen at, so
 // that of two entries with one name the right one changes.
@@ -78,10 +78,25 @@ struct OpenCallbacks {
     std::function<bool()> onFolder;
 };
 
+// A capture's outcome: the new stock's name, and how many folders below the
+// source were not read because they are on another file system.
+struct CaptureOutcome : StockOutcome<std::string> {
+    int otherFileSystemFolders = 0;
+};
+
 struct CaptureRequest {
-    std::filesystem::path source;     // the folder or mount point to read
-    std::string rootText;             // the root's text (drive label, folder name)
-    std::optional<std::string> name;  // a name chosen by the user, else made from rootText
+    std::filesystem::path source;    // the folder or mount point to read
+    std::string rootText;            // the root's text (drive label, folder name)
+    std::optional<std::string> name; // a name chosen by the user, else made from rootText
+};
+
+// A stock read again from its source, not yet stored: what changed, and the
+// new tree that replaces the old one when the update is applied.
+struct StockUpdate {
+    std::string name;
+    FolderTree tree; // the new reading, its top named as the stock
+    StockDiff diff;  // from the stored stock to the new reading
+    StockInfo info;  // the facts the stock will have (its note is kept as it is then)
 };
 
 // A "\a\b" path below a stock's top ("" and "\" are the top itself): each part
@@ -109,10 +124,20 @@ class StockLibrary {
                                                  const OpenCallbacks& callbacks = {}) const;
 
     // Reads the source into tree, stores it as a new stock at the end of the
-    // list and returns its name. Cancelled, empty and failed captures leave
-    // the tree empty and nothing in Data.
-    [[nodiscard]] StockOutcome<std::string> capture(const CaptureRequest& request, FolderTree& tree,
-                                                    const CaptureCallbacks& callbacks = {});
+    // list with its facts beside it, and returns its name. Cancelled, empty
+    // and failed captures leave the tree empty and nothing in Data.
+    [[nodiscard]] CaptureOutcome capture(const CaptureRequest& request, FolderTree& tree,
+                                         const CaptureCallbacks& callbacks = {});
+
+    // Reads a stock's source again (its recorded source, or `source` when
+    // given) and compares it with the stored stock. Nothing is written.
+    // NoSource when the source is not recorded, cannot be read or holds nothing.
+    [[nodiscard]] StockOutcome<StockUpdate>
+    prepareUpdate(std::string_view name, const std::optional<std::filesystem::path>& source,
+                  const CaptureCallbacks& callbacks = {}) const;
+    // Replaces the stored stock with the new reading (the file is replaced
+    // whole, atomically) and updates its facts, keeping its note.
+    [[nodiscard]] StockResult applyUpdate(const StockUpdate& update);
 
     // Renames a stock: the new file is written, then the list names it, then
     // the old file goes.
@@ -131,6 +156,18 @@ class StockLibrary {
     // Appends an unlisted stock file to the list.
     [[nodiscard]] StockResult adopt(std::string_view name);
 
+    // The facts and note of a listed stock: its side file, else what its
+    // stock file tells.
+    [[nodiscard]] StockOutcome<StockInfo> info(std::string_view name) const;
+    // Sets the note of a listed stock (saved at once).
+    [[nodiscard]] StockResult setNote(std::string_view name, std::string_view note);
+
+    // Where an item of a stock is on its medium now: the recorded source path
+    // joined with the item's names below the stock's top (empty: the top),
+    // when the medium is mounted and holds it; nullopt otherwise.
+    [[nodiscard]] std::optional<std::filesystem::path>
+    pathOnMedium(std::string_view name, const std::vector<std::string>& parts) const;
+
     // Writes names of the tree to a file the user chose (in place).
     [[nodiscard]] StockResult exportNames(const FolderTree& tree, const FolderNode* start,
                                           const ExportOptions& options,
@@ -141,12 +178,18 @@ class StockLibrary {
 };
 
 // Message texts shared by both faces.
-[[nodiscard]] std::string messageCannotOpen(const std::filesystem::path& p);   // ファイル %s は開けません
-[[nodiscard]] std::string messageCannotCreate(const std::filesystem::path& p); // ファイル %s を作成できません
+[[nodiscard]] std::string
+messageCannotOpen(const std::filesystem::path& p); // ファイル %s は開けません
+[[nodiscard]] std::string
+messageCannotCreate(const std::filesystem::path& p); // ファイル %s を作成できません
 [[nodiscard]] std::string messageNoSuchStock(std::string_view name);
 [[nodiscard]] std::string messageNoSuchFolder(std::string_view path);
 [[nodiscard]] std::string messageNameNotAllowed(std::string_view name);
+// 別のファイルシステムのフォルダ n 個は読み込みませんでした
+[[nodiscard]] std::string messageOtherFileSystemFolders(int count);
 inline constexpr std::string_view kMessageInvalidSource = "無効な読み込み元指定です";
+inline constexpr std::string_view kMessageNoSourceRecorded =
+    "読み込み元が記録されていません。読み込み元を指定してください";
 inline constexpr std::string_view kMessageDataBusy =
     "Data フォルダを他のプログラムが使っています。しばらくしてからやり直してください";
 

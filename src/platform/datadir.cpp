@@ -1,6 +1,8 @@
 #include "platform/datadir.h"
 
-#include <array>
+#include "platform/datalock.h"
+#include "platform/textfile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -21,19 +23,6 @@ bool writableFolder(const fs::path& p) {
     struct stat st;
     return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
            ::access(p.c_str(), W_OK | X_OK) == 0;
-}
-
-// Folders that hold installed programs. A Data folder is never made inside one
-// (this would happen whenever the program runs as root), only used if it is
-// already there.
-bool isSystemProgramFolder(const fs::path& dir) {
-    static constexpr std::array<std::string_view, 8> kFolders = {
-        "/bin",           "/sbin",           "/usr/bin",     "/usr/sbin",
-        "/usr/local/bin", "/usr/local/sbin", "/usr/libexec", "/usr/games"};
-    const std::string d = dir.lexically_normal().string();
-    for (std::string_view f : kFolders)
-        if (d == f || d == std::string(f) + "/") return true;
-    return false;
 }
 
 // The template's lines end in CR LF like every file the program writes; the
@@ -80,7 +69,8 @@ bool restoreSampleFile(const fs::path& iconDir) {
             leftovers.push_back(it->path());
     }
     if (ec || leftovers.size() != 1) return false;
-    return ::rename(leftovers.front().c_str(), (iconDir / "test.dat").c_str()) == 0;
+    // Never over a file that appeared meanwhile.
+    return renameNoReplace(leftovers.front(), iconDir / "test.dat");
 }
 
 } // namespace
@@ -89,22 +79,16 @@ fs::path resolveDataDir(const DataDirInputs& in) {
     if (in.commandLine && !in.commandLine->empty()) return *in.commandLine;
     if (in.envData && !in.envData->empty()) return fs::path(*in.envData);
 
-    if (!in.exeDir.empty()) {
-        const fs::path beside = in.exeDir / "Data";
-        if (::access(beside.c_str(), F_OK) == 0) {
-            if (writableFolder(beside)) return beside;
-        } else if (errno == ENOENT && writableFolder(in.exeDir) &&
-                   !isSystemProgramFolder(in.exeDir)) {
-            return beside;
-        }
-    }
+    // A Data folder beside the program is used only when it is already there,
+    // so a program folder never fills with user data (or a build folder that
+    // `make clean` deletes).
+    if (!in.exeDir.empty() && writableFolder(in.exeDir / "Data")) return in.exeDir / "Data";
 
     if (in.xdgDataHome && fs::path(*in.xdgDataHome).is_absolute())
         return fs::path(*in.xdgDataHome) / "zutomelark" / "Data";
-    if (in.home && !in.home->empty())
+    if (in.home && fs::path(*in.home).is_absolute())
         return fs::path(*in.home) / ".local" / "share" / "zutomelark" / "Data";
-    // Nowhere better: beside the program, even if seeding it may then fail.
-    return in.exeDir.empty() ? fs::path("Data") : in.exeDir / "Data";
+    return {};
 }
 
 DataDirInputs dataDirInputsFromEnvironment(std::optional<fs::path> commandLine) {
@@ -130,6 +114,7 @@ DataDirInputs dataDirInputsFromEnvironment(std::optional<fs::path> commandLine) 
 }
 
 bool seedDataDir(const fs::path& dataDir) {
+    if (dataDir.empty()) return false; // would seed the current folder
     std::error_code ec;
     const fs::path iconDir = dataDir / "Icon";
     fs::create_directories(iconDir, ec);
@@ -139,7 +124,18 @@ bool seedDataDir(const fs::path& dataDir) {
     if (::access((iconDir / "test.dat").c_str(), F_OK) != 0 && !restoreSampleFile(iconDir))
         ok = writeNewFile(iconDir / "test.dat", kSampleFile) != Write::Failed && ok;
     ok = writeNewFile(dataDir / "StockList.dat", "") != Write::Failed && ok;
+    // Start-up never waits for this: a busy Data folder is cleaned next time.
+    if (const auto lock =
+            DataLock::acquire(dataDir, DataLock::Mode::Exclusive, std::chrono::milliseconds(0)))
+        removeDataTemporaries(dataDir);
     return ok;
+}
+
+void removeDataTemporaries(const fs::path& dataDir) {
+    removeStaleTemporaries(dataDir);
+    std::error_code ec, typeEc;
+    for (fs::directory_iterator it(dataDir, ec), end; !ec && it != end; it.increment(ec))
+        if (fs::is_directory(it->symlink_status(typeEc))) removeStaleTemporaries(it->path());
 }
 
 } // namespace zt

@@ -7,11 +7,14 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace zt {
 namespace {
@@ -150,6 +153,48 @@ bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes, st
     return true;
 }
 
+namespace {
+
+// True when fd is still the file called path (a cleaner may have removed the
+// name between its creation and the lock).
+bool stillNamed(int fd, const std::string& path) {
+    struct stat mine {};
+    struct stat named {};
+    return ::fstat(fd, &mine) == 0 && mine.st_nlink > 0 && ::lstat(path.c_str(), &named) == 0 &&
+           mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
+}
+
+// Creates a temporary file from pattern (updated to the name made) and locks
+// it. A file system without flock still gets its file, unlocked: no cleaner
+// can take such a lock either, so nothing removes it while it is written.
+int createOwnedTemporary(std::string& path, const std::string& pattern) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = pattern;
+        const int fd = ::mkostemps(path.data(), 4, O_CLOEXEC);
+        if (fd < 0) return -1;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            ::close(fd); // a cleaner holds it and removes it
+            continue;
+        }
+        if (stillNamed(fd, path)) return fd;
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Gives the new file the old one's owner, group and permission bits. Owner and
+// group go first (changing them clears set-user-ID bits); each is a courtesy
+// that a file system or the process's rights may refuse.
+void takeOverAttributes(int fd, const std::filesystem::path& old) {
+    struct stat st {};
+    if (::stat(old.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)::fchown(fd, uid_t(-1), st.st_gid);
+    (void)::fchmod(fd, st.st_mode & 07777);
+}
+
+} // namespace
+
 AtomicFileWriter::AtomicFileWriter(std::filesystem::path target)
     : target_(linkTarget(target)) {
     const std::string name = target_.filename().string();
@@ -157,8 +202,7 @@ AtomicFileWriter::AtomicFileWriter(std::filesystem::path target)
     const std::filesystem::path dir = target_.has_parent_path() ? target_.parent_path() : ".";
     // A short name of fixed length whatever the target's, so a target near the
     // file system's name limit still saves, and leftovers are easy to recognise.
-    tmp_ = (dir / kTemporaryPattern).string();
-    fd_ = ::mkostemps(tmp_.data(), 4, O_CLOEXEC);
+    fd_ = createOwnedTemporary(tmp_, (dir / kTemporaryPattern).string());
     if (fd_ < 0) {
         tmp_.clear();
         return;
@@ -168,8 +212,19 @@ AtomicFileWriter::AtomicFileWriter(std::filesystem::path target)
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
-    if (fd_ >= 0) ::close(fd_);
+    discard();
+}
+
+// Removes the temporary file while still holding its lock, then lets go.
+void AtomicFileWriter::discard() {
     if (!tmp_.empty()) ::unlink(tmp_.c_str());
+    tmp_.clear();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+void AtomicFileWriter::copyAttributesFrom(const std::filesystem::path& p) {
+    if (fd_ >= 0) takeOverAttributes(fd_, p);
 }
 
 void AtomicFileWriter::write(std::string_view bytes) {
@@ -182,15 +237,13 @@ void AtomicFileWriter::write(std::string_view bytes) {
     written_ += static_cast<long long>(bytes.size());
 }
 
+// The bytes on disk. The descriptor stays open (and the lock held) until the
+// temporary name is gone.
 bool AtomicFileWriter::flush() {
     if (flushed_) return true;
     if (fd_ < 0) return false;
-    bool ok = ok_ && ::fsync(fd_) == 0;
-    ok = (::close(fd_) == 0) && ok;
-    fd_ = -1;
-    if (!ok) {
-        ::unlink(tmp_.c_str());
-        tmp_.clear();
+    if (!ok_ || ::fsync(fd_) != 0) {
+        discard();
         return false;
     }
     flushed_ = true;
@@ -199,26 +252,16 @@ bool AtomicFileWriter::flush() {
 
 bool AtomicFileWriter::publish(const std::filesystem::path& target, bool noReplace) {
     if (!flush()) return false;
-    int rc = noReplace ? ::renameat2(AT_FDCWD, tmp_.c_str(), AT_FDCWD, target.c_str(),
-                                     RENAME_NOREPLACE)
-                       : ::rename(tmp_.c_str(), target.c_str());
-    if (rc != 0 && noReplace && errno == EINVAL) {
-        // A file system without the no-replace rename: look first (the caller
-        // holds the Data folder's lock, so nobody races for the name).
-        struct stat st {};
-        if (::lstat(target.c_str(), &st) == 0) {
-            errno = EEXIST;
-        } else {
-            rc = ::rename(tmp_.c_str(), target.c_str());
-        }
-    }
-    if (rc != 0) {
+    if (!noReplace) takeOverAttributes(fd_, target);
+    const bool renamed =
+        noReplace ? renameNoReplace(tmp_, target) : ::rename(tmp_.c_str(), target.c_str()) == 0;
+    if (!renamed) {
         if (noReplace && errno == EEXIST) return false; // kept for another name
-        ::unlink(tmp_.c_str());
-        tmp_.clear();
+        discard();
         return false;
     }
     tmp_.clear();
+    discard();
     // Make the rename itself durable. Once the rename is done the target holds
     // the new bytes, so a folder that cannot be synced (some file systems
     // refuse) does not turn the write into a failure: false promises an
@@ -235,6 +278,61 @@ bool AtomicFileWriter::commit() {
 
 bool AtomicFileWriter::commitAs(const std::filesystem::path& target, bool noReplace) {
     return publish(target, noReplace);
+}
+
+bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without the no-replace rename: look first. Callers that
+    // share the folder hold the Data folder's lock, so nobody races for the name.
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool isTemporaryFileName(std::string_view name) {
+    const std::string_view pattern = AtomicFileWriter::kTemporaryPattern;
+    if (name.size() != pattern.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        const bool random = pattern[i] == 'X' && ((c >= '0' && c <= '9') ||
+                                                  (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+        if (!random && name[i] != pattern[i]) return false;
+    }
+    return true;
+}
+
+int removeStaleTemporaries(const std::filesystem::path& dir) {
+    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.get() < 0) return 0;
+    DIR* d = ::fdopendir(::dup(dirFd.get()));
+    if (!d) return 0;
+    std::vector<std::string> candidates;
+    while (const dirent* e = ::readdir(d))
+        if (isTemporaryFileName(e->d_name)) candidates.emplace_back(e->d_name);
+    ::closedir(d);
+
+    int removed = 0;
+    for (const std::string& name : candidates) {
+        Fd fd(::openat(dirFd.get(), name.c_str(),
+                       O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+        struct stat locked {};
+        struct stat named {};
+        // Its writer holds the lock for as long as the name exists: a lock we
+        // can take means nobody is writing it any more.
+        if (fd.get() < 0 || ::fstat(fd.get(), &locked) != 0 || !S_ISREG(locked.st_mode) ||
+            ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_dev == locked.st_dev && named.st_ino == locked.st_ino &&
+            ::unlinkat(dirFd.get(), name.c_str(), 0) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 void TextFileBuilder::line(std::string_view utf8) {

@@ -53,9 +53,15 @@ class LineCursor {
 // appends to the temporary file and starts its write-back at once, so the
 // flush at commit() is short. Destroyed without a successful commit(), it
 // removes the temporary file and leaves the target unchanged.
+//
+// The writer holds an advisory lock (flock) on its temporary file for as long
+// as the file has its temporary name, so removeStaleTemporaries can tell the
+// file of a live writer from one left by a killed process. A replaced file's
+// permission bits (and owner and group, where the process may set them) carry
+// over to the new file.
 class AtomicFileWriter {
   public:
-    // The temporary file's name beside its target (X: a random character).
+    // The temporary file's name beside its target (X: a random letter or digit).
     static constexpr const char* kTemporaryPattern = ".zutomelark-XXXXXX.tmp";
 
     explicit AtomicFileWriter(std::filesystem::path target);
@@ -64,6 +70,9 @@ class AtomicFileWriter {
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     void write(std::string_view bytes); // a failure is remembered and reported by commit()
+    // The new file takes p's owner, group and permission bits (as a replaced
+    // target's are taken by commit()), for a copy of p under another name.
+    void copyAttributesFrom(const std::filesystem::path& p);
     [[nodiscard]] bool commit();
     // Commits under another name in the same folder, chosen once the bytes are
     // written. With noReplace an existing file of that name is never replaced
@@ -73,6 +82,7 @@ class AtomicFileWriter {
   private:
     bool flush();
     bool publish(const std::filesystem::path& target, bool noReplace);
+    void discard();
 
     std::filesystem::path target_;
     std::string tmp_;
@@ -81,6 +91,19 @@ class AtomicFileWriter {
     bool ok_ = false;
     long long written_ = 0;
 };
+
+// Renames from to to unless something (a file, a link, a folder) already has
+// that name: false then, with errno EEXIST, and nothing changed.
+[[nodiscard]] bool renameNoReplace(const std::filesystem::path& from,
+                                   const std::filesystem::path& to);
+
+// True when name (a file name without folder) has the temporary files' pattern.
+[[nodiscard]] bool isTemporaryFileName(std::string_view name);
+
+// Removes the temporary files in dir that no live writer owns (left by a
+// process that was killed or crashed); a file whose lock cannot be taken is
+// left alone. Returns how many were removed.
+int removeStaleTemporaries(const std::filesystem::path& dir);
 
 // Builds file content: every line encoded to CP932 and ended with CR LF.
 class TextFileBuilder {

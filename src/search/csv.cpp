@@ -23,6 +23,24 @@ void writeCsvField(std::string& out, std::string_view text) {
     out += '"';
 }
 
+std::string csvBytes(const std::vector<std::string>& header,
+                     const std::vector<std::vector<std::string>>& rows) {
+    TextFileBuilder file;
+    std::string line;
+    const auto put = [&](const std::vector<std::string>& fields) {
+        line.clear();
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (i) line += ',';
+            writeCsvField(line, fields[i]);
+        }
+        file.line(line);
+    };
+    put(header);
+    for (const auto& r : rows)
+        put(r);
+    return file.bytes();
+}
+
 std::string resultsCsvBytes(std::span<const ResultCells> rows) {
     // Built as UTF-8 and encoded line by line: the codec never produces a
     // comma or a quote, so the quoting survives the conversion unchanged.

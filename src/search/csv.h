@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zt {
 
@@ -20,6 +21,11 @@ inline constexpr std::string_view kMessageCannotOpenFile = "ファイルが開�
 // Appends one field: nothing for an empty text; quoted, with every double quote
 // doubled, when needsCsvQuotes; otherwise the text as it is.
 void writeCsvField(std::string& out, std::string_view text);
+
+// A CSV file of any columns in the same style: the header line, then one
+// line per row, every field quoted as writeCsvField does, CP932 with CR LF.
+[[nodiscard]] std::string csvBytes(const std::vector<std::string>& header,
+                                   const std::vector<std::vector<std::string>>& rows);
 
 // The whole file content (CP932 bytes) for the rows in the order given.
 [[nodiscard]] std::string resultsCsvBytes(std::span<const ResultCells> rows);

@@ -125,6 +125,26 @@ TEST(IconTable, MissingFilesGiveTheGenericImage) {
     }
 }
 
+TEST(IconTable, AUsersFileOfTheSamplesNameIsNeverReplaced) {
+    IconFolder f("4 txt jpg pdf gif");
+    writeFile(f.icon / "test.txt", "mine");
+    writeFile(f.icon / "test.pdf", "also mine");
+    std::vector<std::string> asked;
+    IconTable t;
+    t.load(f.dir.path(), [&](size_t i, const fs::path& sample) {
+        asked.push_back(sample.filename().string() + "=" + test::readFile(sample));
+        return 6 + int(i);
+    });
+    // Each entry is asked about the file of its name: the user's where there is one.
+    EXPECT_EQ(asked, (std::vector<std::string>{"test.txt=mine", "test.jpg=sample",
+                                               "test.pdf=also mine", "test.gif=sample"}));
+    EXPECT_EQ(folderNames(f.icon),
+              (std::vector<std::string>{"icon.dat", "test.dat", "test.pdf", "test.txt"}));
+    EXPECT_EQ(test::readFile(f.icon / "test.txt"), "mine");
+    EXPECT_EQ(test::readFile(f.icon / "test.pdf"), "also mine");
+    EXPECT_EQ(test::readFile(f.icon / "test.dat"), "sample");
+}
+
 TEST(IconTable, NeverRenamesOutsideItsFolder) {
     IconFolder f("4 ../escape /tmp/x .. txt");
     IconTable t;

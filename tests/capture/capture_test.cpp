@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace zt {
@@ -186,17 +189,134 @@ TEST(Capture, EntriesAreReportedWithTheirFolderPath) {
     EXPECT_EQ(seen, (std::vector<std::string>{base + "/sub", base + "/sub/f"}));
 }
 
-TEST(Capture, MountPointsInsideTheSourceAreNotEntered) {
+TEST(Capture, MountPointsInsideTheSourceAreNotEnteredButCounted) {
     // /dev/pts (and /dev/shm) are their own file systems inside /dev.
     if (deviceOf("/dev") == 0 || deviceOf("/dev/pts") == 0 ||
         deviceOf("/dev/pts") == deviceOf("/dev"))
         GTEST_SKIP() << "no separate file system inside /dev";
     FolderTree tree;
-    ASSERT_EQ(captureTree("/dev", "dev", tree).status, CaptureStatus::Completed);
+    const auto result = captureTree("/dev", "dev", tree);
+    ASSERT_EQ(result.status, CaptureStatus::Completed);
+    EXPECT_GE(result.otherFileSystemFolders, 1);
     const FolderNode* pts = child(tree.root(), "pts");
     ASSERT_NE(pts, nullptr);
     EXPECT_TRUE(pts->children.empty());
     EXPECT_EQ(pts->fileCount, 0);
+}
+
+// True when any folder or file of the tree has a name starting with "SECRET".
+bool holdsSecret(const FolderNode* n) {
+    if (n->name.starts_with("SECRET")) return true;
+    for (const FileRecord* f = n->firstFile; f; f = f->next)
+        if (f->name().starts_with("SECRET")) return true;
+    return std::any_of(n->children.begin(), n->children.end(), holdsSecret);
+}
+
+void makeOutside(const fs::path& outside) {
+    fs::create_directories(outside / "SECRETdir");
+    test::writeFile(outside / "SECRET.txt", "x");
+    test::writeFile(outside / "z/SECRET.in.z", "x");
+}
+
+TEST(Capture, AFolderSwappedForALinkWhileReadIsKeptAsTheLink) {
+    test::TempDir tmp;
+    makeOutside(tmp / "outside");
+    fs::create_directories(tmp / "src/swapped/inner");
+    test::writeFile(tmp / "src/keep.txt", "x");
+    CaptureCallbacks cb;
+    cb.onFolder = [&](const fs::path& p) { // between listing src and opening the folder
+        if (p.filename() == "swapped") {
+            fs::rename(p, tmp / "away");
+            fs::create_directory_symlink(tmp / "outside", p);
+        }
+        return true;
+    };
+    FolderTree tree;
+    ASSERT_EQ(captureTree(tmp / "src", "src", tree, cb).status, CaptureStatus::Completed);
+    EXPECT_EQ(child(tree.root(), "swapped"), nullptr);
+    EXPECT_NE(file(tree.root(), "swapped"), nullptr);
+    EXPECT_FALSE(holdsSecret(tree.root()));
+}
+
+TEST(Capture, RacingSwapsNeverLeadOutsideTheSource) {
+    test::TempDir tmp;
+    makeOutside(tmp / "outside");
+    std::vector<fs::path> targets;
+    fs::path at = tmp / "src";
+    for (int depth = 0; depth < 4; ++depth) {
+        for (const char* name : {"b", "d"}) {
+            fs::create_directories(at / name / "inner");
+            test::writeFile(at / name / "f.txt", "x");
+            targets.push_back(at / name);
+        }
+        at /= "b";
+    }
+    std::atomic<bool> stop = false;
+    std::thread swapper([&] {
+        for (size_t i = 0; !stop; i = (i + 1) % targets.size()) {
+            const fs::path& t = targets[i];
+            const fs::path away = t.string() + ".away";
+            std::error_code ec;
+            fs::rename(t, away, ec);
+            fs::create_directory_symlink(tmp / "outside", t, ec);
+            fs::remove(t, ec);
+            fs::rename(away, t, ec);
+        }
+    });
+    int leaks = 0;
+    for (int run = 0; run < 300; ++run) {
+        FolderTree tree;
+        if (captureTree(tmp / "src", "src", tree).status == CaptureStatus::Completed)
+            leaks += holdsSecret(tree.root());
+    }
+    stop = true;
+    swapper.join();
+    EXPECT_EQ(leaks, 0);
+}
+
+// A tree deeper than the folders the walk keeps open: every level has "a"
+// (deeper) and then "z" (holding f), so each level is read again after the
+// walk comes back up. Part way down, a folder the walk has let go of moves out
+// of the source: its parent is found again from the source, never through
+// the folder it moved to.
+TEST(Capture, DeepTreesAreReadWholeWithAFixedNumberOfOpenFolders) {
+    test::TempDir tmp;
+    constexpr int kDepth = 100;
+    makeOutside(tmp / "elsewhere");
+    fs::path at = tmp / "src";
+    for (int level = 0; level < kDepth; ++level) {
+        fs::create_directories(at / "z");
+        test::writeFile(at / "z/f", "x");
+        at /= "a";
+    }
+    fs::create_directories(at);
+    const fs::path moved = [&] {
+        fs::path p = tmp / "src";
+        for (int i = 0; i < 21; ++i)
+            p /= "a";
+        return p;
+    }();
+    bool done = false;
+    CaptureCallbacks cb;
+    cb.onFolder = [&](const fs::path& p) {
+        if (!done &&
+            std::distance(p.begin(), p.end()) == std::distance(moved.begin(), moved.end()) + 70) {
+            fs::rename(moved, tmp / "elsewhere/moved");
+            done = true;
+        }
+        return true;
+    };
+    FolderTree tree;
+    ASSERT_EQ(captureTree(tmp / "src", "src", tree, cb).status, CaptureStatus::Completed);
+    EXPECT_EQ(tree.folderCount(), 2 * kDepth);
+    EXPECT_FALSE(holdsSecret(tree.root()));
+    int level = 0;
+    for (const FolderNode* n = tree.root(); n; n = child(n, "a"), ++level) {
+        if (level == kDepth) break;
+        ASSERT_NE(child(n, "z"), nullptr) << level;
+        EXPECT_NE(file(child(n, "z"), "f"), nullptr) << level;
+    }
+    EXPECT_EQ(level, kDepth);
 }
 
 TEST(StockNaming, FolderDisplayNames) {

@@ -1,6 +1,6 @@
-#include "library/names.h"
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
+#include "library/names.h"
 #include "search/csv.h"
 #include "search/engine.h"
 #include "testutil.h"

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace zt {
 namespace {
 
@@ -131,13 +133,27 @@ TEST_F(ManageCli, TheSameFailureGivesTheSameStatusEverywhere) {
     list({"one", "Gone", "StockList"});
     const std::string out = "'" + (dir / "o.txt").string() + "'";
     const std::pair<std::string, int> cases[] = {
-        {"show Nope", 4}, {"export Nope " + out, 4}, {"rename Nope x", 4}, {"delete Nope", 4},
-        {"move Nope up", 4}, {"search x --stock Nope", 4},
-        {"show one '\\none'", 4}, {"export one " + out + " --folder '\\none'", 4},
-        {"show Gone", 6}, {"export Gone " + out, 6}, {"rename Gone x", 6},
-        {"show StockList", 5}, {"rename one 'a:b'", 5}, {"adopt one", 5},
-        {"show", 2}, {"show one a b", 2}, {"show one --by-size", 2}, {"export one", 2},
-        {"export one x --kind all", 2}, {"move one sideways", 2}, {"frobnicate", 2},
+        {"show Nope", 4},
+        {"export Nope " + out, 4},
+        {"rename Nope x", 4},
+        {"delete Nope", 4},
+        {"move Nope up", 4},
+        {"search x --stock Nope", 4},
+        {"show one '\\none'", 4},
+        {"export one " + out + " --folder '\\none'", 4},
+        {"show Gone", 6},
+        {"export Gone " + out, 6},
+        {"rename Gone x", 6},
+        {"show StockList", 5},
+        {"rename one 'a:b'", 5},
+        {"adopt one", 5},
+        {"show", 2},
+        {"show one a b", 2},
+        {"show one --by-size", 2},
+        {"export one", 2},
+        {"export one x --kind all", 2},
+        {"move one sideways", 2},
+        {"frobnicate", 2},
         {"move one up", 1},
     };
     for (const auto& [args, status] : cases)
@@ -162,13 +178,75 @@ TEST_F(ManageCli, NamesAreLineSafeInTextAndRawInJson) {
     EXPECT_EQ(cli("show 'a\tb'").err.find('\t'), std::string::npos); // messages escaped too
 }
 
+// What a terminal could take as a command: C0 (but the tab and line end the
+// output itself uses), DEL, C1 as UTF-8, and bytes that are no UTF-8 at all.
+std::string rawControlIn(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7F ||
+            (c == 0xC2 && next >= 0x80 && next <= 0x9F) ||
+            (c >= 0x80 && c <= 0x9F && (i == 0 || static_cast<unsigned char>(text[i - 1]) < 0x80)))
+            return "byte " + std::to_string(c) + " at " + std::to_string(i);
+    }
+    return {};
+}
+
+TEST_F(ManageCli, NoControlCharacterReachesTheTerminalRaw) {
+    const std::string hostile = "e\x1b[2Jc\xC2\x9b"
+                                "1m\x7f\r\n";
+    test::StockBuilder s;
+    s.add(s.root(hostile, {hostile + ".txt"}), hostile);
+    ASSERT_TRUE(s.write(data, hostile));
+    list({hostile, "one"});
+    const std::string q = "'" + hostile + "'";
+    const std::string nowhere = "'" + (dir / hostile).string() + "'";
+    const std::string commands[] = {
+        "list",
+        "list --json",
+        "list --unlisted",
+        "list --long",
+        "info " + q,
+        "info " + q + " --json",
+        "index --check",
+        "dupes --min-size 0",
+        "update " + q + "x",
+        "show " + q,
+        "show " + q + " --json",
+        "show " + q + " " + q,
+        "search e",
+        "search e --json",
+        "search e --stock " + q + "x",
+        "rename " + q + "x y",
+        "rename one " + q,
+        "delete " + q + "x",
+        "move " + q + "x up",
+        "capture " + nowhere,
+        "export one " + nowhere + "/x",
+        "adopt " + q + "x",
+        q + " list",
+        "list '--" + hostile + "'",
+        "show \x9b\xff",
+    };
+    for (const std::string& args : commands) {
+        const auto r = cli(args);
+        EXPECT_EQ(rawControlIn(r.out), "") << args << " (standard output)";
+        EXPECT_EQ(rawControlIn(r.err), "") << args << " (standard error)";
+    }
+    // The name itself comes through, escaped.
+    EXPECT_EQ(cli("list").out, "e&#27;[2Jc&#155;1m&#127;&#13;&#10;\none\n");
+}
+
 TEST_F(ManageCli, OutputGoesWhereTheUserSaidInPlace) {
     EXPECT_EQ(cli("export one - --kind folders").out, "also\r\nsub\r\n");
-    EXPECT_EQ(cli("search z.txt --csv - --stock one").out.find("\\one\\z.txt"), 0u);
+    const std::string csv = cli("search z.txt --csv - --stock one").out; // the CSV alone
+    EXPECT_EQ(csv.find(cp932::encode("ファイル・フォルダ名,")), 0u);
+    EXPECT_NE(csv.find("\\one\\z.txt"), std::string::npos);
     // A symbolic link is written through; a read-only file is refused and kept.
     test::writeFile(dir / "target.csv", "old");
     std::filesystem::create_symlink(dir / "target.csv", dir / "link.csv");
-    EXPECT_EQ(cli("search z.txt --stock one --csv '" + (dir / "link.csv").string() + "'").status, 0);
+    EXPECT_EQ(cli("search z.txt --stock one --csv '" + (dir / "link.csv").string() + "'").status,
+              0);
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.csv"));
     EXPECT_NE(test::readFile(dir / "target.csv").find("z.txt"), std::string::npos);
     test::writeFile(dir / "ro.txt", "keep");
@@ -180,7 +258,8 @@ TEST_F(ManageCli, OutputGoesWhereTheUserSaidInPlace) {
 TEST(Cli, HelpAndVersionAnswerBeforeTheDataFolderIsTouched) {
     test::TempDir dir;
     const std::string data = "--data '" + (dir / "Data").string() + "' ";
-    for (const std::string args : {"--help", "--version", "list --help", "search -h", "capture --help"})
+    for (const std::string args :
+         {"--help", "--version", "list --help", "search -h", "capture --help"})
         EXPECT_EQ(test::runCli(data + args).status, 0) << args;
     EXPECT_NE(test::runCli("--version").out.find("zutomelark-cli "), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir / "Data"));
@@ -242,6 +321,19 @@ TEST(CaptureCli, CapturesNamesAndAppends) {
     run = test::runCli(data + "capture '" + odd.string() + "'");
     EXPECT_EQ(run.out, "odd\xEF\xBF\xBD\n");
     EXPECT_EQ(test::runCli(data + "show 'odd\xEF\xBF\xBD'").status, 0);
+}
+
+TEST(CaptureCli, FoldersOnAnotherFileSystemAreReported) {
+    struct stat dev {
+    }, pts{};
+    if (::stat("/dev", &dev) != 0 || ::stat("/dev/pts", &pts) != 0 || dev.st_dev == pts.st_dev)
+        GTEST_SKIP() << "no separate file system inside /dev";
+    test::TempDir tmp;
+    const auto r = test::runCli("--data '" + (tmp / "Data").string() + "' capture /dev");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "dev\n");
+    EXPECT_NE(r.err.find("別のファイルシステムのフォルダ "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(" 個は読み込みませんでした\n"), std::string::npos) << r.err;
 }
 
 } // namespace

@@ -48,7 +48,8 @@ TEST(StockNames, UniqueNamesAvoidTheListReservedNamesAndStrayFiles) {
 
 TEST(StockNames, UnsafeNamesNeverNameAFileOutsideData) {
     const std::filesystem::path data = "/d/Data";
-    for (const std::string& bad : std::vector<std::string>{"", ".", "..", "../x", "a/b", "/etc/passwd", "StockList",
+    for (const std::string& bad :
+         std::vector<std::string>{"", ".", "..", "../x", "a/b", "/etc/passwd", "StockList",
                                   "setting", std::string(252, 'x')})
         EXPECT_FALSE(stockFilePath(data, bad)) << bad;
     EXPECT_EQ(*stockFilePath(data, "..x"), data / "..x.dat");
@@ -73,16 +74,39 @@ TEST_F(StockRename, RefusesWithTheMessageOfTheFirstFailure) {
     const Names names{"a", "Photos", "b|"};
     const std::pair<std::string, std::string> cases[] = {
         {"", blank},
-        {"x\\y", forbidden}, {"x/y", forbidden}, {"x:y", forbidden}, {"x,y", forbidden},
-        {"x;y", forbidden}, {"x*y", forbidden}, {"x?y", forbidden}, {"x\"y", forbidden},
-        {"x<y", forbidden}, {"x>y", forbidden}, {"x|y", forbidden},
+        {"x\\y", forbidden},
+        {"x/y", forbidden},
+        {"x:y", forbidden},
+        {"x,y", forbidden},
+        {"x;y", forbidden},
+        {"x*y", forbidden},
+        {"x?y", forbidden},
+        {"x\"y", forbidden},
+        {"x<y", forbidden},
+        {"x>y", forbidden},
+        {"x|y", forbidden},
         {"b|", forbidden}, // a forbidden character beats a clash
-        {"tab\tname", forbidden}, {"line\nbreak", forbidden}, {"del\x7f", forbidden},
-        {"CON", forbidden}, {"nul.txt", forbidden}, {"Com3", forbidden}, {"lpt1.a.b", forbidden},
-        {"trailing.", forbidden}, {"trailing ", forbidden},
-        {"photos", taken}, {"PHOTOS", taken}, {"StockList", taken}, {"setting", taken},
-        {"..", forbidden}, {std::string(252, 'x'), taken},
-        {"a", ""}, {"A", ""}, {"表", ""}, {"ソ能", ""}, {" c", ""}, {"COM10", ""},
+        {"tab\tname", forbidden},
+        {"line\nbreak", forbidden},
+        {"del\x7f", forbidden},
+        {"CON", forbidden},
+        {"nul.txt", forbidden},
+        {"Com3", forbidden},
+        {"lpt1.a.b", forbidden},
+        {"trailing.", forbidden},
+        {"trailing ", forbidden},
+        {"photos", taken},
+        {"PHOTOS", taken},
+        {"StockList", taken},
+        {"setting", taken},
+        {"..", forbidden},
+        {std::string(252, 'x'), taken},
+        {"a", ""},
+        {"A", ""},
+        {"表", ""},
+        {"ソ能", ""},
+        {" c", ""},
+        {"COM10", ""},
         {std::string(251, 'x'), ""},
     };
     for (const auto& [name, message] : cases)

@@ -126,6 +126,8 @@ TEST_F(Library, CaptureNamesStoresAndListsTheStock) {
     EXPECT_EQ(list(), (Names{"src", "src_2"}));
     EXPECT_EQ(test::readFile(dir / "src_2.dat"), serializeStock(tree));
 
+    const std::string longName(250, 'c'); // near the file-name limit
+    EXPECT_EQ(library.capture({dir / "src", "x", longName}, tree).value, longName);
     EXPECT_EQ(library.capture({dir / "src", "x", "src"}, tree).failure, StockFailure::NameRefused);
     EXPECT_EQ(library.capture({dir / "src", "x", "a:b"}, tree).failure, StockFailure::NameRefused);
     const auto none = library.capture({dir / "nowhere", "x", {}}, tree);

@@ -19,7 +19,7 @@ DataDirInputs baseInputs(const fs::path& exeDir) {
     return in;
 }
 
-TEST(DataDir, CommandLineThenEnvironmentThenBesideTheProgram) {
+TEST(DataDir, CommandLineThenEnvironmentThenExistingPortableFolderThenXdg) {
     test::TempDir exe;
     DataDirInputs in = baseInputs(exe.path());
     in.commandLine = "/from/cli";
@@ -28,33 +28,32 @@ TEST(DataDir, CommandLineThenEnvironmentThenBesideTheProgram) {
     in.commandLine.reset();
     EXPECT_EQ(resolveDataDir(in), fs::path("/from/env"));
     in.envData = "";
-    // Writable program folder, no Data yet: it will be made there, but not now.
-    EXPECT_EQ(resolveDataDir(in), exe / "Data");
+    // A writable program folder without Data: the user's folder, and nothing is
+    // made beside the program (a build folder or ~/.local/bin stays clean).
+    EXPECT_EQ(resolveDataDir(in), fs::path("/xdg/zutomelark/Data"));
     EXPECT_FALSE(fs::exists(exe / "Data"));
+    // A Data folder carried along with the program is used.
     fs::create_directory(exe / "Data");
     EXPECT_EQ(resolveDataDir(in), exe / "Data");
 }
 
-TEST(DataDir, FallsBackToXdgThenHome) {
+TEST(DataDir, UnusablePortableFolderFallsBackToXdgThenHome) {
     test::TempDir exe;
-    // Program folder unusable: "Data" there is a file, or the folder is missing.
     test::writeFile(exe / "Data", "not a folder");
     DataDirInputs in = baseInputs(exe.path());
     EXPECT_EQ(resolveDataDir(in), fs::path("/xdg/zutomelark/Data"));
     in.exeDir = exe / "gone";
     EXPECT_EQ(resolveDataDir(in), fs::path("/xdg/zutomelark/Data"));
-    in.xdgDataHome = "relative/xdg"; // ignored, as is an empty one
-    EXPECT_EQ(resolveDataDir(in), fs::path("/home/u/.local/share/zutomelark/Data"));
-    in.xdgDataHome = "";
-    EXPECT_EQ(resolveDataDir(in), fs::path("/home/u/.local/share/zutomelark/Data"));
-    in.xdgDataHome.reset();
-    EXPECT_EQ(resolveDataDir(in), fs::path("/home/u/.local/share/zutomelark/Data"));
-}
-
-TEST(DataDir, NeverMakesDataInsideSystemProgramFolder) {
-    if (fs::exists("/usr/bin/Data")) GTEST_SKIP() << "/usr/bin/Data exists here";
-    const DataDirInputs in = baseInputs("/usr/bin");
-    EXPECT_EQ(resolveDataDir(in), fs::path("/xdg/zutomelark/Data"));
+    const fs::path homeData("/home/u/.local/share/zutomelark/Data");
+    for (const auto& xdg : {std::optional<std::string>("relative/xdg"),
+                            std::optional<std::string>(""), std::optional<std::string>()}) {
+        in.xdgDataHome = xdg;
+        EXPECT_EQ(resolveDataDir(in), homeData) << xdg.value_or("(unset)");
+    }
+    // No home at all: no folder rather than one in whatever the current folder is.
+    in.home.reset();
+    EXPECT_EQ(resolveDataDir(in), fs::path());
+    EXPECT_FALSE(seedDataDir(resolveDataDir(in)));
 }
 
 TEST(DataDir, TemplateIconListIsWellFormed) {
@@ -122,6 +121,21 @@ TEST(DataDir, SeedRestoresSampleLeftByInterruptedIconLoad) {
     EXPECT_TRUE(fs::exists(data / "Icon" / "test.dat"));
     EXPECT_EQ(test::readFile(data / "Icon" / "test.png"), "p");
     EXPECT_EQ(test::readFile(data / "Icon" / "test.gif"), "g");
+}
+
+TEST(DataDir, SeedRemovesTemporariesLeftByKilledWriters) {
+    test::TempDir tmp;
+    const fs::path data = tmp / "Data";
+    fs::create_directories(data / "Info");
+    fs::create_directories(tmp / "Outside");
+    fs::create_directory_symlink(tmp / "Outside", data / "Linked");
+    for (const fs::path& p : {data / ".zutomelark-000001.tmp", data / "Info/.zutomelark-000002.tmp",
+                              tmp / "Outside/.zutomelark-000003.tmp"})
+        test::writeFile(p, "left by a kill");
+    ASSERT_TRUE(seedDataDir(data));
+    EXPECT_FALSE(fs::exists(data / ".zutomelark-000001.tmp"));
+    EXPECT_FALSE(fs::exists(data / "Info/.zutomelark-000002.tmp"));
+    EXPECT_TRUE(fs::exists(tmp / "Outside/.zutomelark-000003.tmp")); // never through a link
 }
 
 TEST(DataDir, SeedFailsWhenFolderCannotBeMade) {

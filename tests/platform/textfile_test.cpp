@@ -2,10 +2,14 @@
 
 #include "testutil.h"
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace zt;
@@ -94,6 +98,70 @@ TEST(TextFile, FailedAtomicWriteLeavesNothingBehind) {
     EXPECT_FALSE(writeFileAtomically(dir / "taken", "x"));
     EXPECT_TRUE(fs::is_directory(dir / "taken"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+TEST(TextFile, AReplacedFileKeepsItsPermissionBits) {
+    test::TempDir dir;
+    const mode_t old = umask(077); // the new file's bits come from the old file, not the umask
+    for (const mode_t mode : {0600, 0640, 0664}) {
+        const fs::path p = dir / ("f" + std::to_string(mode));
+        test::writeFile(p, "old");
+        ASSERT_EQ(::chmod(p.c_str(), mode), 0);
+        EXPECT_TRUE(writeFileAtomically(p, "new"));
+        struct stat st {};
+        ASSERT_EQ(::stat(p.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+    }
+    umask(old);
+    // A name of 250 bytes (with ".dat", near the file-name limit) still saves.
+    EXPECT_TRUE(writeFileAtomically(dir / (std::string(250, 'n') + ".dat"), "x"));
+}
+
+// Temporary files: one of a live writer (in this process or another) is
+// kept, one whose writer died is removed, and nothing else is touched.
+TEST(TextFile, OnlyUnownedTemporariesAreRemoved) {
+    test::TempDir dir;
+    const std::string stale = ".zutomelark-aB3xYz.tmp";
+    for (const char* other : {".zutomelark-aB3xY.tmp", ".zutomelark-aB3x-z.tmp", "x.tmp"})
+        test::writeFile(dir / other, "not ours");
+    test::writeFile(dir / stale, "left by a kill");
+    fs::create_symlink(dir / stale, dir / ".zutomelark-link00.tmp");
+    AtomicFileWriter mine(dir / "mine.dat");
+    mine.write("mine");
+
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        AtomicFileWriter theirs(dir / "theirs.dat");
+        theirs.write("theirs");
+        (void)!::write(ready[1], "r", 1);
+        ::pause(); // until killed, the temporary file still there
+        ::_exit(0);
+    }
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    const auto count = [&] {
+        return std::count_if(fs::directory_iterator(dir.path()), fs::directory_iterator(),
+                             [](const fs::directory_entry& e) {
+                                 return isTemporaryFileName(e.path().filename().string());
+                             });
+    };
+    EXPECT_EQ(count(), 4); // the stale one, the link, mine, the child's
+    EXPECT_EQ(removeStaleTemporaries(dir.path()), 1);
+    EXPECT_FALSE(fs::exists(dir / stale));
+    EXPECT_EQ(count(), 3);
+
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(removeStaleTemporaries(dir.path()), 1);
+    EXPECT_EQ(count(), 2);
+    EXPECT_TRUE(mine.commit());
+    EXPECT_EQ(test::readFile(dir / "mine.dat"), "mine");
+    for (const char* other : {".zutomelark-aB3xY.tmp", ".zutomelark-aB3x-z.tmp", "x.tmp"})
+        EXPECT_TRUE(fs::exists(dir / other)) << other;
+    ::close(ready[0]);
+    ::close(ready[1]);
 }
 
 TEST(TextFileBuilder, EncodesLinesWithCrLf) {

@@ -1,0 +1,27 @@
+#pragma once
+// What can be told about a source when it is read: the volume it lives on
+// (label, file system, kind of device) and, when the source is a whole
+// volume, its size and free space.
+#include "capture/drives.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace zt {
+
+enum class SourceKind { Unknown, Cd, Removable, HardDisk, Folder };
+
+struct SourceFacts {
+    std::string path;       // the source as given, made absolute
+    std::string label;      // the volume's label, else its mount point's last component
+    std::string fileSystem; // e.g. iso9660, ext4
+    SourceKind kind = SourceKind::Unknown;          // Folder unless the source is a volume's root
+    std::optional<uint64_t> volumeSize, volumeFree; // only for a volume's root
+};
+
+[[nodiscard]] SourceFacts sourceFactsOf(const std::filesystem::path& source,
+                                        const DriveSourcePaths& paths = {});
+
+} // namespace zt

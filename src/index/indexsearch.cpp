@@ -1,0 +1,274 @@
+#include "index/indexsearch.h"
+
+#include "catalogue/foldertree.h"
+#include "catalogue/stockfile.h"
+#include "platform/codec.h"
+#include "platform/collate.h"
+#include "platform/textfile.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace zt {
+
+namespace {
+
+// One record of the stock file read at its offset: the first line, the name
+// line and the eight values, as the scan reads them (a missing value is 0).
+struct Record {
+    bool folder = false;
+    std::string name; // decoded, its end trimmed
+    FileTime created, modified;
+    uint64_t size = 0;
+};
+
+class StockReader {
+  public:
+    explicit StockReader(const std::filesystem::path& p)
+        : fd_(::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
+    ~StockReader() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    StockReader(const StockReader&) = delete;
+    StockReader& operator=(const StockReader&) = delete;
+    [[nodiscard]] bool ok() const { return fd_ >= 0; }
+
+    // The record at offset; false when the file cannot be read there.
+    bool read(uint64_t offset, Record& r) {
+        for (size_t want = 4096;; want *= 2) {
+            buf_.resize(want);
+            ssize_t n = ::pread(fd_, buf_.data(), want, off_t(offset));
+            if (n < 0) return false;
+            buf_.resize(size_t(n));
+            const bool atEnd = size_t(n) < want;
+            if (parse(r, atEnd)) return true;
+            if (atEnd) return false;
+        }
+    }
+
+  private:
+    // False when the record's lines are not all in the buffer yet.
+    bool parse(Record& r, bool atEnd) {
+        // Complete lines only, unless the file ends within the buffer.
+        const size_t lastLf = buf_.rfind('\n');
+        const std::string_view whole =
+            atEnd ? std::string_view(buf_)
+                  : std::string_view(buf_).substr(0, lastLf == std::string::npos ? 0 : lastLf + 1);
+        LineCursor in(whole);
+        std::string_view line, raw;
+        if (!in.next(line) || !in.next(raw)) return atEnd ? false : false;
+        r.folder = int32_t(parseStockNumber(line)) != -1;
+        uint32_t v[8] = {};
+        int got = 0;
+        for (; got < 8 && in.next(line); ++got)
+            v[got] = parseStockNumber(line);
+        if (got < 8 && !atEnd) return false;
+        r.name.clear();
+        cp932::decodeAppend(raw, r.name);
+        r.name.resize(trimNameEnd(r.name).size());
+        r.created = FileTime::fromHalves(v[0], v[1]);
+        r.modified = FileTime::fromHalves(v[4], v[5]);
+        r.size = (uint64_t(v[6]) << 32) | v[7];
+        return true;
+    }
+
+    int fd_;
+    std::string buf_;
+};
+
+bool matches(const SearchRequest& r, const std::string& needle, const std::string& name,
+             std::string& lowered) {
+    if (r.caseSensitive) return matchName(r.mode, name, needle);
+    lowered = name;
+    lowerAnsiInPlace(lowered);
+    return matchName(r.mode, lowered, needle);
+}
+
+// Walks the candidates of one stock as the scan would meet them.
+class IndexWalk {
+  public:
+    IndexWalk(const NameIndex& index, StockReader& reader, const std::string& stock,
+              const SearchRequest& request, const SearchCallbacks& cb, SearchOutcome& out)
+        : index_(index), reader_(reader), stock_(stock), request_(request), cb_(cb), out_(out),
+          needle_(request.caseSensitive ? request.text : lowerAnsi(request.text)) {
+        parents_.resize(index.folderRecords().size());
+        std::vector<size_t> open; // folder indexes, innermost last
+        for (size_t i = 0; i < parents_.size(); ++i) {
+            const uint32_t depth = index.folderDepths()[i];
+            while (!open.empty() && index.folderDepths()[open.back()] >= depth)
+                open.pop_back();
+            parents_[i] = open.empty() ? kRoot : open.back();
+            open.push_back(i);
+        }
+    }
+
+    bool run(const std::vector<uint32_t>& candidates);
+
+  private:
+    static constexpr size_t kRoot = SIZE_MAX;
+
+    // Entering a folder, as the scan does it: pending work, then the stop and
+    // the limit. False when the search stops here.
+    bool enter() {
+        if (cb_.pump && cb_.pump()) out_.stopped = true;
+        if (out_.stopped) return false;
+        if (request_.limit > 0 && out_.resultCount > request_.limit) {
+            out_.stopped = true;
+            out_.limitExceeded = true;
+            if (cb_.limitExceeded) cb_.limitExceeded(kMessageLimitExceeded);
+            return false;
+        }
+        return true;
+    }
+
+    // The folder index of the innermost folder record at or before record r
+    // whose subtree holds r (r itself when r is a folder record), or kRoot.
+    size_t folderOf(uint32_t record) const {
+        const auto& f = index_.folderRecords();
+        const auto it = std::upper_bound(f.begin(), f.end(), record);
+        return it == f.begin() ? kRoot : size_t(it - f.begin()) - 1;
+    }
+
+    // The names of folder i and its ancestors below the root, outermost first.
+    bool chain(size_t i, std::vector<std::string>& names) {
+        names.clear();
+        for (; i != kRoot; i = parents_[i]) {
+            auto it = folderNames_.find(i);
+            if (it == folderNames_.end()) {
+                Record r;
+                if (!reader_.read(index_.recordOffset(index_.folderRecords()[i]), r)) return false;
+                it = folderNames_.emplace(i, std::move(r.name)).first;
+            }
+            names.push_back(it->second);
+        }
+        std::reverse(names.begin(), names.end());
+        return true;
+    }
+
+    bool addRow(const Record& r, size_t parent) {
+        ++out_.resultCount;
+        if (!cb_.hit) return true;
+        SearchHit hit;
+        if (!chain(parent, hit.folders)) return false;
+        hit.name = r.name;
+        hit.path = "\\" + stock_;
+        for (const std::string& f : hit.folders)
+            hit.path += "\\" + f;
+        hit.path += "\\" + r.name;
+        hit.stock = stock_;
+        if (r.folder) hit.folders.push_back(r.name);
+        hit.created = r.created;
+        hit.modified = r.modified;
+        hit.size = r.size;
+        hit.isFolder = r.folder;
+        cb_.hit(hit);
+        return true;
+    }
+
+    const NameIndex& index_;
+    StockReader& reader_;
+    const std::string& stock_;
+    const SearchRequest& request_;
+    const SearchCallbacks& cb_;
+    SearchOutcome& out_;
+    std::string needle_, lowered_;
+    std::vector<size_t> parents_;
+    std::unordered_map<size_t, std::string> folderNames_;
+};
+
+bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
+    if (cb_.status) cb_.status("\\" + stock_ + std::string(kStatusSearching));
+    if (!enter()) return true; // the root: stopped before this stock began
+    const bool wantFiles = request_.target != SearchTarget::Folders;
+    const bool wantFolders = request_.target != SearchTarget::Files;
+    const auto& folders = index_.folderRecords();
+    // Where the search stops: the first folder entry after the result count
+    // went over the limit (or a stop was asked for). Until then every folder
+    // is entered; after it, only the folders open there still test the names
+    // of their remaining subfolders.
+    std::optional<size_t> stopAt;
+    std::vector<bool> openAtStop;
+    Record r;
+    for (const uint32_t record : candidates) {
+        // A stop asked for meanwhile takes effect at the next folder entry.
+        if (!stopAt && openAtStop.empty() && !out_.stopped && cb_.pump && cb_.pump()) {
+            out_.stopped = true;
+            // With no folder left to enter, this stock's remaining files are
+            // still tested; the next stock is not searched.
+            const auto next = std::lower_bound(folders.begin(), folders.end(), record);
+            if (next != folders.end()) stopAt = size_t(next - folders.begin());
+        }
+        if (stopAt && folders[*stopAt] <= record && openAtStop.empty()) {
+            // Reaching the stop: its folder's entry is where the scan stops.
+            if (!enter()) {
+                openAtStop.assign(folders.size() + 1, false);
+                for (size_t p = parents_[*stopAt]; p != kRoot; p = parents_[p])
+                    openAtStop[p] = true;
+                openAtStop.back() = true; // the root
+            } else {
+                stopAt.reset();
+            }
+        }
+        const size_t folder = folderOf(record);
+        const bool isFolderRecord = folder != kRoot && folders[folder] == record;
+        const size_t parent = isFolderRecord ? parents_[folder] : folder;
+        if (!openAtStop.empty()) {
+            if (!isFolderRecord) continue;
+            if (!openAtStop[parent == kRoot ? folders.size() : parent]) continue;
+        }
+        if (isFolderRecord ? !wantFolders : !wantFiles) continue;
+        if (!reader_.read(index_.recordOffset(record), r) || r.folder != isFolderRecord)
+            return false;
+        if (!matches(request_, needle_, r.name, lowered_)) continue;
+        if (!addRow(r, parent)) return false;
+        if (openAtStop.empty() && !stopAt && request_.limit > 0 &&
+            out_.resultCount > request_.limit) {
+            // The next folder entry: this folder's own, or the next folder record.
+            const auto next = std::lower_bound(folders.begin(), folders.end(),
+                                               isFolderRecord ? record : record + 1);
+            // No folder entered again in this stock: the next stock's top stops it.
+            if (next != folders.end()) stopAt = size_t(next - folders.begin());
+        }
+    }
+    // Past the last candidate: a pending stop still happens at its folder.
+    if (stopAt && openAtStop.empty()) (void)enter();
+    return true;
+}
+
+} // namespace
+
+std::vector<uint32_t> requestTrigrams(const SearchRequest& request) {
+    return trigramsOf(lowerAnsi(request.text));
+}
+
+IndexSearchStatus searchWithIndex(const NameIndex& index, const std::filesystem::path& stockFile,
+                                  const std::string& stock, const SearchRequest& request,
+                                  const std::vector<uint32_t>& trigrams,
+                                  const SearchCallbacks& callbacks, SearchOutcome& outcome) {
+    if (trigrams.empty()) return IndexSearchStatus::Unusable;
+    const auto candidates = index.candidates(trigrams);
+    if (!candidates) return IndexSearchStatus::Unusable;
+    StockReader reader(stockFile);
+    if (!reader.ok()) return IndexSearchStatus::Unusable;
+    const bool limitBefore = outcome.limitExceeded;
+    SearchOutcome attempt = outcome;
+    std::vector<SearchHit> hits;
+    SearchCallbacks collect = callbacks;
+    collect.hit = [&hits](const SearchHit& h) { hits.push_back(h); };
+    collect.limitExceeded = nullptr;
+    IndexWalk walk(index, reader, stock, request, collect, attempt);
+    // Rows are handed on only once the stock was read through: a read that
+    // fails half way leaves the caller free to scan it instead.
+    if (!walk.run(*candidates)) return IndexSearchStatus::Unusable;
+    outcome = attempt;
+    if (callbacks.hit)
+        for (const SearchHit& h : hits)
+            callbacks.hit(h);
+    if (outcome.limitExceeded && !limitBefore && callbacks.limitExceeded)
+        callbacks.limitExceeded(kMessageLimitExceeded);
+    return IndexSearchStatus::Done;
+}
+
+} // namespace zt

@@ -1,0 +1,338 @@
+#include "index/nameindex.h"
+
+#include "catalogue/foldertree.h"
+#include "catalogue/stockfile.h"
+#include "platform/codec.h"
+#include "platform/collate.h"
+#include "platform/textfile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sys/stat.h>
+#include <unordered_map>
+
+namespace zt {
+
+namespace {
+
+constexpr char kMagic[8] = {'Z', 'T', 'N', 'I', 'D', 'X', '0', '1'};
+constexpr uint32_t kVersion = 1;
+constexpr size_t kHeaderSize = 104;
+constexpr size_t kBlockRecords = 64;
+constexpr size_t kBlockSize = 16; // u64 base offset, u32 place of its deltas, u32 unused
+constexpr size_t kEntrySize = 24; // u32 trigram, u32 count, u64 place, u32 length, u32 checksum
+
+uint32_t checksum(std::string_view bytes) {
+    uint64_t h = 1469598103934665603ull; // FNV-1a
+    for (unsigned char c : bytes) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return uint32_t(h ^ (h >> 32));
+}
+
+template <class T> void put(std::string& out, T v) {
+    out.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+template <class T> void putAt(std::string& out, size_t at, T v) {
+    std::memcpy(out.data() + at, &v, sizeof v);
+}
+template <class T> T get(std::string_view in, size_t at) {
+    T v{};
+    std::memcpy(&v, in.data() + at, sizeof v);
+    return v;
+}
+
+void putVarint(std::string& out, uint64_t v) {
+    while (v >= 0x80) {
+        out += char(v | 0x80);
+        v >>= 7;
+    }
+    out += char(v);
+}
+
+// Reads a varint at pos; false when it runs past the end or over 64 bits.
+bool getVarint(std::string_view in, size_t& pos, uint64_t& v) {
+    v = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+        if (pos >= in.size()) return false;
+        const auto c = static_cast<unsigned char>(in[pos++]);
+        v |= uint64_t(c & 0x7F) << shift;
+        if (!(c & 0x80)) return true;
+    }
+    return false;
+}
+
+struct Posting {
+    std::string bytes;
+    uint32_t last = 0, count = 0;
+};
+
+// The records of a stock file as the search reaches them, in file order:
+// every record's offset, and the folded, trimmed name of each.
+class RecordWalk {
+  public:
+    explicit RecordWalk(std::string_view bytes) : in_(bytes), all_(bytes) {}
+
+    // Next record; false at the end or where the search stops reading.
+    bool next(uint64_t& offset, bool& folder, int& depth, std::string& folded) {
+        std::string_view line;
+        if (!header_) {
+            header_ = true;
+            if (!in_.next(line) || !in_.next(line)) return false;
+        }
+        if (!in_.next(line)) return false;
+        offset = uint64_t(line.data() - all_.data());
+        const auto number = int32_t(parseStockNumber(line));
+        folder = number != -1;
+        if (folder) {
+            while (!levels_.empty() && number != levels_.back() + 1)
+                levels_.pop_back();
+            if (levels_.empty()) return false; // a depth that fits no open folder ends it
+            depth = number;
+        }
+        std::string_view raw;
+        if (!in_.next(raw)) return false;
+        folded.clear();
+        cp932::decodeAppend(raw, folded);
+        folded.resize(trimNameEnd(folded).size());
+        lowerAnsiInPlace(folded);
+        for (int i = 0; i < 8; ++i)
+            (void)in_.next(line);
+        if (folder) levels_.push_back(number);
+        return true;
+    }
+
+  private:
+    LineCursor in_;
+    std::string_view all_;
+    bool header_ = false;
+    std::vector<int> levels_{0};
+};
+
+} // namespace
+
+std::optional<StockStamp> stampOf(const std::filesystem::path& stockFile) {
+    struct stat st {};
+    if (::stat(stockFile.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return StockStamp{uint64_t(st.st_size),
+                      int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+std::vector<uint32_t> trigramsOf(std::string_view text) {
+    std::vector<uint32_t> out;
+    for (size_t i = 0; i + 3 <= text.size(); ++i)
+        out.push_back(uint32_t(static_cast<unsigned char>(text[i])) << 16 |
+                      uint32_t(static_cast<unsigned char>(text[i + 1])) << 8 |
+                      uint32_t(static_cast<unsigned char>(text[i + 2])));
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+std::string buildNameIndex(std::string_view stockBytes, const StockStamp& stamp) {
+    std::vector<uint64_t> offsets;
+    std::string folders;
+    std::unordered_map<uint32_t, Posting> postings;
+    RecordWalk walk(stockBytes);
+    uint64_t offset = 0;
+    bool folder = false;
+    int depth = 0;
+    std::string name;
+    uint32_t lastFolder = 0, folderCount = 0;
+    while (walk.next(offset, folder, depth, name)) {
+        const auto record = uint32_t(offsets.size());
+        offsets.push_back(offset);
+        if (folder) {
+            putVarint(folders, record - lastFolder);
+            putVarint(folders, uint64_t(depth));
+            lastFolder = record;
+            ++folderCount;
+        }
+        for (uint32_t t : trigramsOf(name)) {
+            Posting& p = postings[t];
+            putVarint(p.bytes, p.count ? record - p.last : record);
+            p.last = record;
+            ++p.count;
+        }
+    }
+
+    std::string out(kHeaderSize, '\0');
+    std::memcpy(out.data(), kMagic, 8);
+    putAt(out, 8, kVersion);
+    putAt(out, 12, uint32_t(offsets.size()));
+    putAt(out, 16, stamp.size);
+    putAt(out, 24, stamp.modifiedNs);
+    putAt(out, 32, folderCount);
+    putAt(out, 36, uint32_t(postings.size()));
+    // Offsets: a base per block of 64 records, then the deltas within it.
+    std::string deltas;
+    putAt(out, 40, uint64_t(out.size()));
+    for (size_t b = 0; b < offsets.size(); b += kBlockRecords) {
+        put(out, offsets[b]);
+        put(out, uint32_t(deltas.size()));
+        put(out, uint32_t(0));
+        for (size_t i = b + 1; i < std::min(offsets.size(), b + kBlockRecords); ++i)
+            putVarint(deltas, offsets[i] - offsets[i - 1]);
+    }
+    putAt(out, 48, uint64_t(out.size()));
+    putAt(out, 56, uint64_t(deltas.size()));
+    out += deltas;
+    putAt(out, 64, uint64_t(out.size()));
+    putAt(out, 72, uint64_t(folders.size()));
+    out += folders;
+    std::vector<std::pair<uint32_t, const Posting*>> sorted;
+    for (const auto& [t, p] : postings)
+        sorted.emplace_back(t, &p);
+    std::sort(sorted.begin(), sorted.end());
+    putAt(out, 80, uint64_t(out.size()));
+    uint64_t place = 0;
+    for (const auto& [t, p] : sorted) {
+        put(out, t);
+        put(out, p->count);
+        put(out, place);
+        put(out, uint32_t(p->bytes.size()));
+        put(out, checksum(p->bytes));
+        place += p->bytes.size();
+    }
+    // Everything up to here is checked whenever the index is opened.
+    putAt(out, 88, uint64_t(out.size()));
+    putAt(out, 96, uint64_t(checksum(out)));
+    for (const auto& [t, p] : sorted)
+        out += p->bytes;
+    return out;
+}
+
+bool writeNameIndex(const std::filesystem::path& stockFile,
+                    const std::filesystem::path& indexFile) {
+    const auto stamp = stampOf(stockFile);
+    const auto bytes = readFileBytes(stockFile);
+    if (!stamp || !bytes || stampOf(stockFile) != stamp) return false;
+    std::error_code ec;
+    std::filesystem::create_directories(indexFile.parent_path(), ec);
+    return writeFileAtomically(indexFile, buildNameIndex(*bytes, *stamp));
+}
+
+std::optional<NameIndex> NameIndex::open(std::string_view bytes, const StockStamp& stock) {
+    if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, 8) != 0 ||
+        get<uint32_t>(bytes, 8) != kVersion)
+        return std::nullopt;
+    if (StockStamp{get<uint64_t>(bytes, 16), get<int64_t>(bytes, 24)} != stock) return std::nullopt;
+    NameIndex index;
+    index.bytes_ = bytes;
+    index.recordCount_ = get<uint32_t>(bytes, 12);
+    const uint32_t folderCount = get<uint32_t>(bytes, 32), trigramCount = get<uint32_t>(bytes, 36);
+    const uint64_t blocksPos = get<uint64_t>(bytes, 40), deltasPos = get<uint64_t>(bytes, 48),
+                   deltasLen = get<uint64_t>(bytes, 56), foldersPos = get<uint64_t>(bytes, 64),
+                   foldersLen = get<uint64_t>(bytes, 72), trigramsPos = get<uint64_t>(bytes, 80),
+                   postingsPos = get<uint64_t>(bytes, 88);
+    const uint64_t blockCount = (uint64_t(index.recordCount_) + kBlockRecords - 1) / kBlockRecords;
+    // The sections follow each other in this order, each within the file.
+    if (blocksPos != kHeaderSize || deltasPos != blocksPos + blockCount * kBlockSize ||
+        foldersPos != deltasPos + deltasLen || trigramsPos != foldersPos + foldersLen ||
+        postingsPos != trigramsPos + uint64_t(trigramCount) * kEntrySize ||
+        postingsPos > bytes.size() || folderCount > index.recordCount_)
+        return std::nullopt;
+    std::string head(bytes.substr(0, postingsPos));
+    putAt(head, 96, uint64_t(0));
+    if (uint64_t(checksum(head)) != get<uint64_t>(bytes, 96)) return std::nullopt;
+    index.blocks_ = bytes.substr(blocksPos, deltasPos - blocksPos);
+    index.deltas_ = bytes.substr(deltasPos, deltasLen);
+    index.trigramTable_ = bytes.substr(trigramsPos, postingsPos - trigramsPos);
+    index.postings_ = bytes.substr(postingsPos);
+
+    const std::string_view folders = bytes.substr(foldersPos, foldersLen);
+    size_t pos = 0;
+    uint64_t record = 0;
+    for (uint32_t i = 0; i < folderCount; ++i) {
+        uint64_t delta = 0, depth = 0;
+        if (!getVarint(folders, pos, delta) || !getVarint(folders, pos, depth)) return std::nullopt;
+        record += delta;
+        if (record >= index.recordCount_ || depth == 0 || depth > index.recordCount_ ||
+            (i > 0 && delta == 0))
+            return std::nullopt;
+        index.folders_.push_back(uint32_t(record));
+        index.depths_.push_back(uint32_t(depth));
+    }
+    return index;
+}
+
+uint64_t NameIndex::recordOffset(uint32_t record) const {
+    if (record >= recordCount_) return UINT64_MAX;
+    const size_t block = record / kBlockRecords;
+    uint64_t offset = get<uint64_t>(blocks_, block * kBlockSize);
+    size_t pos = get<uint32_t>(blocks_, block * kBlockSize + 8);
+    for (uint32_t i = 0; i < record % kBlockRecords; ++i) {
+        uint64_t delta = 0;
+        if (!getVarint(deltas_, pos, delta)) return UINT64_MAX;
+        offset += delta;
+    }
+    return offset;
+}
+
+std::optional<NameIndex::Entry> NameIndex::find(uint32_t trigram) const {
+    size_t lo = 0, hi = trigramTable_.size() / kEntrySize;
+    while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        const uint32_t t = get<uint32_t>(trigramTable_, mid * kEntrySize);
+        if (t < trigram)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    if (lo * kEntrySize >= trigramTable_.size() ||
+        get<uint32_t>(trigramTable_, lo * kEntrySize) != trigram)
+        return std::nullopt;
+    const size_t at = lo * kEntrySize;
+    return Entry{trigram, get<uint32_t>(trigramTable_, at + 4),
+                 get<uint64_t>(trigramTable_, at + 8), get<uint32_t>(trigramTable_, at + 16),
+                 get<uint32_t>(trigramTable_, at + 20)};
+}
+
+std::optional<std::vector<uint32_t>> NameIndex::postings(const Entry& e) const {
+    if (e.place > postings_.size() || e.length > postings_.size() - e.place) return std::nullopt;
+    const std::string_view list = postings_.substr(e.place, e.length);
+    if (checksum(list) != e.checksum) return std::nullopt;
+    std::vector<uint32_t> out;
+    out.reserve(std::min<uint32_t>(e.count, recordCount_));
+    size_t pos = 0;
+    uint64_t record = 0;
+    for (uint32_t i = 0; i < e.count; ++i) {
+        uint64_t delta = 0;
+        if (!getVarint(list, pos, delta)) return std::nullopt;
+        record += delta;
+        if (record >= recordCount_ || (i > 0 && delta == 0)) return std::nullopt;
+        out.push_back(uint32_t(record));
+    }
+    return out;
+}
+
+std::optional<std::vector<uint32_t>>
+NameIndex::candidates(std::span<const uint32_t> trigrams) const {
+    // The rarest list first, so the intersection only ever shrinks from there.
+    std::vector<Entry> entries;
+    for (uint32_t t : trigrams) {
+        const auto e = find(t);
+        if (!e) return std::vector<uint32_t>{}; // a trigram no name holds: nothing can match
+        entries.push_back(*e);
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.count < b.count; });
+    std::vector<uint32_t> result;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        auto list = postings(entries[i]);
+        if (!list) return std::nullopt;
+        if (i == 0) {
+            result = std::move(*list);
+        } else {
+            std::vector<uint32_t> both;
+            std::set_intersection(result.begin(), result.end(), list->begin(), list->end(),
+                                  std::back_inserter(both));
+            result = std::move(both);
+        }
+        if (result.empty()) break;
+    }
+    return result;
+}
+
+} // namespace zt

@@ -1,0 +1,85 @@
+#pragma once
+// The name index of one stock, kept beside it in Data/Index/<name>.idx: for
+// every trigram of every name (after the search's case folding, over the
+// UTF-8 text) the records that hold it, so a search reads only the records
+// that can match instead of the whole stock file.
+//
+// Binary, little-endian, versioned (the layout is in docs/FORMATS.md):
+//   header       magic "ZTNIDX01", the stock file's size and modification
+//                time it was built from, counts, section places, checksums
+//   offsets      byte offset of every record in the stock file, in blocks of 64
+//   folders      the record number and depth of every folder record
+//   trigrams     sorted (trigram, count, place, checksum) entries
+//   postings     per trigram, the record numbers as delta varints
+// Every section and every posting list carries a checksum: a damaged or
+// foreign index is never trusted, only ignored and built again.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zt {
+
+// What identifies the stock file an index was built from.
+struct StockStamp {
+    uint64_t size = 0;
+    int64_t modifiedNs = 0;
+    friend bool operator==(const StockStamp&, const StockStamp&) = default;
+};
+
+[[nodiscard]] std::optional<StockStamp> stampOf(const std::filesystem::path& stockFile);
+
+// The index's bytes for a stock file's bytes (read by the search's rules: the
+// records it reaches, in file order).
+[[nodiscard]] std::string buildNameIndex(std::string_view stockBytes, const StockStamp& stamp);
+
+// Builds the index of a stock file and saves it atomically. False when the
+// stock cannot be read or the index cannot be written.
+bool writeNameIndex(const std::filesystem::path& stockFile, const std::filesystem::path& indexFile);
+
+// The distinct trigrams of a text as the index keys them (3 bytes each).
+[[nodiscard]] std::vector<uint32_t> trigramsOf(std::string_view foldedUtf8);
+
+// A loaded index. Every accessor is bounds-checked; open() refuses anything
+// that does not check out.
+class NameIndex {
+  public:
+    // The index bytes (kept alive by the caller, e.g. a mapped file),
+    // checked against the stamp of the stock file as it is now; nullopt when
+    // foreign, damaged, stale or of another version.
+    [[nodiscard]] static std::optional<NameIndex> open(std::string_view bytes,
+                                                       const StockStamp& stock);
+
+    [[nodiscard]] uint32_t recordCount() const { return recordCount_; }
+    // Byte offset of a record in the stock file.
+    [[nodiscard]] uint64_t recordOffset(uint32_t record) const;
+    // Record numbers of the folder records, ascending, and their depths.
+    [[nodiscard]] const std::vector<uint32_t>& folderRecords() const { return folders_; }
+    [[nodiscard]] const std::vector<uint32_t>& folderDepths() const { return depths_; }
+
+    // Records whose folded name holds every trigram, ascending; nullopt when a
+    // posting list fails its checksum (the index must not be trusted then).
+    [[nodiscard]] std::optional<std::vector<uint32_t>>
+    candidates(std::span<const uint32_t> trigrams) const;
+
+    struct Entry {
+        uint32_t trigram, count;
+        uint64_t place;
+        uint32_t length, checksum;
+    };
+
+  private:
+    NameIndex() = default;
+    [[nodiscard]] std::optional<std::vector<uint32_t>> postings(const Entry& e) const;
+    [[nodiscard]] std::optional<Entry> find(uint32_t trigram) const;
+
+    std::string_view bytes_;
+    uint32_t recordCount_ = 0;
+    std::string_view blocks_, deltas_, trigramTable_, postings_;
+    std::vector<uint32_t> folders_, depths_;
+};
+
+} // namespace zt

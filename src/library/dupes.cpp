@@ -1,0 +1,88 @@
+#include "library/dupes.h"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <unordered_map>
+
+namespace zt {
+
+namespace {
+
+uint64_t keyHash(const DupeRequest& r, std::string_view name, uint64_t size) {
+    const uint64_t h = r.key == DupeKey::Size ? 0 : std::hash<std::string_view>{}(name);
+    return h ^ (size * 0x9E3779B97F4A7C15ull);
+}
+
+// Calls visit(folders, file) for every file of the tree, without recursion.
+template <class Visit> void forEachFile(const FolderTree& tree, Visit&& visit) {
+    if (!tree.root()) return;
+    std::vector<std::string> folders;
+    std::vector<std::pair<const FolderNode*, size_t>> stack{{tree.root(), 0}};
+    for (const FileRecord* f = tree.root()->firstFile; f; f = f->next)
+        visit(folders, *f);
+    while (!stack.empty()) {
+        auto& [node, next] = stack.back();
+        if (next == node->children.size()) {
+            stack.pop_back();
+            if (!folders.empty()) folders.pop_back();
+            continue;
+        }
+        const FolderNode* child = node->children[next++];
+        folders.push_back(child->name);
+        for (const FileRecord* f = child->firstFile; f; f = f->next)
+            visit(folders, *f);
+        stack.emplace_back(child, 0);
+    }
+}
+
+} // namespace
+
+StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
+                                                    const DupeRequest& request) {
+    StockOutcome<std::vector<DupeGroup>> out;
+    // First pass: how often each key (by its hash) occurs.
+    std::unordered_map<uint64_t, uint32_t> counts;
+    for (const std::string& stock : request.stocks) {
+        const auto opened = library.open(stock);
+        if (!opened.ok()) {
+            static_cast<StockResult&>(out) = opened;
+            return out;
+        }
+        forEachFile(opened.value.tree, [&](const std::vector<std::string>&, const FileRecord& f) {
+            if (f.size >= request.minSize) ++counts[keyHash(request, f.name(), f.size)];
+        });
+    }
+    // Second pass: the files whose hash occurs twice or more, grouped by their real key.
+    std::map<std::pair<uint64_t, std::string>, DupeGroup> groups;
+    for (const std::string& stock : request.stocks) {
+        const auto opened = library.open(stock);
+        if (!opened.ok()) {
+            static_cast<StockResult&>(out) = opened;
+            return out;
+        }
+        forEachFile(opened.value.tree,
+                    [&](const std::vector<std::string>& folders, const FileRecord& f) {
+                        if (f.size < request.minSize) return;
+                        const auto it = counts.find(keyHash(request, f.name(), f.size));
+                        if (it == counts.end() || it->second < 2) return;
+                        const std::string name =
+                            request.key == DupeKey::Size ? std::string() : std::string(f.name());
+                        DupeGroup& g = groups[{f.size, name}];
+                        g.size = f.size;
+                        g.files.push_back(
+                            {stock, folders, std::string(f.name()), f.size, f.created, f.modified});
+                    });
+    }
+    for (auto& [key, group] : groups)
+        if (group.files.size() >= 2) out.value.push_back(std::move(group));
+    std::stable_sort(out.value.begin(), out.value.end(),
+                     [](const DupeGroup& a, const DupeGroup& b) {
+                         if (a.files.size() != b.files.size())
+                             return a.files.size() > b.files.size();
+                         return a.size > b.size;
+                     });
+    return out;
+}
+
+} // namespace zt

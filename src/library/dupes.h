@@ -1,0 +1,39 @@
+#pragma once
+// Files stored more than once across stocks: the same name and size (or the
+// same size only), in any stocks and folders.
+#include "library/stocklibrary.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zt {
+
+enum class DupeKey { NameAndSize, Size };
+
+struct DupeFile {
+    std::string stock;
+    std::vector<std::string> folders; // below the stock's top
+    std::string name;
+    uint64_t size = 0;
+    FileTime created, modified;
+};
+
+struct DupeGroup {
+    uint64_t size = 0;
+    std::vector<DupeFile> files; // in stock and walk order
+};
+
+struct DupeRequest {
+    std::vector<std::string> stocks; // in list order
+    uint64_t minSize = 1;            // smaller files are left out (empty ones by default)
+    DupeKey key = DupeKey::NameAndSize;
+};
+
+// Groups of two or more files, largest groups first (then larger files, then
+// by name). Stocks are read twice, one at a time, so memory follows the
+// candidates rather than the whole catalogue.
+[[nodiscard]] StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
+                                                                  const DupeRequest& request);
+
+} // namespace zt

@@ -1,0 +1,36 @@
+#pragma once
+// The name indexes in Data/Index: built when a stock is written, checked
+// against their stock file before every use, built again when missing, stale
+// (the stock file's size or time differs) or not to be trusted.
+#include "index/nameindex.h"
+#include "platform/mappedfile.h"
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace zt {
+
+enum class IndexState { Fresh, Missing, Stale, Damaged };
+
+// An opened index and the mapping that holds its bytes.
+struct LoadedIndex {
+    MappedFile file;
+    NameIndex index;
+};
+
+[[nodiscard]] std::filesystem::path indexFilePath(const std::filesystem::path& dataDir,
+                                                  std::string_view stock);
+
+// The state of a stock's index against its stock file as it is now.
+[[nodiscard]] IndexState indexState(const std::filesystem::path& dataDir, std::string_view stock);
+
+// Builds (or builds again) a stock's index; false when the stock file cannot
+// be read or the index cannot be written.
+bool buildIndex(const std::filesystem::path& dataDir, std::string_view stock);
+
+// The stock's index when it is fresh and checks out; nullopt otherwise.
+[[nodiscard]] std::optional<LoadedIndex> openIndex(const std::filesystem::path& dataDir,
+                                                   std::string_view stock);
+
+} // namespace zt

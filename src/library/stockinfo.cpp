@@ -1,0 +1,208 @@
+#include "library/stockinfo.h"
+
+#include "library/sidefiles.h"
+#include "platform/codec.h"
+#include "platform/textfile.h"
+
+#include <charconv>
+#include <ctime>
+#include <system_error>
+
+namespace zt {
+
+namespace {
+
+constexpr std::string_view kUnknown = "(不明)";
+
+const std::pair<SourceKind, const char*> kKindWords[] = {
+    {SourceKind::Cd, "cd"},
+    {SourceKind::Removable, "removable"},
+    {SourceKind::HardDisk, "harddisk"},
+    {SourceKind::Folder, "folder"},
+};
+
+std::optional<uint64_t> number(std::string_view text) {
+    uint64_t v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return v;
+}
+
+// "YYYY-MM-DD hh:mm:ss" in local time, both ways.
+std::string timeText(FileTime t) {
+    const LocalDateTime d = toLocalDateTime(t);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour,
+                  d.minute, d.second);
+    return buf;
+}
+
+FileTime parseTime(std::string_view text) {
+    struct tm tm {};
+    const std::string s(text);
+    if (std::sscanf(s.c_str(), "%d-%d-%d %d:%d:%d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
+                    &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 6)
+        return {};
+    tm.tm_year -= 1900;
+    tm.tm_mon -= 1;
+    tm.tm_isdst = -1;
+    const time_t t = std::mktime(&tm);
+    return t == time_t(-1) ? FileTime{} : fileTimeFromUnix(t);
+}
+
+std::string groupDigits(uint64_t v) {
+    const std::string digits = std::to_string(v);
+    std::string out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+std::string orUnknown(const std::string& text) {
+    return text.empty() ? std::string(kUnknown) : text;
+}
+
+} // namespace
+
+void countTree(const FolderTree& tree, StockInfo& info) {
+    info.folders = uint64_t(tree.folderCount());
+    info.files = tree.fileCount();
+    info.bytes = tree.root() ? folderSize(*tree.root()) : 0;
+}
+
+StockInfo infoOfCapture(const SourceFacts& facts, const FolderTree& tree, FileTime now) {
+    StockInfo info;
+    info.fromSideFile = true;
+    info.source = facts.path;
+    info.label = facts.label;
+    info.fileSystem = facts.fileSystem;
+    info.kind = facts.kind;
+    info.captured = now;
+    info.volumeSize = facts.volumeSize;
+    info.volumeFree = facts.volumeFree;
+    countTree(tree, info);
+    return info;
+}
+
+std::string serializeStockInfo(const StockInfo& info) {
+    TextFileBuilder out;
+    const auto put = [&out](std::string_view key, const std::string& value) {
+        out.line(std::string(key) + "=" + value);
+    };
+    put("source", info.source);
+    put("label", info.label);
+    put("filesystem", info.fileSystem);
+    for (const auto& [kind, word] : kKindWords)
+        if (kind == info.kind) put("device", word);
+    if (!info.captured.isZero()) put("captured", timeText(info.captured));
+    put("folders", std::to_string(info.folders));
+    put("files", std::to_string(info.files));
+    put("bytes", std::to_string(info.bytes));
+    if (info.volumeSize) put("volumesize", std::to_string(*info.volumeSize));
+    if (info.volumeFree) put("volumefree", std::to_string(*info.volumeFree));
+    put("note", info.note); // line breaks in it become &#10; through the codec
+    return out.bytes();
+}
+
+StockInfo parseStockInfo(std::string_view bytes) {
+    StockInfo info;
+    info.fromSideFile = true;
+    LineCursor in(bytes);
+    std::string_view raw;
+    while (in.next(raw)) {
+        const std::string line = cp932::decode(raw);
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string_view key(line.data(), eq);
+        const std::string value = line.substr(eq + 1);
+        if (key == "source")
+            info.source = value;
+        else if (key == "label")
+            info.label = value;
+        else if (key == "filesystem")
+            info.fileSystem = value;
+        else if (key == "note")
+            info.note = value;
+        else if (key == "captured")
+            info.captured = parseTime(value);
+        else if (key == "device") {
+            for (const auto& [kind, word] : kKindWords)
+                if (value == word) info.kind = kind;
+        } else if (auto n = number(value)) {
+            if (key == "folders")
+                info.folders = *n;
+            else if (key == "files")
+                info.files = *n;
+            else if (key == "bytes")
+                info.bytes = *n;
+            else if (key == "volumesize")
+                info.volumeSize = n;
+            else if (key == "volumefree")
+                info.volumeFree = n;
+        }
+    }
+    return info;
+}
+
+std::optional<StockInfo> readStockInfo(const std::filesystem::path& dataDir,
+                                       std::string_view name) {
+    const auto bytes = readFileBytes(sideFilePath(dataDir, kStockInfoFile, name));
+    if (!bytes) return std::nullopt;
+    return parseStockInfo(*bytes);
+}
+
+bool writeStockInfo(const std::filesystem::path& dataDir, std::string_view name,
+                    const StockInfo& info) {
+    const auto path = sideFilePath(dataDir, kStockInfoFile, name);
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    return writeFileAtomically(path, serializeStockInfo(info));
+}
+
+std::string captureDateText(FileTime t) {
+    if (t.isZero()) return std::string(kUnknown);
+    const LocalDateTime d = toLocalDateTime(t);
+    return std::to_string(d.year) + '/' + std::to_string(d.month) + '/' + std::to_string(d.day) +
+           ' ' + std::to_string(d.hour) + ':' + (d.minute < 10 ? "0" : "") +
+           std::to_string(d.minute) + ':' + (d.second < 10 ? "0" : "") + std::to_string(d.second);
+}
+
+std::vector<std::pair<std::string, std::string>> stockInfoTexts(const StockInfo& info) {
+    std::string kind(kUnknown);
+    switch (info.kind) {
+    case SourceKind::Cd:
+        kind = "CD";
+        break;
+    case SourceKind::Removable:
+        kind = "リムーバブルディスク";
+        break;
+    case SourceKind::HardDisk:
+        kind = "ハードディスク";
+        break;
+    case SourceKind::Folder:
+        kind = "フォルダ";
+        break;
+    case SourceKind::Unknown:
+        break;
+    }
+    const auto bytesText = [](std::optional<uint64_t> v) {
+        return v ? groupDigits(*v) + " バイト" : std::string(kUnknown);
+    };
+    return {
+        {"読み込み元", orUnknown(info.source)},
+        {"ボリュームラベル", orUnknown(info.label)},
+        {"ファイルシステム", orUnknown(info.fileSystem)},
+        {"種類", kind},
+        {"読み込み日時", captureDateText(info.captured)},
+        {"フォルダ数", groupDigits(info.folders)},
+        {"ファイル数", groupDigits(info.files)},
+        {"合計サイズ", groupDigits(info.bytes) + " バイト"},
+        {"ボリュームの容量", bytesText(info.volumeSize)},
+        {"ボリュームの空き", bytesText(info.volumeFree)},
+        {"メモ", info.note},
+    };
+}
+
+} // namespace zt

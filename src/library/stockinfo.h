@@ -1,0 +1,64 @@
+#pragma once
+// Facts and a note about one stock, kept beside it in Data/Info/<name>.txt:
+// where and when it was read, how much it holds, and the user's note. A stock
+// without that file (older ones, ones made on Windows) shows what its stock
+// file tells (counts, bytes, its top's name) and "(不明)" for the rest.
+//
+// The file is CP932 with CR LF like every file here, one "key=value" line per
+// fact; unknown keys are ignored, so later facts can be added freely:
+//   source=/media/disc   label=DISC   filesystem=iso9660   device=cd
+//   captured=2026-12-08 14:21:18   folders=12   files=345   bytes=67890
+//   volumesize=700000000   volumefree=0   note=...
+#include "capture/sourcefacts.h"
+#include "catalogue/foldertree.h"
+#include "platform/filetime.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace zt {
+
+struct StockInfo {
+    bool fromSideFile = false; // false: computed from the stock file alone
+    std::string source;        // the path that was read
+    std::string label, fileSystem;
+    SourceKind kind = SourceKind::Unknown;
+    FileTime captured; // zero: unknown
+    uint64_t folders = 0, files = 0, bytes = 0;
+    std::optional<uint64_t> volumeSize, volumeFree;
+    std::string note;
+};
+
+// The counts of a tree: folders below the top, files, the sum of file sizes.
+void countTree(const FolderTree& tree, StockInfo& info);
+
+// The facts of a fresh capture.
+[[nodiscard]] StockInfo infoOfCapture(const SourceFacts& facts, const FolderTree& tree,
+                                      FileTime now);
+
+// The side file's bytes, and back. Parsing never fails: what is missing stays
+// as the defaults say.
+[[nodiscard]] std::string serializeStockInfo(const StockInfo& info);
+[[nodiscard]] StockInfo parseStockInfo(std::string_view bytes);
+
+// Data/Info/<name>.txt read, or nullopt when there is none.
+[[nodiscard]] std::optional<StockInfo> readStockInfo(const std::filesystem::path& dataDir,
+                                                     std::string_view name);
+// Written atomically (Data/Info is made when missing).
+[[nodiscard]] bool writeStockInfo(const std::filesystem::path& dataDir, std::string_view name,
+                                  const StockInfo& info);
+
+// The facts as the properties dialog and `info` show them: (caption, text)
+// pairs in a fixed order, "(不明)" where a fact is not known.
+[[nodiscard]] std::vector<std::pair<std::string, std::string>>
+stockInfoTexts(const StockInfo& info);
+
+// "2026/12/8 14:21:18" in local time, or "(不明)".
+[[nodiscard]] std::string captureDateText(FileTime t);
+
+} // namespace zt

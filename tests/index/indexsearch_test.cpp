@@ -1,0 +1,138 @@
+// The name index against the scan it stands in for: the same rows, in the
+// same order, with the same limit and stop, over random stocks.
+#include "catalogue/stockfile.h"
+#include "index/indexsearch.h"
+#include "platform/collate.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace zt {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string describe(const SearchHit& h) {
+    std::string s = h.path + "|" + h.name + "|" + h.stock + "|" + std::to_string(h.size) + "|" +
+                    std::to_string(h.created.ticks) + "|" + std::to_string(h.modified.ticks) +
+                    (h.isFolder ? "|D" : "|F");
+    for (const auto& f : h.folders)
+        s += "/" + f;
+    return s;
+}
+
+struct SearchRun {
+    std::vector<std::string> rows;
+    int limitMessages = 0;
+    SearchOutcome outcome;
+};
+
+std::string randomStock(std::mt19937& rng, const std::vector<std::string>& parts) {
+    auto name = [&] {
+        std::string n;
+        for (int i = 1 + int(rng() % 4); i > 0; --i)
+            n += parts[rng() % parts.size()];
+        return n;
+    };
+    test::StockBuilder s;
+    std::vector<FolderNode*> folders{s.root("S")};
+    for (int i = 5 + int(rng() % 80); i > 0; --i) {
+        FolderNode* at = folders[rng() % folders.size()];
+        if (rng() % 3 == 0) {
+            folders.push_back(s.add(at, name()));
+            folders.back()->created = FileTime{rng() % 5};
+        } else {
+            FileRecord* f = s.tree.addFile(at, name());
+            f->size = rng() % 3000;
+            f->modified = FileTime{rng() % 5};
+        }
+    }
+    std::string bytes = serializeStock(s.tree);
+    if (rng() % 4 == 0) { // damaged files: both sides must read them alike
+        for (int k = 0; k < 3; ++k)
+            bytes[rng() % bytes.size()] = char(rng() % 256);
+        bytes.resize(rng() % (bytes.size() + 1));
+    }
+    return bytes;
+}
+
+TEST(NameIndex, SearchesExactlyAsTheScan) {
+    std::mt19937 rng(4711);
+    const std::vector<std::string> parts = {"ab",  "Abc", "アA", "ｂｂ", "Ａｂ", "&#65;",
+                                            "xyz", "a",   " ",   "表示", "\x01"};
+    test::TempDir dir;
+    for (int round = 0; round < 300; ++round) {
+        const int stockCount = 1 + int(rng() % 3);
+        std::vector<std::string> stocks;
+        for (int i = 0; i < stockCount; ++i) {
+            stocks.push_back("S" + std::to_string(i));
+            test::writeFile(dir / (stocks.back() + ".dat"), randomStock(rng, parts));
+        }
+        SearchRequest r;
+        r.text = parts[rng() % 7] + (rng() % 2 ? parts[rng() % 7] : "");
+        r.mode = MatchMode(rng() % 4);
+        r.target = SearchTarget(rng() % 3);
+        r.caseSensitive = rng() % 2;
+        r.limit = rng() % 3 == 0 ? 1 + int(rng() % 6) : kSearchResultLimit;
+        const auto trigrams = requestTrigrams(r);
+        if (trigrams.empty()) continue;
+
+        SearchRun scan, indexed;
+        for (SearchRun* run : {&scan, &indexed}) {
+            SearchCallbacks cb;
+            cb.hit = [run](const SearchHit& h) { run->rows.push_back(describe(h)); };
+            cb.limitExceeded = [run](std::string_view) { ++run->limitMessages; };
+            for (const std::string& stock : stocks) {
+                if (run->outcome.stopped) break;
+                const fs::path file = dir / (stock + ".dat");
+                const std::string bytes = test::readFile(file);
+                if (run == &scan) {
+                    searchStockBytes(bytes, stock, r, cb, run->outcome);
+                    continue;
+                }
+                const std::string index = buildNameIndex(bytes, *stampOf(file));
+                const auto opened = NameIndex::open(index, *stampOf(file));
+                ASSERT_TRUE(opened);
+                ASSERT_EQ(searchWithIndex(*opened, file, stock, r, trigrams, cb, run->outcome),
+                          IndexSearchStatus::Done);
+            }
+        }
+        ASSERT_EQ(indexed.rows, scan.rows) << "round " << round << " text " << r.text;
+        EXPECT_EQ(indexed.outcome.resultCount, scan.outcome.resultCount) << round;
+        EXPECT_EQ(indexed.outcome.stopped, scan.outcome.stopped) << round;
+        EXPECT_EQ(indexed.limitMessages, scan.limitMessages) << round;
+    }
+}
+
+TEST(NameIndex, AStaleDamagedOrForeignIndexIsNeverTrusted) {
+    test::TempDir dir;
+    test::StockBuilder s;
+    s.add(s.root("S", {"readme.txt", "setup.exe"}), "docs", {"manual.pdf"});
+    ASSERT_TRUE(s.write(dir.path(), "S"));
+    const auto stamp = *stampOf(dir / "S.dat");
+    const std::string index = buildNameIndex(test::readFile(dir / "S.dat"), stamp);
+    const auto good = NameIndex::open(index, stamp);
+    ASSERT_TRUE(good);
+    EXPECT_EQ(*good->candidates(trigramsOf("man")), std::vector<uint32_t>{3});
+    EXPECT_EQ(good->folderRecords(), std::vector<uint32_t>{2});
+
+    StockStamp other = stamp;
+    other.modifiedNs += 1;
+    EXPECT_FALSE(NameIndex::open(index, other)); // the stock file changed since
+    for (size_t at : {size_t(0), size_t(9), size_t(40), size_t(100), index.size() / 2}) {
+        std::string damaged = index;
+        damaged[at] ^= 0x20;
+        const auto opened = NameIndex::open(damaged, stamp);
+        // Either refused when opened, or the list it damaged fails its check.
+        if (opened) {
+            EXPECT_FALSE(opened->candidates(trigramsOf("readme"))) << at;
+        }
+    }
+    EXPECT_FALSE(NameIndex::open(index.substr(0, index.size() / 2), stamp));
+    EXPECT_FALSE(NameIndex::open("1200\r\n0\r\n", stamp));
+}
+
+} // namespace
+} // namespace zt
