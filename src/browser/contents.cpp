@@ -18,7 +18,11 @@ std::string_view kindOf(std::string_view caption) {
 }
 
 std::vector<ContentsItem> listContents(const FolderNode& node,
-                                       const std::function<int(std::string_view)>& imageOf) {
+                                       const std::function<int(std::string_view)>& imageOf,
+                                       const ContentsProgress& onProgress, bool* stopped) {
+    // Often enough for a responsive Cancel, rarely enough to cost nothing.
+    constexpr int kProgressEvery = 64;
+    if (stopped) *stopped = false;
     std::vector<ContentsItem> items;
     items.reserve(node.children.size() + size_t(std::max(0, node.fileCount)));
     for (const FolderNode* child : node.children) {
@@ -28,6 +32,7 @@ std::vector<ContentsItem> listContents(const FolderNode& node,
         item.folder = child;
         items.push_back(item);
     }
+    int listed = 0;
     for (const FileRecord* f = node.firstFile; f; f = f->next) {
         ContentsItem item;
         item.caption = f->name();
@@ -37,7 +42,12 @@ std::vector<ContentsItem> listContents(const FolderNode& node,
         if (item.imageIndex == 1) item.imageIndex = 2;
         item.file = f;
         items.push_back(item);
+        if (onProgress && ++listed % kProgressEvery == 0 && !onProgress(listed)) {
+            if (stopped) *stopped = true;
+            return items;
+        }
     }
+    if (onProgress && !onProgress(listed) && stopped) *stopped = true;
     return items;
 }
 
@@ -98,30 +108,55 @@ struct KeyArena {
 
 } // namespace
 
-void sortContents(std::vector<ContentsItem>& items, int8_t arrangement) {
-    // The list's comparison never says "equal", which is not a strict weak
-    // ordering, so it cannot drive std::sort. Sorting by (folder first, key,
-    // original place) gives the same order wherever captions differ and keeps
-    // equal captions in their listed order.
-    const bool byKind = arrangement == int8_t(Arrangement::ByKind);
-    const size_t n = items.size();
-    if (n < 2) return;
-
+struct ContentsKeys::Data {
     struct Entry {
         uint32_t index;
         bool folder;
         KeyArena::Ref kind, caption;
     };
     KeyArena arena;
-    std::vector<Entry> entries(n);
-    for (size_t i = 0; i < n; ++i) {
-        Entry& e = entries[i];
+    std::vector<Entry> entries; // in the order of the list they follow
+    bool hasKinds = false;      // kind keys are made at the first sort by kind
+};
+
+ContentsKeys::ContentsKeys() : data_(std::make_unique<Data>()) {}
+
+ContentsKeys::ContentsKeys(const std::vector<ContentsItem>& items)
+    : data_(std::make_unique<Data>()) {
+    data_->entries.resize(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        Data::Entry& e = data_->entries[i];
         e.index = uint32_t(i);
         e.folder = items[i].isFolder();
-        if (byKind) e.kind = arena.addShared(kindOf(items[i].caption));
-        e.caption = arena.add(items[i].caption);
+        e.caption = data_->arena.add(items[i].caption);
     }
-    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+}
+
+ContentsKeys::~ContentsKeys() = default;
+ContentsKeys::ContentsKeys(ContentsKeys&&) noexcept = default;
+ContentsKeys& ContentsKeys::operator=(ContentsKeys&&) noexcept = default;
+
+size_t ContentsKeys::size() const {
+    return data_->entries.size();
+}
+
+void ContentsKeys::sort(std::vector<ContentsItem>& items, int8_t arrangement) {
+    // The list's comparison never says "equal", which is not a strict weak
+    // ordering, so it cannot drive std::sort. Sorting by (folder first, key,
+    // original place) gives the same order wherever captions differ and keeps
+    // equal captions in their listed order.
+    const bool byKind = arrangement == int8_t(Arrangement::ByKind);
+    auto& entries = data_->entries;
+    if (items.size() < 2 || entries.size() != items.size()) return;
+    if (byKind && !data_->hasKinds) {
+        for (size_t i = 0; i < entries.size(); ++i)
+            entries[i].kind = data_->arena.addShared(kindOf(items[i].caption));
+        data_->hasKinds = true;
+    }
+    for (size_t i = 0; i < entries.size(); ++i)
+        entries[i].index = uint32_t(i);
+    const KeyArena& arena = data_->arena;
+    std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
         if (a.folder != b.folder) return a.folder;
         if (byKind) {
             const int k = arena.compare(a.kind, b.kind);
@@ -131,10 +166,15 @@ void sortContents(std::vector<ContentsItem>& items, int8_t arrangement) {
     });
 
     std::vector<ContentsItem> sorted;
-    sorted.reserve(n);
-    for (const Entry& e : entries)
+    sorted.reserve(items.size());
+    for (const auto& e : entries)
         sorted.push_back(items[e.index]);
     items.swap(sorted);
+}
+
+void sortContents(std::vector<ContentsItem>& items, int8_t arrangement) {
+    if (items.size() < 2) return;
+    ContentsKeys(items).sort(items, arrangement);
 }
 
 } // namespace zt

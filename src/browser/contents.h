@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,10 +26,16 @@ struct ContentsItem {
 // What follows the last "." of a caption; a caption without "." is its own kind.
 [[nodiscard]] std::string_view kindOf(std::string_view caption);
 
+// Told how many files were listed so far (every few dozen files); false stops
+// the listing.
+using ContentsProgress = std::function<bool(int filesListed)>;
+
 // The items of node: children in tree order (image 1), then files in list
-// order with imageOf(name) as their image.
+// order with imageOf(name) as their image. A listing stopped by onProgress
+// returns what it had so far; *stopped (when given) says so.
 [[nodiscard]] std::vector<ContentsItem>
-listContents(const FolderNode& node, const std::function<int(std::string_view)>& imageOf);
+listContents(const FolderNode& node, const std::function<int(std::string_view)>& imageOf,
+             const ContentsProgress& onProgress = {}, bool* stopped = nullptr);
 
 // The list's comparison: -1 puts a first, +1 puts b first, never 0. Folders
 // first; then by case-blind locale comparison of the captions (by name) or of
@@ -38,5 +45,26 @@ listContents(const FolderNode& node, const std::function<int(std::string_view)>&
 // Sorts items with compareContents (made fast with precomputed sort keys).
 // Arrangement values other than 0 and 1 sort by name.
 void sortContents(std::vector<ContentsItem>& items, int8_t arrangement);
+
+// The locale sort keys of one list's captions and kinds, made once and kept
+// in step with the list, so a list sorted again (another arrangement) does
+// not make them anew.
+class ContentsKeys {
+  public:
+    ContentsKeys();
+    explicit ContentsKeys(const std::vector<ContentsItem>& items);
+    ~ContentsKeys();
+    ContentsKeys(ContentsKeys&&) noexcept;
+    ContentsKeys& operator=(ContentsKeys&&) noexcept;
+
+    // Sorts items as sortContents does. items must be the list the keys were
+    // made from, in the order the last sort through these keys left it.
+    void sort(std::vector<ContentsItem>& items, int8_t arrangement);
+    [[nodiscard]] size_t size() const;
+
+  private:
+    struct Data;
+    std::unique_ptr<Data> data_;
+};
 
 } // namespace zt

@@ -1,5 +1,7 @@
 #include "browser/properties.h"
 
+#include "platform/utf8.h"
+
 namespace zt {
 
 std::string dateText(FileTime ft) {
@@ -23,17 +25,7 @@ std::string dateText(FileTime ft) {
 std::string sizeText(uint64_t size) {
     // Unsigned throughout: a stored size of 2^63 or more is still a size, not
     // a negative number.
-    const std::string digits = std::to_string(size);
-    std::string s;
-    s.reserve(digits.size() + digits.size() / 3 + 10);
-    const size_t first = digits.size() % 3;
-    s.append(digits, 0, first);
-    for (size_t i = first; i < digits.size(); i += 3) {
-        if (!s.empty()) s += ',';
-        s.append(digits, i, 3);
-    }
-    s += " バイト";
-    return s;
+    return groupThousands(size) + " バイト";
 }
 
 PropertyTexts textsOf(const PropertyRecord& r) {

@@ -5,6 +5,7 @@
 #include "cli/status.h"
 #include "library/stocklibrary.h"
 #include "platform/direnum.h"
+#include "platform/utf8.h"
 
 #include <chrono>
 #include <cstdio>
@@ -48,9 +49,7 @@ class ProgressLine {
     using Clock = std::chrono::steady_clock;
     // The first `bytes` bytes, ending on a UTF-8 character boundary.
     static std::string cut(const std::string& s, size_t bytes) {
-        while (bytes > 0 && (static_cast<unsigned char>(s[bytes]) & 0xC0) == 0x80)
-            --bytes;
-        return s.substr(0, bytes) + "…";
+        return std::string(utf8Prefix(s, bytes)) + "…";
     }
     Clock::time_point start_ = Clock::now(), shown_ = start_;
     long long entries_ = 0;

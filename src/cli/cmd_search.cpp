@@ -7,6 +7,7 @@
 #include "platform/textfile.h"
 #include "search/csv.h"
 #include "search/engine.h"
+#include "search/patterns.h"
 
 #include <algorithm>
 #include <charconv>
@@ -18,19 +19,27 @@ namespace {
 
 const char* const kSearchUsage =
     "使い方: zutomelark-cli [--data フォルダ] search 文字列\n"
-    "        [--mode contains|exact|prefix|suffix] [--case] [--target all|files|folders]\n"
-    "        [--stock 名前]... [--limit N] [--csv ファイル] [--json]\n"
+    "        [--mode contains|exact|prefix|suffix|wildcard|regex] [--case]\n"
+    "        [--target all|files|folders]\n"
+    "        [--stock 名前]... [--limit N] [--min-size サイズ] [--max-size サイズ]\n"
+    "        [--newer 日付] [--older 日付] [--csv ファイル] [--json]\n"
     "  すべてのストック (一覧の順)、または --stock のストックから、ファイルとフォルダを\n"
     "  名前で探し、一件ごとにパス・サイズ・作成日時・更新日時をタブ区切りで表示します。\n"
     "  見つからないときは終了ステータス 1、上限で止まったときは 3。- で始まる文字列の\n"
     "  前には -- を書きます。\n"
     "  -m, --mode       contains (既定、部分一致)、exact (完全一致)、prefix (前方一致)、\n"
-    "                   suffix (後方一致)\n"
+    "                   suffix (後方一致)、wildcard (* は任意の文字列、? は任意の一文字、\n"
+    "                   名前全体で)、regex (ICU の正規表現、名前のどこかに)\n"
     "  -c, --case       大文字と小文字を区別する\n"
     "  -t, --target     all (既定)、files、folders\n"
     "  -s, --stock      このストックを検索する (繰り返して複数)\n"
     "  -l, --limit N    フォルダに入るとき結果が N 件を超えていたら止める\n"
     "                   (既定は画面と同じ 10000、0 は上限なし)\n"
+    "  --min-size サイズ, --max-size サイズ\n"
+    "                   大きさがこれ以上・以下のファイルだけ (KB・MB・GB も可、1KB = 1024\n"
+    "                   バイト。フォルダには大きさがないので、指定するとファイルだけ)\n"
+    "  --newer 日付, --older 日付\n"
+    "                   更新日時がその日 (YYYY-MM-DD、この計算機の時刻) 以降・以前のものだけ\n"
     "  --csv ファイル   結果を画面と同じ CSV ファイルにも書く (- は標準出力)\n"
     "  --json           一件ごとに一行の JSON オブジェクトを書く\n";
 
@@ -52,7 +61,9 @@ bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
         const auto mode = pickWord<MatchMode>(*m, {{"contains", MatchMode::Contains},
                                                    {"exact", MatchMode::Exact},
                                                    {"prefix", MatchMode::Prefix},
-                                                   {"suffix", MatchMode::Suffix}});
+                                                   {"suffix", MatchMode::Suffix},
+                                                   {"wildcard", MatchMode::Wildcard},
+                                                   {"regex", MatchMode::Regex}});
         if (!mode) return printError("不明な検索方法です: " + *m), usageError("search"), false;
         r.mode = *mode;
     }
@@ -62,6 +73,23 @@ bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
                                                         {"folders", SearchTarget::Folders}});
         if (!target) return printError("不明な検索対象です: " + *t), usageError("search"), false;
         r.target = *target;
+    }
+    for (const auto& [option, field] : {std::pair{"min-size", &SearchFilters::minSize},
+                                        std::pair{"max-size", &SearchFilters::maxSize}})
+        if (const auto v = args.value(option)) {
+            const auto size = parseSizeValue(*v);
+            if (!size) return printError("サイズの指定が正しくありません: " + *v), usageError("search"), false;
+            r.filters.*field = *size;
+        }
+    for (const auto& [option, nextDay] : {std::pair{"newer", false}, std::pair{"older", true}})
+        if (const auto v = args.value(option)) {
+            const auto day = parseDateValue(*v, nextDay);
+            if (!day) return printError("日付は YYYY-MM-DD で指定してください: " + *v), usageError("search"), false;
+            (nextDay ? r.filters.modifiedBefore : r.filters.modifiedFrom) = fileTimeFromUnix(*day);
+        }
+    if (r.mode == MatchMode::Regex) {
+        if (const RegexPattern check(r.text, r.caseSensitive); !check.valid())
+            return printError("正規表現が正しくありません: " + check.error()), usageError("search"), false;
     }
     if (const auto l = args.value("limit")) {
         int limit = -1;
@@ -168,6 +196,10 @@ void addSearchCommands(std::vector<Command>& out) {
                     {"target", 't', true},
                     {"stock", 's', true},
                     {"limit", 'l', true},
+                    {"min-size", 0, true},
+                    {"max-size", 0, true},
+                    {"newer", 0, true},
+                    {"older", 0, true},
                     {"csv", 0, true},
                     {"json", 0, false}},
                    runSearch});

@@ -3,6 +3,8 @@
 #include "cli/output.h"
 
 #include <charconv>
+#include <cstdio>
+#include <ctime>
 #include <cstring>
 #include <getopt.h>
 
@@ -45,6 +47,27 @@ std::optional<uint64_t> parseSizeValue(std::string_view text) {
         return v * factor;
     }
     return std::nullopt;
+}
+
+std::optional<int64_t> parseDateValue(std::string_view text, bool nextDay) {
+    int year = 0, month = 0, day = 0;
+    char tail = 0;
+    const std::string s(text);
+    if (std::sscanf(s.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3) return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > 31 || year < 1601) return std::nullopt;
+    struct tm tm {};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day + (nextDay ? 1 : 0);
+    tm.tm_isdst = -1;
+    const time_t t = std::mktime(&tm);
+    if (t == time_t(-1) && !(year == 1969 && month == 12 && day == 31)) return std::nullopt;
+    // A day that does not exist (2023-02-30) is refused rather than rolled over.
+    struct tm back {};
+    const time_t start = nextDay ? t - 1 : t;
+    localtime_r(&start, &back);
+    if (back.tm_mday != day || back.tm_mon != month - 1) return std::nullopt;
+    return int64_t(t);
 }
 
 ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,

@@ -31,6 +31,10 @@ enum class ParseStatus { Parsed, Help, Error };
 // A size with an optional KB, MB or GB suffix (1KB = 1024 bytes, any letter case).
 [[nodiscard]] std::optional<uint64_t> parseSizeValue(std::string_view text);
 
+// The start of a day "YYYY-MM-DD" in local time, as seconds since 1970; with
+// nextDay, the start of the day after it.
+[[nodiscard]] std::optional<int64_t> parseDateValue(std::string_view text, bool nextDay = false);
+
 // Parses args (after the command word). "--help"/"-h" gives Help; an unknown
 // option or a missing value gives Error after a message on standard error.
 [[nodiscard]] ParseStatus parseArgs(const std::vector<std::string>& args,

@@ -1,6 +1,7 @@
 #include "library/names.h"
 
 #include "platform/collate.h"
+#include "platform/utf8.h"
 
 #include <system_error>
 
@@ -45,11 +46,8 @@ std::string sanitizeName(std::string name) {
             c = '_';
     constexpr size_t kMaxBaseBytes = 200;
     if (name.size() > kMaxBaseBytes) {
-        size_t cut = kMaxBaseBytes;
         // Never cut a UTF-8 sequence in half.
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-            --cut;
-        name.resize(cut);
+        name.resize(utf8Prefix(name, kMaxBaseBytes).size());
     }
     if (name.empty()) return "noname";
     if (isDeviceStem(stem(name))) name.insert(stem(name).size(), "_");

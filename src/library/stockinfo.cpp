@@ -3,6 +3,7 @@
 #include "library/sidefiles.h"
 #include "platform/codec.h"
 #include "platform/textfile.h"
+#include "platform/utf8.h"
 
 #include <charconv>
 #include <ctime>
@@ -48,16 +49,6 @@ FileTime parseTime(std::string_view text) {
     tm.tm_isdst = -1;
     const time_t t = std::mktime(&tm);
     return t == time_t(-1) ? FileTime{} : fileTimeFromUnix(t);
-}
-
-std::string groupDigits(uint64_t v) {
-    const std::string digits = std::to_string(v);
-    std::string out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
 }
 
 std::string orUnknown(const std::string& text) {
@@ -188,7 +179,7 @@ std::vector<std::pair<std::string, std::string>> stockInfoTexts(const StockInfo&
         break;
     }
     const auto bytesText = [](std::optional<uint64_t> v) {
-        return v ? groupDigits(*v) + " バイト" : std::string(kUnknown);
+        return v ? groupThousands(*v) + " バイト" : std::string(kUnknown);
     };
     return {
         {"読み込み元", orUnknown(info.source)},
@@ -196,9 +187,9 @@ std::vector<std::pair<std::string, std::string>> stockInfoTexts(const StockInfo&
         {"ファイルシステム", orUnknown(info.fileSystem)},
         {"種類", kind},
         {"読み込み日時", captureDateText(info.captured)},
-        {"フォルダ数", groupDigits(info.folders)},
-        {"ファイル数", groupDigits(info.files)},
-        {"合計サイズ", groupDigits(info.bytes) + " バイト"},
+        {"フォルダ数", groupThousands(info.folders)},
+        {"ファイル数", groupThousands(info.files)},
+        {"合計サイズ", groupThousands(info.bytes) + " バイト"},
         {"ボリュームの容量", bytesText(info.volumeSize)},
         {"ボリュームの空き", bytesText(info.volumeFree)},
         {"メモ", info.note},

@@ -1,5 +1,7 @@
 #include "platform/direnum.h"
 
+#include "platform/utf8.h"
+
 #include "platform/codec.h"
 
 #include <algorithm>
@@ -15,61 +17,6 @@
 namespace zt {
 
 namespace {
-
-// Length of the well-formed UTF-8 sequence at s[i], or 0 when the byte there
-// does not start one (overlong forms, surrogates and values past U+10FFFF are
-// rejected).
-size_t utf8SequenceLength(std::string_view s, size_t i) {
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = b(i);
-    if (c < 0x80) return 1;
-    size_t len;
-    unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        if (c == 0xE0) lo = 0xA0;
-        if (c == 0xED) hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        if (c == 0xF0) lo = 0x90;
-        if (c == 0xF4) hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size()) return 0;
-    if (b(i + 1) < lo || b(i + 1) > hi) return 0;
-    for (size_t k = 2; k < len; ++k)
-        if (b(i + k) < 0x80 || b(i + k) > 0xBF) return 0;
-    return len;
-}
-
-bool isValidUtf8(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        const size_t n = utf8SequenceLength(s, i);
-        if (n == 0) return false;
-        i += n;
-    }
-    return true;
-}
-
-// Keeps the well-formed UTF-8 sequences and turns every other byte into U+FFFD.
-std::string replaceInvalidUtf8(std::string_view s) {
-    std::string out;
-    out.reserve(s.size() + 8);
-    for (size_t i = 0; i < s.size();) {
-        const size_t n = utf8SequenceLength(s, i);
-        if (n == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            out.append(s.substr(i, n));
-            i += n;
-        }
-    }
-    return out;
-}
 
 FileTime fileTimeOf(const struct statx_timestamp& t) {
     return fileTimeFromUnix(t.tv_sec, t.tv_nsec);

@@ -1,27 +1,21 @@
 #include "search/engine.h"
+#include "search/patterns.h"
 
 #include "library/names.h"
 #include "platform/collate.h"
 #include "platform/piecereader.h"
+#include "platform/utf8.h"
 #include "search/stockscan.h"
 
 #include <cstring>
 
 namespace zt {
 
-namespace {
-
-inline bool isContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-} // namespace
-
 size_t findOnBoundary(std::string_view name, std::string_view text) {
     if (name.empty() || text.empty()) return std::string_view::npos;
     for (size_t pos = name.find(text); pos != std::string_view::npos;
          pos = name.find(text, pos + 1))
-        if (!isContinuationByte(name[pos])) return pos;
+        if (!isUtf8Continuation(name[pos])) return pos;
     return std::string_view::npos;
 }
 
@@ -42,7 +36,7 @@ bool matchPrefix(std::string_view name, std::string_view text) {
 bool matchSuffix(std::string_view name, std::string_view text) {
     if (text.empty() || text.size() > name.size()) return false;
     const size_t pos = name.size() - text.size();
-    return name.substr(pos) == text && !isContinuationByte(name[pos]);
+    return name.substr(pos) == text && !isUtf8Continuation(name[pos]);
 }
 
 bool matchName(MatchMode mode, std::string_view name, std::string_view text) {
@@ -55,22 +49,17 @@ bool matchName(MatchMode mode, std::string_view name, std::string_view text) {
         return matchPrefix(name, text);
     case MatchMode::Suffix:
         return matchSuffix(name, text);
+    case MatchMode::Wildcard:
+        return matchWildcard(name, text);
+    case MatchMode::Regex:
+        return RegexPattern(text, true).find(name); // a search compiles its pattern once
     }
     return false;
 }
 
 std::string formatSizeText(uint64_t size) {
-    const std::string digits = std::to_string(size);
-    if (digits.size() <= 3) return "0KB";
-    const std::string_view thousands(digits.data(), digits.size() - 3);
-    std::string out;
-    out.reserve(thousands.size() + thousands.size() / 3 + 2);
-    for (size_t i = 0; i < thousands.size(); ++i) {
-        if (i > 0 && (thousands.size() - i) % 3 == 0) out += ',';
-        out += thousands[i];
-    }
-    out += "KB";
-    return out;
+    if (size < 1000) return "0KB";
+    return groupThousands(size / 1000) + "KB";
 }
 
 std::string formatDateText(FileTime t) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +23,9 @@ namespace zt {
 
 class PieceReader;
 
-enum class MatchMode { Contains = 0, Exact = 1, Prefix = 2, Suffix = 3 };
+// Wildcard: "*" any run of characters, "?" one character, on the whole name.
+// Regex: ICU regular expressions, found anywhere in the name.
+enum class MatchMode { Contains = 0, Exact = 1, Prefix = 2, Suffix = 3, Wildcard = 4, Regex = 5 };
 enum class SearchTarget { FilesAndFolders = 0, Files = 1, Folders = 2 };
 
 // Byte offset of the first occurrence of text in name that starts on a
@@ -70,14 +73,27 @@ inline constexpr std::string_view kMessageLimitExceeded =
 inline constexpr std::string_view kStatusProcessing = "処理中";
 inline constexpr std::string_view kStatusSearching = " を検索しています";
 
+// Conditions a row must meet besides its name. A size filter selects files
+// only (folders have no size); a date filter compares the modified time and
+// never selects an item whose time is not known.
+struct SearchFilters {
+    std::optional<uint64_t> minSize, maxSize; // bytes, inclusive
+    std::optional<FileTime> modifiedFrom;     // at or after
+    std::optional<FileTime> modifiedBefore;   // strictly before
+
+    [[nodiscard]] bool any() const { return minSize || maxSize || modifiedFrom || modifiedBefore; }
+};
+
 struct SearchRequest {
     std::filesystem::path dataDir;
     std::vector<std::string> stocks; // the chosen stocks, searched in this order
-    std::string text;                // as typed; lower-cased here unless caseSensitive
+    std::string text; // as typed; lower-cased here unless caseSensitive (a case-blind
+                      // regular expression is compiled case-blind instead)
     MatchMode mode = MatchMode::Contains;
     SearchTarget target = SearchTarget::FilesAndFolders;
     bool caseSensitive = false;
     int limit = kSearchResultLimit; // more rows than this at a folder entry stop it; 0: no limit
+    SearchFilters filters;
 };
 
 struct SearchCallbacks {

@@ -11,9 +11,31 @@
 
 namespace zt {
 
+namespace {
+
+// A wildcard pattern's name holds each of its literal runs: the longest one
+// screens. A regular expression gives nothing to screen on.
+scan::ByteKey keyOf(const SearchRequest& r, const std::string& text) {
+    if (r.mode == MatchMode::Regex) {
+        scan::ByteKey all;
+        all.all = true;
+        return all;
+    }
+    if (r.mode != MatchMode::Wildcard) return scan::makeByteKey(text, !r.caseSensitive);
+    std::string longest;
+    for (std::string& run : wildcardLiterals(text))
+        if (run.size() > longest.size()) longest = std::move(run);
+    return scan::makeByteKey(longest, !r.caseSensitive);
+}
+
+} // namespace
+
 Needle::Needle(const SearchRequest& r)
-    : text(r.caseSensitive ? r.text : lowerAnsi(r.text)),
-      key(scan::makeByteKey(text, !r.caseSensitive)) {}
+    : text(r.caseSensitive || r.mode == MatchMode::Regex ? r.text : lowerAnsi(r.text)),
+      key(keyOf(r, text)) {
+    // A case-blind expression is compiled so, never lower-cased (\D is not \d).
+    if (r.mode == MatchMode::Regex) regex = std::make_unique<RegexPattern>(r.text, r.caseSensitive);
+}
 
 namespace {
 
@@ -214,14 +236,27 @@ class StockScan {
         cp932::decodeAppend(raw, name_);
         name_.resize(trimNameEnd(name_).size());
         const SearchRequest& r = c_.request;
+        if (c_.needle.regex) return c_.needle.regex->find(name_);
         if (r.caseSensitive) return matchName(r.mode, name_, c_.needle.text);
         lowered_.assign(name_);
         lowerAnsiInPlace(lowered_);
         return matchName(r.mode, lowered_, c_.needle.text);
     }
 
-    // A row for name_ in the innermost open folder.
+    // The size and date conditions: a size selects files only; a date needs a
+    // known modified time.
+    [[nodiscard]] bool passes(const Values& v, bool folder) const {
+        const SearchFilters& f = c_.request.filters;
+        if ((f.minSize || f.maxSize) && folder) return false;
+        if ((f.minSize && v.size < *f.minSize) || (f.maxSize && v.size > *f.maxSize)) return false;
+        if (!f.modifiedFrom && !f.modifiedBefore) return true;
+        return !v.modified.isZero() && !(f.modifiedFrom && v.modified < *f.modifiedFrom) &&
+               !(f.modifiedBefore && !(v.modified < *f.modifiedBefore));
+    }
+
+    // A row for name_ in the innermost open folder, when it meets the conditions.
     void addRow(const Values& v, bool folder) {
+        if (!passes(v, folder)) return;
         ++out_.resultCount;
         if (!cb_.hit) return;
         decodePath();

@@ -1,9 +1,11 @@
 #pragma once
 // One stock searched as its bytes arrive (the search engine's inner part).
 #include "search/engine.h"
+#include "search/patterns.h"
 #include "search/scan.h"
 
 #include <chrono>
+#include <memory>
 #include <string>
 
 namespace zt {
@@ -12,8 +14,9 @@ class PieceReader;
 
 // The search text made ready once per search.
 struct Needle {
-    std::string text;  // lower-cased unless case-sensitive
+    std::string text;  // lower-cased unless case-sensitive (a pattern's too, but a regex's)
     scan::ByteKey key; // what a stored name line must hold before it can match
+    std::unique_ptr<RegexPattern> regex; // compiled once, for the regular-expression mode
 
     explicit Needle(const SearchRequest& r);
 };

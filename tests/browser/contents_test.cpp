@@ -125,5 +125,35 @@ TEST(Contents, FastSortAgreesWithTheComparison) {
     }
 }
 
+TEST(Contents, KeysKeptWithTheListSortAsAFreshSortDoes) {
+    Folder f({"Sub", "a"}, {"b.TXT", "a.txt", "c.jpg", "B.jpg", "Makefile", "z.txt", "写真.jpg"});
+    auto items = listContents(*f.top, nullptr);
+    ContentsKeys keys(items);
+    for (int8_t arrangement : {int8_t(1), int8_t(0), int8_t(1), int8_t(7)}) {
+        keys.sort(items, arrangement);
+        auto fresh = listContents(*f.top, nullptr);
+        sortContents(fresh, arrangement);
+        EXPECT_EQ(captions(items), captions(fresh)) << int(arrangement);
+    }
+}
+
+TEST(Contents, ListingReportsProgressAndStopsWhenAsked) {
+    test::StockBuilder s;
+    FolderNode* top = s.root("top");
+    for (int i = 0; i < 200; ++i)
+        s.tree.addFile(top, "f" + std::to_string(i));
+    int last = 0;
+    bool stopped = true;
+    auto items = listContents(
+        *top, nullptr, [&](int n) { return (last = n), true; }, &stopped);
+    EXPECT_EQ(items.size(), 200u);
+    EXPECT_EQ(last, 200);
+    EXPECT_FALSE(stopped);
+    items = listContents(
+        *top, nullptr, [](int) { return false; }, &stopped);
+    EXPECT_TRUE(stopped);
+    EXPECT_LT(items.size(), 200u);
+}
+
 } // namespace
 } // namespace zt

@@ -125,6 +125,47 @@ TEST(SearchEngine, ModesWithAndWithoutCase) {
     EXPECT_EQ(searchBytes(c, "*.txt").paths(), (Paths{"\\S\\*.txt"}));
 }
 
+TEST(SearchEngine, PatternsAndConditions) {
+    Stock s;
+    s.file(s.root, "axb.TXT", 500, 0, 100);
+    s.file(s.root, "a1", 5000, 0, 0);
+    FolderNode* d = s.folder(s.root, "ab9", 0, 300);
+    s.file(d, "AXXB.txt", 2000, 0, 300);
+    const std::string bytes = s.bytes();
+    struct Row {
+        const char* text;
+        MatchMode mode;
+        bool caseSensitive;
+        SearchFilters filters;
+        Paths expected;
+    };
+    const Row rows[] = {
+        // Wildcards screen on their longest literal, never on "*" itself.
+        {"a*b.txt", MatchMode::Wildcard, false, {}, {"\\S\\axb.TXT", "\\S\\ab9\\AXXB.txt"}},
+        {"a?b*", MatchMode::Wildcard, true, {}, {"\\S\\axb.TXT"}},
+        // A case-blind expression keeps its meaning: \D is not lowered to \d.
+        {"^A\\D", MatchMode::Regex, false, {},
+         {"\\S\\axb.TXT", "\\S\\ab9", "\\S\\ab9\\AXXB.txt"}},
+        {"^a\\d", MatchMode::Regex, true, {}, {"\\S\\a1"}},
+        // Sizes select files; dates need a known time.
+        {"a", MatchMode::Contains, false, {1000, 4000, {}, {}}, {"\\S\\ab9\\AXXB.txt"}},
+        {"a", MatchMode::Contains, false, {{}, {}, FileTime{200}, {}},
+         {"\\S\\ab9", "\\S\\ab9\\AXXB.txt"}},
+        {"a", MatchMode::Contains, false, {{}, {}, {}, FileTime{300}}, {"\\S\\axb.TXT"}},
+    };
+    for (const Row& row : rows) {
+        Searched run;
+        SearchRequest r;
+        r.text = row.text;
+        r.mode = row.mode;
+        r.caseSensitive = row.caseSensitive;
+        r.filters = row.filters;
+        searchStockBytes(bytes, "S", r, recordInto(run), run.outcome);
+        EXPECT_EQ(run.paths(), row.expected) << row.text;
+        EXPECT_EQ(run.outcome.resultCount, int(row.expected.size())) << row.text;
+    }
+}
+
 TEST(SearchEngine, CharactersAreNeverSplitAndFullWidthLettersFold) {
     // ア is 0x83 0x41 in the stock file: the byte 'A' is there but no letter A.
     EXPECT_FALSE(matchContains("ア", "A"));

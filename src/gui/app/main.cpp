@@ -1,0 +1,131 @@
+// Program start: the application object, the Data folder, the look, the main
+// window and the event loop.
+#include "gui/common/appearance.h"
+#include "gui/common/termsignals.h"
+#include "gui/main/mainwindow.h"
+#include "platform/datadir.h"
+#include "platform/version.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+#include <exception>
+#include <optional>
+#include <string_view>
+
+namespace {
+
+constexpr const char* kUsage =
+    "使い方 / Usage: zutomelark [--data DIR]\n"
+    "  --data DIR  Data フォルダ / the Data folder (settings, stock list, stocks)\n"
+    "              既定 / default: $ZUTOMELARK_DATA, <program folder>/Data,\n"
+    "              ~/.local/share/zutomelark/Data\n"
+    "  --version   版 / the version\n"
+    "  --help      この説明 / this text\n";
+
+void showError(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("ZuTomelark"), text,
+                    QMessageBox::NoButton);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+// An exception thrown by a window's handler is shown, and the program goes on,
+// rather than letting it unwind through the event loop.
+class Application : public QApplication {
+  public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* e) override {
+        try {
+            return QApplication::notify(receiver, e);
+        } catch (const std::exception& ex) {
+            showError(QString::fromUtf8(ex.what()));
+        } catch (...) {
+            showError(QStringLiteral("不明なエラーが発生しました。"));
+        }
+        return false;
+    }
+};
+
+struct Options {
+    std::optional<std::filesystem::path> data;
+    QString error;
+};
+
+// Run on what QApplication leaves of the command line: Qt's own options
+// (-platform, -style, -display, -geometry, ...) are gone by then.
+Options parseArguments(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--data") {
+            if (i + 1 >= argc) {
+                o.error = QStringLiteral("--data needs a folder");
+                return o;
+            }
+            o.data = std::filesystem::path(argv[++i]);
+        } else if (a.starts_with("--data=")) {
+            o.data = std::filesystem::path(std::string(a.substr(7)));
+        } else if (a.starts_with("-")) {
+            o.error =
+                QStringLiteral("unknown option: ") + QString::fromUtf8(a.data(), int(a.size()));
+            return o;
+        }
+    }
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The help and the version need no display, so they are answered before Qt starts.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            const std::string_view v = zt::programVersion();
+            std::printf("zutomelark %.*s\n", int(v.size()), v.data());
+            return 0;
+        }
+    }
+
+    Application app(argc, argv);
+    const Options opts = parseArguments(argc, argv);
+    if (!opts.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n%s", qPrintable(opts.error), kUsage);
+        return 2;
+    }
+    QApplication::setApplicationName(QStringLiteral("ZuTomelark"));
+    zt::setupAppearance(app);
+
+    try {
+        const std::filesystem::path dataDir =
+            zt::resolveDataDir(zt::dataDirInputsFromEnvironment(opts.data));
+        if (!zt::seedDataDir(dataDir)) {
+            showError(QStringLiteral("Data フォルダ %1 を作成できません")
+                          .arg(QString::fromStdString(dataDir.string())));
+            return 1;
+        }
+        zt::MainWindow window(dataDir);
+        // Before start-up: a signal while a start-up warning is up ends the
+        // box and then closes the window as its close box does.
+        zt::closeOnTerminationSignals(&window);
+        window.startUp();
+        // A termination signal that ended a start-up warning closes the
+        // window once the box is gone, as the close box would.
+        QCoreApplication::sendPostedEvents();
+        if (!window.isShutDown()) {
+            window.show();
+            const int status = app.exec();
+            if (status != 0) return status;
+        }
+        return window.shutDownFailed() ? 1 : 0;
+    } catch (const std::exception& ex) {
+        showError(QString::fromUtf8(ex.what()));
+    }
+    return 1;
+}

@@ -1,0 +1,141 @@
+#include "gui/common/workrunner.h"
+
+#include "gui/common/progressdialog.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace zt {
+
+namespace {
+// The bar is about 200 pixels long: finer steps would not show.
+constexpr int kBarSteps = 200;
+constexpr auto kPathInterval = std::chrono::milliseconds(15);
+} // namespace
+
+void WorkControl::post(std::function<void()> f) {
+    runner_->post(serial_, std::move(f));
+}
+
+void WorkControl::showDialog(int maximum) {
+    maximum_.store(maximum);
+    post([r = runner_, maximum] {
+        if (r->dialog_) r->dialog_->setMaximum(maximum);
+        r->showDialog();
+    });
+}
+
+void WorkControl::setProgress(int value) {
+    const int maximum = maximum_.load();
+    const int step = maximum > 0 ? int(int64_t(value) * kBarSteps / maximum) : 0;
+    if (step == shownStep_) return;
+    shownStep_ = step;
+    post([r = runner_, value] {
+        if (r->dialog_) r->dialog_->setValue(value);
+    });
+}
+
+void WorkControl::setMessage(const QString& text) {
+    post([r = runner_, text] {
+        if (r->dialog_) r->dialog_->setMessage(text);
+    });
+}
+
+void WorkControl::setPath(std::string_view folder, std::string_view name) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPath_ < kPathInterval) return;
+    lastPath_ = now;
+    QString text = QString::fromUtf8(folder.data(), qsizetype(folder.size()));
+    if (!text.endsWith(QLatin1Char('/'))) text += QLatin1Char('/');
+    text += QString::fromUtf8(name.data(), qsizetype(name.size()));
+    post([r = runner_, text] {
+        if (r->dialog_) r->dialog_->setPath(text);
+    });
+}
+
+WorkRunner::WorkRunner(QWidget* owner) : QObject(owner), owner_(owner) {}
+
+WorkRunner::~WorkRunner() {
+    if (control_) control_->cancelled_ = true;
+    if (worker_.joinable()) worker_.join();
+}
+
+bool WorkRunner::start(const WorkLook& look, Job job, Done done) {
+    if (busy()) return false;
+    ++serial_;
+    control_.reset(new WorkControl(this, serial_, look.maximum));
+    done_ = std::move(done);
+    if (look.dialog && owner_) {
+        dialog_ = new ProgressDialog(owner_);
+        connect(dialog_, &ProgressDialog::cancelRequested, this, &WorkRunner::cancel);
+        if (!look.message.isEmpty()) dialog_->setMessage(look.message);
+        dialog_->setBarShown(look.bar);
+        dialog_->setMaximum(look.maximum);
+        dialog_->setPathShown(look.path);
+        dialog_->setCancelShown(look.cancel);
+        owner_->setEnabled(false);
+        ownerDisabled_ = true;
+        dialog_->setEnabled(true); // a window of its own: Cancel stays usable
+        if (look.dialogAtStart) showDialog();
+    }
+    WorkControl* control = control_.get();
+    const unsigned serial = serial_;
+    worker_ = std::thread([this, control, serial, job = std::move(job)] {
+        try {
+            job(*control);
+        } catch (...) {
+            // The job's own result says what it got; the window carries on.
+        }
+        post(serial, [this, serial] { ended(serial); });
+    });
+    emit started();
+    return true;
+}
+
+void WorkRunner::post(unsigned serial, std::function<void()> f) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial, f = std::move(f)] {
+            if (serial == serial_) f();
+        },
+        Qt::QueuedConnection);
+}
+
+void WorkRunner::showDialog() {
+    if (dialog_ && !dialog_->isVisible()) dialog_->show();
+}
+
+void WorkRunner::cancel() {
+    if (control_) control_->cancelled_ = true;
+}
+
+void WorkRunner::abandon() {
+    if (!busy()) return;
+    cancel();
+    worker_.join();
+    ++serial_; // whatever the job posted meanwhile is dropped
+    release();
+    done_ = nullptr;
+    emit finished();
+}
+
+void WorkRunner::ended(unsigned serial) {
+    if (serial != serial_ || !worker_.joinable()) return;
+    worker_.join(); // it has posted its last call: the join is immediate
+    const bool cancelled = control_->cancelled();
+    release();
+    Done done = std::move(done_);
+    done_ = nullptr;
+    if (done) done(cancelled);
+    emit finished();
+}
+
+void WorkRunner::release() {
+    control_.reset();
+    if (ownerDisabled_) owner_->setEnabled(true);
+    ownerDisabled_ = false;
+    delete dialog_;
+    dialog_ = nullptr;
+}
+
+} // namespace zt

@@ -1,0 +1,151 @@
+#pragma once
+// The main window. It lays out the tool bar and its three panes (the stock
+// list over the sources, beside the folder browser), owns the menus and the
+// dialogs, runs start-up and shut-down in their order, and maps each command
+// to the stock library. Its parts:
+//   mainwindow.cpp         layout, resize rule, start-up and shut-down, settings
+//   mainwindow_menus.cpp   tool bar, menus and context menus
+//   mainwindow_stocks.cpp  opening and capturing stocks (long work on a worker)
+//   mainwindow_manage.cpp  moving, renaming, deleting, adopting stocks; the export
+//   mainwindow_shared.cpp  following changes other processes make to the stock list
+//   mainwindow_search.cpp  the search window
+#include "settings/settings.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QFileSystemWatcher;
+class QFrame;
+class QMenu;
+class QSplitter;
+class QTimer;
+class QToolButton;
+
+namespace zt {
+
+class ExportNamesDialog;
+class FlowToolBar;
+class FolderBrowserPane;
+class IconCache;
+class SearchWindow;
+class SourcePane;
+class StockListPane;
+class WorkRunner;
+struct CaptureRun;
+struct OpenRun;
+struct SearchHit;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit MainWindow(std::filesystem::path dataDir, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up, in order: settings (bounds, pane sizes, check marks), the
+    // source list, the stock list, the file-type icons, the search window if
+    // it was open at the last exit. Warnings may show as it runs.
+    void startUp();
+
+    [[nodiscard]] const std::filesystem::path& dataDir() const { return dataDir_; }
+    [[nodiscard]] const Settings& settings() const { return settings_; }
+    [[nodiscard]] StockListPane* stockList() const { return stockList_; }
+    [[nodiscard]] SourcePane* sources() const { return sources_; }
+    [[nodiscard]] FolderBrowserPane* folderBrowser() const { return folders_; }
+    [[nodiscard]] SearchWindow* searchWindow() const;
+    [[nodiscard]] const IconCache* icons() const { return icons_; }
+    // True while long work (a capture, an open, a large folder) runs.
+    [[nodiscard]] bool busy() const;
+    // Shut down already (closed, possibly by a signal while start-up ran).
+    [[nodiscard]] bool isShutDown() const { return shutDownDone_; }
+    // A save at shut-down failed while the program was ending on a signal.
+    [[nodiscard]] bool shutDownFailed() const { return shutDownFailed_; }
+
+  public slots:
+    void captureSelectedSource();
+    void openSelectedStock();
+    void moveStockUp();
+    void moveStockDown();
+    void renameSelectedStock();
+    void deleteSelectedStock();
+    void exportNames();
+    void adoptUnlistedStocks();
+    void showOptions();
+    void toggleSearchWindow();
+    void showHelp();
+    // Shows the list as it is on disk, keeping the selection and the open
+    // stock where they still exist.
+    void reloadStockList();
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+  private:
+    // mainwindow.cpp
+    void buildPanes();
+    void placePanes(); // the resize rule
+    void loadSettings();
+    void applyBounds();
+    void saveSettings();
+    void shutDown();
+    // mainwindow_menus.cpp
+    void buildToolBar();
+    void buildMenus();
+    void buildContextMenus();
+    void setArrangement(int8_t arrangement);
+    void showProperties(bool ofFolder);
+    // mainwindow_stocks.cpp
+    void openStock(const std::string& name);
+    void stockOpened(OpenRun& run, bool cancelled);
+    void captureEnded(const CaptureRun& run);
+    void selectStock(int row); // in the list and the search window, without opening
+    void loadStockList();      // at start-up: warns when the list cannot be read
+    // mainwindow_shared.cpp
+    void watchStockList();
+    void stockListChanged();
+    void followOpenStock(const std::vector<std::string>& before,
+                         const std::vector<std::string>& after);
+    // mainwindow_search.cpp
+    void createSearchWindow();
+    void closeSearchWindow();
+    void searchWindowClosed();
+    void openSearchHit(const SearchHit& hit);
+    void setSearchChecked(bool checked);
+
+    std::filesystem::path dataDir_;
+    Settings settings_;
+    IconCache* icons_ = nullptr;
+    WorkRunner* runner_ = nullptr;
+    FlowToolBar* toolBar_ = nullptr;
+    QToolButton* searchButton_ = nullptr;
+    QFrame* frame_ = nullptr;         // the bevelled frame holding every pane
+    QSplitter* columns_ = nullptr;    // left column | folder browser
+    QSplitter* leftColumn_ = nullptr; // stock list over sources
+    StockListPane* stockList_ = nullptr;
+    SourcePane* sources_ = nullptr;
+    FolderBrowserPane* folders_ = nullptr;
+    QAction* searchAction_ = nullptr;
+    QAction* byNameAction_ = nullptr;
+    QAction* byKindAction_ = nullptr;
+    QMenu* stockMenu_ = nullptr;
+    QMenu* contentsMenu_ = nullptr;
+    QMenu* folderMenu_ = nullptr;
+    QPointer<SearchWindow> searchWindow_;
+    ExportNamesDialog* exportDialog_ = nullptr; // made at first use, kept for its choices
+    QFileSystemWatcher* listWatcher_ = nullptr;
+    QTimer* listChangeTimer_ = nullptr;
+    std::string openStockName_;                           // the stock the folder browser shows
+    std::optional<std::vector<std::string>> pendingJump_; // folders to select once open
+    bool closeAfterWork_ = false;
+    bool shutDownDone_ = false;
+    bool shutDownFailed_ = false;
+};
+
+} // namespace zt

@@ -1,0 +1,128 @@
+// Stock list operations (move, rename, delete, adopt), the file-name export
+// and the options dialog. Every change goes through the stock library.
+#include "gui/common/dialogservice.h"
+#include "gui/common/text.h"
+#include "gui/dialogs/adoptstocksdialog.h"
+#include "gui/dialogs/exportnamesdialog.h"
+#include "gui/dialogs/optionsdialog.h"
+#include "gui/dialogs/renamestockdialog.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/source/sourcepane.h"
+#include "gui/panes/stocklist/stocklistpane.h"
+#include "gui/search/searchwindow.h"
+#include "library/stocklibrary.h"
+
+namespace zt {
+
+namespace {
+
+// Moves the selected stock one place; the stock stays open and selected.
+void moveSelected(MainWindow& window, StockListPane& list, MoveDirection dir) {
+    const int row = list.selectedRow();
+    const auto target = stockMoveTarget(list.count(), row, dir);
+    if (!target) return;
+    const StockResult r = StockLibrary(window.dataDir()).move({list.selectedName(), row}, dir);
+    if (!r.ok()) {
+        warn(&window, toQString(r.message));
+        return;
+    }
+    list.moveRow(row, *target);
+    if (SearchWindow* search = window.searchWindow()) search->selectStock(*target);
+}
+
+} // namespace
+
+void MainWindow::moveStockUp() {
+    moveSelected(*this, *stockList_, MoveDirection::Up);
+}
+
+void MainWindow::moveStockDown() {
+    moveSelected(*this, *stockList_, MoveDirection::Down);
+}
+
+void MainWindow::renameSelectedStock() {
+    const int row = stockList_->selectedRow();
+    if (row < 0 || busy()) return;
+    const std::string oldName = stockList_->selectedName();
+    std::string newName;
+    {
+        // On the stack: the dialog lives exactly as long as this call.
+        RenameStockDialog dialog(this, stockList_->names(), row, dataDir_);
+        dialog.setNewName(oldName);
+        if (dialog.exec() != QDialog::Accepted) return;
+        newName = dialog.newName();
+    }
+    if (const StockResult r = StockLibrary(dataDir_).rename({oldName, row}, newName); !r.ok()) {
+        warn(this, toQString(r.message));
+        return;
+    }
+    stockList_->renameRow(row, newName);
+    if (openStockName_ == oldName) {
+        openStockName_ = newName;
+        folders_->renameRoot(newName);
+    }
+    selectStock(row);
+}
+
+void MainWindow::deleteSelectedStock() {
+    const int row = stockList_->selectedRow();
+    if (row < 0 || busy()) return;
+    const std::string name = stockList_->selectedName();
+    if (dialogs().messageBox(this, QStringLiteral("確認"),
+                             QStringLiteral("ストックデータ： ") + toQString(name) +
+                                 QStringLiteral(" を削除します"),
+                             MsgButtons::OkCancel, MsgIcon::None) != MsgResult::Ok)
+        return;
+    if (const StockResult r = StockLibrary(dataDir_).remove({name, row}); !r.ok()) {
+        warn(this, toQString(r.message));
+        return;
+    }
+    // No other stock gets selected (and opened) in its place.
+    stockList_->removeRow(row);
+    selectStock(-1);
+    folders_->clear();
+    openStockName_.clear();
+}
+
+void MainWindow::adoptUnlistedStocks() {
+    if (busy()) return;
+    const auto unlisted = StockLibrary(dataDir_).unlisted();
+    if (!unlisted.ok()) {
+        warn(this, toQString(unlisted.message));
+        return;
+    }
+    std::vector<std::string> chosen;
+    {
+        AdoptStocksDialog dialog(this, unlisted.value);
+        if (dialog.exec() != QDialog::Accepted) return;
+        chosen = dialog.checkedNames();
+    }
+    for (const std::string& name : chosen)
+        if (const StockResult r = StockLibrary(dataDir_).adopt(name); !r.ok())
+            warn(this, toQString(r.message));
+    reloadStockList();
+}
+
+void MainWindow::exportNames() {
+    if (!folders_->selectedFolder() || busy()) return;
+    // Kept for the run, so every choice carries over to the next export.
+    if (!exportDialog_) exportDialog_ = new ExportNamesDialog(this);
+    if (exportDialog_->exec() != QDialog::Accepted) return;
+    const FolderNode* start = folders_->selectedFolder();
+    if (!start) return;
+    const StockResult r = StockLibrary(dataDir_).exportNames(
+        folders_->tree(), start, exportDialog_->options(), exportDialog_->outputPath());
+    if (!r.ok()) warn(this, toQString(r.message));
+}
+
+void MainWindow::showOptions() {
+    OptionsDialog dialog(this);
+    dialog.setFrom(settings_);
+    if (dialog.exec() != QDialog::Accepted) return;
+    dialog.copyTo(settings_);
+    sources_->fillDrives(settings_.cdDrives, settings_.hardDisks, settings_.removableDisks);
+    folders_->setIconsByFileType(settings_.iconsByFileType);
+}
+
+} // namespace zt

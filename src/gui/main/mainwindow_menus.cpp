@@ -1,0 +1,155 @@
+// The tool bar, the menu bar and the context menus of the main window.
+#include "gui/common/appearance.h"
+#include "gui/common/flowtoolbar.h"
+#include "gui/dialogs/propertiesdialog.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/stocklist/stocklistpane.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolButton>
+
+namespace zt {
+
+namespace {
+
+QAction* named(QAction* action, const char* name) {
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+} // namespace
+
+void MainWindow::buildToolBar() {
+    toolBar_ = new FlowToolBar(centralWidget());
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    const auto add = [this](const char* name, const QString& caption, const QString& hint,
+                            const char* icon, QStyle::StandardPixmap fallback) {
+        QToolButton* b =
+            toolBar_->addButton(caption, hint, themeIcon(QString::fromLatin1(icon), fallback));
+        b->setObjectName(QString::fromLatin1(name));
+        return b;
+    };
+    connect(add("exitButton", QStringLiteral("終了"), QStringLiteral("終了"), "application-exit",
+                QStyle::SP_DialogCloseButton),
+            &QToolButton::clicked, this, &QWidget::close);
+    toolBar_->addSeparator();
+    connect(add("captureButton", QStringLiteral("読み出し"),
+                QStringLiteral("ドライブからデータを読み込む"), "media-optical",
+                QStyle::SP_DriveCDIcon),
+            &QToolButton::clicked, this, &MainWindow::captureSelectedSource);
+    connect(add("exportButton", QStringLiteral("書き出し"), QStringLiteral("ファイル名の書き出し"),
+                "document-save-as", QStyle::SP_DialogSaveButton),
+            &QToolButton::clicked, this, &MainWindow::exportNames);
+    connect(add("deleteButton", QStringLiteral("削除"), QStringLiteral("ストックデータの削除"),
+                "edit-delete", QStyle::SP_TrashIcon),
+            &QToolButton::clicked, this, &MainWindow::deleteSelectedStock);
+    connect(add("upButton", QStringLiteral("上へ"), QStringLiteral("フォルダを一つ上へ"), "go-up",
+                QStyle::SP_FileDialogToParent),
+            &QToolButton::clicked, this, [this] { folders_->goUp(); });
+    toolBar_->addSeparator();
+    searchButton_ = add("searchButton", QStringLiteral("検索"), QStringLiteral("検索ダイアログ"),
+                        "edit-find", QStyle::SP_FileDialogContentsView);
+    searchButton_->setCheckable(true);
+    connect(searchButton_, &QToolButton::clicked, this, &MainWindow::toggleSearchWindow);
+    connect(add("optionsButton", QStringLiteral("設定"), QStringLiteral("設定"),
+                "preferences-system", QStyle::SP_ComputerIcon),
+            &QToolButton::clicked, this, &MainWindow::showOptions);
+    toolBar_->addSeparator();
+}
+
+void MainWindow::buildMenus() {
+    QMenuBar* bar = menuBar();
+    connect(named(bar->addAction(QStringLiteral("終了(&X)")), "exitAction"), &QAction::triggered,
+            this, &QWidget::close);
+
+    QMenu* operations = bar->addMenu(QStringLiteral("操作(&O)"));
+    operations->setObjectName(QStringLiteral("operationsMenu"));
+    connect(named(operations->addAction(QStringLiteral("ドライブからデータを読み込む(&S)")),
+                  "captureAction"),
+            &QAction::triggered, this, &MainWindow::captureSelectedSource);
+    connect(named(operations->addAction(QStringLiteral("ファイル名を書き出す(&W)")),
+                  "exportNamesAction"),
+            &QAction::triggered, this, &MainWindow::exportNames);
+    connect(named(operations->addAction(QStringLiteral("一覧にないストックを追加...")),
+                  "adoptStocksAction"),
+            &QAction::triggered, this, &MainWindow::adoptUnlistedStocks);
+
+    QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
+    view->setObjectName(QStringLiteral("viewMenu"));
+    searchAction_ = named(view->addAction(QStringLiteral("検索ダイアログ(&F)")), "searchAction");
+    searchAction_->setCheckable(true);
+    connect(searchAction_, &QAction::triggered, this, &MainWindow::toggleSearchWindow);
+    view->addSeparator();
+    QMenu* arrange = view->addMenu(QStringLiteral("アイコンの整列(&I)"));
+    arrange->setObjectName(QStringLiteral("arrangeMenu"));
+    auto* arrangement = new QActionGroup(this);
+    // Optional: an arrangement value other than 0 and 1 checks neither item.
+    arrangement->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    byNameAction_ = named(arrange->addAction(QStringLiteral("名前順(&N)")), "byNameAction");
+    byKindAction_ = named(arrange->addAction(QStringLiteral("種類順で整列(&T)")), "byKindAction");
+    for (QAction* a : {byNameAction_, byKindAction_}) {
+        a->setCheckable(true);
+        arrangement->addAction(a);
+    }
+    connect(byNameAction_, &QAction::triggered, this,
+            [this] { setArrangement(int8_t(Arrangement::ByName)); });
+    connect(byKindAction_, &QAction::triggered, this,
+            [this] { setArrangement(int8_t(Arrangement::ByKind)); });
+
+    connect(named(bar->addAction(QStringLiteral("設定(&S)")), "optionsAction"), &QAction::triggered,
+            this, &MainWindow::showOptions);
+    connect(named(bar->addAction(QStringLiteral("ﾍﾙﾌﾟ(&H)")), "helpAction"), &QAction::triggered,
+            this, &MainWindow::showHelp);
+}
+
+void MainWindow::buildContextMenus() {
+    stockMenu_ = new QMenu(this);
+    stockMenu_->setObjectName(QStringLiteral("stockMenu"));
+    connect(named(stockMenu_->addAction(QStringLiteral("上へ")), "moveStockUpAction"),
+            &QAction::triggered, this, &MainWindow::moveStockUp);
+    connect(named(stockMenu_->addAction(QStringLiteral("下へ")), "moveStockDownAction"),
+            &QAction::triggered, this, &MainWindow::moveStockDown);
+    stockMenu_->addSeparator();
+    connect(named(stockMenu_->addAction(QStringLiteral("名前の変更")), "renameStockAction"),
+            &QAction::triggered, this, &MainWindow::renameSelectedStock);
+    stockMenu_->addSeparator();
+    connect(named(stockMenu_->addAction(QStringLiteral("削除")), "deleteStockAction"),
+            &QAction::triggered, this, &MainWindow::deleteSelectedStock);
+    stockList_->setContextMenu(stockMenu_);
+
+    contentsMenu_ = new QMenu(this);
+    contentsMenu_->setObjectName(QStringLiteral("contentsMenu"));
+    connect(named(contentsMenu_->addAction(QStringLiteral("プロパティ")), "itemPropertiesAction"),
+            &QAction::triggered, this, [this] { showProperties(false); });
+    folders_->setContentsMenu(contentsMenu_);
+    folderMenu_ = new QMenu(this);
+    folderMenu_->setObjectName(QStringLiteral("folderMenu"));
+    connect(named(folderMenu_->addAction(QStringLiteral("プロパティ")), "folderPropertiesAction"),
+            &QAction::triggered, this, [this] { showProperties(true); });
+    folders_->setTreeMenu(folderMenu_);
+}
+
+void MainWindow::setArrangement(int8_t arrangement) {
+    // Choosing the checked item again keeps it checked.
+    byNameAction_->setChecked(arrangement == int8_t(Arrangement::ByName));
+    byKindAction_->setChecked(arrangement == int8_t(Arrangement::ByKind));
+    if (arrangement == settings_.iconArrangement) return;
+    settings_.iconArrangement = arrangement;
+    folders_->setArrangement(arrangement);
+}
+
+void MainWindow::showProperties(bool ofFolder) {
+    const auto record =
+        ofFolder ? folders_->selectedFolderProperties() : folders_->selectedItemProperties();
+    if (!record) return;
+    PropertiesDialog dialog(this);
+    dialog.showRecord(*record);
+    dialog.exec();
+}
+
+} // namespace zt

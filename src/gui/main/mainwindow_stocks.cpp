@@ -1,0 +1,140 @@
+// Opening a stock and reading a source into a new one: long work that runs on
+// the worker while the window waits disabled under the progress dialog.
+#include "gui/common/dialogservice.h"
+#include "gui/common/text.h"
+#include "gui/common/workrunner.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/source/sourcepane.h"
+#include "gui/panes/stocklist/stocklistpane.h"
+#include "gui/search/searchwindow.h"
+#include "library/stocklibrary.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace zt {
+
+struct OpenRun {
+    std::string name;
+    StockOutcome<OpenedStock> result;
+};
+
+struct CaptureRun {
+    StockOutcome<std::string> result;
+};
+
+void MainWindow::selectStock(int row) {
+    stockList_->selectRow(row);
+    if (searchWindow_) searchWindow_->selectStock(stockList_->selectedRow());
+}
+
+void MainWindow::loadStockList() {
+    const auto names = StockLibrary(dataDir_).names(false);
+    if (!names.ok()) {
+        // Missing, or there but unreadable: then nothing may rewrite it, and
+        // every change is refused by the library until it reads again.
+        warn(this, toQString(names.message));
+        return;
+    }
+    stockList_->setNames(names.value);
+}
+
+void MainWindow::openSelectedStock() {
+    if (busy() || closeAfterWork_) return;
+    const std::string name = stockList_->selectedName();
+    if (!name.empty()) openStock(name);
+}
+
+void MainWindow::openStock(const std::string& name) {
+    folders_->clear();
+    openStockName_.clear();
+    auto run = std::make_shared<OpenRun>();
+    run->name = name;
+    WorkLook look;
+    look.dialogAtStart = false; // shown once the header says how many folders follow
+    runner_->start(
+        look,
+        [run, dataDir = dataDir_](WorkControl& work) {
+            int read = 0;
+            OpenCallbacks callbacks;
+            callbacks.onHeader = [&work](int folders) { work.showDialog(std::max(0, folders)); };
+            callbacks.onFolder = [&work, &read] {
+                work.setProgress(++read);
+                return !work.cancelled();
+            };
+            run->result = StockLibrary(dataDir).open(run->name, callbacks);
+        },
+        [this, run](bool cancelled) { stockOpened(*run, cancelled); });
+}
+
+void MainWindow::stockOpened(OpenRun& run, bool cancelled) {
+    StockOutcome<OpenedStock>& opened = run.result;
+    const std::optional<std::vector<std::string>> jump = std::move(pendingJump_);
+    pendingJump_.reset();
+    if (!opened.ok() && opened.failure != StockFailure::Cancelled) {
+        // Deleted or damaged meanwhile, or a name that may not name a file.
+        warn(this, toQString(opened.message));
+        selectStock(-1);
+    } else if (cancelled || !opened.ok()) {
+        selectStock(-1);
+    } else {
+        folders_->setTree(std::move(opened.value.tree));
+        openStockName_ = run.name;
+        if (closeAfterWork_) return;
+        if (jump)
+            folders_->selectPath(*jump);
+        else
+            folders_->selectFolder(folders_->tree().root(), false);
+    }
+    if (searchWindow_) searchWindow_->selectStock(stockList_->selectedRow());
+}
+
+void MainWindow::captureSelectedSource() {
+    if (busy() || closeAfterWork_) return;
+    const auto source = sources_->selectedSource();
+    if (!source) return;
+    // The views show nothing while the capture runs, not the previous stock.
+    folders_->clear();
+    openStockName_.clear();
+    auto run = std::make_shared<CaptureRun>();
+    WorkLook look;
+    look.message = QStringLiteral("ドライブからデータを読み出しています");
+    look.bar = false;
+    look.path = settings_.showPathWhileReading;
+    runner_->start(
+        look,
+        [run, dataDir = dataDir_, source = *source, withPath = look.path](WorkControl& work) {
+            FolderTree tree;
+            CaptureCallbacks callbacks;
+            callbacks.onFolder = [&work](const std::filesystem::path&) {
+                return !work.cancelled();
+            };
+            if (withPath)
+                callbacks.onEntry = [&work](std::string_view folder, std::string_view name) {
+                    work.setPath(folder, name);
+                };
+            callbacks.onStoring = [&work] {
+                work.setMessage(
+                    QStringLiteral("データを保存しています\n時間がかかることがあります"));
+            };
+            run->result =
+                StockLibrary(dataDir).capture({source.path, source.rootText, {}}, tree, callbacks);
+        },
+        [this, run](bool) { captureEnded(*run); });
+}
+
+void MainWindow::captureEnded(const CaptureRun& run) {
+    if (run.result.ok()) {
+        // The new stock, and whatever other processes did meanwhile.
+        reloadStockList();
+        const auto names = stockList_->names();
+        const auto at = std::find(names.rbegin(), names.rend(), run.result.value);
+        selectStock(at == names.rend() ? -1 : int(names.rend() - at) - 1);
+    } else if (run.result.failure != StockFailure::Cancelled) {
+        warn(this, toQString(run.result.message));
+    }
+    openSelectedStock();
+}
+
+} // namespace zt

@@ -1,0 +1,100 @@
+#pragma once
+// The folder browser: the open stock's folder tree beside the contents of the
+// selected folder. The pane owns the open stock's tree; a folder of many files
+// is listed on a worker (the progress dialog up, the window disabled).
+#include "browser/contents.h"
+#include "browser/properties.h"
+#include "catalogue/foldertree.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QListView;
+class QMenu;
+class QSplitter;
+class QTreeView;
+
+namespace zt {
+
+class ContentsModel;
+class FolderTreeModel;
+class IconCache;
+class WorkRunner;
+
+class FolderBrowserPane : public QWidget {
+    Q_OBJECT
+
+  public:
+    // icons and runner are not owned; the runner runs the large folder fills.
+    FolderBrowserPane(const IconCache* icons, WorkRunner* runner, QWidget* parent = nullptr);
+    ~FolderBrowserPane() override;
+
+    // Folders of more than this many files are listed under the progress dialog.
+    static constexpr int kProgressThreshold = 500;
+
+    // Shows a stock's tree (nothing selected) / empties both views.
+    void setTree(FolderTree tree);
+    void clear();
+    [[nodiscard]] const FolderTree& tree() const { return tree_; }
+    void renameRoot(const std::string& name);
+
+    [[nodiscard]] const FolderNode* selectedFolder() const;
+    // Selects node (expanded one level when asked), which refills the
+    // contents; null clears the selection.
+    void selectFolder(const FolderNode* node, bool expand);
+    // Down from the root by these names as far as they lead, expanded.
+    void selectPath(const std::vector<std::string>& folders);
+    void goUp();
+    // Enters the selected contents item when it is a folder.
+    void openContentsItem();
+
+    // The arrangement (0 by name, 1 by kind) and the type images; both apply
+    // from the next fill, the arrangement also re-sorts the list now.
+    void setArrangement(int8_t arrangement);
+    void setIconsByFileType(bool byType) { iconsByType_ = byType; }
+    void refillContents();
+    [[nodiscard]] bool filling() const { return filling_; }
+    [[nodiscard]] const ContentsModel* contents() const { return contents_; }
+
+    // What the properties dialog shows for the selected item / folder.
+    [[nodiscard]] std::optional<PropertyRecord> selectedItemProperties() const;
+    [[nodiscard]] std::optional<PropertyRecord> selectedFolderProperties() const;
+
+    // The context menus (not owned): the contents list's opens only with an
+    // item selected; a right click in the tree selects the folder under it first.
+    void setContentsMenu(QMenu* menu) { contentsMenu_ = menu; }
+    void setTreeMenu(QMenu* menu) { treeMenu_ = menu; }
+
+    [[nodiscard]] int folderTreeWidth() const;
+    void setFolderTreeWidth(int width);
+
+  private:
+    QWidget* buildTreePanel();
+    QWidget* buildContentsPanel();
+    void beginTreeChange();
+    void endTreeChange();
+    void stopFill();
+    void showItems(std::vector<ContentsItem> items, bool sorted);
+    void showContentsMenu(const QPoint& pos);
+    void showTreeMenu(const QPoint& pos);
+
+    const IconCache* icons_;
+    QPointer<WorkRunner> runner_;
+    FolderTree tree_;
+    FolderTreeModel* treeModel_ = nullptr;
+    ContentsModel* contents_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QTreeView* treeView_ = nullptr;
+    QListView* contentsView_ = nullptr;
+    QMenu* contentsMenu_ = nullptr;
+    QMenu* treeMenu_ = nullptr;
+    int8_t arrangement_ = 0;
+    bool iconsByType_ = true;
+    bool filling_ = false; // a large folder is being listed on the worker
+    bool changingTree_ = false;
+};
+
+} // namespace zt

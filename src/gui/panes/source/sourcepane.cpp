@@ -1,0 +1,139 @@
+#include "gui/panes/source/sourcepane.h"
+
+#include "capture/capture.h"
+#include "capture/drives.h"
+#include "gui/common/appearance.h"
+#include "gui/common/dialogservice.h"
+#include "gui/common/iconcache.h"
+#include "gui/common/text.h"
+#include "platform/direnum.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace zt {
+
+namespace {
+// Drive items keep the mount point to read and the label (the root's text).
+constexpr int kMountRole = Qt::UserRole;
+constexpr int kLabelRole = Qt::UserRole + 1;
+} // namespace
+
+SourcePane::SourcePane(const IconCache* icons, QWidget* parent) : QWidget(parent), icons_(icons) {
+    setObjectName(QStringLiteral("sourcePane"));
+    auto* caption = new QLabel(QStringLiteral("読み出し元"), this);
+    caption->setObjectName(QStringLiteral("sourceCaption"));
+    caption->setAlignment(Qt::AlignCenter);
+
+    drives_ = new QListWidget(this);
+    drives_->setObjectName(QStringLiteral("driveList"));
+    drives_->setViewMode(QListView::ListMode);
+    drives_->setFlow(QListView::TopToBottom);
+    drives_->setWrapping(true);
+    drives_->setResizeMode(QListView::Adjust);
+    drives_->setIconSize(QSize(16, 16));
+    drives_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    drives_->setSelectionMode(QAbstractItemView::SingleSelection);
+    drives_->installEventFilter(this);
+    // Entering the drive list (by mouse or keyboard) leaves the folder unselected.
+    connect(drives_, &QListWidget::itemPressed, this, [this] { folder_->clearSelection(); });
+    connect(drives_, &QListWidget::itemDoubleClicked, this, &SourcePane::captureRequested);
+
+    folderStrip_ = new QWidget(this);
+    folderStrip_->setFixedHeight(designPixels(*this, 41));
+    folderStrip_->installEventFilter(this);
+    folder_ = new QListWidget(folderStrip_);
+    folder_->setObjectName(QStringLiteral("chosenFolderList"));
+    folder_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    folder_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    folder_->setSelectionMode(QAbstractItemView::SingleSelection);
+    folder_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(folder_, &QListWidget::itemClicked, this, [this] {
+        drives_->clearSelection();
+        drives_->clearFocus();
+    });
+    connect(folder_, &QListWidget::itemDoubleClicked, this, &SourcePane::captureRequested);
+    browse_ = new QPushButton(QStringLiteral("フォルダ参照..."), folderStrip_);
+    browse_->setObjectName(QStringLiteral("browseFolderButton"));
+    connect(browse_, &QPushButton::clicked, this, &SourcePane::chooseFolder);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(caption);
+    layout->addWidget(drives_, 1);
+    layout->addWidget(folderStrip_);
+}
+
+bool SourcePane::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == drives_ && e->type() == QEvent::FocusIn) folder_->clearSelection();
+    if (watched == folderStrip_ && e->type() == QEvent::Resize) layoutFolderStrip();
+    return QWidget::eventFilter(watched, e);
+}
+
+void SourcePane::layoutFolderStrip() {
+    // The one-line list over the button, both as wide as the strip.
+    const int w = folderStrip_->width();
+    const int listHeight = designPixels(*this, 19);
+    folder_->setGeometry(0, 0, w, listHeight);
+    browse_->setGeometry(
+        0, listHeight + 1, w,
+        std::max(designPixels(*this, 21), folderStrip_->height() - listHeight - 1));
+}
+
+void SourcePane::fillDrives(bool cdDrives, bool hardDisks, bool removableDisks) {
+    drives_->clear();
+    for (const DriveInfo& d : listDrives()) {
+        const bool shown = d.kind == DriveKind::Cd          ? cdDrives
+                           : d.kind == DriveKind::Removable ? removableDisks
+                                                            : hardDisks;
+        if (shown)
+            addDrive(toQString(driveCaption(d)), d.mountPoint, d.label, driveImageIndex(d.kind));
+    }
+}
+
+void SourcePane::addDrive(const QString& caption, const std::string& mountPoint,
+                          const std::string& label, int image) {
+    auto* item = new QListWidgetItem(caption, drives_);
+    if (icons_) item->setIcon(icons_->image(image));
+    item->setData(kMountRole, QByteArray::fromStdString(mountPoint));
+    item->setData(kLabelRole, toQString(label));
+}
+
+int SourcePane::driveCount() const {
+    return drives_->count();
+}
+
+void SourcePane::chooseFolder() {
+    const auto chosen = dialogs().browseForFolder(this, QStringLiteral("読み込み元フォルダ"));
+    if (!chosen || chosen->isEmpty()) return;
+    // Kept as the file system's bytes, so any folder name can be read again.
+    setChosenFolder(QFile::encodeName(*chosen).toStdString());
+}
+
+void SourcePane::setChosenFolder(const std::string& path) {
+    chosenFolder_ = path;
+    folder_->clear();
+    auto* item = new QListWidgetItem(
+        toQString(displayNameOfNative(folderDisplayName(chosenFolder_))), folder_);
+    folder_->setCurrentItem(item);
+    item->setSelected(true);
+    drives_->clearSelection();
+}
+
+std::optional<CaptureSource> SourcePane::selectedSource() const {
+    if (const auto drives = drives_->selectedItems(); !drives.isEmpty()) {
+        return CaptureSource{drives.first()->data(kMountRole).toByteArray().toStdString(),
+                             toUtf8(drives.first()->data(kLabelRole).toString())};
+    }
+    if (!folder_->selectedItems().isEmpty() && !chosenFolder_.empty())
+        return CaptureSource{chosenFolder_, toUtf8(folder_->selectedItems().first()->text())};
+    return std::nullopt;
+}
+
+} // namespace zt

@@ -1,0 +1,109 @@
+#pragma once
+// The search window "検索": modeless and resizable, owned by the main window.
+// It shows the main window's stock list model (with a selection of its own),
+// the search parameters, the results, their sort and the CSV export. The
+// search runs on a worker; a double click on a result asks the main window to
+// open that stock at that folder. Closing it hides it and says so; the main
+// window then destroys it, which stops and waits for a search still running.
+#include "search/engine.h"
+
+#include <QDialog>
+#include <QPoint>
+#include <QRect>
+#include <filesystem>
+#include <string>
+
+class QAbstractItemModel;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLayout;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QTableView;
+
+namespace zt {
+
+class IconCache;
+class ResultsModel;
+class WorkRunner;
+
+// Where a window of frame size `size` goes beside `owner` (a frame rectangle)
+// on a screen's free area: to the owner's right when it fits there, else the
+// place right, left, below or above (moved onto the screen) that covers the
+// least of the owner.
+[[nodiscard]] QPoint placeBeside(const QRect& owner, const QSize& size, const QRect& screen);
+
+class SearchWindow : public QDialog {
+    Q_OBJECT
+
+  public:
+    // stocks: the stock list's model; icons: not owned, may be null.
+    SearchWindow(QAbstractItemModel* stocks, std::filesystem::path dataDir, const IconCache* icons,
+                 QWidget* owner);
+    ~SearchWindow() override;
+
+    [[nodiscard]] ResultsModel* results() const { return results_; }
+    [[nodiscard]] bool searching() const;
+
+    // Selects the stock of this row alone (-1: none), following the main list.
+    void selectStock(int row);
+    // The parameters, as the controls set them.
+    void setSearchText(const QString& text);
+    void setAllStocks(bool all);
+    void setTarget(SearchTarget target);
+    void setMode(MatchMode mode);
+    void setCaseSensitive(bool on);
+
+    void startSearch(); // checks the parameters first
+    void stopSearch();
+    void saveResults(); // as CSV, to a file the user chooses
+    void sortByColumn(int column);
+    void openSelectedResult();
+
+  signals:
+    // The user closed the window (it is hidden already).
+    void closed();
+    // Open this hit's stock at the hit's folder.
+    void openRequested(const zt::SearchHit& hit);
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void reject() override; // Esc closes like the close box
+
+  private:
+    void buildParameters();
+    QLayout* buildStockColumn();
+    void buildResults();
+    void layoutResults();
+    void setSearchControlsEnabled(bool enabled);
+    [[nodiscard]] SearchRequest request() const;
+    void searchEnded(const SearchOutcome& outcome, const std::string& limitMessage);
+    void showStatus(const QString& text);
+
+    std::filesystem::path dataDir_;
+    const IconCache* icons_;
+    WorkRunner* runner_ = nullptr;
+    ResultsModel* results_ = nullptr;
+    QWidget* top_ = nullptr; // the parameters above the result list
+    QLabel* stocksCaption_ = nullptr;
+    QListView* stocks_ = nullptr;
+    QCheckBox* allStocks_ = nullptr;
+    QLineEdit* text_ = nullptr;
+    QPushButton* start_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QCheckBox* showStatus_ = nullptr;
+    QCheckBox* caseSensitive_ = nullptr;
+    QGroupBox* targetBox_ = nullptr;
+    QGroupBox* methodBox_ = nullptr;
+    QButtonGroup* targets_ = nullptr;
+    QButtonGroup* methods_ = nullptr;
+    QPushButton* saveCsv_ = nullptr;
+    QTableView* resultsView_ = nullptr;
+    QLabel* status_ = nullptr;
+};
+
+} // namespace zt

@@ -1,0 +1,102 @@
+#pragma once
+// Helpers shared by the window tests (Qt Test, offscreen).
+#include "gui/scripteddialogs.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zt {
+class MainWindow;
+}
+
+namespace zt::guitest {
+
+// The program's look (Japanese font, icon theme); call from initTestCase().
+void initWindowTests();
+
+// A fresh Data folder with the template files (empty stock list), removed on destruction.
+class TempDataDir {
+  public:
+    TempDataDir();
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+    [[nodiscard]] std::filesystem::path operator/(const std::string& name) const {
+        return path_ / name;
+    }
+    // Writes Data/StockList.dat with these names (UTF-8 in, CP932 on disk).
+    void writeStockList(const std::vector<std::string>& names) const;
+    // Reads Data/StockList.dat back; empty when it cannot be read.
+    [[nodiscard]] std::vector<std::string> readStockList() const;
+
+  private:
+    QTemporaryDir dir_;
+    std::filesystem::path path_;
+};
+
+// Installs ScriptedDialogs for the lifetime of this object and puts the
+// previous service back afterwards.
+class ScopedDialogs {
+  public:
+    ScopedDialogs();
+    ~ScopedDialogs();
+    ScopedDialogs(const ScopedDialogs&) = delete;
+    ScopedDialogs& operator=(const ScopedDialogs&) = delete;
+    [[nodiscard]] ScriptedDialogs& operator*() const { return *scripted_; }
+    [[nodiscard]] ScriptedDialogs* operator->() const { return scripted_; }
+
+  private:
+    ScriptedDialogs* scripted_ = nullptr; // owned by the dialog service slot
+    std::unique_ptr<DialogService> previous_;
+};
+
+// Scripted answers, but every message box and save dialog is a real window
+// owned by the caller while it is up, as the program's own are; `during` runs
+// while it is up (to close the main window there, say).
+class OwnedBoxDialogs : public ScriptedDialogs {
+  public:
+    std::function<void()> during;
+    MsgResult messageBox(QWidget* owner, const QString& title, const QString& text,
+                         MsgButtons buttons, MsgIcon icon) override;
+    std::optional<QString> saveFileName(QWidget* owner, const QString& title, const QString& start,
+                                        const QString& filter, const QString& suffix) override;
+};
+
+// Runs act on the modal dialog of type Dlg once it is shown; act must close it.
+template <class Dlg> void whenShown(std::function<void(Dlg&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* d = qobject_cast<Dlg*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(*d);
+        }
+    });
+    timer->start();
+}
+
+// A main window on a Data folder, started up; shown (and exposed) unless show is false.
+[[nodiscard]] std::unique_ptr<MainWindow> makeWindow(const std::filesystem::path& dataDir,
+                                                     bool show = true);
+
+// The child of parent with this objectName; fails the test when there is none.
+template <class T> T* child(const QObject* parent, const char* name) {
+    T* found = parent->findChild<T*>(QString::fromLatin1(name));
+    if (!found) throw std::runtime_error(std::string("no child named ") + name);
+    return found;
+}
+
+// The texts of a model's first column, in row order.
+[[nodiscard]] QStringList texts(const QAbstractItemModel* model);
+
+// Waits (running events) until the window has no long work running.
+[[nodiscard]] bool waitIdle(const MainWindow& window, int timeoutMs = 10000);
+
+} // namespace zt::guitest

@@ -1,0 +1,228 @@
+// Choosing a source and reading it into a new stock from the main window.
+#include "gui/common/progressdialog.h"
+#include "gui/guitestutil.h"
+#include "gui/main/mainwindow.h"
+#include "gui/panes/folders/folderbrowserpane.h"
+#include "gui/panes/source/sourcepane.h"
+#include "gui/panes/stocklist/stocklistpane.h"
+#include "settings/settings.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <filesystem>
+#include <fstream>
+
+using namespace zt;
+using namespace zt::guitest;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A source folder: a file, an empty folder and a nested one.
+void makeSource(const fs::path& src, int extraFolders = 0) {
+    fs::create_directories(src / "sub/inner");
+    fs::create_directories(src / "empty");
+    std::ofstream(src / "top.txt") << "12345";
+    std::ofstream(src / "sub/inner/f.bin") << "xy";
+    for (int i = 0; i < extraFolders; ++i)
+        fs::create_directories(src / ("d" + std::to_string(i)));
+}
+
+void doubleClick(QListWidget* list, int row) {
+    const QRect r = list->visualItemRect(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+QString selectedStock(const MainWindow& w) {
+    return QString::fromStdString(w.stockList()->selectedName());
+}
+
+QStringList stockNames(const MainWindow& w) {
+    return texts(w.stockList()->model());
+}
+
+// Captures the selected source and waits for the capture and the open after it.
+void capture(MainWindow& w) {
+    w.captureSelectedSource();
+    QVERIFY(waitIdle(w));
+}
+
+} // namespace
+
+class CaptureWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { initWindowTests(); }
+
+    void chosenFolderIsCapturedListedSelectedAndOpened() {
+        TempDataDir data;
+        data.writeStockList({"Old"});
+        QTemporaryDir tmp;
+        const fs::path src = fs::path(tmp.path().toStdString()) / "My Src";
+        makeSource(src);
+        ScopedDialogs dlg;
+        dlg->folderAnswers.push_back(QString::fromStdString(src.string()));
+        auto w = makeWindow(data.path());
+        auto* folderList = child<QListWidget>(w.get(), "chosenFolderList");
+
+        QTest::mouseClick(child<QPushButton>(w.get(), "browseFolderButton"), Qt::LeftButton);
+        QCOMPARE(dlg->folderTitles, QStringList{QStringLiteral("読み込み元フォルダ")});
+        QCOMPARE(folderList->count(), 1);
+        QCOMPARE(folderList->item(0)->text(), QStringLiteral("My Src"));
+        QVERIFY(folderList->item(0)->isSelected());
+        QCOMPARE(w->sources()->chosenFolder(), src.string());
+        QVERIFY(child<QListWidget>(w.get(), "driveList")->selectedItems().isEmpty());
+
+        doubleClick(folderList, 0);
+        QVERIFY(waitIdle(*w));
+        QVERIFY(dlg->shown.empty());
+        QCOMPARE(stockNames(*w), QStringList({"Old", "My Src"}));
+        QCOMPARE(selectedStock(*w), QStringLiteral("My Src"));
+        QVERIFY(w->isEnabled());
+        // Opened: the tree shows the new stock, its root selected.
+        const FolderTree& tree = w->folderBrowser()->tree();
+        QVERIFY(tree.root() != nullptr);
+        QCOMPARE(tree.root()->name, std::string("My Src"));
+        QCOMPARE(tree.folderCount(), 3);
+        QCOMPARE(w->folderBrowser()->selectedFolder(), tree.root());
+        QVERIFY(fs::exists(data / "My Src.dat"));
+
+        // The same folder again: a second, uniquely named stock. The open one
+        // leaves the views as the capture starts.
+        w->captureSelectedSource();
+        QVERIFY(w->busy() && w->folderBrowser()->tree().empty());
+        QCOMPARE(child<QAbstractItemView>(w.get(), "folderTree")->model()->rowCount(), 0);
+        QVERIFY(waitIdle(*w));
+        QCOMPARE(stockNames(*w).value(2), QStringLiteral("My Src_2"));
+        QCOMPARE(selectedStock(*w), QStringLiteral("My Src_2"));
+    }
+
+    void driveItemIsReadFromItsMountPoint() {
+        TempDataDir data;
+        QTemporaryDir tmp;
+        const fs::path mount = fs::path(tmp.path().toStdString()) / "mnt\xff"; // not UTF-8
+        makeSource(mount);
+        ScopedDialogs dlg;
+        auto w = makeWindow(data.path());
+        auto* drives = child<QListWidget>(w.get(), "driveList");
+        auto* folderList = child<QListWidget>(w.get(), "chosenFolderList");
+
+        // A made-up drive item, as the drive list makes them.
+        w->sources()->addDrive(QStringLiteral(" (/) HDドライブ"), mount.string(), "/", 4);
+        folderList->addItem(QStringLiteral("stale"));
+        folderList->item(0)->setSelected(true);
+
+        doubleClick(drives, drives->count() - 1);
+        QVERIFY(waitIdle(*w));
+        QVERIFY(folderList->selectedItems().isEmpty()); // one selection between the two
+        QCOMPARE(selectedStock(*w), QStringLiteral("root"));
+        QVERIFY(fs::exists(data / "root.dat"));
+        QCOMPARE(w->folderBrowser()->tree().folderCount(), 3);
+    }
+
+    void emptySourceWarnsAndMakesNoStock() {
+        TempDataDir data;
+        QTemporaryDir tmp;
+        const fs::path empty = fs::path(tmp.path().toStdString()) / "empty";
+        fs::create_directories(empty);
+        ScopedDialogs dlg;
+        dlg->folderAnswers.push_back(QString::fromStdString(empty.string()));
+        auto w = makeWindow(data.path());
+        w->sources()->chooseFolder();
+        capture(*w);
+        QCOMPARE(dlg->shown.size(), size_t(1));
+        QCOMPARE(dlg->shown[0].title, QStringLiteral("警告"));
+        QCOMPARE(dlg->shown[0].text, QStringLiteral("無効な読み込み元指定です"));
+        QCOMPARE(w->stockList()->count(), 0);
+        QVERIFY(w->folderBrowser()->tree().empty());
+        QVERIFY(w->isEnabled());
+    }
+
+    void cancelledFolderChoiceChangesNothing() {
+        TempDataDir data;
+        ScopedDialogs dlg; // no answer queued: the browser is cancelled
+        auto w = makeWindow(data.path());
+        w->sources()->setChosenFolder("/kept");
+        w->sources()->chooseFolder();
+        QCOMPARE(child<QListWidget>(w.get(), "chosenFolderList")->item(0)->text(),
+                 QStringLiteral("kept"));
+        QCOMPARE(w->sources()->chosenFolder(), std::string("/kept"));
+    }
+
+    void progressDialogShowsTheRunAndCancelClearsTheTree() {
+        for (const bool showPath : {true, false}) {
+            TempDataDir data;
+            Settings settings;
+            settings.showPathWhileReading = showPath;
+            QVERIFY(saveSettingsFile(data.path(), settings));
+            QTemporaryDir tmp;
+            const fs::path src = fs::path(tmp.path().toStdString()) / "src";
+            makeSource(src, 5000);
+            ScopedDialogs dlg;
+            dlg->folderAnswers.push_back(QString::fromStdString(src.string()));
+            auto w = makeWindow(data.path());
+            w->sources()->chooseFolder();
+
+            w->captureSelectedSource();
+            auto* p = w->findChild<ProgressDialog*>();
+            QVERIFY(p && p->isVisible());
+            QVERIFY(!w->isEnabled());
+            QCOMPARE(p->message(), QStringLiteral("ドライブからデータを読み出しています"));
+            QVERIFY(!child<QWidget>(p, "progressBar")->isVisible());
+            QCOMPARE(child<QWidget>(p, "progressPath")->isVisible(), showPath);
+            QTest::mouseClick(child<QWidget>(p, "progressCancel"), Qt::LeftButton);
+            QVERIFY(waitIdle(*w));
+            QVERIFY(dlg->shown.empty()); // no message
+            QCOMPARE(w->stockList()->count(), 0);
+            QVERIFY(w->folderBrowser()->tree().empty());
+            QVERIFY(!w->findChild<ProgressDialog*>());
+            QVERIFY(w->isEnabled());
+            QVERIFY(!fs::exists(data / "src.dat"));
+        }
+    }
+
+    void failedWriteIsReportedAndNotListed() {
+        TempDataDir data;
+        QTemporaryDir tmp;
+        const fs::path src = fs::path(tmp.path().toStdString()) / "src";
+        makeSource(src);
+        ScopedDialogs dlg;
+        dlg->folderAnswers.push_back(QString::fromStdString(src.string()));
+        auto w = makeWindow(data.path());
+        w->sources()->chooseFolder();
+        // The Data folder goes away: the stock file cannot be created.
+        fs::remove_all(data.path());
+        capture(*w);
+        QCOMPARE(dlg->shown.size(), size_t(1));
+        QVERIFY(dlg->shown[0].text.startsWith(QStringLiteral("ファイル ")));
+        QVERIFY(dlg->shown[0].text.endsWith(QStringLiteral(" を作成できません")));
+        QCOMPARE(w->stockList()->count(), 0);
+        QVERIFY(w->folderBrowser()->tree().empty());
+        fs::create_directories(data.path()); // for the window's own shut-down
+    }
+
+    void driveSettingsFilterTheList() {
+        TempDataDir data;
+        ScopedDialogs dlg;
+        auto w = makeWindow(data.path());
+        auto* drives = child<QListWidget>(w.get(), "driveList");
+        w->sources()->fillDrives(false, false, false);
+        QCOMPARE(drives->count(), 0);
+        w->sources()->fillDrives(true, true, true);
+        for (int i = 0; i < drives->count(); ++i) {
+            QVERIFY(drives->item(i)->text().startsWith(QStringLiteral(" (")));
+            QVERIFY(!drives->item(i)->icon().isNull());
+        }
+    }
+};
+
+QTEST_MAIN(CaptureWindowTest)
+#include "capture_window_test.moc"

@@ -1,0 +1,45 @@
+#include "gui/scripteddialogs.h"
+
+namespace zt {
+
+namespace {
+
+// The next scripted answer; cancelled when none is left.
+std::optional<QString> popAnswer(std::deque<std::optional<QString>>& answers) {
+    if (answers.empty()) return std::nullopt;
+    const bool given = answers.front().has_value();
+    const QString text = given ? *answers.front() : QString();
+    answers.pop_front();
+    if (!given) return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+MsgResult ScriptedDialogs::messageBox(QWidget*, const QString& title, const QString& text,
+                                      MsgButtons buttons, MsgIcon icon) {
+    shown.push_back({title, text, buttons, icon});
+    // A box with only OK can answer nothing else; scripted answers are kept
+    // for the boxes that ask.
+    if (buttons == MsgButtons::Ok || messageAnswers.empty()) return MsgResult::Ok;
+    const MsgResult r = messageAnswers.front();
+    messageAnswers.pop_front();
+    return r;
+}
+
+std::optional<QString> ScriptedDialogs::saveFileName(QWidget*, const QString& title, const QString&,
+                                                     const QString&, const QString&) {
+    saveTitles.append(title);
+    return popAnswer(saveAnswers);
+}
+
+std::optional<QString> ScriptedDialogs::browseForFolder(QWidget*, const QString& title) {
+    folderTitles.append(title);
+    return popAnswer(folderAnswers);
+}
+
+void ScriptedDialogs::showHelp(QWidget*, int topic) {
+    helpTopics.push_back(topic);
+}
+
+} // namespace zt

@@ -1,0 +1,38 @@
+#pragma once
+// The dialog service of the window tests: answers from queues and records
+// every call, so no test waits on a modal box.
+#include "gui/common/dialogservice.h"
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace zt {
+
+// Answers from queues; records every call.
+class ScriptedDialogs : public DialogService {
+  public:
+    struct Shown {
+        QString title, text;
+        MsgButtons buttons;
+        MsgIcon icon;
+    };
+
+    std::deque<MsgResult> messageAnswers;             // for OK/Cancel boxes; default Ok when empty
+                                                      // (an OK-only box answers Ok, taking none)
+    std::deque<std::optional<QString>> saveAnswers;   // default cancelled
+    std::deque<std::optional<QString>> folderAnswers; // default cancelled
+    std::vector<Shown> shown;                         // every message box, in order
+    QStringList saveTitles, folderTitles;
+    std::vector<int> helpTopics;
+
+    MsgResult messageBox(QWidget*, const QString& title, const QString& text, MsgButtons buttons,
+                         MsgIcon icon) override;
+    std::optional<QString> saveFileName(QWidget*, const QString& title, const QString& startPath,
+                                        const QString& filter,
+                                        const QString& defaultSuffix) override;
+    std::optional<QString> browseForFolder(QWidget*, const QString& title) override;
+    void showHelp(QWidget*, int topic) override;
+};
+
+} // namespace zt

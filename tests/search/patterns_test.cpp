@@ -1,0 +1,48 @@
+#include "platform/collate.h"
+#include "search/patterns.h"
+
+#include <gtest/gtest.h>
+
+namespace zt {
+namespace {
+
+TEST(Wildcard, MatchesWholeNamesCharacterByCharacter) {
+    struct Case {
+        const char *name, *pattern;
+        bool match;
+    };
+    const Case cases[] = {
+        {"song.mp3", "*.mp3", true},     {"song.mp3.bak", "*.mp3", false},
+        {"a.mp3", "?.mp3", true},        {"ab.mp3", "?.mp3", false},
+        {"写真.jpg", "??.jpg", true},    // a double-byte character is one
+        {"写真.jpg", "?.jpg", false},    {"ｱｲｳ", "?ｲ?", true}, // half-width kana too
+        {"夏の写真2024", "*写真*", true}, {"写", "*写*", true},
+        {"abc", "a*b*c", true},          {"acb", "a*b*c", false},
+        {"aaab", "*ab", true},           {"", "*", true},
+        {"", "?", false},                {"x", "", false},
+        {"*lit", "*lit", true},          {"a.b", "a?b", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(matchWildcard(c.name, c.pattern), c.match) << c.name << " ~ " << c.pattern;
+    // Case-blind matching lowers both sides by the search's rule, full-width letters too.
+    EXPECT_TRUE(matchWildcard(lowerAnsi("ＲＥＡＤＭＥ.TXT"), lowerAnsi("ｒｅａｄ*.txt")));
+    EXPECT_FALSE(matchWildcard("ＲＥＡＤＭＥ.TXT", "ｒｅａｄ*.txt"));
+    EXPECT_EQ(wildcardLiterals("*ab?cde*f"), (std::vector<std::string>{"ab", "cde", "f"}));
+}
+
+TEST(Regex, FindsAnywhereAndReportsBadPatterns) {
+    RegexPattern digits("^IMG_\\d{4}\\.JPG$", true);
+    ASSERT_TRUE(digits.valid());
+    EXPECT_TRUE(digits.find("IMG_1234.JPG"));
+    EXPECT_FALSE(digits.find("img_1234.jpg"));
+    RegexPattern blind("^img_\\d{4}", false);
+    EXPECT_TRUE(blind.find("IMG_1234.JPG"));
+    RegexPattern japanese("写.", true);
+    EXPECT_TRUE(japanese.find("夏の写真"));
+    RegexPattern bad("(unclosed", true);
+    EXPECT_FALSE(bad.valid());
+    EXPECT_FALSE(bad.error().empty());
+}
+
+} // namespace
+} // namespace zt
