@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zt::parseSettings(std::string_view(reinterpret_cast<const char*>(data), size), s);
     s.version = zt::kSettingsFormatVersion;
     zt::Settings again;
-    again.width = s.width + 1; // every value must come from the file
+    // Every value must come from the file (unsigned: width may be INT_MAX).
+    again.width = int(unsigned(s.width) + 1u);
     if (!zt::parseSettings(zt::serializeSettings(s), again) || !(again == s)) std::abort();
     return 0;
 }

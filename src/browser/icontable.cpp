@@ -3,6 +3,7 @@
 #include "browser/contents.h"
 #include "platform/codec.h"
 #include "platform/collate.h"
+#include "platform/piecereader.h"
 #include "platform/textfile.h"
 
 #include <algorithm>
@@ -99,7 +100,7 @@ void IconTable::clear() {
 void IconTable::load(const std::filesystem::path& dataDir, const AddIcon& addIcon) {
     clear();
     const std::filesystem::path iconDir = dataDir / "Icon";
-    const std::optional<std::string> bytes = readFileBytes(iconDir / "icon.dat");
+    const std::optional<std::string> bytes = readFileBytesBounded(iconDir / "icon.dat");
     if (!bytes) return;
     IconListFile list = parseIconList(*bytes);
 

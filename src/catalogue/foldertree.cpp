@@ -1,5 +1,6 @@
 #include "catalogue/foldertree.h"
 #include "platform/collate.h"
+#include "platform/memory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,10 +9,10 @@
 namespace zt {
 
 // File records are carved out of large blocks, so a million files cost a few
-// hundred allocations and are released at once.
+// dozen allocations, few page faults, and are released at once.
 struct FolderTree::Arena {
-    static constexpr size_t kBlock = size_t(1) << 20;
-    std::vector<std::unique_ptr<std::byte[]>> blocks;
+    static constexpr size_t kBlock = size_t(2) << 20;
+    std::vector<BlockPtr> blocks;
     std::byte* next = nullptr;
     size_t left = 0;
 
@@ -19,7 +20,7 @@ struct FolderTree::Arena {
         bytes = (bytes + alignof(FileRecord) - 1) & ~(alignof(FileRecord) - 1);
         if (bytes > left) {
             const size_t size = std::max(kBlock, bytes);
-            blocks.push_back(std::make_unique<std::byte[]>(size));
+            blocks.emplace_back(static_cast<std::byte*>(allocateBlock(size)));
             next = blocks.back().get();
             left = size;
         }

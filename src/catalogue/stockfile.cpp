@@ -1,5 +1,6 @@
 #include "catalogue/stockfile.h"
 #include "platform/codec.h"
+#include "platform/piecereader.h"
 #include "platform/textfile.h"
 
 #include <algorithm>
@@ -84,13 +85,13 @@ void serialize(const FolderTree& tree, Sink& sink) {
 }
 
 // Reads one line of values; a missing line (end of file) counts as 0.
-uint32_t nextValue(LineCursor& in) {
+template <class Lines> uint32_t nextValue(Lines& in) {
     std::string_view line;
     return in.next(line) ? parseStockNumber(line) : 0;
 }
 
 // The eight number lines of a record into its four values.
-template <class Record> void readValues(LineCursor& in, Record& r) {
+template <class Lines, class Record> void readValues(Lines& in, Record& r) {
     uint32_t v[8];
     for (uint32_t& x : v)
         x = nextValue(in);
@@ -103,6 +104,12 @@ template <class Record> void readValues(LineCursor& in, Record& r) {
 } // namespace
 
 uint32_t parseStockNumber(std::string_view line) {
+    // Nearly every line is plain digits.
+    uint32_t plain = 0;
+    size_t k = 0;
+    for (; k < line.size() && line[k] >= '0' && line[k] <= '9'; ++k)
+        plain = plain * 10u + uint32_t(line[k] - '0');
+    if (k == line.size()) return plain;
     size_t i = 0;
     while (i < line.size() && (line[i] == ' ' || (line[i] >= '\t' && line[i] <= '\r')))
         ++i;
@@ -124,10 +131,7 @@ bool isNumberLine(std::string_view line) {
     return true;
 }
 
-} // namespace
-
-bool looksLikeStock(std::string_view bytes) {
-    LineCursor in(bytes);
+template <class Lines> bool looksLikeStockLines(Lines& in) {
     std::string_view line;
     for (int header = 0; header < 2; ++header)
         if (!in.next(line) || !isNumberLine(line)) return false;
@@ -144,6 +148,22 @@ bool looksLikeStock(std::string_view bytes) {
             if (!in.next(line) || !isNumberLine(line)) return false;
     }
     return true;
+}
+
+} // namespace
+
+bool looksLikeStock(std::string_view bytes) {
+    LineCursor in(bytes);
+    return looksLikeStockLines(in);
+}
+
+std::optional<bool> looksLikeStockFile(const std::filesystem::path& path) {
+    PieceReader in;
+    if (!in.open(path)) return std::nullopt;
+    PieceLines lines(in);
+    const bool stock = looksLikeStockLines(lines);
+    if (in.failed()) return std::nullopt;
+    return stock;
 }
 
 std::string serializeStock(const FolderTree& tree) {
@@ -172,11 +192,15 @@ bool writeStockFile(const std::filesystem::path& path, const FolderTree& tree) {
     return file.commit();
 }
 
-StockReadResult parseStock(std::string_view bytes, std::string rootText, FolderTree& tree,
-                           const HeaderCallback& onHeader, const FolderRecordCallback& onFolder) {
+namespace {
+
+// The records from any source of lines (bytes in memory or a file read piece
+// by piece); a line is used before the next one is asked for.
+template <class Lines>
+StockReadResult parseRecords(Lines& in, std::string rootText, FolderTree& tree,
+                             const HeaderCallback& onHeader, const FolderRecordCallback& onFolder) {
     tree.clear();
     StockReadResult result;
-    LineCursor in(bytes);
     std::string_view line;
     if (in.next(line)) result.formatMark = int(parseStockNumber(line));
 
@@ -217,17 +241,37 @@ StockReadResult parseStock(std::string_view bytes, std::string rootText, FolderT
     return result;
 }
 
+} // namespace
+
+StockReadResult parseStock(std::string_view bytes, std::string rootText, FolderTree& tree,
+                           const HeaderCallback& onHeader, const FolderRecordCallback& onFolder) {
+    LineCursor in(bytes);
+    return parseRecords(in, std::move(rootText), tree, onHeader, onFolder);
+}
+
+StockReadResult readStock(PieceReader& in, std::string rootText, FolderTree& tree,
+                          const HeaderCallback& onHeader, const FolderRecordCallback& onFolder) {
+    PieceLines lines(in);
+    StockReadResult r = parseRecords(lines, std::move(rootText), tree, onHeader, onFolder);
+    if (in.failed()) {
+        tree.clear();
+        r = StockReadResult{};
+        r.status = StockReadStatus::CannotOpen;
+    }
+    return r;
+}
+
 StockReadResult readStockFile(const std::filesystem::path& path, std::string rootText,
                               FolderTree& tree, const HeaderCallback& onHeader,
                               const FolderRecordCallback& onFolder) {
-    const auto bytes = readFileBytes(path);
-    if (!bytes) {
+    PieceReader in;
+    if (!in.open(path)) {
         tree.clear();
         StockReadResult r;
         r.status = StockReadStatus::CannotOpen;
         return r;
     }
-    return parseStock(*bytes, std::move(rootText), tree, onHeader, onFolder);
+    return readStock(in, std::move(rootText), tree, onHeader, onFolder);
 }
 
 } // namespace zt

@@ -12,10 +12,13 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace zt {
+
+class PieceReader;
 
 constexpr int kStockFormatMark = 1200;
 
@@ -51,16 +54,25 @@ StockReadResult parseStock(std::string_view bytes, std::string rootText, FolderT
                            const HeaderCallback& onHeader = {},
                            const FolderRecordCallback& onFolder = {});
 
-// Reads the file at path the same way (CannotOpen leaves the tree empty).
+// Reads the file at path the same way, piece by piece: memory holds the tree
+// and one buffer, never the whole file (CannotOpen leaves the tree empty).
 StockReadResult readStockFile(const std::filesystem::path& path, std::string rootText,
                               FolderTree& tree, const HeaderCallback& onHeader = {},
                               const FolderRecordCallback& onFolder = {});
+
+// The same from a reader already opened (on a file or on bytes).
+StockReadResult readStock(PieceReader& in, std::string rootText, FolderTree& tree,
+                          const HeaderCallback& onHeader = {},
+                          const FolderRecordCallback& onFolder = {});
 
 // True when bytes read as a stock file throughout: two header numbers, then
 // whole records (a "-1" or a depth that fits an open folder, a name, eight
 // numbers). What the reader forgives (a truncated record, stray text) fails
 // here, so a file that is not a stock is never taken for one.
 [[nodiscard]] bool looksLikeStock(std::string_view bytes);
+// The same for the file at path, read piece by piece; nullopt when it cannot
+// be opened or read.
+[[nodiscard]] std::optional<bool> looksLikeStockFile(const std::filesystem::path& path);
 
 // The numeric conversion of the stock file: leading blanks skipped, optional
 // sign, decimal digits; wraps modulo 2^32.

@@ -404,9 +404,9 @@ StockResult StockLibrary::adopt(std::string_view name) {
         if (!adoptableName(name))
             return failure(StockFailure::NameRefused, messageNameNotAllowed(name));
         const fs::path path = *stockFile(name);
-        const auto bytes = readFileBytes(path);
-        if (!bytes) return failure(StockFailure::CannotOpen, messageCannotOpen(path));
-        if (!looksLikeStock(*bytes))
+        const std::optional<bool> stock = looksLikeStockFile(path);
+        if (!stock) return failure(StockFailure::CannotOpen, messageCannotOpen(path));
+        if (!*stock)
             return failure(StockFailure::NotAStock,
                            "ファイル " + path.string() + " はストックではありません");
         names.emplace_back(name);

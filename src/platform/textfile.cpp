@@ -1,6 +1,7 @@
 #include "platform/textfile.h"
 
 #include "platform/codec.h"
+#include "platform/piecereader.h"
 
 #include <cerrno>
 #include <charconv>
@@ -95,24 +96,24 @@ bool LineCursor::next(std::string_view& line) {
     const void* lf = std::memchr(rest_.data(), '\n', rest_.size());
     if (lf) {
         const size_t pos = size_t(static_cast<const char*>(lf) - rest_.data());
-        line = rest_.substr(0, pos);
+        line = boundLine(rest_.substr(0, pos));
         rest_.remove_prefix(pos + 1);
     } else {
-        line = rest_;
+        line = boundLine(rest_);
         rest_ = {};
     }
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return true;
 }
 
 std::optional<std::vector<std::string>> readTextLines(const std::filesystem::path& p) {
-    std::optional<std::string> bytes = readFileBytes(p);
-    if (!bytes) return std::nullopt;
+    PieceReader in;
+    if (!in.open(p)) return std::nullopt;
     std::vector<std::string> lines;
-    LineCursor cursor(*bytes);
+    PieceLines cursor(in);
     std::string_view raw;
     while (cursor.next(raw))
         lines.push_back(cp932::decode(raw));
+    if (in.failed()) return std::nullopt;
     return lines;
 }
 

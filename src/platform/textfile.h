@@ -13,8 +13,9 @@ namespace zt {
 // a plain file (a folder, a pipe, a device).
 [[nodiscard]] std::optional<std::string> readFileBytes(const std::filesystem::path& p);
 
-// Splits raw bytes into lines (CR LF or LF; a last line without end counts).
-// Returns views into bytes, still in CP932.
+// Splits raw bytes into lines (CR LF or LF; a last line without end counts),
+// each bounded as boundLine (platform/piecereader.h) bounds it. Returns views
+// into bytes, still in CP932.
 class LineCursor {
   public:
     explicit LineCursor(std::string_view bytes) : rest_(bytes) {}
@@ -26,7 +27,8 @@ class LineCursor {
     std::string_view rest_;
 };
 
-// All lines of a file decoded to UTF-8; nullopt when it cannot be opened.
+// All lines of a file decoded to UTF-8, read piece by piece and bounded like
+// LineCursor's; nullopt when it cannot be opened or read.
 [[nodiscard]] std::optional<std::vector<std::string>> readTextLines(const std::filesystem::path& p);
 
 // Writes bytes to a temporary file beside p, flushes it to disk and renames it

@@ -1,13 +1,16 @@
 #pragma once
 // Finding files and folders by name in stocks.
 //
-// Each chosen stock file is read once and searched as it streams: the records
-// of a stock file come in the order of a depth-first walk (a folder's files,
-// then each sub-folder's record followed by that sub-folder's own records), so
-// hits, folder entries, the stop and the result limit happen in the order of
-// that walk without building a tree first.
+// Each chosen stock file is read once, piece by piece through one buffer, and
+// searched as it streams: the records of a stock file come in the order of a
+// depth-first walk (a folder's files, then each sub-folder's record followed
+// by that sub-folder's own records), so hits, folder entries, the stop and the
+// result limit happen in the order of that walk without building a tree first.
+// A pre-pass over each piece finds the places where a stored name may hold the
+// text; only the records around them are decoded and tested.
 #include "platform/filetime.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -17,6 +20,8 @@
 #include <vector>
 
 namespace zt {
+
+class PieceReader;
 
 // Wildcard: "*" any run of characters, "?" one character, on the whole name.
 // Regex: ICU regular expressions, found anywhere in the name.
@@ -82,7 +87,8 @@ struct SearchFilters {
 struct SearchRequest {
     std::filesystem::path dataDir;
     std::vector<std::string> stocks; // the chosen stocks, searched in this order
-    std::string text;                // as typed; lower-cased here unless caseSensitive
+    std::string text; // as typed; lower-cased here unless caseSensitive (a case-blind
+                      // regular expression is compiled case-blind instead)
     MatchMode mode = MatchMode::Contains;
     SearchTarget target = SearchTarget::FilesAndFolders;
     bool caseSensitive = false;
@@ -94,9 +100,12 @@ struct SearchCallbacks {
     // At every folder entry, before anything else: let pending work run.
     // Returns true when a stop was asked for.
     std::function<bool()> pump;
-    // The status line: "処理中" at the start, then at every folder entry the path
+    // The status line: "処理中" at the start, then at folder entries the path
     // of the folder's parent + " を検索しています". Unset: no status display.
     std::function<void(std::string_view)> status;
+    // The status line changes at most this often (zero: at every folder entry),
+    // so a deep or large stock does not spend its time on status texts.
+    std::chrono::milliseconds statusInterval{50};
     // A row was found (the result count already includes it).
     std::function<void(const SearchHit&)> hit;
     // More than the limit's rows at a folder entry: the search stops.
@@ -111,7 +120,8 @@ struct SearchOutcome {
 };
 
 // Searches the chosen stocks in order until all are done or the search stops.
-// A stock whose file cannot be read is skipped and listed in the outcome.
+// A stock whose file cannot be read is skipped and listed in the outcome (one
+// that fails part way keeps the rows found before and is listed too).
 SearchOutcome searchStocks(const SearchRequest& request, const SearchCallbacks& callbacks);
 
 // The same over stock file bytes already in memory (one stock named `stock`);
@@ -119,5 +129,9 @@ SearchOutcome searchStocks(const SearchRequest& request, const SearchCallbacks& 
 void searchStockBytes(std::string_view bytes, const std::string& stock,
                       const SearchRequest& request, const SearchCallbacks& callbacks,
                       SearchOutcome& outcome);
+
+// The same over a reader already opened (on a file or on bytes).
+void searchStock(PieceReader& in, const std::string& stock, const SearchRequest& request,
+                 const SearchCallbacks& callbacks, SearchOutcome& outcome);
 
 } // namespace zt

@@ -1,101 +1,97 @@
 #pragma once
-// Fast passes over a whole stock file for the search: line splitting driven by
-// a bit mask of the line feeds of 64 bytes at a time, and a grep-like pre-pass
-// that finds every place where a name might hold the search text.
+// Fast passes over the stored bytes of a stock for the search: where the
+// line feeds are (one bit per byte, 64 bytes a word), and a grep-like
+// pre-pass that finds every place where a name might hold the search text,
+// so that only the records around those places are decoded and tested.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace zt::scan {
 
-// Where the line feeds are (one bit per byte, 64 bytes a word) and, when
-// asked for, every place that might start the search text in a name: the
-// offsets, in increasing order, of every occurrence of an ASCII text (ASCII
-// letters compared without case when foldCase) and of every '&'.
+// What the stored (CP932) line of a name must hold before the decoded name
+// can hold the search text: a run of byte positions, each allowing one or two
+// byte values (a character and its other case, or the forms several byte
+// pairs share). A name whose text comes from a "&#N;" reference holds '&', so
+// every '&' is a place to look as well.
+struct ByteKey {
+    std::vector<std::array<unsigned char, 2>> positions;
+    bool ampersandOnly = false; // the text can only be stored as references
+    bool all = false;           // no screening: every name is decoded and tested
+
+    [[nodiscard]] bool filters() const { return !all; }
+};
+
+// The key of a search text (UTF-8, already lower-cased when foldCase): the
+// longest run of the text's characters whose every stored form is known,
+// taking both cases where the search folds them. Characters that decode from
+// many forms (U+FFFD) break the run.
+[[nodiscard]] ByteKey makeByteKey(std::string_view text, bool foldCase);
+
+// The line feeds of a piece of bytes, the dashes that start a line (where
+// file records start), the number of line feeds before each word, and the
+// places that may start the key (offsets in increasing order: every
+// occurrence of the key and every '&'). Bit sets hold one bit per byte, 64
+// bytes a word.
 struct ByteIndex {
     std::vector<uint64_t> lineFeeds;
-    std::vector<size_t> candidates;
+    std::vector<uint64_t> dashStarts;
+    std::vector<uint32_t> linesBefore;
+    std::vector<uint32_t> candidates;
 };
 
-// One pass over bytes fills index (its vectors are reused). With an empty
-// text no candidates are looked for.
-void indexBytes(std::string_view bytes, std::string_view text, bool foldCase, ByteIndex& index);
+// The vector instructions of the pass: the best the processor has, or one
+// named (all give the same index; for tests), or none.
+enum class Vectors { Best, None, Sse2, Avx2, Avx512 };
+[[nodiscard]] bool supported(Vectors v);
 
-[[nodiscard]] inline std::vector<size_t> findCandidates(std::string_view bytes,
-                                                        std::string_view text, bool foldCase) {
-    ByteIndex index;
-    indexBytes(bytes, text, foldCase, index);
-    return std::move(index.candidates);
+// One pass over bytes (at most 4 GiB) fills index; its vectors are reused.
+void indexBytes(std::string_view bytes, const ByteKey& key, ByteIndex& index,
+                Vectors vectors = Vectors::Best);
+
+// The candidates alone (for tests).
+[[nodiscard]] std::vector<uint32_t> findCandidates(std::string_view bytes, const ByteKey& key);
+
+inline constexpr size_t kNoLine = ~size_t(0);
+
+inline int popcount64(uint64_t x) {
+#if defined(__POPCNT__)
+    return __builtin_popcountll(x);
+#else
+    x -= (x >> 1) & 0x5555555555555555ull;
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return int((x * 0x0101010101010101ull) >> 56);
+#endif
 }
 
-// Splits bytes into lines exactly as LineCursor does (CR LF or LF; a last line
-// without an end counts), finding each line end in the line-feed bits.
-class LineScanner {
-  public:
-    LineScanner(std::string_view bytes, const ByteIndex& index)
-        : data_(bytes.data()), size_(bytes.size()), bits_(index.lineFeeds.data()) {}
+// Offset just past the count-th line feed at or after from (count >= 1), in
+// bytes of size `size` indexed by index; kNoLine when there are fewer.
+inline size_t afterLineFeeds(const ByteIndex& index, size_t size, size_t from, int count) {
+    const size_t words = (size + 63) >> 6;
+    size_t w = from >> 6;
+    if (w >= words) return kNoLine;
+    const uint64_t* bits = index.lineFeeds.data();
+    uint64_t b = bits[w] & (~uint64_t(0) << (from & 63));
+    for (;;) {
+        const int c = popcount64(b);
+        if (c >= count) break;
+        count -= c;
+        if (++w >= words) return kNoLine;
+        b = bits[w];
+    }
+    while (--count)
+        b &= b - 1;
+    return (w << 6) + size_t(__builtin_ctzll(b)) + 1;
+}
 
-    // Next line without its end; false at the end of the input.
-    bool next(std::string_view& line) {
-        if (pos_ >= size_) return false;
-        const size_t lf = nextLineFeed();
-        size_t end = lf;
-        if (end > pos_ && data_[end - 1] == '\r') --end;
-        line = std::string_view(data_ + pos_, end - pos_);
-        pos_ = lf + 1;
-        return true;
-    }
-    // Skips up to n lines, counting the line feeds of a word at a time.
-    void skip(int n) {
-        while (n > 0 && pos_ < size_) {
-            const size_t word = pos_ >> 6;
-            uint64_t bits = bits_[word] & (~uint64_t(0) << (pos_ & 63));
-            const int count = popcount(bits);
-            if (count >= n) {
-                while (--n)
-                    bits &= bits - 1;
-                pos_ = (word << 6) + size_t(__builtin_ctzll(bits)) + 1;
-                return;
-            }
-            n -= count;
-            pos_ = (word + 1) << 6;
-        }
-        if (pos_ > size_) pos_ = size_;
-    }
-    // Offset of a line returned by next().
-    [[nodiscard]] size_t offsetOf(std::string_view line) const {
-        return size_t(line.data() - data_);
-    }
-
-  private:
-    static int popcount(uint64_t x) {
-#if defined(__POPCNT__)
-        return __builtin_popcountll(x);
-#else
-        x -= (x >> 1) & 0x5555555555555555ull;
-        x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
-        x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-        return int((x * 0x0101010101010101ull) >> 56);
-#endif
-    }
-
-    // Offset of the first line feed at or after pos_ (size_ when there is none).
-    size_t nextLineFeed() const {
-        size_t word = pos_ >> 6;
-        uint64_t bits = bits_[word] & (~uint64_t(0) << (pos_ & 63));
-        const size_t words = (size_ + 63) >> 6;
-        while (bits == 0) {
-            if (++word >= words) return size_;
-            bits = bits_[word];
-        }
-        return (word << 6) + size_t(__builtin_ctzll(bits));
-    }
-
-    const char* data_;
-    size_t size_;
-    const uint64_t* bits_;
-    size_t pos_ = 0;
-};
+// From the record start `from`, passes over whole file records ("-1", a
+// name, eight numbers) that end at or before `stop`; returns the start of the
+// first record not passed (a folder's, an odd one, one reaching past stop or
+// past the size bytes indexed).
+[[nodiscard]] size_t passFileRecords(const ByteIndex& index, std::string_view bytes, size_t from,
+                                     size_t stop);
 
 } // namespace zt::scan

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "platform/piecereader.h"
 #include "platform/textfile.h"
 
 #include <limits>
@@ -170,7 +171,7 @@ std::string serializeSettings(const Settings& s) {
 }
 
 bool loadSettingsFile(const std::filesystem::path& dataDir, Settings& s) {
-    const auto bytes = readFileBytes(settingsPath(dataDir));
+    const auto bytes = readFileBytesBounded(settingsPath(dataDir));
     if (!bytes) return false;
     return parseSettings(*bytes, s);
 }

@@ -1,4 +1,5 @@
 #include "catalogue/stockfile.h"
+#include "platform/piecereader.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -109,10 +110,50 @@ TEST(StockFile, MalformedInputKeepsWhatWasRead) {
     ASSERT_EQ(odd.tree.root()->fileCount, 1);
     EXPECT_EQ(odd.tree.root()->firstFile->name(), "n\0ul"s);
     EXPECT_EQ(odd.tree.root()->firstFile->created.lowHalf(), 1u);
-    EXPECT_EQ(odd.tree.root()->children.at(0)->name.size(), 100000u);
+    // A line past the bound is cut to it.
+    EXPECT_EQ(odd.tree.root()->children.at(0)->name.size(), kMaxLineBytes);
     EXPECT_EQ(parseStockNumber("  -1"), 0xffffffffu);
     EXPECT_EQ(parseStockNumber("4294967296"), 0u);
     EXPECT_EQ(parseStockNumber("12abc"), 12u);
+}
+
+TEST(StockFile, ReadingInPiecesOrFromAChangingFileKeepsTheLoaderRules) {
+    Stock s;
+    FolderNode* root = s.root("S");
+    for (int d = 0; d < 30; ++d) {
+        FolderNode* folder = s.add(root, "表" + std::to_string(d));
+        s.tree.addFile(folder, "ポ" + std::to_string(d))->size = uint64_t(d) << 33;
+    }
+    const std::string bytes = serializeStock(s.tree);
+    // Records, CR LF pairs and double-byte names split across pieces; cut anywhere.
+    for (const size_t cut : {bytes.size(), bytes.size() - 1, bytes.size() / 2 + 3})
+        for (const size_t piece : {size_t(1), size_t(2), size_t(7), size_t(64)}) {
+            Stock whole, pieces;
+            parseStock(bytes.substr(0, cut), "S", whole.tree);
+            PieceReader in(piece);
+            in.openBytes(std::string_view(bytes).substr(0, cut));
+            EXPECT_EQ(readStock(in, "S", pieces.tree).status, StockReadStatus::Completed);
+            ASSERT_EQ(dump(pieces.tree), dump(whole.tree)) << cut << " " << piece;
+        }
+    // The file shrinks while it is opened: what was read stays.
+    test::TempDir dir;
+    test::writeFile(dir / "S.dat", bytes);
+    Stock shrunk;
+    PieceReader in(100);
+    ASSERT_TRUE(in.open(dir / "S.dat"));
+    int folders = 0;
+    const auto r = readStock(in, "S", shrunk.tree, {}, [&] {
+        if (++folders == 2) std::filesystem::resize_file(dir / "S.dat", bytes.size() / 3);
+        return true;
+    });
+    EXPECT_EQ(r.status, StockReadStatus::Completed);
+    EXPECT_GT(shrunk.tree.folderCount(), 0);
+    EXPECT_LT(shrunk.tree.folderCount(), 30);
+    // An empty file is an empty stock.
+    test::writeFile(dir / "E.dat", "");
+    Stock empty;
+    EXPECT_EQ(readStockFile(dir / "E.dat", "E", empty.tree).status, StockReadStatus::Completed);
+    EXPECT_EQ(dump(empty.tree), "[E]\n");
 }
 
 TEST(StockFile, AMillionNestedFoldersLoadWithoutRecursion) {

@@ -3,6 +3,7 @@
 #include "catalogue/stocklist.h"
 #include "platform/codec.h"
 #include "platform/collate.h"
+#include "platform/piecereader.h"
 #include "search/engine.h"
 #include "testutil.h"
 
@@ -17,6 +18,8 @@
 
 namespace zt {
 namespace {
+
+namespace fs = std::filesystem;
 
 // A stock built in memory and written as a stock file.
 class Stock : public test::StockBuilder {
@@ -59,6 +62,7 @@ struct Searched {
 
 SearchCallbacks recordInto(Searched& run, int stopAtPump = -1) {
     SearchCallbacks cb;
+    cb.statusInterval = std::chrono::milliseconds(0);
     auto pumps = std::make_shared<int>(0);
     cb.pump = [pumps, stopAtPump] {
         return ++*pumps == stopAtPump || (stopAtPump > 0 && *pumps > stopAtPump);
@@ -119,6 +123,47 @@ TEST(SearchEngine, ModesWithAndWithoutCase) {
     EXPECT_EQ(searchBytes(c, "abc", MatchMode::Suffix).paths(), (Paths{"\\S\\abcabc"}));
     // No wildcards: "*" is an ordinary character.
     EXPECT_EQ(searchBytes(c, "*.txt").paths(), (Paths{"\\S\\*.txt"}));
+}
+
+TEST(SearchEngine, PatternsAndConditions) {
+    Stock s;
+    s.file(s.root, "axb.TXT", 500, 0, 100);
+    s.file(s.root, "a1", 5000, 0, 0);
+    FolderNode* d = s.folder(s.root, "ab9", 0, 300);
+    s.file(d, "AXXB.txt", 2000, 0, 300);
+    const std::string bytes = s.bytes();
+    struct Row {
+        const char* text;
+        MatchMode mode;
+        bool caseSensitive;
+        SearchFilters filters;
+        Paths expected;
+    };
+    const Row rows[] = {
+        // Wildcards screen on their longest literal, never on "*" itself.
+        {"a*b.txt", MatchMode::Wildcard, false, {}, {"\\S\\axb.TXT", "\\S\\ab9\\AXXB.txt"}},
+        {"a?b*", MatchMode::Wildcard, true, {}, {"\\S\\axb.TXT"}},
+        // A case-blind expression keeps its meaning: \D is not lowered to \d.
+        {"^A\\D", MatchMode::Regex, false, {},
+         {"\\S\\axb.TXT", "\\S\\ab9", "\\S\\ab9\\AXXB.txt"}},
+        {"^a\\d", MatchMode::Regex, true, {}, {"\\S\\a1"}},
+        // Sizes select files; dates need a known time.
+        {"a", MatchMode::Contains, false, {1000, 4000, {}, {}}, {"\\S\\ab9\\AXXB.txt"}},
+        {"a", MatchMode::Contains, false, {{}, {}, FileTime{200}, {}},
+         {"\\S\\ab9", "\\S\\ab9\\AXXB.txt"}},
+        {"a", MatchMode::Contains, false, {{}, {}, {}, FileTime{300}}, {"\\S\\axb.TXT"}},
+    };
+    for (const Row& row : rows) {
+        Searched run;
+        SearchRequest r;
+        r.text = row.text;
+        r.mode = row.mode;
+        r.caseSensitive = row.caseSensitive;
+        r.filters = row.filters;
+        searchStockBytes(bytes, "S", r, recordInto(run), run.outcome);
+        EXPECT_EQ(run.paths(), row.expected) << row.text;
+        EXPECT_EQ(run.outcome.resultCount, int(row.expected.size())) << row.text;
+    }
 }
 
 TEST(SearchEngine, CharactersAreNeverSplitAndFullWidthLettersFold) {
@@ -257,6 +302,75 @@ TEST(SearchEngine, UnreadableStocksAreSkippedAndReported) {
     EXPECT_EQ(run.outcome.skippedStocks, (Paths{"Missing", "../A", "Folder"}));
 }
 
+TEST(SearchEngine, FilesAreSearchedToTheirVeryEndWhateverTheyHold) {
+    test::TempDir dir;
+    const std::string values = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n7\r\n";
+    // A match in the first record and in a last record cut short (no line end,
+    // no values); the header's digits are no name.
+    test::writeFile(dir / "A.dat", "1200\r\n0\r\n-1\r\n" + cp932::encode("蒼x") + "\r\n" + values +
+                                       "-1\r\n" + cp932::encode("x蒼"));
+    test::writeFile(dir / "Empty.dat", "");
+    SearchRequest r;
+    r.dataDir = dir.path();
+    r.stocks = {"A", "Empty"};
+    for (const char* text : {"蒼", "1200"}) {
+        r.text = text;
+        Searched run;
+        run.outcome = searchStocks(r, recordInto(run));
+        EXPECT_TRUE(run.outcome.skippedStocks.empty());
+        if (std::string(text) == "1200") {
+            EXPECT_TRUE(run.hits.empty());
+            continue;
+        }
+        ASSERT_EQ(run.paths(), (Paths{"\\A\\蒼x", "\\A\\x蒼"}));
+        EXPECT_EQ(run.hits[0].size, 7u);
+        EXPECT_EQ(run.hits[1].size, 0u);
+        // The empty stock is still entered: its root's status line shows.
+        EXPECT_EQ(run.statuses.back(), " を検索しています");
+    }
+}
+
+TEST(SearchEngine, AStockThatShrinksOrGrowsWhileSearchedIsSearchedToItsNewEnd) {
+    test::TempDir dir;
+    Stock s;
+    // Several pieces long, so the change comes while the file is being read.
+    const int folders = 20000;
+    for (int i = 0; i < folders; ++i)
+        s.file(s.folder(s.root, "d" + std::to_string(i)), "hit" + std::to_string(i));
+    const std::string bytes = s.bytes();
+    const fs::path file = *stockFilePath(dir.path(), "S");
+    for (const bool grow : {false, true}) {
+        test::writeFile(file, bytes);
+        SearchRequest r;
+        r.dataDir = dir.path();
+        r.stocks = {"S"};
+        r.text = "hit";
+        r.limit = 0;
+        Searched run;
+        SearchCallbacks cb = recordInto(run);
+        int entries = 0;
+        cb.pump = [&] {
+            // Once the first piece is in, the file changes under the reader.
+            if (++entries == 2) {
+                if (grow) {
+                    test::writeFile(file, bytes + bytes.substr(bytes.find("\r\n1\r\n") + 2));
+                } else {
+                    fs::resize_file(file, bytes.size() / 2);
+                }
+            }
+            return false;
+        };
+        run.outcome = searchStocks(r, cb);
+        EXPECT_TRUE(run.outcome.skippedStocks.empty());
+        if (grow) {
+            EXPECT_EQ(run.hits.size(), 2u * folders);
+        } else {
+            EXPECT_GT(run.hits.size(), 0u);
+            EXPECT_LT(run.hits.size(), size_t(folders));
+        }
+    }
+}
+
 TEST(SearchEngine, CellTexts) {
     EXPECT_EQ(formatSizeText(0), "0KB");
     EXPECT_EQ(formatSizeText(999), "0KB");
@@ -345,8 +459,8 @@ void walk(const SearchRequest& r, const std::string& needle, int stopAt,
 
 TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree) {
     std::mt19937 rng(20240607);
-    const std::vector<std::string> parts = {"a",  "B",     "ab", "アA",  "ｂ",
-                                            "Ａ", "&#65;", "x",  "\x01", " "};
+    const std::vector<std::string> parts = {"a", "B", "ab", "アA", "ｂ", "Ａ", "&#65;",
+                                            "x", "\x01", " ", "-1", "蒼", "-"};
     auto randomName = [&] {
         std::string n;
         const int len = 1 + int(rng() % 4);
@@ -385,6 +499,7 @@ TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree) {
 
         Trace got;
         SearchCallbacks cb;
+        cb.statusInterval = std::chrono::milliseconds(0);
         cb.pump = [&] { return ++got.pumps >= stopAt && stopAt > 0; };
         cb.status = [&](std::string_view st) {
             if (st != kStatusProcessing)
@@ -396,8 +511,11 @@ TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree) {
                                  std::to_string(h.created.ticks));
         };
         cb.limitExceeded = [&](std::string_view) { got.events.push_back("limit"); };
+        // Small pieces put record, line and character boundaries across pieces.
+        PieceReader in(round % 2 ? 1 + rng() % 200 : PieceReader::kDefaultPieceBytes);
+        in.openBytes(bytes);
         SearchOutcome out;
-        searchStockBytes(bytes, "S", r, cb, out);
+        searchStock(in, "S", r, cb, out);
         ASSERT_EQ(got.events, expected.events) << "round " << round << " text " << r.text;
         EXPECT_EQ(out.resultCount, expected.count);
     }

@@ -1,0 +1,301 @@
+#include "search/stockscan.h"
+
+#include "catalogue/foldertree.h"
+#include "catalogue/stockfile.h"
+#include "platform/codec.h"
+#include "platform/collate.h"
+#include "platform/piecereader.h"
+
+#include <cstring>
+#include <vector>
+
+namespace zt {
+
+namespace {
+
+// A wildcard pattern's name holds each of its literal runs: the longest one
+// screens. A regular expression gives nothing to screen on.
+scan::ByteKey keyOf(const SearchRequest& r, const std::string& text) {
+    if (r.mode == MatchMode::Regex) {
+        scan::ByteKey all;
+        all.all = true;
+        return all;
+    }
+    if (r.mode != MatchMode::Wildcard) return scan::makeByteKey(text, !r.caseSensitive);
+    std::string longest;
+    for (std::string& run : wildcardLiterals(text))
+        if (run.size() > longest.size()) longest = std::move(run);
+    return scan::makeByteKey(longest, !r.caseSensitive);
+}
+
+} // namespace
+
+Needle::Needle(const SearchRequest& r)
+    : text(r.caseSensitive || r.mode == MatchMode::Regex ? r.text : lowerAnsi(r.text)),
+      key(keyOf(r, text)) {
+    // A case-blind expression is compiled so, never lower-cased (\D is not \d).
+    if (r.mode == MatchMode::Regex) regex = std::make_unique<RegexPattern>(r.text, r.caseSensitive);
+}
+
+namespace {
+
+// The lines of one record, [pos, end) of the bytes; past the end of the file
+// a line is missing and a missing number reads as 0, as the stock loader has it.
+struct RecordLines {
+    const char* data;
+    size_t pos, end;
+
+    bool next(std::string_view& line) {
+        if (pos >= end) return false;
+        const void* lf = std::memchr(data + pos, '\n', end - pos);
+        const size_t stop = lf ? size_t(static_cast<const char*>(lf) - data) : end;
+        line = boundLine(std::string_view(data + pos, stop - pos));
+        pos = lf ? stop + 1 : end;
+        return true;
+    }
+    uint32_t value() {
+        std::string_view line;
+        return next(line) ? parseStockNumber(line) : 0;
+    }
+};
+
+struct Values {
+    FileTime created, modified;
+    uint64_t size = 0;
+};
+
+Values readValues(RecordLines& in) {
+    Values v;
+    const uint32_t createdLow = in.value();
+    v.created = FileTime::fromHalves(createdLow, in.value());
+    (void)in.value(); // last access: not carried
+    (void)in.value();
+    const uint32_t modifiedLow = in.value();
+    v.modified = FileTime::fromHalves(modifiedLow, in.value());
+    const uint32_t sizeHigh = in.value();
+    v.size = (uint64_t(sizeHigh) << 32) | in.value();
+    return v;
+}
+
+bool isMinusOne(std::string_view line) {
+    return line == "-1" || int32_t(parseStockNumber(line)) == -1;
+}
+
+// One stock searched as its pieces arrive. The folders open at the current
+// record form a stack, like the stock loader's; a folder is "walked" when its
+// entry passed the stop and limit checks, and only walked folders test their
+// files and the names of their sub-folders. A record is only looked into when
+// it is a folder's or holds a place the pre-pass found; folder names are
+// decoded only when a row or the status line needs the path.
+class StockScan {
+  public:
+    StockScan(PieceReader& in, const std::string& stock, SearchContext& c)
+        : in_(in), stock_(stock), c_(c), cb_(c.callbacks), out_(c.outcome),
+          wantFiles_(c.request.target != SearchTarget::Folders),
+          wantFolders_(c.request.target != SearchTarget::Files),
+          screened_(c.needle.key.filters()) {}
+
+    void run() {
+        pos_ = linesEnd(2);          // format mark, folder count
+        if (!enterFolder()) return; // the root is entered before its records
+        path_ = "\\" + stock_;
+        frames_.push_back({0, true, 0, path_.size()});
+        decoded_ = 1;
+        for (;;) {
+            // File records with no place of a possible match are passed over whole.
+            const bool testFiles = wantFiles_ && frames_.back().walked;
+            const size_t stop = !testFiles ? scan::kNoLine : screened_ ? nextPlace() : 0;
+            pos_ = scan::passFileRecords(c_.index, data_, pos_, stop);
+            const size_t end = linesEnd(10);
+            if (pos_ >= data_.size()) return;
+            if (!record(end)) return;
+            pos_ = end;
+        }
+    }
+
+  private:
+    struct Frame {
+        int level;
+        bool walked;
+        size_t rawBegin;   // the folder's stored name in raw_ (walked folders)
+        size_t pathLength; // path_ up to this folder, once decoded
+    };
+
+    // Drops the bytes before keepFrom, reads on and indexes what is held.
+    void load(size_t keepFrom) {
+        (void)in_.refill(keepFrom);
+        data_ = in_.data();
+        pos_ -= keepFrom;
+        scan::indexBytes(data_, c_.needle.key, c_.index);
+        nextCandidate_ = 0;
+    }
+
+    // Offset after `count` lines from pos_, reading on when they are not all
+    // held yet; at the end of the input, the end of what there is.
+    size_t linesEnd(int count) {
+        for (;;) {
+            const size_t end = scan::afterLineFeeds(c_.index, data_.size(), pos_, count);
+            if (end != scan::kNoLine) return end;
+            if (in_.atEnd()) return data_.size();
+            load(pos_);
+        }
+    }
+
+    // True when a place the pre-pass found lies in [from, end).
+    bool placeIn(size_t from, size_t end) {
+        const std::vector<uint32_t>& places = c_.index.candidates;
+        while (nextCandidate_ < places.size() && places[nextCandidate_] < from)
+            ++nextCandidate_;
+        return nextCandidate_ < places.size() && places[nextCandidate_] < end;
+    }
+    // The first place at or after pos_ (kNoLine when there is none).
+    size_t nextPlace() {
+        return placeIn(pos_, scan::kNoLine) ? c_.index.candidates[nextCandidate_] : scan::kNoLine;
+    }
+
+    // The record at pos_ (whole in [pos_, end) unless the input ends in it);
+    // false when the stock ends here.
+    bool record(size_t end) {
+        RecordLines in{data_.data(), pos_, end};
+        std::string_view marker, raw;
+        (void)in.next(marker);
+        if (isMinusOne(marker)) {
+            if (!in.next(raw)) return false;
+            if (wantFiles_ && frames_.back().walked && test(raw)) addRow(readValues(in), false);
+            return true;
+        }
+        const int depth = int(int32_t(parseStockNumber(marker)));
+        while (!frames_.empty() && depth != frames_.back().level + 1)
+            pop();
+        if (frames_.empty()) return false; // a depth that fits no open folder ends the stock
+        if (!in.next(raw)) return false;
+        bool walked = frames_.back().walked;
+        if (walked) {
+            if (wantFolders_ && test(raw)) addRow(readValues(in), true);
+            walked = enterFolder();
+        }
+        frames_.push_back({depth, walked, raw_.size(), 0});
+        if (walked) raw_.append(raw);
+        return true;
+    }
+
+    // Entering a folder below the innermost open one: pending work runs, the
+    // status line shows the parent's path, then the stop and the result limit
+    // are checked.
+    bool enterFolder() {
+        if (cb_.pump && cb_.pump()) out_.stopped = true;
+        if (cb_.status && c_.gate.due()) {
+            decodePath();
+            const size_t length = path_.size();
+            path_ += kStatusSearching;
+            cb_.status(path_);
+            path_.resize(length);
+        }
+        if (out_.stopped) return false;
+        if (c_.request.limit > 0 && out_.resultCount > c_.request.limit) {
+            out_.stopped = true;
+            out_.limitExceeded = true;
+            if (cb_.limitExceeded) cb_.limitExceeded(kMessageLimitExceeded);
+            return false;
+        }
+        return true;
+    }
+
+    void pop() {
+        raw_.resize(frames_.back().rawBegin);
+        frames_.pop_back();
+        if (decoded_ > frames_.size()) {
+            decoded_ = frames_.size();
+            path_.resize(frames_.empty() ? 0 : frames_.back().pathLength);
+        }
+    }
+
+    // Makes path_ the path of the innermost open folder (all open folders are
+    // walked wherever a path is needed).
+    void decodePath() {
+        for (; decoded_ < frames_.size() && frames_[decoded_].walked; ++decoded_) {
+            Frame& f = frames_[decoded_];
+            const size_t rawEnd =
+                decoded_ + 1 < frames_.size() ? frames_[decoded_ + 1].rawBegin : raw_.size();
+            path_ += '\\';
+            const size_t at = path_.size();
+            cp932::decodeAppend(std::string_view(raw_).substr(f.rawBegin, rawEnd - f.rawBegin),
+                                path_);
+            path_.resize(at + trimNameEnd(std::string_view(path_).substr(at)).size());
+            f.pathLength = path_.size();
+        }
+    }
+
+    // Decodes the stored name raw into name_ when it may match, and tests it.
+    bool test(std::string_view raw) {
+        if (screened_) {
+            const size_t begin = size_t(raw.data() - data_.data());
+            if (!placeIn(begin, begin + raw.size())) return false;
+        }
+        name_.clear();
+        cp932::decodeAppend(raw, name_);
+        name_.resize(trimNameEnd(name_).size());
+        const SearchRequest& r = c_.request;
+        if (c_.needle.regex) return c_.needle.regex->find(name_);
+        if (r.caseSensitive) return matchName(r.mode, name_, c_.needle.text);
+        lowered_.assign(name_);
+        lowerAnsiInPlace(lowered_);
+        return matchName(r.mode, lowered_, c_.needle.text);
+    }
+
+    // The size and date conditions: a size selects files only; a date needs a
+    // known modified time.
+    [[nodiscard]] bool passes(const Values& v, bool folder) const {
+        const SearchFilters& f = c_.request.filters;
+        if ((f.minSize || f.maxSize) && folder) return false;
+        if ((f.minSize && v.size < *f.minSize) || (f.maxSize && v.size > *f.maxSize)) return false;
+        if (!f.modifiedFrom && !f.modifiedBefore) return true;
+        return !v.modified.isZero() && !(f.modifiedFrom && v.modified < *f.modifiedFrom) &&
+               !(f.modifiedBefore && !(v.modified < *f.modifiedBefore));
+    }
+
+    // A row for name_ in the innermost open folder, when it meets the conditions.
+    void addRow(const Values& v, bool folder) {
+        if (!passes(v, folder)) return;
+        ++out_.resultCount;
+        if (!cb_.hit) return;
+        decodePath();
+        SearchHit hit;
+        hit.name = name_;
+        hit.path.reserve(path_.size() + 1 + name_.size());
+        hit.path.append(path_).append(1, '\\').append(name_);
+        hit.stock = stock_;
+        for (size_t i = 1; i < frames_.size(); ++i) {
+            const size_t from = frames_[i - 1].pathLength + 1;
+            hit.folders.emplace_back(path_, from, frames_[i].pathLength - from);
+        }
+        if (folder) hit.folders.push_back(name_);
+        hit.created = v.created;
+        hit.modified = v.modified;
+        hit.size = v.size;
+        hit.isFolder = folder;
+        cb_.hit(hit);
+    }
+
+    PieceReader& in_;
+    const std::string& stock_;
+    SearchContext& c_;
+    const SearchCallbacks& cb_;
+    SearchOutcome& out_;
+    const bool wantFiles_, wantFolders_, screened_;
+    std::string_view data_; // what the reader holds
+    size_t pos_ = 0;        // the next record
+    size_t nextCandidate_ = 0;
+    std::vector<Frame> frames_;
+    size_t decoded_ = 0; // frames whose names are in path_
+    std::string raw_;    // stored names of the open walked folders, one after another
+    std::string path_, name_, lowered_;
+};
+
+} // namespace
+
+void scanStock(PieceReader& in, const std::string& stock, SearchContext& context) {
+    StockScan(in, stock, context).run();
+}
+
+} // namespace zt
