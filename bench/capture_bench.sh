@@ -4,6 +4,9 @@
 #   zutomelark-cli capture DIR        (read the tree, write the stock file)
 #   find DIR -printf '%s %T@ %p\n'    (the reference: the same stat per entry)
 # and prints both times and their ratio (target: capture within 2x of find).
+# Then the name index of one captured stock built again on its own
+#   zutomelark-cli index STOCK        (after removing its index file)
+# against the capture (which includes building it), and its size.
 #
 # usage: bench/capture_bench.sh [path/to/zutomelark-cli] [runs]
 # Use a Release build of the program, e.g.
@@ -56,3 +59,14 @@ printf 'find:    %.3f s (best of %d)\n' "$best_find" "$runs"
 printf 'capture: %.3f s (best of %d), stock file %s bytes\n' "$best_capture" "$runs" \
     "$(stat -c %s "$work/data/run1.dat")"
 printf 'ratio capture/find: %.2f\n' "$(echo "$best_capture / $best_find" | bc -l)"
+
+best_index=999999
+for i in $(seq 1 "$runs"); do
+    rm -f "$work/data/Index/run1.idx"
+    t0=$(now); "$cli" --data "$work/data" index run1 > /dev/null; t1=$(now)
+    x=$(echo "$t1 - $t0" | bc -l)
+    best_index=$(echo "if ($x < $best_index) $x else $best_index" | bc -l)
+done
+printf 'index:   %.3f s (best of %d), %.0f %% of the capture; index file %s bytes\n' \
+    "$best_index" "$runs" "$(echo "100 * $best_index / $best_capture" | bc -l)" \
+    "$(stat -c %s "$work/data/Index/run1.idx")"

@@ -15,6 +15,7 @@
 // display.
 //
 //   search_bench [--pairs N] [--sets many,1m,5m] [--quick] [--deep LEVELS] [DIR]
+//   search_bench --prepare DIR     (only generate the sets, for other benchmarks)
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
 #include "library/names.h"
@@ -335,6 +336,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--search-once" && i + 2 < argc) return searchOnce(argv[i + 1], argv[i + 2]);
+        if (a == "--prepare" && i + 1 < argc) {
+            prepare(argv[i + 1]);
+            return 0;
+        }
         if (a == "--pairs" && i + 1 < argc) {
             pairs = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--sets" && i + 1 < argc) {

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace zt;
     const std::string_view in(reinterpret_cast<const char*>(data), size);
     // As an index, with the stamp it names itself (so the checks go deeper).
-    StockStamp stamp;
+    FileStamp stamp;
     if (size >= 32) {
         std::memcpy(&stamp.size, data + 16, 8);
         std::memcpy(&stamp.modifiedNs, data + 24, 8);
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 check(r < index->recordCount());
     }
     // As a stock file.
-    const StockStamp made{size, 7};
+    const FileStamp made{size, 7};
     const std::string built = buildNameIndex(in, made);
     const auto index = NameIndex::open(built, made);
     check(index.has_value());

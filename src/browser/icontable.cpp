@@ -10,7 +10,6 @@
 #include <climits>
 #include <optional>
 #include <system_error>
-#include <unistd.h>
 
 namespace zt {
 
@@ -69,7 +68,8 @@ class Scanner {
 };
 
 bool fileExists(const std::filesystem::path& p) {
-    return ::access(p.c_str(), F_OK) == 0;
+    std::error_code ec;
+    return std::filesystem::exists(p, ec);
 }
 
 std::filesystem::path samplePath(const std::filesystem::path& iconDir, std::string_view ext) {

@@ -1,8 +1,7 @@
 #include "capture/sourcefacts.h"
 
+#include "platform/fileops.h"
 #include "platform/textfile.h"
-
-#include <sys/statvfs.h>
 
 namespace zt {
 
@@ -56,10 +55,9 @@ SourceFacts sourceFactsOf(const fs::path& source, const DriveSourcePaths& paths)
     if (facts.label.empty()) facts.label = fs::path(mount->mountPoint).filename().string();
     if (volumeRoot) {
         if (facts.kind == SourceKind::Unknown) facts.kind = SourceKind::HardDisk;
-        struct statvfs st {};
-        if (::statvfs(facts.path.c_str(), &st) == 0) {
-            facts.volumeSize = uint64_t(st.f_blocks) * st.f_frsize;
-            facts.volumeFree = uint64_t(st.f_bavail) * st.f_frsize;
+        if (const auto space = volumeSpace(facts.path)) {
+            facts.volumeSize = space->size;
+            facts.volumeFree = space->free;
         }
     }
     return facts;

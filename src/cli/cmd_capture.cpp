@@ -5,12 +5,12 @@
 #include "cli/status.h"
 #include "library/stocklibrary.h"
 #include "platform/direnum.h"
+#include "platform/fileops.h"
 #include "platform/utf8.h"
 
 #include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <unistd.h>
 
 namespace zt::cli {
 
@@ -68,7 +68,7 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 
     std::optional<ProgressLine> progress;
     CaptureCallbacks callbacks;
-    if (!args.has("quiet") && ::isatty(STDERR_FILENO)) {
+    if (!args.has("quiet") && standardErrorIsTerminal()) {
         progress.emplace();
         callbacks.onEntry = [&progress](std::string_view folder, std::string_view) {
             progress->entry(folder);

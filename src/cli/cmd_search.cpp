@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/status.h"
+#include "library/catalogsearch.h"
 #include "library/stocklibrary.h"
 #include "platform/textfile.h"
 #include "search/csv.h"
@@ -22,7 +23,7 @@ const char* const kSearchUsage =
     "        [--mode contains|exact|prefix|suffix|wildcard|regex] [--case]\n"
     "        [--target all|files|folders]\n"
     "        [--stock 名前]... [--limit N] [--min-size サイズ] [--max-size サイズ]\n"
-    "        [--newer 日付] [--older 日付] [--csv ファイル] [--json]\n"
+    "        [--newer 日付] [--older 日付] [--csv ファイル] [--json] [--no-index]\n"
     "  すべてのストック (一覧の順)、または --stock のストックから、ファイルとフォルダを\n"
     "  名前で探し、一件ごとにパス・サイズ・作成日時・更新日時をタブ区切りで表示します。\n"
     "  見つからないときは終了ステータス 1、上限で止まったときは 3。- で始まる文字列の\n"
@@ -41,7 +42,10 @@ const char* const kSearchUsage =
     "  --newer 日付, --older 日付\n"
     "                   更新日時がその日 (YYYY-MM-DD、この計算機の時刻) 以降・以前のものだけ\n"
     "  --csv ファイル   結果を画面と同じ CSV ファイルにも書く (- は標準出力)\n"
-    "  --json           一件ごとに一行の JSON オブジェクトを書く\n";
+    "  --json           一件ごとに一行の JSON オブジェクトを書く\n"
+    "  --no-index       名前索引を使わず、ストックファイルをすべて読んで探す\n"
+    "  3 バイト以上の文字列 (正規表現を除く) は名前索引 (Data/Index) で探します。\n"
+    "  ないものや古いものは検索の前に作ります。結果は索引を使わないときと同じです。\n";
 
 template <class T>
 std::optional<T> pickWord(const std::string& word,
@@ -162,7 +166,12 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         }
         if (csv) rows.push_back(std::move(c));
     };
-    const SearchOutcome outcome = searchStocks(request, cb);
+    const IndexUse use = args.has("no-index") ? IndexUse::Never : IndexUse::WhenFresh;
+    // Missing or stale indexes are built first; one that cannot be written
+    // (a read-only Data folder) leaves its stock to the scan.
+    if (use == IndexUse::WhenFresh && requestUsesIndex(request))
+        (void)refreshIndexes(dataDir, request.stocks);
+    const SearchOutcome outcome = searchCatalogue(request, cb, use);
     std::cout << out << std::flush;
 
     int status = outcome.resultCount > 0 ? kOk : kNothingFound;
@@ -201,7 +210,8 @@ void addSearchCommands(std::vector<Command>& out) {
                     {"newer", 0, true},
                     {"older", 0, true},
                     {"csv", 0, true},
-                    {"json", 0, false}},
+                    {"json", 0, false},
+                    {"no-index", 0, false}},
                    runSearch});
 }
 

@@ -4,11 +4,11 @@
 #include "catalogue/stockfile.h"
 #include "platform/codec.h"
 #include "platform/collate.h"
+#include "platform/fileops.h"
 #include "platform/textfile.h"
+#include "search/patterns.h"
 
 #include <algorithm>
-#include <fcntl.h>
-#include <unistd.h>
 #include <unordered_map>
 
 namespace zt {
@@ -26,23 +26,17 @@ struct Record {
 
 class StockReader {
   public:
-    explicit StockReader(const std::filesystem::path& p)
-        : fd_(::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
-    ~StockReader() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    StockReader(const StockReader&) = delete;
-    StockReader& operator=(const StockReader&) = delete;
-    [[nodiscard]] bool ok() const { return fd_ >= 0; }
+    // Reads the stock file only while it is still the one the index was
+    // built from (a stock updated meanwhile is scanned instead).
+    StockReader(const std::filesystem::path& p, const FileStamp& builtFrom)
+        : file_(p), ok_(file_.ok() && file_.stamp() == builtFrom) {}
+    [[nodiscard]] bool ok() const { return ok_; }
 
     // The record at offset; false when the file cannot be read there.
     bool read(uint64_t offset, Record& r) {
-        for (size_t want = 4096;; want *= 2) {
-            buf_.resize(want);
-            ssize_t n = ::pread(fd_, buf_.data(), want, off_t(offset));
-            if (n < 0) return false;
-            buf_.resize(size_t(n));
-            const bool atEnd = size_t(n) < want;
+        for (size_t want = 512;; want *= 4) {
+            if (!file_.readAt(offset, want, buf_)) return false;
+            const bool atEnd = buf_.size() < want;
             if (parse(r, atEnd)) return true;
             if (atEnd) return false;
         }
@@ -58,7 +52,7 @@ class StockReader {
                   : std::string_view(buf_).substr(0, lastLf == std::string::npos ? 0 : lastLf + 1);
         LineCursor in(whole);
         std::string_view line, raw;
-        if (!in.next(line) || !in.next(raw)) return atEnd ? false : false;
+        if (!in.next(line) || !in.next(raw)) return false;
         r.folder = int32_t(parseStockNumber(line)) != -1;
         uint32_t v[8] = {};
         int got = 0;
@@ -74,16 +68,22 @@ class StockReader {
         return true;
     }
 
-    int fd_;
+    RandomAccessFile file_;
+    bool ok_;
     std::string buf_;
 };
 
-bool matches(const SearchRequest& r, const std::string& needle, const std::string& name,
+// The scan's rules for one record: the name test, then the size and date.
+bool matches(const SearchRequest& r, const std::string& needle, const Record& record,
              std::string& lowered) {
-    if (r.caseSensitive) return matchName(r.mode, name, needle);
-    lowered = name;
-    lowerAnsiInPlace(lowered);
-    return matchName(r.mode, lowered, needle);
+    if (r.caseSensitive) {
+        if (!matchName(r.mode, record.name, needle)) return false;
+    } else {
+        lowered = record.name;
+        lowerAnsiInPlace(lowered);
+        if (!matchName(r.mode, lowered, needle)) return false;
+    }
+    return meetsFilters(r.filters, record.size, record.modified, record.folder);
 }
 
 // Walks the candidates of one stock as the scan would meet them.
@@ -221,7 +221,7 @@ bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
         if (isFolderRecord ? !wantFolders : !wantFiles) continue;
         if (!reader_.read(index_.recordOffset(record), r) || r.folder != isFolderRecord)
             return false;
-        if (!matches(request_, needle_, r.name, lowered_)) continue;
+        if (!matches(request_, needle_, r, lowered_)) continue;
         if (!addRow(r, parent)) return false;
         if (openAtStop.empty() && !stopAt && request_.limit > 0 &&
             out_.resultCount > request_.limit) {
@@ -240,7 +240,25 @@ bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
 } // namespace
 
 std::vector<uint32_t> requestTrigrams(const SearchRequest& request) {
-    return trigramsOf(lowerAnsi(request.text));
+    // The index folds names as a case-blind search does; a case-sensitive
+    // text narrows by the same folded trigrams and is settled exactly later.
+    const std::string folded = lowerAnsi(request.text);
+    switch (request.mode) {
+    case MatchMode::Regex:
+        return {};
+    case MatchMode::Wildcard: {
+        // A matching name holds every literal run of the pattern.
+        std::vector<uint32_t> all;
+        for (const std::string& run : wildcardLiterals(folded))
+            for (const uint32_t t : trigramsOf(run))
+                all.push_back(t);
+        std::sort(all.begin(), all.end());
+        all.erase(std::unique(all.begin(), all.end()), all.end());
+        return all;
+    }
+    default:
+        return trigramsOf(folded);
+    }
 }
 
 IndexSearchStatus searchWithIndex(const NameIndex& index, const std::filesystem::path& stockFile,
@@ -250,7 +268,7 @@ IndexSearchStatus searchWithIndex(const NameIndex& index, const std::filesystem:
     if (trigrams.empty()) return IndexSearchStatus::Unusable;
     const auto candidates = index.candidates(trigrams);
     if (!candidates) return IndexSearchStatus::Unusable;
-    StockReader reader(stockFile);
+    StockReader reader(stockFile, index.builtFrom());
     if (!reader.ok()) return IndexSearchStatus::Unusable;
     const bool limitBefore = outcome.limitExceeded;
     SearchOutcome attempt = outcome;

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sys/stat.h>
 #include <unordered_map>
 
 namespace zt {
@@ -16,19 +15,45 @@ namespace zt {
 namespace {
 
 constexpr char kMagic[8] = {'Z', 'T', 'N', 'I', 'D', 'X', '0', '1'};
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 constexpr size_t kHeaderSize = 104;
 constexpr size_t kBlockRecords = 64;
 constexpr size_t kBlockSize = 16; // u64 base offset, u32 place of its deltas, u32 unused
 constexpr size_t kEntrySize = 24; // u32 trigram, u32 count, u64 place, u32 length, u32 checksum
 
+// A checksum fast enough to run over every section an index reads at each
+// open: four lanes of eight bytes a step, so the multiplications overlap.
+uint64_t hashOn(uint64_t seed, std::string_view bytes) {
+    constexpr uint64_t k = 0x9E3779B97F4A7C15ull;
+    uint64_t lane[4] = {seed, seed ^ k, seed + k, ~seed};
+    auto mix = [](uint64_t h, const char* at) {
+        uint64_t w;
+        std::memcpy(&w, at, 8);
+        h = (h ^ w) * k;
+        return h ^ (h >> 29);
+    };
+    size_t i = 0;
+    for (; i + 32 <= bytes.size(); i += 32)
+        for (int j = 0; j < 4; ++j)
+            lane[j] = mix(lane[j], bytes.data() + i + 8 * j);
+    for (; i + 8 <= bytes.size(); i += 8)
+        lane[0] = mix(lane[0], bytes.data() + i);
+    for (; i < bytes.size(); ++i)
+        lane[1] = (lane[1] ^ static_cast<unsigned char>(bytes[i])) * 0x100000001B3ull;
+    uint64_t h = bytes.size();
+    for (const uint64_t l : lane)
+        h = (h ^ l) * k;
+    return h ^ (h >> 32);
+}
+
 uint32_t checksum(std::string_view bytes) {
-    uint64_t h = 1469598103934665603ull; // FNV-1a
-    for (unsigned char c : bytes) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return uint32_t(h ^ (h >> 32));
+    return uint32_t(hashOn(0xCBF29CE484222325ull, bytes));
+}
+
+// The checksum of everything an open reads, the field that holds it left out.
+uint64_t headChecksum(std::string_view bytes, size_t end) {
+    return uint32_t(hashOn(hashOn(0xCBF29CE484222325ull, bytes.substr(0, 96)),
+                           bytes.substr(104, end - 104)));
 }
 
 template <class T> void put(std::string& out, T v) {
@@ -112,13 +137,6 @@ class RecordWalk {
 
 } // namespace
 
-std::optional<StockStamp> stampOf(const std::filesystem::path& stockFile) {
-    struct stat st {};
-    if (::stat(stockFile.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    return StockStamp{uint64_t(st.st_size),
-                      int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
-
 std::vector<uint32_t> trigramsOf(std::string_view text) {
     std::vector<uint32_t> out;
     for (size_t i = 0; i + 3 <= text.size(); ++i)
@@ -130,7 +148,7 @@ std::vector<uint32_t> trigramsOf(std::string_view text) {
     return out;
 }
 
-std::string buildNameIndex(std::string_view stockBytes, const StockStamp& stamp) {
+std::string buildNameIndex(std::string_view stockBytes, const FileStamp& stamp) {
     std::vector<uint64_t> offsets;
     std::string folders;
     std::unordered_map<uint32_t, Posting> postings;
@@ -197,7 +215,7 @@ std::string buildNameIndex(std::string_view stockBytes, const StockStamp& stamp)
     }
     // Everything up to here is checked whenever the index is opened.
     putAt(out, 88, uint64_t(out.size()));
-    putAt(out, 96, uint64_t(checksum(out)));
+    putAt(out, 96, headChecksum(out, out.size()));
     for (const auto& [t, p] : sorted)
         out += p->bytes;
     return out;
@@ -205,21 +223,46 @@ std::string buildNameIndex(std::string_view stockBytes, const StockStamp& stamp)
 
 bool writeNameIndex(const std::filesystem::path& stockFile,
                     const std::filesystem::path& indexFile) {
-    const auto stamp = stampOf(stockFile);
+    const auto stamp = fileStamp(stockFile);
     const auto bytes = readFileBytes(stockFile);
-    if (!stamp || !bytes || stampOf(stockFile) != stamp) return false;
+    if (!stamp || !bytes || fileStamp(stockFile) != stamp) return false;
     std::error_code ec;
     std::filesystem::create_directories(indexFile.parent_path(), ec);
     return writeFileAtomically(indexFile, buildNameIndex(*bytes, *stamp));
 }
 
-std::optional<NameIndex> NameIndex::open(std::string_view bytes, const StockStamp& stock) {
+std::optional<NameIndex> NameIndex::open(std::string_view bytes, const FileStamp& stock) {
+    auto index = parse(bytes, bytes.size(), stock);
+    if (index) index->postings_ = bytes.substr(index->postingsPos_);
+    return index;
+}
+
+std::optional<NameIndex> NameIndex::read(const std::filesystem::path& indexFile,
+                                         const FileStamp& stock) {
+    auto file = std::make_shared<const RandomAccessFile>(indexFile);
+    const auto stamp = file->ok() ? file->stamp() : std::nullopt;
+    auto head = std::make_shared<std::string>();
+    if (!stamp || !file->readAt(0, kHeaderSize, *head) || head->size() < kHeaderSize)
+        return std::nullopt;
+    const uint64_t size = stamp->size, postingsPos = get<uint64_t>(*head, 88);
+    if (postingsPos < kHeaderSize || postingsPos > size ||
+        !file->readAt(0, size_t(postingsPos), *head) || head->size() != postingsPos)
+        return std::nullopt;
+    auto index = parse(*head, size, stock);
+    if (!index) return std::nullopt;
+    index->head_ = std::move(head);
+    index->file_ = std::move(file);
+    return index;
+}
+
+std::optional<NameIndex> NameIndex::parse(std::string_view bytes, uint64_t fileSize,
+                                          const FileStamp& stock) {
     if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, 8) != 0 ||
         get<uint32_t>(bytes, 8) != kVersion)
         return std::nullopt;
-    if (StockStamp{get<uint64_t>(bytes, 16), get<int64_t>(bytes, 24)} != stock) return std::nullopt;
+    if (FileStamp{get<uint64_t>(bytes, 16), get<int64_t>(bytes, 24)} != stock) return std::nullopt;
     NameIndex index;
-    index.bytes_ = bytes;
+    index.stamp_ = stock;
     index.recordCount_ = get<uint32_t>(bytes, 12);
     const uint32_t folderCount = get<uint32_t>(bytes, 32), trigramCount = get<uint32_t>(bytes, 36);
     const uint64_t blocksPos = get<uint64_t>(bytes, 40), deltasPos = get<uint64_t>(bytes, 48),
@@ -231,15 +274,14 @@ std::optional<NameIndex> NameIndex::open(std::string_view bytes, const StockStam
     if (blocksPos != kHeaderSize || deltasPos != blocksPos + blockCount * kBlockSize ||
         foldersPos != deltasPos + deltasLen || trigramsPos != foldersPos + foldersLen ||
         postingsPos != trigramsPos + uint64_t(trigramCount) * kEntrySize ||
-        postingsPos > bytes.size() || folderCount > index.recordCount_)
+        postingsPos > bytes.size() || postingsPos > fileSize || folderCount > index.recordCount_)
         return std::nullopt;
-    std::string head(bytes.substr(0, postingsPos));
-    putAt(head, 96, uint64_t(0));
-    if (uint64_t(checksum(head)) != get<uint64_t>(bytes, 96)) return std::nullopt;
+    if (headChecksum(bytes, postingsPos) != get<uint64_t>(bytes, 96)) return std::nullopt;
     index.blocks_ = bytes.substr(blocksPos, deltasPos - blocksPos);
     index.deltas_ = bytes.substr(deltasPos, deltasLen);
     index.trigramTable_ = bytes.substr(trigramsPos, postingsPos - trigramsPos);
-    index.postings_ = bytes.substr(postingsPos);
+    index.postingsPos_ = postingsPos;
+    index.postingsSize_ = fileSize - postingsPos;
 
     const std::string_view folders = bytes.substr(foldersPos, foldersLen);
     size_t pos = 0;
@@ -290,8 +332,11 @@ std::optional<NameIndex::Entry> NameIndex::find(uint32_t trigram) const {
 }
 
 std::optional<std::vector<uint32_t>> NameIndex::postings(const Entry& e) const {
-    if (e.place > postings_.size() || e.length > postings_.size() - e.place) return std::nullopt;
-    const std::string_view list = postings_.substr(e.place, e.length);
+    if (e.place > postingsSize_ || e.length > postingsSize_ - e.place) return std::nullopt;
+    std::string read;
+    if (file_ && (!file_->readAt(postingsPos_ + e.place, e.length, read) || read.size() != e.length))
+        return std::nullopt;
+    const std::string_view list = file_ ? std::string_view(read) : postings_.substr(e.place, e.length);
     if (checksum(list) != e.checksum) return std::nullopt;
     std::vector<uint32_t> out;
     out.reserve(std::min<uint32_t>(e.count, recordCount_));

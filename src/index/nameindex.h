@@ -13,8 +13,11 @@
 //   postings     per trigram, the record numbers as delta varints
 // Every section and every posting list carries a checksum: a damaged or
 // foreign index is never trusted, only ignored and built again.
+#include "platform/fileops.h"
+
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -23,18 +26,9 @@
 
 namespace zt {
 
-// What identifies the stock file an index was built from.
-struct StockStamp {
-    uint64_t size = 0;
-    int64_t modifiedNs = 0;
-    friend bool operator==(const StockStamp&, const StockStamp&) = default;
-};
-
-[[nodiscard]] std::optional<StockStamp> stampOf(const std::filesystem::path& stockFile);
-
 // The index's bytes for a stock file's bytes (read by the search's rules: the
 // records it reaches, in file order).
-[[nodiscard]] std::string buildNameIndex(std::string_view stockBytes, const StockStamp& stamp);
+[[nodiscard]] std::string buildNameIndex(std::string_view stockBytes, const FileStamp& stamp);
 
 // Builds the index of a stock file and saves it atomically. False when the
 // stock cannot be read or the index cannot be written.
@@ -51,8 +45,15 @@ class NameIndex {
     // checked against the stamp of the stock file as it is now; nullopt when
     // foreign, damaged, stale or of another version.
     [[nodiscard]] static std::optional<NameIndex> open(std::string_view bytes,
-                                                       const StockStamp& stock);
+                                                       const FileStamp& stock);
+    // The same from an index file: only the parts before the posting lists
+    // are read now (one read, no mapping to set up and tear down per stock);
+    // a posting list is read when a search asks for it.
+    [[nodiscard]] static std::optional<NameIndex> read(const std::filesystem::path& indexFile,
+                                                       const FileStamp& stock);
 
+    // The stamp of the stock file the index was built from.
+    [[nodiscard]] const FileStamp& builtFrom() const { return stamp_; }
     [[nodiscard]] uint32_t recordCount() const { return recordCount_; }
     // Byte offset of a record in the stock file.
     [[nodiscard]] uint64_t recordOffset(uint32_t record) const;
@@ -73,12 +74,20 @@ class NameIndex {
 
   private:
     NameIndex() = default;
+    // Checks and takes the parts before the postings; `head` holds at least
+    // them, `fileSize` is the size of the whole index.
+    [[nodiscard]] static std::optional<NameIndex> parse(std::string_view head, uint64_t fileSize,
+                                                        const FileStamp& stock);
     [[nodiscard]] std::optional<std::vector<uint32_t>> postings(const Entry& e) const;
     [[nodiscard]] std::optional<Entry> find(uint32_t trigram) const;
 
-    std::string_view bytes_;
+    FileStamp stamp_;
     uint32_t recordCount_ = 0;
-    std::string_view blocks_, deltas_, trigramTable_, postings_;
+    std::string_view blocks_, deltas_, trigramTable_;
+    std::string_view postings_;                   // when the whole index is in memory
+    std::shared_ptr<const std::string> head_;     // when read from a file: its parts
+    std::shared_ptr<const RandomAccessFile> file_; // and where its postings are
+    uint64_t postingsPos_ = 0, postingsSize_ = 0;
     std::vector<uint32_t> folders_, depths_;
 };
 

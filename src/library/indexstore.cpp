@@ -2,6 +2,7 @@
 
 #include "library/names.h"
 #include "library/sidefiles.h"
+#include "platform/mappedfile.h"
 
 #include <cstring>
 
@@ -13,13 +14,13 @@ std::filesystem::path indexFilePath(const std::filesystem::path& dataDir, std::s
 
 IndexState indexState(const std::filesystem::path& dataDir, std::string_view stock) {
     const auto stockFile = stockFilePath(dataDir, stock);
-    const auto stamp = stockFile ? stampOf(*stockFile) : std::nullopt;
+    const auto stamp = stockFile ? fileStamp(*stockFile) : std::nullopt;
     MappedFile file(indexFilePath(dataDir, stock));
     if (!file.ok()) return IndexState::Missing;
     if (!stamp) return IndexState::Stale;
     if (NameIndex::open(file.bytes(), *stamp)) return IndexState::Fresh;
     // Told apart only for the report: a well-formed index of another stamp.
-    StockStamp other;
+    FileStamp other;
     const auto bytes = file.bytes();
     if (bytes.size() >= 32) {
         std::memcpy(&other.size, bytes.data() + 16, 8);
@@ -34,16 +35,11 @@ bool buildIndex(const std::filesystem::path& dataDir, std::string_view stock) {
     return stockFile && writeNameIndex(*stockFile, indexFilePath(dataDir, stock));
 }
 
-std::optional<LoadedIndex> openIndex(const std::filesystem::path& dataDir, std::string_view stock) {
+std::optional<NameIndex> openIndex(const std::filesystem::path& dataDir, std::string_view stock) {
     const auto stockFile = stockFilePath(dataDir, stock);
-    const auto stamp = stockFile ? stampOf(*stockFile) : std::nullopt;
+    const auto stamp = stockFile ? fileStamp(*stockFile) : std::nullopt;
     if (!stamp) return std::nullopt;
-    MappedFile file(indexFilePath(dataDir, stock));
-    if (!file.ok()) return std::nullopt;
-    auto index = NameIndex::open(file.bytes(), *stamp);
-    if (!index) return std::nullopt;
-    // The mapping moves with its pointer unchanged, so the index's views stay valid.
-    return LoadedIndex{std::move(file), std::move(*index)};
+    return NameIndex::read(indexFilePath(dataDir, stock), *stamp);
 }
 
 } // namespace zt

@@ -3,7 +3,6 @@
 // against their stock file before every use, built again when missing, stale
 // (the stock file's size or time differs) or not to be trusted.
 #include "index/nameindex.h"
-#include "platform/mappedfile.h"
 
 #include <filesystem>
 #include <optional>
@@ -12,12 +11,6 @@
 namespace zt {
 
 enum class IndexState { Fresh, Missing, Stale, Damaged };
-
-// An opened index and the mapping that holds its bytes.
-struct LoadedIndex {
-    MappedFile file;
-    NameIndex index;
-};
 
 [[nodiscard]] std::filesystem::path indexFilePath(const std::filesystem::path& dataDir,
                                                   std::string_view stock);
@@ -30,7 +23,7 @@ struct LoadedIndex {
 bool buildIndex(const std::filesystem::path& dataDir, std::string_view stock);
 
 // The stock's index when it is fresh and checks out; nullopt otherwise.
-[[nodiscard]] std::optional<LoadedIndex> openIndex(const std::filesystem::path& dataDir,
+[[nodiscard]] std::optional<NameIndex> openIndex(const std::filesystem::path& dataDir,
                                                    std::string_view stock);
 
 } // namespace zt

@@ -8,15 +8,12 @@
 #include "platform/collate.h"
 #include "platform/datadir.h"
 #include "platform/datalock.h"
+#include "platform/fileops.h"
 #include "platform/textfile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zt {
 
@@ -100,48 +97,6 @@ int rowOf(const std::vector<std::string>& names, const StockRef& ref) {
         return ref.row;
     const auto it = std::find(names.begin(), names.end(), ref.name);
     return it == names.end() ? -1 : int(it - names.begin());
-}
-
-FileTime nowFileTime() {
-    struct timespec ts {};
-    ::clock_gettime(CLOCK_REALTIME, &ts);
-    return fileTimeFromTimespec(ts);
-}
-
-bool existsInAnyForm(const fs::path& p) {
-    struct stat st {};
-    return ::lstat(p.c_str(), &st) == 0;
-}
-
-// A new stock file as a copy of an old one: a second link where the file
-// system has them (instant, the bytes untouched), else a copy written whole
-// before it takes the new name.
-bool copyStockFile(const fs::path& from, const fs::path& to) {
-    if (::link(from.c_str(), to.c_str()) == 0) return true;
-    if (errno == EEXIST) return false;
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (in < 0) return false;
-    struct stat st {};
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
-        return false;
-    }
-    AtomicFileWriter out(to);
-    out.copyAttributesFrom(from);
-    std::string buf(size_t(1) << 20, '\0');
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(in, buf.data(), buf.size());
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        out.write(std::string_view(buf.data(), size_t(n)));
-    }
-    ::close(in);
-    return ok && out.commitAs(to, true);
 }
 
 // The names a list may take without any system refusing the file.
@@ -318,8 +273,8 @@ StockResult StockLibrary::rename(const StockRef& stock, std::string_view newName
         newPath = *stockFile(newName);
         oneFile = sameStockFile(oldPath, newPath);
         // The new file first: a kill now leaves an unlisted copy, never a loss.
-        if (oneFile ? ::rename(oldPath.c_str(), newPath.c_str()) != 0
-                    : !copyStockFile(oldPath, newPath)) {
+        if (oneFile ? !renameFile(oldPath, newPath)
+                    : !linkOrCopyFile(oldPath, newPath)) {
             if (!existsInAnyForm(oldPath))
                 return failure(StockFailure::CannotOpen, messageCannotOpen(oldPath));
             return failure(StockFailure::CannotCreate, messageCannotCreate(newPath));

@@ -98,7 +98,16 @@ void searchStockBytes(std::string_view bytes, const std::string& stock,
     searchStock(in, stock, request, callbacks, outcome);
 }
 
-SearchOutcome searchStocks(const SearchRequest& request, const SearchCallbacks& callbacks) {
+bool meetsFilters(const SearchFilters& f, uint64_t size, FileTime modified, bool folder) {
+    if ((f.minSize || f.maxSize) && folder) return false;
+    if ((f.minSize && size < *f.minSize) || (f.maxSize && size > *f.maxSize)) return false;
+    if (!f.modifiedFrom && !f.modifiedBefore) return true;
+    return !modified.isZero() && !(f.modifiedFrom && modified < *f.modifiedFrom) &&
+           !(f.modifiedBefore && !(modified < *f.modifiedBefore));
+}
+
+SearchOutcome searchStocks(const SearchRequest& request, const SearchCallbacks& callbacks,
+                           const StockShortcut& shortcut) {
     SearchOutcome outcome;
     if (callbacks.status) callbacks.status(kStatusProcessing);
     const Needle needle(request);
@@ -107,6 +116,7 @@ SearchOutcome searchStocks(const SearchRequest& request, const SearchCallbacks& 
     PieceReader in; // one buffer for every stock
     for (const std::string& stock : request.stocks) {
         if (outcome.stopped) break;
+        if (shortcut && shortcut(stock, outcome)) continue;
         const auto path = stockFilePath(request.dataDir, stock);
         if (!path || !in.open(*path)) {
             outcome.skippedStocks.push_back(stock);

@@ -84,6 +84,10 @@ struct SearchFilters {
     [[nodiscard]] bool any() const { return minSize || maxSize || modifiedFrom || modifiedBefore; }
 };
 
+// Whether a file or folder with these values meets the conditions.
+[[nodiscard]] bool meetsFilters(const SearchFilters& f, uint64_t size, FileTime modified,
+                                bool folder);
+
 struct SearchRequest {
     std::filesystem::path dataDir;
     std::vector<std::string> stocks; // the chosen stocks, searched in this order
@@ -119,10 +123,15 @@ struct SearchOutcome {
     std::vector<std::string> skippedStocks; // missing, unreadable or unsafe names
 };
 
+// Another way to search one stock with the same results (its name index):
+// true when it searched the stock, false to leave the stock to the scan.
+using StockShortcut = std::function<bool(const std::string& stock, SearchOutcome& outcome)>;
+
 // Searches the chosen stocks in order until all are done or the search stops.
 // A stock whose file cannot be read is skipped and listed in the outcome (one
 // that fails part way keeps the rows found before and is listed too).
-SearchOutcome searchStocks(const SearchRequest& request, const SearchCallbacks& callbacks);
+SearchOutcome searchStocks(const SearchRequest& request, const SearchCallbacks& callbacks,
+                           const StockShortcut& shortcut = {});
 
 // The same over stock file bytes already in memory (one stock named `stock`);
 // result count and stop carry over between calls through `outcome`.

@@ -243,20 +243,9 @@ class StockScan {
         return matchName(r.mode, lowered_, c_.needle.text);
     }
 
-    // The size and date conditions: a size selects files only; a date needs a
-    // known modified time.
-    [[nodiscard]] bool passes(const Values& v, bool folder) const {
-        const SearchFilters& f = c_.request.filters;
-        if ((f.minSize || f.maxSize) && folder) return false;
-        if ((f.minSize && v.size < *f.minSize) || (f.maxSize && v.size > *f.maxSize)) return false;
-        if (!f.modifiedFrom && !f.modifiedBefore) return true;
-        return !v.modified.isZero() && !(f.modifiedFrom && v.modified < *f.modifiedFrom) &&
-               !(f.modifiedBefore && !(v.modified < *f.modifiedBefore));
-    }
-
     // A row for name_ in the innermost open folder, when it meets the conditions.
     void addRow(const Values& v, bool folder) {
-        if (!passes(v, folder)) return;
+        if (!meetsFilters(c_.request.filters, v.size, v.modified, folder)) return;
         ++out_.resultCount;
         if (!cb_.hit) return;
         decodePath();

@@ -94,6 +94,29 @@ TEST_F(SearchCli, OptionFormsAndExitStatuses) {
     EXPECT_EQ(search("-s B -m=exact REPORT.TXT").status, 2); // short options take no "="
 }
 
+// The pattern modes and the size and date conditions, each answered alike
+// through the name indexes (built by the first search) and by the scan.
+TEST_F(SearchCli, PatternsAndConditionsWithAndWithoutTheIndex) {
+    const std::string oldDoc = "\\A\\reports\\old report.doc\t0KB\t\t\n";
+    const std::string reports = "\\A\\reports\t\t2001/3/5 9:7:3\t\n";
+    const std::string final = "\\A\\Report,final \"v2\".txt\t1,234KB\t2001/3/5 9:7:3\t2001/3/5 9:7:4\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"'*report.*' --mode wildcard", oldDoc + "\\B\\REPORT.TXT\t0KB\t\t\n"},
+        {"'report?txt' --mode wildcard --case", ""},
+        {"'^old|final' --mode regex", final + oldDoc},
+        {"report --min-size 1KB", final},
+        {"report --max-size 1000", oldDoc + "\\B\\REPORT.TXT\t0KB\t\t\n"},
+        {"report --newer 2001-03-05", final + reports},
+        {"report --older 2001-03-04", ""},
+        {"report --older 2001-03-05 --target files", final},
+    };
+    for (const auto& [args, out] : cases) {
+        EXPECT_EQ(search(args).out, out) << args;
+        EXPECT_EQ(search(args + " --no-index").out, out) << args;
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir / "Index" / "A.idx"));
+}
+
 TEST_F(SearchCli, CsvIsTheDialogsFileAndReadsBackAsTheCells) {
     const auto csv = dir / "out.csv";
     const auto r = search("report --csv '" + csv.string() + "'");

@@ -2,6 +2,7 @@
 // same order, with the same limit and stop, over random stocks.
 #include "catalogue/stockfile.h"
 #include "index/indexsearch.h"
+#include "library/catalogsearch.h"
 #include "platform/collate.h"
 #include "testutil.h"
 
@@ -63,7 +64,7 @@ TEST(NameIndex, SearchesExactlyAsTheScan) {
     const std::vector<std::string> parts = {"ab",  "Abc", "アA", "ｂｂ", "Ａｂ", "&#65;",
                                             "xyz", "a",   " ",   "表示", "\x01"};
     test::TempDir dir;
-    for (int round = 0; round < 300; ++round) {
+    for (int round = 0; round < 400; ++round) {
         const int stockCount = 1 + int(rng() % 3);
         std::vector<std::string> stocks;
         for (int i = 0; i < stockCount; ++i) {
@@ -72,10 +73,19 @@ TEST(NameIndex, SearchesExactlyAsTheScan) {
         }
         SearchRequest r;
         r.text = parts[rng() % 7] + (rng() % 2 ? parts[rng() % 7] : "");
-        r.mode = MatchMode(rng() % 4);
+        r.mode = MatchMode(rng() % 5);
+        if (r.mode == MatchMode::Wildcard) { // a pattern around the text
+            const char* const shapes[] = {"*%*", "%*", "*%", "?%*", "*%?", "%", "*%*xyz*"};
+            std::string shape = shapes[rng() % 7];
+            r.text = shape.replace(shape.find('%'), 1, r.text);
+        }
         r.target = SearchTarget(rng() % 3);
         r.caseSensitive = rng() % 2;
         r.limit = rng() % 3 == 0 ? 1 + int(rng() % 6) : kSearchResultLimit;
+        if (rng() % 3 == 0) r.filters.minSize = rng() % 2000;
+        if (rng() % 4 == 0) r.filters.maxSize = rng() % 3000;
+        if (rng() % 3 == 0) r.filters.modifiedFrom = FileTime{1 + rng() % 4};
+        if (rng() % 4 == 0) r.filters.modifiedBefore = FileTime{rng() % 5};
         const auto trigrams = requestTrigrams(r);
         if (trigrams.empty()) continue;
 
@@ -92,8 +102,8 @@ TEST(NameIndex, SearchesExactlyAsTheScan) {
                     searchStockBytes(bytes, stock, r, cb, run->outcome);
                     continue;
                 }
-                const std::string index = buildNameIndex(bytes, *stampOf(file));
-                const auto opened = NameIndex::open(index, *stampOf(file));
+                const std::string index = buildNameIndex(bytes, *fileStamp(file));
+                const auto opened = NameIndex::open(index, *fileStamp(file));
                 ASSERT_TRUE(opened);
                 ASSERT_EQ(searchWithIndex(*opened, file, stock, r, trigrams, cb, run->outcome),
                           IndexSearchStatus::Done);
@@ -106,19 +116,61 @@ TEST(NameIndex, SearchesExactlyAsTheScan) {
     }
 }
 
+// The search of both faces: a fresh index is used, a stale one is not (the
+// stock is scanned), and a regular expression never uses one.
+TEST(NameIndex, TheCatalogueSearchUsesOnlyFreshIndexes) {
+    test::TempDir dir;
+    test::StockBuilder a, b;
+    a.add(a.root("A", {"readme.txt", "setup.exe"}), "docs", {"manual.pdf", "Readme.md"});
+    b.root("B", {"readme", "other"});
+    ASSERT_TRUE(a.write(dir.path(), "A") && b.write(dir.path(), "B"));
+    ASSERT_TRUE(refreshIndexes(dir.path(), {"A", "B"}).empty());
+    test::writeFile(dir / "B.dat", test::readFile(dir / "B.dat") + "\r\n"); // B is stale now
+
+    struct Case {
+        std::string text;
+        MatchMode mode;
+        std::vector<std::string> indexed; // stocks searched through their index
+    } cases[] = {{"readme", MatchMode::Contains, {"A"}},
+                 {"*me.??", MatchMode::Wildcard, {"A"}},
+                 {"read.e", MatchMode::Regex, {}},
+                 {"re", MatchMode::Contains, {}}};
+    for (const Case& c : cases) {
+        SearchRequest r;
+        r.dataDir = dir.path();
+        r.stocks = {"A", "B"};
+        r.text = c.text;
+        r.mode = c.mode;
+        std::vector<std::string> rows[2], indexed;
+        for (const IndexUse use : {IndexUse::Never, IndexUse::WhenFresh}) {
+            SearchCallbacks cb;
+            cb.statusInterval = std::chrono::hours(1); // a scan shows no stock name then
+            cb.status = [&](std::string_view t) {
+                if (use == IndexUse::WhenFresh && t.ends_with(kStatusSearching))
+                    indexed.emplace_back(t.substr(1, t.size() - 1 - kStatusSearching.size()));
+            };
+            cb.hit = [&](const SearchHit& h) { rows[int(use)].push_back(describe(h)); };
+            searchCatalogue(r, cb, use);
+        }
+        EXPECT_EQ(rows[0], rows[1]) << c.text;
+        EXPECT_FALSE(rows[0].empty()) << c.text;
+        EXPECT_EQ(indexed, c.indexed) << c.text;
+    }
+}
+
 TEST(NameIndex, AStaleDamagedOrForeignIndexIsNeverTrusted) {
     test::TempDir dir;
     test::StockBuilder s;
     s.add(s.root("S", {"readme.txt", "setup.exe"}), "docs", {"manual.pdf"});
     ASSERT_TRUE(s.write(dir.path(), "S"));
-    const auto stamp = *stampOf(dir / "S.dat");
+    const auto stamp = *fileStamp(dir / "S.dat");
     const std::string index = buildNameIndex(test::readFile(dir / "S.dat"), stamp);
     const auto good = NameIndex::open(index, stamp);
     ASSERT_TRUE(good);
     EXPECT_EQ(*good->candidates(trigramsOf("man")), std::vector<uint32_t>{3});
     EXPECT_EQ(good->folderRecords(), std::vector<uint32_t>{2});
 
-    StockStamp other = stamp;
+    FileStamp other = stamp;
     other.modifiedNs += 1;
     EXPECT_FALSE(NameIndex::open(index, other)); // the stock file changed since
     for (size_t at : {size_t(0), size_t(9), size_t(40), size_t(100), index.size() / 2}) {

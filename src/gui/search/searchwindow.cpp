@@ -6,6 +6,7 @@
 #include "gui/common/workrunner.h"
 #include "gui/search/filterrow.h"
 #include "gui/search/resultsmodel.h"
+#include "library/catalogsearch.h"
 #include "platform/utf8.h"
 #include "search/csv.h"
 #include <QToolButton>
@@ -207,7 +208,7 @@ void SearchWindow::startSearch() {
                     work.post([this, run] { results_->addRows(run->inbox.take()); });
             };
             cb.limitExceeded = [&run](std::string_view m) { run->limitMessage = m; };
-            run->outcome = searchStocks(request, cb);
+            run->outcome = searchCatalogue(request, cb);
         },
         [this, run](bool) { searchEnded(run->outcome, run->limitMessage); });
 }

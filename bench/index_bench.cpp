@@ -1,0 +1,194 @@
+// The name index against the scan and against plocate, in one run.
+//
+// Uses the sets of search_bench (generated into DIR by `search_bench
+// --prepare`, which this program runs from beside itself):
+//   many    100 stocks, 5,000,000 names: selective texts searched through the
+//           indexes, by the scan, and by `plocate -c -i` over a database of the
+//           same paths (plocate-build --plaintext, no visibility check; it
+//           counts whole paths, so a matching folder's contents too), timed
+//           pair by pair
+//   1m      one stock of 1,000,000 records: index size against the stock
+//           file, and the time to build it
+// Then the peak memory of an indexed search of `many` in a fresh process.
+//
+//   index_bench [--pairs N] [DIR]
+#include "library/catalogsearch.h"
+#include "library/indexstore.h"
+#include "library/names.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+std::string shellQuoted(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
+
+std::vector<std::string> stocksOf(const std::string& key, int count) {
+    std::vector<std::string> out;
+    for (int i = 0; i < count; ++i)
+        out.push_back(key + "-" + std::to_string(1000 + i));
+    return out;
+}
+
+struct Case {
+    const char* label;
+    std::string text;
+    zt::MatchMode mode;
+    std::string plocateText; // what plocate is asked (it matches whole paths)
+};
+
+zt::SearchRequest makeRequest(const fs::path& dir, const Case& c) {
+    zt::SearchRequest r;
+    r.dataDir = dir;
+    r.stocks = stocksOf("many", 100);
+    r.text = c.text;
+    r.mode = c.mode;
+    r.limit = 0;
+    return r;
+}
+
+int search(const zt::SearchRequest& r, zt::IndexUse use) {
+    zt::SearchCallbacks cb;
+    cb.pump = [] { return false; };
+    cb.hit = [](const zt::SearchHit&) {};
+    return zt::searchCatalogue(r, cb, use).resultCount;
+}
+
+// Every path of the set, one a line, for plocate-build --plaintext.
+void writePathList(const fs::path& dir, const fs::path& list) {
+    zt::SearchRequest all = makeRequest(dir, {"", "*", zt::MatchMode::Wildcard, ""});
+    std::ofstream out(list, std::ios::binary);
+    zt::SearchCallbacks cb;
+    cb.hit = [&out](const zt::SearchHit& h) {
+        std::string p = h.path;
+        std::replace(p.begin(), p.end(), '\\', '/');
+        out << p << '\n';
+    };
+    (void)zt::searchCatalogue(all, cb, zt::IndexUse::Never);
+}
+
+double timePlocate(const fs::path& db, const Case& c, const fs::path& out) {
+    const std::string cmd = "plocate -c -i -d " + shellQuoted(db) + " '" + c.plocateText + "' > " +
+                            shellQuoted(out);
+    const auto t = Clock::now();
+    const int rc = std::system(cmd.c_str());
+    if (rc != 0 && !(WIFEXITED(rc) && WEXITSTATUS(rc) == 1)) { // 1: nothing found
+        std::fprintf(stderr, "plocate did not run (apt-get install plocate)\n");
+        std::exit(2);
+    }
+    return secondsSince(t);
+}
+
+void reportIndexSize(const fs::path& dir) {
+    const std::string stock = "1m-1000";
+    fs::remove(zt::indexFilePath(dir, stock));
+    const auto t = Clock::now();
+    if (!zt::buildIndex(dir, stock)) std::exit(2);
+    const double build = secondsSince(t);
+    const double stockBytes = double(fs::file_size(*zt::stockFilePath(dir, stock)));
+    const double indexBytes = double(fs::file_size(zt::indexFilePath(dir, stock)));
+    std::printf("1m: stock file %.1f MiB, index %.1f MiB (%.1f %%), built in %.3f s\n",
+                stockBytes / 1048576, indexBytes / 1048576, 100 * indexBytes / stockBytes, build);
+}
+
+void reportPeak(const fs::path& dir) {
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    const fs::path out = dir / "peak.out";
+    if (std::system((shellQuoted(self) + " --search-once " + shellQuoted(dir) + " > " + shellQuoted(out)).c_str()))
+        return;
+    long kib = -1;
+    std::ifstream(out) >> kib;
+    std::printf("peak memory of an indexed search of many: %.1f MiB\n", double(kib) / 1024);
+}
+
+int searchOnce(const fs::path& dir) {
+    (void)search(makeRequest(dir, {"", "QzxW", zt::MatchMode::Contains, ""}),
+                 zt::IndexUse::WhenFresh);
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) std::printf("%ld\n", std::atol(line.c_str() + 6));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int pairs = 5;
+    fs::path dir = fs::temp_directory_path() / "zt-search-bench";
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--search-once" && i + 1 < argc) return searchOnce(argv[i + 1]);
+        if (a == "--pairs" && i + 1 < argc)
+            pairs = std::max(1, std::atoi(argv[++i]));
+        else
+            dir = a;
+    }
+    const fs::path here = fs::read_symlink("/proc/self/exe").parent_path();
+    if (std::system((shellQuoted(here / "search_bench") + " --prepare " + shellQuoted(dir)).c_str()) != 0)
+        return 2;
+    reportIndexSize(dir);
+
+    auto t = Clock::now();
+    if (!zt::refreshIndexes(dir, stocksOf("many", 100)).empty()) return 2;
+    std::printf("many: indexes of 100 stocks made in %.2f s (where missing or stale)\n",
+                secondsSince(t));
+    const fs::path list = dir / "paths.txt", db = dir / "many.plocate.db";
+    if (!fs::exists(db)) {
+        writePathList(dir, list);
+        if (std::system(("plocate-build -l no -p " + shellQuoted(list) + " " + shellQuoted(db)).c_str()) != 0)
+            return 2;
+    }
+    if (std::system(("cat " + shellQuoted(dir) + "/*.dat " + shellQuoted(dir) + "/Index/* " + shellQuoted(db) +
+                     " > /dev/null").c_str()) != 0)
+        return 2;
+
+    const Case cases[] = {{"ascii contains", "QzxW", zt::MatchMode::Contains, "QzxW"},
+                          {"japanese contains", "蒼穹", zt::MatchMode::Contains, "蒼穹"},
+                          {"ascii 'track 123'", "track 123", zt::MatchMode::Contains, "track 123"},
+                          {"wildcard *qzxw_1*", "*qzxw_1*", zt::MatchMode::Wildcard, "qzxw_1"}};
+    std::printf("%-20s %7s %9s %9s %10s %8s %8s\n", "case (many)", "hits", "index ms", "scan ms",
+                "plocate ms", "idx/scan", "idx/ploc");
+    for (const Case& c : cases) {
+        const zt::SearchRequest r = makeRequest(dir, c);
+        std::vector<double> index, scan, plocate, toScan, toPlocate;
+        int hits = 0;
+        for (int i = 0; i < pairs; ++i) {
+            t = Clock::now();
+            hits = search(r, zt::IndexUse::WhenFresh);
+            index.push_back(secondsSince(t));
+            t = Clock::now();
+            if (search(r, zt::IndexUse::Never) != hits) std::fprintf(stderr, "hits differ!\n");
+            scan.push_back(secondsSince(t));
+            plocate.push_back(timePlocate(db, c, dir / "plocate.out"));
+            toScan.push_back(index.back() / scan.back());
+            toPlocate.push_back(index.back() / plocate.back());
+        }
+        std::printf("%-20s %7d %9.2f %9.1f %10.2f %8.3f %8.2f\n", c.label, hits,
+                    median(index) * 1e3, median(scan) * 1e3, median(plocate) * 1e3,
+                    median(toScan), median(toPlocate));
+    }
+    reportPeak(dir);
+    return 0;
+}

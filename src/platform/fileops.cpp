@@ -1,0 +1,113 @@
+#include "platform/fileops.h"
+
+#include "platform/textfile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace zt {
+
+namespace {
+
+std::optional<FileStamp> stampOfStat(const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    return FileStamp{uint64_t(st.st_size),
+                     int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+} // namespace
+
+std::optional<FileStamp> fileStamp(const std::filesystem::path& p) {
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0) return std::nullopt;
+    return stampOfStat(st);
+}
+
+RandomAccessFile::RandomAccessFile(const std::filesystem::path& p)
+    : fd_(::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
+
+RandomAccessFile::~RandomAccessFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<FileStamp> RandomAccessFile::stamp() const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return std::nullopt;
+    return stampOfStat(st);
+}
+
+bool RandomAccessFile::readAt(uint64_t offset, size_t size, std::string& out) const {
+    out.resize(size);
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(fd_, out.data() + got, size - got, off_t(offset + got));
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            out.clear();
+            return false;
+        }
+        got += size_t(n);
+    }
+    out.resize(got);
+    return true;
+}
+
+bool existsInAnyForm(const std::filesystem::path& p) {
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0;
+}
+
+bool linkOrCopyFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::link(from.c_str(), to.c_str()) == 0) return true;
+    if (errno == EEXIST) return false;
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0) return false;
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return false;
+    }
+    AtomicFileWriter out(to);
+    out.copyAttributesFrom(from);
+    std::string buf(size_t(1) << 20, '\0');
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(in, buf.data(), buf.size());
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        out.write(std::string_view(buf.data(), size_t(n)));
+    }
+    ::close(in);
+    return ok && out.commitAs(to, true);
+}
+
+bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::optional<VolumeSpace> volumeSpace(const std::filesystem::path& p) {
+    struct statvfs st {};
+    if (::statvfs(p.c_str(), &st) != 0) return std::nullopt;
+    return VolumeSpace{uint64_t(st.f_blocks) * st.f_frsize, uint64_t(st.f_bavail) * st.f_frsize};
+}
+
+FileTime nowFileTime() {
+    struct timespec ts {};
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    return fileTimeFromTimespec(ts);
+}
+
+bool standardErrorIsTerminal() {
+    return ::isatty(STDERR_FILENO) != 0;
+}
+
+} // namespace zt

@@ -1,0 +1,65 @@
+#pragma once
+// The file operations the core needs beyond reading and saving whole files:
+// what identifies a file's contents, reading at an offset, a second name for
+// a file, the space of a volume, the clock.
+#include "platform/filetime.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace zt {
+
+// What tells one state of a plain file from another: its size and its
+// modification time in nanoseconds.
+struct FileStamp {
+    uint64_t size = 0;
+    int64_t modifiedNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of a plain file (a symbolic link is followed); nullopt otherwise.
+[[nodiscard]] std::optional<FileStamp> fileStamp(const std::filesystem::path& p);
+
+// A plain file opened for reads at given offsets.
+class RandomAccessFile {
+  public:
+    explicit RandomAccessFile(const std::filesystem::path& p);
+    ~RandomAccessFile();
+    RandomAccessFile(const RandomAccessFile&) = delete;
+    RandomAccessFile& operator=(const RandomAccessFile&) = delete;
+
+    [[nodiscard]] bool ok() const { return fd_ >= 0; }
+    // The stamp of the file opened (not of whatever bears its name now).
+    [[nodiscard]] std::optional<FileStamp> stamp() const;
+    // Up to `size` bytes from `offset` into out (fewer at the end of the
+    // file); false on a read error.
+    bool readAt(uint64_t offset, size_t size, std::string& out) const;
+
+  private:
+    int fd_ = -1;
+};
+
+// True when anything, even a dangling symbolic link, bears the name.
+[[nodiscard]] bool existsInAnyForm(const std::filesystem::path& p);
+
+// A new file `to` with the bytes of `from`: a second link where the file
+// system has them (instant, the bytes untouched), else a copy written whole
+// before it takes the name. Never replaces an existing `to`.
+bool linkOrCopyFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Renames a file, replacing what bears the new name; false on failure.
+bool renameFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+struct VolumeSpace {
+    uint64_t size = 0, free = 0; // bytes; free: what a user may still write
+};
+[[nodiscard]] std::optional<VolumeSpace> volumeSpace(const std::filesystem::path& p);
+
+[[nodiscard]] FileTime nowFileTime();
+
+// Whether standard error is a terminal (progress is shown only there).
+[[nodiscard]] bool standardErrorIsTerminal();
+
+} // namespace zt
