@@ -158,15 +158,7 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         request.key = *by == "size" ? DupeKey::Size : DupeKey::NameAndSize;
     }
     const StockLibrary library(dataDir);
-    const auto names = library.names();
-    if (!names.ok()) return report(names);
-    const auto chosen = args.values("stock");
-    for (const std::string& s : chosen)
-        if (std::find(names.value.begin(), names.value.end(), s) == names.value.end())
-            return report(StockResult::fail(StockFailure::NoSuchStock, messageNoSuchStock(s)));
-    for (const std::string& n : names.value)
-        if (chosen.empty() || std::find(chosen.begin(), chosen.end(), n) != chosen.end())
-            request.stocks.push_back(n);
+    if (const auto failed = chooseStocks(dataDir, args, request.stocks)) return *failed;
 
     const auto groups = findDuplicates(library, request);
     if (!groups.ok()) return report(groups);
@@ -195,13 +187,7 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         const std::string bytes =
             csvBytes({"グループ", "ファイル・フォルダ名", "パス", "サイズ", "作成日時", "更新日時"},
                      csvRows);
-        std::string why;
-        if (*csv == "-") {
-            std::cout << bytes << std::flush;
-        } else if (!writeFileInPlace(*csv, bytes, &why)) {
-            printError(messageCannotCreate(*csv), why);
-            return kFileError;
-        }
+        if (const auto failed = writeCsvOutput(*csv, bytes)) return *failed;
     }
     return groups.value.empty() ? kNothingFound : kOk;
 }

@@ -47,14 +47,6 @@ const char* const kSearchUsage =
     "  3 バイト以上の文字列 (正規表現を除く) は名前索引 (Data/Index) で探します。\n"
     "  ないものや古いものは検索の前に作ります。結果は索引を使わないときと同じです。\n";
 
-template <class T>
-std::optional<T> pickWord(const std::string& word,
-                          std::initializer_list<std::pair<const char*, T>> choices) {
-    for (const auto& [name, value] : choices)
-        if (word == name) return value;
-    return std::nullopt;
-}
-
 // The request from the arguments; false after a message on a usage error.
 bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
     if (args.positional.size() != 1) return usageError("search"), false;
@@ -134,17 +126,8 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     SearchRequest request;
     if (!makeRequest(args, request)) return kUsage;
     const StockLibrary library(dataDir);
-    const auto names = library.names();
-    if (!names.ok()) return report(names);
     request.dataDir = dataDir;
-    // The chosen stocks in list order, as the window searches its selection.
-    const std::vector<std::string> chosen = args.values("stock");
-    for (const std::string& s : chosen)
-        if (std::find(names.value.begin(), names.value.end(), s) == names.value.end())
-            return report(StockResult::fail(StockFailure::NoSuchStock, messageNoSuchStock(s)));
-    for (const std::string& n : names.value)
-        if (chosen.empty() || std::find(chosen.begin(), chosen.end(), n) != chosen.end())
-            request.stocks.push_back(n);
+    if (const auto failed = chooseStocks(dataDir, args, request.stocks)) return *failed;
 
     const auto csv = args.value("csv");
     const bool json = args.has("json");
@@ -185,14 +168,7 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         status = kLimitReached;
     }
     if (csv) {
-        const std::string bytes = resultsCsvBytes(rows);
-        std::string why;
-        if (*csv == "-") {
-            std::cout << bytes << std::flush;
-        } else if (!writeFileInPlace(*csv, bytes, &why)) {
-            printError(messageCannotCreate(*csv), why);
-            return kFileError;
-        }
+        if (const auto failed = writeCsvOutput(*csv, resultsCsvBytes(rows))) return *failed;
     }
     return status;
 }

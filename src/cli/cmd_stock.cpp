@@ -71,14 +71,6 @@ int runShow(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     return std::cout.good() ? kOk : kFileError;
 }
 
-template <class T>
-std::optional<T> pickWord(const std::string& word,
-                          std::initializer_list<std::pair<const char*, T>> choices) {
-    for (const auto& [name, value] : choices)
-        if (word == name) return value;
-    return std::nullopt;
-}
-
 int runExport(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     const Command& self = commandNamed("export");
     if (args.positional.size() != 2) return usageError(self);

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,25 @@ struct Command {
 // Prints the command's usage on standard error; returns kUsage.
 int usageError(const Command& command);
 int usageError(std::string_view word);
+
+// The value of a word option among its choices; nullopt for another word.
+template <class T>
+std::optional<T> pickWord(const std::string& word,
+                          std::initializer_list<std::pair<const char*, T>> choices) {
+    for (const auto& [name, value] : choices)
+        if (word == name) return value;
+    return std::nullopt;
+}
+
+// The stocks named by --stock (all when none), in list order; the exit
+// status of the failure when a name is not listed or the list cannot be read.
+[[nodiscard]] std::optional<int> chooseStocks(const std::filesystem::path& dataDir,
+                                              const ParsedArgs& args,
+                                              std::vector<std::string>& out);
+
+// Writes a CSV the user asked for with --csv: "-" for standard output, else
+// in place at the path. The exit status of a failure, after its message.
+[[nodiscard]] std::optional<int> writeCsvOutput(const std::string& where, const std::string& bytes);
 
 // Each file adds its commands.
 void addListCommands(std::vector<Command>& out);    // list, adopt

@@ -3,9 +3,12 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/status.h"
+#include "library/stocklibrary.h"
 #include "platform/datadir.h"
+#include "platform/textfile.h"
 #include "platform/version.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace {
@@ -63,6 +66,32 @@ int usageError(const Command& command) {
 
 int usageError(std::string_view word) {
     return usageError(commandNamed(word));
+}
+
+std::optional<int> chooseStocks(const std::filesystem::path& dataDir, const ParsedArgs& args,
+                                std::vector<std::string>& out) {
+    const auto names = StockLibrary(dataDir).names();
+    if (!names.ok()) return report(names);
+    // In list order, as the window searches its selection.
+    const std::vector<std::string> chosen = args.values("stock");
+    for (const std::string& s : chosen)
+        if (std::find(names.value.begin(), names.value.end(), s) == names.value.end())
+            return report(StockResult::fail(StockFailure::NoSuchStock, messageNoSuchStock(s)));
+    for (const std::string& n : names.value)
+        if (chosen.empty() || std::find(chosen.begin(), chosen.end(), n) != chosen.end())
+            out.push_back(n);
+    return std::nullopt;
+}
+
+std::optional<int> writeCsvOutput(const std::string& where, const std::string& bytes) {
+    std::string why;
+    if (where == "-") {
+        std::cout << bytes << std::flush;
+    } else if (!writeFileInPlace(where, bytes, &why)) {
+        printError(messageCannotCreate(where), why);
+        return kFileError;
+    }
+    return std::nullopt;
 }
 
 const Command& commandNamed(std::string_view word) {

@@ -12,6 +12,7 @@
 //   mainwindow_medium.cpp  opening an item of the open stock on its medium
 //   mainwindow_shared.cpp  following changes other processes make to the stock list
 //   mainwindow_search.cpp  the search window
+#include "capture/capture.h"
 #include "settings/settings.h"
 
 #include <QMainWindow>
@@ -127,6 +128,8 @@ class MainWindow : public QMainWindow {
     void scheduleIndexes();    // the background index builder checks every listed stock
     // In a job, before it reads or writes stocks: waits for the index builder.
     [[nodiscard]] static bool holdIndexing(IndexBuilder* builder, WorkControl& work);
+    // Reading a source in a job: a cancel stops it, the path shows when asked for.
+    [[nodiscard]] static CaptureCallbacks readingCallbacks(WorkControl& work, bool withPath);
     // mainwindow_update.cpp
     void readForUpdate(const std::string& name, const std::optional<std::filesystem::path>& source);
     void updateRead(const std::shared_ptr<UpdateRun>& run);

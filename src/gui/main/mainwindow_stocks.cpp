@@ -49,6 +49,16 @@ bool MainWindow::holdIndexing(IndexBuilder* builder, WorkControl& work) {
     return builder->holdOff([&work] { return work.cancelled(); });
 }
 
+CaptureCallbacks MainWindow::readingCallbacks(WorkControl& work, bool withPath) {
+    CaptureCallbacks callbacks;
+    callbacks.onFolder = [&work](const std::filesystem::path&) { return !work.cancelled(); };
+    if (withPath)
+        callbacks.onEntry = [&work](std::string_view folder, std::string_view name) {
+            work.setPath(folder, name);
+        };
+    return callbacks;
+}
+
 void MainWindow::openSelectedStock() {
     if (busy() || closeAfterWork_) return;
     const std::string name = stockList_->selectedName();
@@ -124,14 +134,7 @@ void MainWindow::captureSelectedSource() {
                 return;
             }
             FolderTree tree;
-            CaptureCallbacks callbacks;
-            callbacks.onFolder = [&work](const std::filesystem::path&) {
-                return !work.cancelled();
-            };
-            if (withPath)
-                callbacks.onEntry = [&work](std::string_view folder, std::string_view name) {
-                    work.setPath(folder, name);
-                };
+            CaptureCallbacks callbacks = readingCallbacks(work, withPath);
             callbacks.onStoring = [&work] {
                 work.setMessage(
                     QStringLiteral("データを保存しています\n時間がかかることがあります"));

@@ -58,15 +58,8 @@ void MainWindow::readForUpdate(const std::string& name,
                 run->prepared.failure = StockFailure::Cancelled;
                 return;
             }
-            CaptureCallbacks callbacks;
-            callbacks.onFolder = [&work](const std::filesystem::path&) {
-                return !work.cancelled();
-            };
-            if (withPath)
-                callbacks.onEntry = [&work](std::string_view folder, std::string_view name) {
-                    work.setPath(folder, name);
-                };
-            run->prepared = StockLibrary(dataDir).prepareUpdate(run->name, source, callbacks);
+            run->prepared = StockLibrary(dataDir).prepareUpdate(run->name, source,
+                                                                readingCallbacks(work, withPath));
         },
         [this, run](bool) { updateRead(run); });
 }
