@@ -241,14 +241,17 @@ std::optional<NameIndex> NameIndex::read(const std::filesystem::path& indexFile,
                                          const FileStamp& stock) {
     auto file = std::make_shared<const RandomAccessFile>(indexFile);
     const auto stamp = file->ok() ? file->stamp() : std::nullopt;
-    auto head = std::make_shared<std::string>();
-    if (!stamp || !file->readAt(0, kHeaderSize, *head) || head->size() < kHeaderSize)
+    char header[kHeaderSize];
+    if (!stamp || file->readInto(0, header, kHeaderSize) != int64_t(kHeaderSize))
         return std::nullopt;
-    const uint64_t size = stamp->size, postingsPos = get<uint64_t>(*head, 88);
-    if (postingsPos < kHeaderSize || postingsPos > size ||
-        !file->readAt(0, size_t(postingsPos), *head) || head->size() != postingsPos)
+    const uint64_t size = stamp->size;
+    const auto postingsPos = get<uint64_t>(std::string_view(header, kHeaderSize), 88);
+    if (postingsPos < kHeaderSize || postingsPos > size) return std::nullopt;
+    // Not zero-filled first: every byte is read over at once.
+    std::shared_ptr<char[]> head(new char[size_t(postingsPos)]);
+    if (file->readInto(0, head.get(), size_t(postingsPos)) != int64_t(postingsPos))
         return std::nullopt;
-    auto index = parse(*head, size, stock);
+    auto index = parse(std::string_view(head.get(), size_t(postingsPos)), size, stock);
     if (!index) return std::nullopt;
     index->head_ = std::move(head);
     index->file_ = std::move(file);
@@ -284,6 +287,8 @@ std::optional<NameIndex> NameIndex::parse(std::string_view bytes, uint64_t fileS
     index.postingsSize_ = fileSize - postingsPos;
 
     const std::string_view folders = bytes.substr(foldersPos, foldersLen);
+    index.folders_.reserve(folderCount);
+    index.depths_.reserve(folderCount);
     size_t pos = 0;
     uint64_t record = 0;
     for (uint32_t i = 0; i < folderCount; ++i) {

@@ -85,7 +85,7 @@ class NameIndex {
     uint32_t recordCount_ = 0;
     std::string_view blocks_, deltas_, trigramTable_;
     std::string_view postings_;                   // when the whole index is in memory
-    std::shared_ptr<const std::string> head_;     // when read from a file: its parts
+    std::shared_ptr<const char[]> head_;           // when read from a file: its parts
     std::shared_ptr<const RandomAccessFile> file_; // and where its postings are
     uint64_t postingsPos_ = 0, postingsSize_ = 0;
     std::vector<uint32_t> folders_, depths_;

@@ -42,19 +42,23 @@ std::optional<FileStamp> RandomAccessFile::stamp() const {
 
 bool RandomAccessFile::readAt(uint64_t offset, size_t size, std::string& out) const {
     out.resize(size);
+    const int64_t got = readInto(offset, out.data(), size);
+    out.resize(got < 0 ? 0 : size_t(got));
+    return got >= 0;
+}
+
+int64_t RandomAccessFile::readInto(uint64_t offset, char* to, size_t size) const {
     size_t got = 0;
     while (got < size) {
-        const ssize_t n = ::pread(fd_, out.data() + got, size - got, off_t(offset + got));
+        const ssize_t n = ::pread(fd_, to + got, size - got, off_t(offset + got));
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
-            out.clear();
-            return false;
+            return -1;
         }
         got += size_t(n);
     }
-    out.resize(got);
-    return true;
+    return int64_t(got);
 }
 
 bool existsInAnyForm(const std::filesystem::path& p) {

@@ -36,6 +36,8 @@ class RandomAccessFile {
     // Up to `size` bytes from `offset` into out (fewer at the end of the
     // file); false on a read error.
     bool readAt(uint64_t offset, size_t size, std::string& out) const;
+    // The same into memory of the caller's; the number of bytes read, or -1.
+    [[nodiscard]] int64_t readInto(uint64_t offset, char* to, size_t size) const;
 
   private:
     int fd_ = -1;

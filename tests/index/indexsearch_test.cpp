@@ -50,6 +50,12 @@ std::string randomStock(std::mt19937& rng, const std::vector<std::string>& parts
             f->modified = FileTime{rng() % 5};
         }
     }
+    if (rng() % 16 == 0) { // a name past the line bound: both sides cut it alike
+        std::string huge;
+        while (huge.size() < 33000)
+            huge += parts[rng() % parts.size()];
+        s.tree.addFile(folders[rng() % folders.size()], huge + name());
+    }
     std::string bytes = serializeStock(s.tree);
     if (rng() % 4 == 0) { // damaged files: both sides must read them alike
         for (int k = 0; k < 3; ++k)
