@@ -5,7 +5,7 @@
 #include "platform/codec.h"
 #include "platform/collate.h"
 #include "platform/fileops.h"
-#include "platform/piecereader.h"
+#include "platform/placedlines.h"
 #include "platform/textfile.h"
 #include "search/patterns.h"
 
@@ -36,16 +36,19 @@ class StockReader {
 
     // The record at offset; false when the file cannot be read there.
     bool read(uint64_t offset, Record& r) {
-        uint64_t pos = offset;
-        if (!nextLine(pos, line_)) return false;
-        r.folder = int32_t(parseStockNumber(boundLine(line_))) != -1;
-        if (!nextLine(pos, name_)) return false;
-        uint32_t v[8] = {}; // a missing value reads as 0, as the scan has it
-        for (int i = 0; i < 8 && nextLine(pos, line_); ++i)
-            v[i] = parseStockNumber(boundLine(line_));
+        lines_.seek(offset);
+        std::string_view line;
+        uint64_t at = 0;
+        if (!lines_.next(line, at)) return false;
+        r.folder = int32_t(parseStockNumber(line)) != -1;
+        if (!lines_.next(line, at)) return false;
         r.name.clear();
-        cp932::decodeAppend(boundLine(name_), r.name);
+        cp932::decodeAppend(line, r.name);
         r.name.resize(trimNameEnd(r.name).size());
+        uint32_t v[8] = {}; // a missing value reads as 0, as the scan has it
+        for (int i = 0; i < 8 && lines_.next(line, at); ++i)
+            v[i] = parseStockNumber(line);
+        if (lines_.failed()) return false;
         r.created = FileTime::fromHalves(v[0], v[1]);
         r.modified = FileTime::fromHalves(v[4], v[5]);
         r.size = (uint64_t(v[6]) << 32) | v[7];
@@ -53,40 +56,9 @@ class StockReader {
     }
 
   private:
-    // The line at pos without its LF, at most one byte past the line bound
-    // kept (boundLine then cuts it as every reader does; the rest of a
-    // hostile line is passed over, never held). False at the end of the file
-    // or on a read error.
-    bool nextLine(uint64_t& pos, std::string& line) {
-        line.clear();
-        bool any = false;
-        for (;;) {
-            if (pos < start_ || pos >= start_ + buf_.size()) {
-                // Small pieces while records are short, larger inside a long line.
-                const size_t want = !any ? 1024 : line.size() < 4096 ? 4096 : 65536;
-                if (!file_.readAt(pos, want, buf_)) return false;
-                start_ = pos;
-                if (buf_.empty()) return any;
-            }
-            const char* from = buf_.data() + (pos - start_);
-            const size_t avail = buf_.size() - size_t(pos - start_);
-            const void* lf = std::memchr(from, '\n', avail);
-            const size_t take = lf ? size_t(static_cast<const char*>(lf) - from) : avail;
-            if (line.size() <= kMaxLineBytes)
-                line.append(from, std::min(take, kMaxLineBytes + 1 - line.size()));
-            pos += take;
-            any = true;
-            if (lf) {
-                ++pos;
-                return true;
-            }
-        }
-    }
-
     RandomAccessFile file_;
     bool ok_;
-    std::string buf_, line_, name_;
-    uint64_t start_ = 0; // file offset of buf_
+    PlacedLines lines_{file_, 1024}; // a record is a few hundred bytes
 };
 
 // The scan's rules for one record: the name test, then the size and date.

@@ -4,6 +4,8 @@
 #include "catalogue/stockfile.h"
 #include "platform/codec.h"
 #include "platform/collate.h"
+#include "platform/piecereader.h"
+#include "platform/placedlines.h"
 #include "platform/textfile.h"
 
 #include <algorithm>
@@ -97,17 +99,17 @@ struct Posting {
 // every record's offset, and the folded, trimmed name of each.
 class RecordWalk {
   public:
-    explicit RecordWalk(std::string_view bytes) : in_(bytes), all_(bytes) {}
+    explicit RecordWalk(PlacedLines& in) : in_(in) {}
 
     // Next record; false at the end or where the search stops reading.
     bool next(uint64_t& offset, bool& folder, int& depth, std::string& folded) {
         std::string_view line;
+        uint64_t at = 0;
         if (!header_) {
             header_ = true;
-            if (!in_.next(line) || !in_.next(line)) return false;
+            if (!in_.next(line, at) || !in_.next(line, at)) return false;
         }
-        if (!in_.next(line)) return false;
-        offset = uint64_t(line.data() - all_.data());
+        if (!in_.next(line, offset)) return false;
         const auto number = int32_t(parseStockNumber(line));
         folder = number != -1;
         if (folder) {
@@ -117,20 +119,19 @@ class RecordWalk {
             depth = number;
         }
         std::string_view raw;
-        if (!in_.next(raw)) return false;
+        if (!in_.next(raw, at)) return false;
         folded.clear();
         cp932::decodeAppend(raw, folded);
         folded.resize(trimNameEnd(folded).size());
         lowerAnsiInPlace(folded);
         for (int i = 0; i < 8; ++i)
-            (void)in_.next(line);
+            (void)in_.next(line, at);
         if (folder) levels_.push_back(number);
         return true;
     }
 
   private:
-    LineCursor in_;
-    std::string_view all_;
+    PlacedLines& in_;
     bool header_ = false;
     std::vector<int> levels_{0};
 };
@@ -149,10 +150,15 @@ std::vector<uint32_t> trigramsOf(std::string_view text) {
 }
 
 std::string buildNameIndex(std::string_view stockBytes, const FileStamp& stamp) {
+    PlacedLines lines(stockBytes);
+    return buildNameIndex(lines, stamp);
+}
+
+std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
     std::vector<uint64_t> offsets;
     std::string folders;
     std::unordered_map<uint32_t, Posting> postings;
-    RecordWalk walk(stockBytes);
+    RecordWalk walk(lines);
     uint64_t offset = 0;
     bool folder = false;
     int depth = 0;
@@ -223,12 +229,17 @@ std::string buildNameIndex(std::string_view stockBytes, const FileStamp& stamp) 
 
 bool writeNameIndex(const std::filesystem::path& stockFile,
                     const std::filesystem::path& indexFile) {
-    const auto stamp = fileStamp(stockFile);
-    const auto bytes = readFileBytes(stockFile);
-    if (!stamp || !bytes || fileStamp(stockFile) != stamp) return false;
+    // Read piece by piece: the memory is the index's, not the stock file's.
+    const RandomAccessFile file(stockFile);
+    const auto stamp = file.ok() ? file.stamp() : std::nullopt;
+    if (!stamp) return false;
+    PlacedLines lines(file, PieceReader::kDefaultPieceBytes);
+    const std::string index = buildNameIndex(lines, *stamp);
+    // A file changed while it was read gives no index (the next use builds it).
+    if (lines.failed() || file.stamp() != stamp) return false;
     std::error_code ec;
     std::filesystem::create_directories(indexFile.parent_path(), ec);
-    return writeFileAtomically(indexFile, buildNameIndex(*bytes, *stamp));
+    return writeFileAtomically(indexFile, index);
 }
 
 std::optional<NameIndex> NameIndex::open(std::string_view bytes, const FileStamp& stock) {

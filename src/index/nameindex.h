@@ -26,9 +26,13 @@
 
 namespace zt {
 
+class PlacedLines;
+
 // The index's bytes for a stock file's bytes (read by the search's rules: the
 // records it reaches, in file order).
 [[nodiscard]] std::string buildNameIndex(std::string_view stockBytes, const FileStamp& stamp);
+// The same over a stock file's lines as they are read.
+[[nodiscard]] std::string buildNameIndex(PlacedLines& stockLines, const FileStamp& stamp);
 
 // Builds the index of a stock file and saves it atomically. False when the
 // stock cannot be read or the index cannot be written.
