@@ -45,7 +45,7 @@ bool writeNameIndex(const std::filesystem::path& stockFile, const std::filesyste
 // that does not check out.
 class NameIndex {
   public:
-    // The index bytes (kept alive by the caller, e.g. a mapped file),
+    // The index bytes (kept alive by the caller),
     // checked against the stamp of the stock file as it is now; nullopt when
     // foreign, damaged, stale or of another version.
     [[nodiscard]] static std::optional<NameIndex> open(std::string_view bytes,

@@ -2,7 +2,7 @@
 
 #include "library/names.h"
 #include "library/sidefiles.h"
-#include "platform/mappedfile.h"
+#include "platform/fileops.h"
 
 #include <cstring>
 
@@ -15,17 +15,18 @@ std::filesystem::path indexFilePath(const std::filesystem::path& dataDir, std::s
 IndexState indexState(const std::filesystem::path& dataDir, std::string_view stock) {
     const auto stockFile = stockFilePath(dataDir, stock);
     const auto stamp = stockFile ? fileStamp(*stockFile) : std::nullopt;
-    MappedFile file(indexFilePath(dataDir, stock));
+    const auto path = indexFilePath(dataDir, stock);
+    const RandomAccessFile file(path);
     if (!file.ok()) return IndexState::Missing;
     if (!stamp) return IndexState::Stale;
-    if (NameIndex::open(file.bytes(), *stamp)) return IndexState::Fresh;
+    if (NameIndex::read(path, *stamp)) return IndexState::Fresh;
     // Told apart only for the report: a well-formed index of another stamp.
-    FileStamp other;
-    const auto bytes = file.bytes();
-    if (bytes.size() >= 32) {
-        std::memcpy(&other.size, bytes.data() + 16, 8);
-        std::memcpy(&other.modifiedNs, bytes.data() + 24, 8);
-        if (other != *stamp && bytes.starts_with("ZTNIDX01")) return IndexState::Stale;
+    std::string head;
+    if (file.readAt(0, 32, head) && head.size() == 32 && head.starts_with("ZTNIDX01")) {
+        FileStamp other;
+        std::memcpy(&other.size, head.data() + 16, 8);
+        std::memcpy(&other.modifiedNs, head.data() + 24, 8);
+        if (other != *stamp) return IndexState::Stale;
     }
     return IndexState::Damaged;
 }
