@@ -381,6 +381,9 @@ NameIndex::candidates(std::span<const uint32_t> trigrams) const {
               [](const Entry& a, const Entry& b) { return a.count < b.count; });
     std::vector<uint32_t> result;
     for (size_t i = 0; i < entries.size(); ++i) {
+        // A list much longer than the candidates left costs more to read
+        // than settling those candidates on the stock file: stop narrowing.
+        if (i > 0 && entries[i].count / 32 > result.size()) break;
         auto list = postings(entries[i]);
         if (!list) return std::nullopt;
         if (i == 0) {

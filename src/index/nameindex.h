@@ -65,8 +65,9 @@ class NameIndex {
     [[nodiscard]] const std::vector<uint32_t>& folderRecords() const { return folders_; }
     [[nodiscard]] const std::vector<uint32_t>& folderDepths() const { return depths_; }
 
-    // Records whose folded name holds every trigram, ascending; nullopt when a
-    // posting list fails its checksum (the index must not be trusted then).
+    // Records whose folded name may hold every trigram (all that do, and few
+    // more: lists far longer than what is left are not read), ascending;
+    // nullopt when a posting list fails its checksum (not to be trusted then).
     [[nodiscard]] std::optional<std::vector<uint32_t>>
     candidates(std::span<const uint32_t> trigrams) const;
 
