@@ -80,22 +80,26 @@ class IndexWalk {
     IndexWalk(const NameIndex& index, StockReader& reader, const std::string& stock,
               const SearchRequest& request, const SearchCallbacks& cb, SearchOutcome& out)
         : index_(index), reader_(reader), stock_(stock), request_(request), cb_(cb), out_(out),
-          needle_(request.caseSensitive ? request.text : lowerAnsi(request.text)) {
-        parents_.resize(index.folderRecords().size());
-        std::vector<size_t> open; // folder indexes, innermost last
-        for (size_t i = 0; i < parents_.size(); ++i) {
-            const uint32_t depth = index.folderDepths()[i];
-            while (!open.empty() && index.folderDepths()[open.back()] >= depth)
-                open.pop_back();
-            parents_[i] = open.empty() ? kRoot : open.back();
-            open.push_back(i);
-        }
-    }
+          needle_(request.caseSensitive ? request.text : lowerAnsi(request.text)) {}
 
     bool run(const std::vector<uint32_t>& candidates);
 
   private:
     static constexpr size_t kRoot = SIZE_MAX;
+
+    // Each folder's parent folder, from the depths (only when there is a
+    // candidate to place: most stocks of a selective search have none).
+    void findParents() {
+        const auto& depths = index_.folderDepths();
+        parents_.resize(depths.size());
+        std::vector<size_t> open; // folder indexes, innermost last
+        for (size_t i = 0; i < parents_.size(); ++i) {
+            while (!open.empty() && depths[open.back()] >= depths[i])
+                open.pop_back();
+            parents_[i] = open.empty() ? kRoot : open.back();
+            open.push_back(i);
+        }
+    }
 
     // Entering a folder, as the scan does it: pending work, then the stop and
     // the limit. False when the search stops here.
@@ -169,6 +173,8 @@ class IndexWalk {
 bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
     if (cb_.status) cb_.status("\\" + stock_ + std::string(kStatusSearching));
     if (!enter()) return true; // the root: stopped before this stock began
+    if (candidates.empty()) return true;
+    findParents();
     const bool wantFiles = request_.target != SearchTarget::Folders;
     const bool wantFolders = request_.target != SearchTarget::Files;
     const auto& folders = index_.folderRecords();
@@ -249,13 +255,14 @@ std::vector<uint32_t> requestTrigrams(const SearchRequest& request) {
     }
 }
 
-IndexSearchStatus searchWithIndex(const NameIndex& index, const std::filesystem::path& stockFile,
+IndexSearchStatus searchWithIndex(NameIndex& index, const std::filesystem::path& stockFile,
                                   const std::string& stock, const SearchRequest& request,
                                   const std::vector<uint32_t>& trigrams,
                                   const SearchCallbacks& callbacks, SearchOutcome& outcome) {
     if (trigrams.empty()) return IndexSearchStatus::Unusable;
     const auto candidates = index.candidates(trigrams);
-    if (!candidates) return IndexSearchStatus::Unusable;
+    // The record places are read only for a stock with something to place.
+    if (!candidates || (!candidates->empty() && !index.loadBody())) return IndexSearchStatus::Unusable;
     StockReader reader(stockFile, index.builtFrom());
     if (!reader.ok()) return IndexSearchStatus::Unusable;
     const bool limitBefore = outcome.limitExceeded;

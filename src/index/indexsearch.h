@@ -24,7 +24,7 @@ enum class IndexSearchStatus {
 // Searches the stock file `stockFile` (named `stock`) with its opened index.
 // The status line shows the stock being searched, not every folder.
 [[nodiscard]] IndexSearchStatus
-searchWithIndex(const NameIndex& index, const std::filesystem::path& stockFile,
+searchWithIndex(NameIndex& index, const std::filesystem::path& stockFile,
                 const std::string& stock, const SearchRequest& request,
                 const std::vector<uint32_t>& trigrams, const SearchCallbacks& callbacks,
                 SearchOutcome& outcome);

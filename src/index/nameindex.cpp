@@ -17,8 +17,10 @@ namespace zt {
 namespace {
 
 constexpr char kMagic[8] = {'Z', 'T', 'N', 'I', 'D', 'X', '0', '1'};
-constexpr uint32_t kVersion = 2;
-constexpr size_t kHeaderSize = 104;
+constexpr uint32_t kVersion = 3;
+constexpr size_t kHeaderSize = 112;
+constexpr size_t kPageEntries = 128; // trigram entries a directory page covers
+constexpr size_t kFirstRead = 4096;  // what an open reads first: the header and a directory
 constexpr size_t kBlockRecords = 64;
 constexpr size_t kBlockSize = 16; // u64 base offset, u32 place of its deltas, u32 unused
 constexpr size_t kEntrySize = 24; // u32 trigram, u32 count, u64 place, u32 length, u32 checksum
@@ -181,6 +183,21 @@ std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
         }
     }
 
+    std::vector<std::pair<uint32_t, const Posting*>> sorted;
+    for (const auto& [t, p] : postings)
+        sorted.emplace_back(t, &p);
+    std::sort(sorted.begin(), sorted.end());
+    std::string table;
+    uint64_t place = 0;
+    for (const auto& [t, p] : sorted) {
+        put(table, t);
+        put(table, p->count);
+        put(table, place);
+        put(table, uint32_t(p->bytes.size()));
+        put(table, checksum(p->bytes));
+        place += p->bytes.size();
+    }
+
     std::string out(kHeaderSize, '\0');
     std::memcpy(out.data(), kMagic, 8);
     putAt(out, 8, kVersion);
@@ -188,8 +205,15 @@ std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
     putAt(out, 16, stamp.size);
     putAt(out, 24, stamp.modifiedNs);
     putAt(out, 32, folderCount);
-    putAt(out, 36, uint32_t(postings.size()));
-    // Offsets: a base per block of 64 records, then the deltas within it.
+    putAt(out, 36, uint32_t(sorted.size()));
+    // The page directory: each page's first trigram and checksum.
+    const size_t pageBytes = kPageEntries * kEntrySize;
+    for (size_t at = 0; at < table.size(); at += pageBytes) {
+        put(out, get<uint32_t>(table, at));
+        put(out, checksum(std::string_view(table).substr(at, pageBytes)));
+    }
+    // The body. Offsets: a base per block of 64 records, then the deltas within it.
+    const size_t bodyAt = out.size();
     std::string deltas;
     putAt(out, 40, uint64_t(out.size()));
     for (size_t b = 0; b < offsets.size(); b += kBlockRecords) {
@@ -205,23 +229,11 @@ std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
     putAt(out, 64, uint64_t(out.size()));
     putAt(out, 72, uint64_t(folders.size()));
     out += folders;
-    std::vector<std::pair<uint32_t, const Posting*>> sorted;
-    for (const auto& [t, p] : postings)
-        sorted.emplace_back(t, &p);
-    std::sort(sorted.begin(), sorted.end());
+    putAt(out, 104, uint64_t(checksum(std::string_view(out).substr(bodyAt))));
     putAt(out, 80, uint64_t(out.size()));
-    uint64_t place = 0;
-    for (const auto& [t, p] : sorted) {
-        put(out, t);
-        put(out, p->count);
-        put(out, place);
-        put(out, uint32_t(p->bytes.size()));
-        put(out, checksum(p->bytes));
-        place += p->bytes.size();
-    }
-    // Everything up to here is checked whenever the index is opened.
+    out += table;
     putAt(out, 88, uint64_t(out.size()));
-    putAt(out, 96, headChecksum(out, out.size()));
+    putAt(out, 96, headChecksum(out, bodyAt));
     for (const auto& [t, p] : sorted)
         out += p->bytes;
     return out;
@@ -243,8 +255,8 @@ bool writeNameIndex(const std::filesystem::path& stockFile,
 }
 
 std::optional<NameIndex> NameIndex::open(std::string_view bytes, const FileStamp& stock) {
-    auto index = parse(bytes, bytes.size(), stock);
-    if (index) index->postings_ = bytes.substr(index->postingsPos_);
+    auto index = openFrom(bytes, nullptr, bytes.size(), stock);
+    if (!index || !index->loadBody()) return std::nullopt;
     return index;
 }
 
@@ -252,108 +264,139 @@ std::optional<NameIndex> NameIndex::read(const std::filesystem::path& indexFile,
                                          const FileStamp& stock) {
     auto file = std::make_shared<const RandomAccessFile>(indexFile);
     const auto stamp = file->ok() ? file->stamp() : std::nullopt;
-    char header[kHeaderSize];
-    if (!stamp || file->readInto(0, header, kHeaderSize) != int64_t(kHeaderSize))
+    if (!stamp) return std::nullopt;
+    return openFrom({}, std::move(file), stamp->size, stock);
+}
+
+bool NameIndex::fetch(uint64_t pos, uint64_t length, std::string& out) const {
+    if (pos > fileSize_ || length > fileSize_ - pos) return false;
+    if (!file_) {
+        out.assign(bytes_.substr(size_t(pos), size_t(length)));
+        return true;
+    }
+    return file_->readAt(pos, size_t(length), out) && out.size() == length;
+}
+
+std::optional<NameIndex> NameIndex::openFrom(std::string_view bytes,
+                                             std::shared_ptr<const RandomAccessFile> file,
+                                             uint64_t fileSize, const FileStamp& stock) {
+    NameIndex index;
+    index.bytes_ = bytes;
+    index.file_ = std::move(file);
+    index.fileSize_ = fileSize;
+    std::string& head = index.head_;
+    if (!index.fetch(0, std::min<uint64_t>(fileSize, kFirstRead), head) || head.size() < kHeaderSize ||
+        std::memcmp(head.data(), kMagic, 8) != 0 || get<uint32_t>(head, 8) != kVersion ||
+        FileStamp{get<uint64_t>(head, 16), get<int64_t>(head, 24)} != stock)
         return std::nullopt;
-    const uint64_t size = stamp->size;
-    const auto postingsPos = get<uint64_t>(std::string_view(header, kHeaderSize), 88);
-    if (postingsPos < kHeaderSize || postingsPos > size) return std::nullopt;
-    // Not zero-filled first: every byte is read over at once.
-    std::shared_ptr<char[]> head(new char[size_t(postingsPos)]);
-    if (file->readInto(0, head.get(), size_t(postingsPos)) != int64_t(postingsPos))
+    index.stamp_ = stock;
+    index.recordCount_ = get<uint32_t>(head, 12);
+    index.folderCount_ = get<uint32_t>(head, 32);
+    index.trigramCount_ = get<uint32_t>(head, 36);
+    const uint64_t blocksPos = get<uint64_t>(head, 40), deltasPos = get<uint64_t>(head, 48),
+                   deltasLen = get<uint64_t>(head, 56), foldersPos = get<uint64_t>(head, 64),
+                   foldersLen = get<uint64_t>(head, 72), trigramsPos = get<uint64_t>(head, 80),
+                   postingsPos = get<uint64_t>(head, 88);
+    const uint64_t blockCount = (uint64_t(index.recordCount_) + kBlockRecords - 1) / kBlockRecords;
+    const uint64_t pages = (uint64_t(index.trigramCount_) + kPageEntries - 1) / kPageEntries;
+    // The sections follow each other in this order, each within the file.
+    if (blocksPos != kHeaderSize + pages * 8 || deltasPos != blocksPos + blockCount * kBlockSize ||
+        foldersPos != deltasPos + deltasLen || trigramsPos != foldersPos + foldersLen ||
+        postingsPos != trigramsPos + uint64_t(index.trigramCount_) * kEntrySize ||
+        postingsPos > fileSize || index.folderCount_ > index.recordCount_)
         return std::nullopt;
-    auto index = parse(std::string_view(head.get(), size_t(postingsPos)), size, stock);
-    if (!index) return std::nullopt;
-    index->head_ = std::move(head);
-    index->file_ = std::move(file);
+    if (blocksPos > head.size() && !index.fetch(0, blocksPos, head)) return std::nullopt;
+    head.resize(size_t(blocksPos));
+    if (headChecksum(head, blocksPos) != get<uint64_t>(head, 96)) return std::nullopt;
+    index.blocksPos_ = blocksPos;
+    index.deltasLen_ = deltasLen;
+    index.foldersLen_ = foldersLen;
+    index.trigramsPos_ = trigramsPos;
+    index.postingsPos_ = postingsPos;
+    index.bodyChecksum_ = get<uint64_t>(head, 104);
     return index;
 }
 
-std::optional<NameIndex> NameIndex::parse(std::string_view bytes, uint64_t fileSize,
-                                          const FileStamp& stock) {
-    if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, 8) != 0 ||
-        get<uint32_t>(bytes, 8) != kVersion)
-        return std::nullopt;
-    if (FileStamp{get<uint64_t>(bytes, 16), get<int64_t>(bytes, 24)} != stock) return std::nullopt;
-    NameIndex index;
-    index.stamp_ = stock;
-    index.recordCount_ = get<uint32_t>(bytes, 12);
-    const uint32_t folderCount = get<uint32_t>(bytes, 32), trigramCount = get<uint32_t>(bytes, 36);
-    const uint64_t blocksPos = get<uint64_t>(bytes, 40), deltasPos = get<uint64_t>(bytes, 48),
-                   deltasLen = get<uint64_t>(bytes, 56), foldersPos = get<uint64_t>(bytes, 64),
-                   foldersLen = get<uint64_t>(bytes, 72), trigramsPos = get<uint64_t>(bytes, 80),
-                   postingsPos = get<uint64_t>(bytes, 88);
-    const uint64_t blockCount = (uint64_t(index.recordCount_) + kBlockRecords - 1) / kBlockRecords;
-    // The sections follow each other in this order, each within the file.
-    if (blocksPos != kHeaderSize || deltasPos != blocksPos + blockCount * kBlockSize ||
-        foldersPos != deltasPos + deltasLen || trigramsPos != foldersPos + foldersLen ||
-        postingsPos != trigramsPos + uint64_t(trigramCount) * kEntrySize ||
-        postingsPos > bytes.size() || postingsPos > fileSize || folderCount > index.recordCount_)
-        return std::nullopt;
-    if (headChecksum(bytes, postingsPos) != get<uint64_t>(bytes, 96)) return std::nullopt;
-    index.blocks_ = bytes.substr(blocksPos, deltasPos - blocksPos);
-    index.deltas_ = bytes.substr(deltasPos, deltasLen);
-    index.trigramTable_ = bytes.substr(trigramsPos, postingsPos - trigramsPos);
-    index.postingsPos_ = postingsPos;
-    index.postingsSize_ = fileSize - postingsPos;
-
-    const std::string_view folders = bytes.substr(foldersPos, foldersLen);
-    index.folders_.reserve(folderCount);
-    index.depths_.reserve(folderCount);
+bool NameIndex::loadBody() {
+    if (bodyLoaded_) return true;
+    if (!fetch(blocksPos_, trigramsPos_ - blocksPos_, body_) ||
+        uint64_t(checksum(body_)) != bodyChecksum_)
+        return false;
+    deltasAt_ = size_t(body_.size() - deltasLen_ - foldersLen_);
+    const std::string_view folders = std::string_view(body_).substr(deltasAt_ + deltasLen_);
+    folders_.reserve(folderCount_);
+    depths_.reserve(folderCount_);
     size_t pos = 0;
     uint64_t record = 0;
-    for (uint32_t i = 0; i < folderCount; ++i) {
+    for (uint32_t i = 0; i < folderCount_; ++i) {
         uint64_t delta = 0, depth = 0;
-        if (!getVarint(folders, pos, delta) || !getVarint(folders, pos, depth)) return std::nullopt;
+        if (!getVarint(folders, pos, delta) || !getVarint(folders, pos, depth)) return false;
         record += delta;
-        if (record >= index.recordCount_ || depth == 0 || depth > index.recordCount_ ||
-            (i > 0 && delta == 0))
-            return std::nullopt;
-        index.folders_.push_back(uint32_t(record));
-        index.depths_.push_back(uint32_t(depth));
+        if (record >= recordCount_ || depth == 0 || depth > recordCount_ || (i > 0 && delta == 0))
+            return false;
+        folders_.push_back(uint32_t(record));
+        depths_.push_back(uint32_t(depth));
     }
-    return index;
+    bodyLoaded_ = true;
+    return true;
 }
 
 uint64_t NameIndex::recordOffset(uint32_t record) const {
-    if (record >= recordCount_) return UINT64_MAX;
+    if (!bodyLoaded_ || record >= recordCount_) return UINT64_MAX;
+    const std::string_view body(body_);
+    const std::string_view deltas = body.substr(deltasAt_, size_t(deltasLen_));
     const size_t block = record / kBlockRecords;
-    uint64_t offset = get<uint64_t>(blocks_, block * kBlockSize);
-    size_t pos = get<uint32_t>(blocks_, block * kBlockSize + 8);
+    uint64_t offset = get<uint64_t>(body, block * kBlockSize);
+    size_t pos = get<uint32_t>(body, block * kBlockSize + 8);
     for (uint32_t i = 0; i < record % kBlockRecords; ++i) {
         uint64_t delta = 0;
-        if (!getVarint(deltas_, pos, delta)) return UINT64_MAX;
+        if (!getVarint(deltas, pos, delta)) return UINT64_MAX;
         offset += delta;
     }
     return offset;
 }
 
-std::optional<NameIndex::Entry> NameIndex::find(uint32_t trigram) const {
-    size_t lo = 0, hi = trigramTable_.size() / kEntrySize;
+std::optional<NameIndex::Entry> NameIndex::find(uint32_t trigram, bool& damaged) const {
+    // The last page whose first trigram is not above this one.
+    const std::string_view directory = std::string_view(head_).substr(kHeaderSize);
+    size_t lo = 0, hi = directory.size() / 8;
     while (lo < hi) {
         const size_t mid = (lo + hi) / 2;
-        const uint32_t t = get<uint32_t>(trigramTable_, mid * kEntrySize);
-        if (t < trigram)
+        if (get<uint32_t>(directory, mid * 8) <= trigram)
             lo = mid + 1;
         else
             hi = mid;
     }
-    if (lo * kEntrySize >= trigramTable_.size() ||
-        get<uint32_t>(trigramTable_, lo * kEntrySize) != trigram)
+    if (lo == 0) return std::nullopt;
+    const size_t page = lo - 1;
+    const uint64_t first = uint64_t(page) * kPageEntries;
+    const uint64_t entries = std::min<uint64_t>(kPageEntries, trigramCount_ - first);
+    std::string table;
+    if (!fetch(trigramsPos_ + first * kEntrySize, entries * kEntrySize, table) ||
+        checksum(table) != get<uint32_t>(directory, page * 8 + 4)) {
+        damaged = true;
         return std::nullopt;
-    const size_t at = lo * kEntrySize;
-    return Entry{trigram, get<uint32_t>(trigramTable_, at + 4),
-                 get<uint64_t>(trigramTable_, at + 8), get<uint32_t>(trigramTable_, at + 16),
-                 get<uint32_t>(trigramTable_, at + 20)};
+    }
+    size_t a = 0, b = size_t(entries);
+    while (a < b) {
+        const size_t mid = (a + b) / 2;
+        if (get<uint32_t>(table, mid * kEntrySize) < trigram)
+            a = mid + 1;
+        else
+            b = mid;
+    }
+    if (a == entries || get<uint32_t>(table, a * kEntrySize) != trigram) return std::nullopt;
+    const size_t at = a * kEntrySize;
+    return Entry{trigram, get<uint32_t>(table, at + 4), get<uint64_t>(table, at + 8),
+                 get<uint32_t>(table, at + 16), get<uint32_t>(table, at + 20)};
 }
 
 std::optional<std::vector<uint32_t>> NameIndex::postings(const Entry& e) const {
-    if (e.place > postingsSize_ || e.length > postingsSize_ - e.place) return std::nullopt;
-    std::string read;
-    if (file_ && (!file_->readAt(postingsPos_ + e.place, e.length, read) || read.size() != e.length))
+    const uint64_t size = fileSize_ - postingsPos_;
+    std::string list;
+    if (e.place > size || e.length > size - e.place ||
+        !fetch(postingsPos_ + e.place, e.length, list) || checksum(list) != e.checksum)
         return std::nullopt;
-    const std::string_view list = file_ ? std::string_view(read) : postings_.substr(e.place, e.length);
-    if (checksum(list) != e.checksum) return std::nullopt;
     std::vector<uint32_t> out;
     out.reserve(std::min<uint32_t>(e.count, recordCount_));
     size_t pos = 0;
@@ -373,7 +416,9 @@ NameIndex::candidates(std::span<const uint32_t> trigrams) const {
     // The rarest list first, so the intersection only ever shrinks from there.
     std::vector<Entry> entries;
     for (uint32_t t : trigrams) {
-        const auto e = find(t);
+        bool damaged = false;
+        const auto e = find(t, damaged);
+        if (damaged) return std::nullopt;
         if (!e) return std::vector<uint32_t>{}; // a trigram no name holds: nothing can match
         entries.push_back(*e);
     }

@@ -41,25 +41,29 @@ bool writeNameIndex(const std::filesystem::path& stockFile, const std::filesyste
 // The distinct trigrams of a text as the index keys them (3 bytes each).
 [[nodiscard]] std::vector<uint32_t> trigramsOf(std::string_view foldedUtf8);
 
-// A loaded index. Every accessor is bounds-checked; open() refuses anything
-// that does not check out.
+// A loaded index. Every accessor is bounds-checked; nothing that does not
+// check out is used. Opening reads and checks only the header and the page
+// directory of the trigram table; a trigram's page, its posting list and the
+// record places (the body) are read and checked when a search needs them.
 class NameIndex {
   public:
-    // The index bytes (kept alive by the caller),
-    // checked against the stamp of the stock file as it is now; nullopt when
-    // foreign, damaged, stale or of another version.
+    // The index bytes (kept alive by the caller), checked against the stamp
+    // of the stock file as it is now, body included; nullopt when foreign,
+    // damaged, stale or of another version.
     [[nodiscard]] static std::optional<NameIndex> open(std::string_view bytes,
                                                        const FileStamp& stock);
-    // The same from an index file: only the parts before the posting lists
-    // are read now (one read, no mapping to set up and tear down per stock);
-    // a posting list is read when a search asks for it.
+    // The same from an index file, read part by part as it is needed.
     [[nodiscard]] static std::optional<NameIndex> read(const std::filesystem::path& indexFile,
                                                        const FileStamp& stock);
 
     // The stamp of the stock file the index was built from.
     [[nodiscard]] const FileStamp& builtFrom() const { return stamp_; }
     [[nodiscard]] uint32_t recordCount() const { return recordCount_; }
-    // Byte offset of a record in the stock file.
+
+    // Reads and checks the body: the record places and the folder table.
+    // False when it does not check out (the index must not be used then).
+    [[nodiscard]] bool loadBody();
+    // Byte offset of a record in the stock file (the body must be loaded).
     [[nodiscard]] uint64_t recordOffset(uint32_t record) const;
     // Record numbers of the folder records, ascending, and their depths.
     [[nodiscard]] const std::vector<uint32_t>& folderRecords() const { return folders_; }
@@ -67,7 +71,7 @@ class NameIndex {
 
     // Records whose folded name may hold every trigram (all that do, and few
     // more: lists far longer than what is left are not read), ascending;
-    // nullopt when a posting list fails its checksum (not to be trusted then).
+    // nullopt when a page or a posting list fails its check.
     [[nodiscard]] std::optional<std::vector<uint32_t>>
     candidates(std::span<const uint32_t> trigrams) const;
 
@@ -79,20 +83,26 @@ class NameIndex {
 
   private:
     NameIndex() = default;
-    // Checks and takes the parts before the postings; `head` holds at least
-    // them, `fileSize` is the size of the whole index.
-    [[nodiscard]] static std::optional<NameIndex> parse(std::string_view head, uint64_t fileSize,
-                                                        const FileStamp& stock);
+    [[nodiscard]] static std::optional<NameIndex>
+    openFrom(std::string_view bytes, std::shared_ptr<const RandomAccessFile> file,
+             uint64_t fileSize, const FileStamp& stock);
+    // Bytes [pos, pos + length) of the index into out; false when they are not all there.
+    bool fetch(uint64_t pos, uint64_t length, std::string& out) const;
     [[nodiscard]] std::optional<std::vector<uint32_t>> postings(const Entry& e) const;
-    [[nodiscard]] std::optional<Entry> find(uint32_t trigram) const;
+    // The entry of a trigram; nullopt when no name holds it, and `damaged`
+    // set when its page does not check out.
+    [[nodiscard]] std::optional<Entry> find(uint32_t trigram, bool& damaged) const;
 
     FileStamp stamp_;
-    uint32_t recordCount_ = 0;
-    std::string_view blocks_, deltas_, trigramTable_;
-    std::string_view postings_;                   // when the whole index is in memory
-    std::shared_ptr<const char[]> head_;           // when read from a file: its parts
-    std::shared_ptr<const RandomAccessFile> file_; // and where its postings are
-    uint64_t postingsPos_ = 0, postingsSize_ = 0;
+    uint32_t recordCount_ = 0, folderCount_ = 0, trigramCount_ = 0;
+    uint64_t fileSize_ = 0, blocksPos_ = 0, deltasLen_ = 0, foldersLen_ = 0, trigramsPos_ = 0,
+             postingsPos_ = 0, bodyChecksum_ = 0;
+    std::string head_;       // the header and the page directory
+    std::string body_;       // offset blocks, deltas, folder table, once loaded
+    size_t deltasAt_ = 0;    // where the deltas start in body_
+    bool bodyLoaded_ = false;
+    std::string_view bytes_; // the whole index, when the caller holds it
+    std::shared_ptr<const RandomAccessFile> file_; // else where it is read from
     std::vector<uint32_t> folders_, depths_;
 };
 

@@ -16,7 +16,7 @@ SearchOutcome searchCatalogue(const SearchRequest& request, const SearchCallback
         use == IndexUse::Never ? std::vector<uint32_t>{} : requestTrigrams(request);
     if (trigrams.empty()) return searchStocks(request, callbacks);
     const StockShortcut throughIndex = [&](const std::string& stock, SearchOutcome& outcome) {
-        const auto loaded = openIndex(request.dataDir, stock);
+        auto loaded = openIndex(request.dataDir, stock);
         const auto file = stockFilePath(request.dataDir, stock);
         return loaded && file &&
                searchWithIndex(*loaded, *file, stock, request, trigrams, callbacks,

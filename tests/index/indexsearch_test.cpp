@@ -109,7 +109,11 @@ TEST(NameIndex, SearchesExactlyAsTheScan) {
                     continue;
                 }
                 const std::string index = buildNameIndex(bytes, *fileStamp(file));
-                const auto opened = NameIndex::open(index, *fileStamp(file));
+                // Held whole, or read from its file part by part.
+                const fs::path indexFile = dir / (stock + ".idx");
+                test::writeFile(indexFile, index);
+                auto opened = round % 2 ? NameIndex::open(index, *fileStamp(file))
+                                        : NameIndex::read(indexFile, *fileStamp(file));
                 ASSERT_TRUE(opened);
                 ASSERT_EQ(searchWithIndex(*opened, file, stock, r, trigrams, cb, run->outcome),
                           IndexSearchStatus::Done);
@@ -161,6 +165,35 @@ TEST(NameIndex, TheCatalogueSearchUsesOnlyFreshIndexes) {
         EXPECT_EQ(rows[0], rows[1]) << c.text;
         EXPECT_FALSE(rows[0].empty()) << c.text;
         EXPECT_EQ(indexed, c.indexed) << c.text;
+    }
+}
+
+// An index of many trigrams, read from its file page by page, finds what
+// the whole index held in memory finds.
+TEST(NameIndex, PagesReadOnDemandFindWhatTheWholeIndexFinds) {
+    test::TempDir dir;
+    test::StockBuilder s;
+    FolderNode* root = s.root("S");
+    std::mt19937 rng(3);
+    std::vector<std::string> names;
+    for (int i = 0; i < 400; ++i) {
+        std::string n;
+        for (int k = 0; k < 6; ++k)
+            n += char('a' + rng() % 26);
+        names.push_back(n);
+        s.tree.addFile(root, n);
+    }
+    ASSERT_TRUE(s.write(dir.path(), "S"));
+    const auto stamp = *fileStamp(dir / "S.dat");
+    const std::string bytes = buildNameIndex(test::readFile(dir / "S.dat"), stamp);
+    test::writeFile(dir / "S.idx", bytes);
+    const auto whole = NameIndex::open(bytes, stamp);
+    const auto paged = NameIndex::read(dir / "S.idx", stamp);
+    ASSERT_TRUE(whole && paged);
+    for (const std::string& n : names) {
+        const auto expected = whole->candidates(trigramsOf(n));
+        ASSERT_TRUE(expected && !expected->empty()) << n;
+        EXPECT_EQ(paged->candidates(trigramsOf(n)), expected) << n;
     }
 }
 
