@@ -7,11 +7,12 @@
 // Binary, little-endian, versioned (the layout is in docs/FORMATS.md):
 //   header       magic "ZTNIDX01", the stock file's size and modification
 //                time it was built from, counts, section places, checksums
-//   offsets      byte offset of every record in the stock file, in blocks of 64
-//   folders      the record number and depth of every folder record
-//   trigrams     sorted (trigram, count, place, checksum) entries
+//   directory    per page of 128 trigram entries, its first trigram and checksum
+//   body         byte offset of every record in the stock file (in blocks of
+//                64), the record number and depth of every folder record
+//   trigrams     sorted (trigram, count, place, length, checksum) entries
 //   postings     per trigram, the record numbers as delta varints
-// Every section and every posting list carries a checksum: a damaged or
+// Every part carries a checksum, checked when it is read: a damaged or
 // foreign index is never trusted, only ignored and built again.
 #include "platform/fileops.h"
 
