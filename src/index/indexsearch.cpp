@@ -87,18 +87,10 @@ class IndexWalk {
   private:
     static constexpr size_t kRoot = SIZE_MAX;
 
-    // Each folder's parent folder, from the depths (only when there is a
-    // candidate to place: most stocks of a selective search have none).
-    void findParents() {
-        const auto& depths = index_.folderDepths();
-        parents_.resize(depths.size());
-        std::vector<size_t> open; // folder indexes, innermost last
-        for (size_t i = 0; i < parents_.size(); ++i) {
-            while (!open.empty() && depths[open.back()] >= depths[i])
-                open.pop_back();
-            parents_[i] = open.empty() ? kRoot : open.back();
-            open.push_back(i);
-        }
+    // The folder a folder is in, or kRoot.
+    [[nodiscard]] size_t parentOf(size_t folder) const {
+        const uint32_t p = index_.folderParents()[folder];
+        return p == NameIndex::kNoParent ? kRoot : p;
     }
 
     // Entering a folder, as the scan does it: pending work, then the stop and
@@ -126,15 +118,8 @@ class IndexWalk {
     // The names of folder i and its ancestors below the root, outermost first.
     bool chain(size_t i, std::vector<std::string>& names) {
         names.clear();
-        for (; i != kRoot; i = parents_[i]) {
-            auto it = folderNames_.find(i);
-            if (it == folderNames_.end()) {
-                Record r;
-                if (!reader_.read(index_.recordOffset(index_.folderRecords()[i]), r)) return false;
-                it = folderNames_.emplace(i, std::move(r.name)).first;
-            }
-            names.push_back(it->second);
-        }
+        for (; i != kRoot; i = parentOf(i))
+            names.emplace_back(index_.folderName(i));
         std::reverse(names.begin(), names.end());
         return true;
     }
@@ -166,15 +151,12 @@ class IndexWalk {
     const SearchCallbacks& cb_;
     SearchOutcome& out_;
     std::string needle_, lowered_;
-    std::vector<size_t> parents_;
-    std::unordered_map<size_t, std::string> folderNames_;
 };
 
 bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
     if (cb_.status) cb_.status("\\" + stock_ + std::string(kStatusSearching));
     if (!enter()) return true; // the root: stopped before this stock began
     if (candidates.empty()) return true;
-    findParents();
     const bool wantFiles = request_.target != SearchTarget::Folders;
     const bool wantFolders = request_.target != SearchTarget::Files;
     const auto& folders = index_.folderRecords();
@@ -198,7 +180,7 @@ bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
             // Reaching the stop: its folder's entry is where the scan stops.
             if (!enter()) {
                 openAtStop.assign(folders.size() + 1, false);
-                for (size_t p = parents_[*stopAt]; p != kRoot; p = parents_[p])
+                for (size_t p = parentOf(*stopAt); p != kRoot; p = parentOf(p))
                     openAtStop[p] = true;
                 openAtStop.back() = true; // the root
             } else {
@@ -207,13 +189,15 @@ bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
         }
         const size_t folder = folderOf(record);
         const bool isFolderRecord = folder != kRoot && folders[folder] == record;
-        const size_t parent = isFolderRecord ? parents_[folder] : folder;
+        const size_t parent = isFolderRecord ? parentOf(folder) : folder;
         if (!openAtStop.empty()) {
             if (!isFolderRecord) continue;
             if (!openAtStop[parent == kRoot ? folders.size() : parent]) continue;
         }
         if (isFolderRecord ? !wantFolders : !wantFiles) continue;
-        if (!reader_.read(index_.recordOffset(record), r) || r.folder != isFolderRecord)
+        const uint64_t at =
+            isFolderRecord ? index_.folderOffsets()[folder] : index_.recordOffset(record);
+        if (!reader_.read(at, r) || r.folder != isFolderRecord)
             return false;
         if (!matches(request_, needle_, r, lowered_)) continue;
         if (!addRow(r, parent)) return false;

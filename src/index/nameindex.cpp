@@ -17,12 +17,12 @@ namespace zt {
 namespace {
 
 constexpr char kMagic[8] = {'Z', 'T', 'N', 'I', 'D', 'X', '0', '1'};
-constexpr uint32_t kVersion = 3;
+constexpr uint32_t kVersion = 7;
 constexpr size_t kHeaderSize = 112;
 constexpr size_t kPageEntries = 128; // trigram entries a directory page covers
 constexpr size_t kFirstRead = 4096;  // what an open reads first: the header and a directory
 constexpr size_t kBlockRecords = 64;
-constexpr size_t kBlockSize = 16; // u64 base offset, u32 place of its deltas, u32 unused
+constexpr size_t kBlockSize = 16; // u64 base offset, u32 place of its deltas, u32 checksum
 constexpr size_t kEntrySize = 24; // u32 trigram, u32 count, u64 place, u32 length, u32 checksum
 
 // A checksum fast enough to run over every section an index reads at each
@@ -98,13 +98,13 @@ struct Posting {
 };
 
 // The records of a stock file as the search reaches them, in file order:
-// every record's offset, and the folded, trimmed name of each.
+// every record's offset, and the trimmed name of each, as read and folded.
 class RecordWalk {
   public:
     explicit RecordWalk(PlacedLines& in) : in_(in) {}
 
     // Next record; false at the end or where the search stops reading.
-    bool next(uint64_t& offset, bool& folder, int& depth, std::string& folded) {
+    bool next(uint64_t& offset, bool& folder, int& depth, std::string& name, std::string& folded) {
         std::string_view line;
         uint64_t at = 0;
         if (!header_) {
@@ -122,9 +122,10 @@ class RecordWalk {
         }
         std::string_view raw;
         if (!in_.next(raw, at)) return false;
-        folded.clear();
-        cp932::decodeAppend(raw, folded);
-        folded.resize(trimNameEnd(folded).size());
+        name.clear();
+        cp932::decodeAppend(raw, name);
+        name.resize(trimNameEnd(name).size());
+        folded = name;
         lowerAnsiInPlace(folded);
         for (int i = 0; i < 8; ++i)
             (void)in_.next(line, at);
@@ -164,18 +165,30 @@ std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
     uint64_t offset = 0;
     bool folder = false;
     int depth = 0;
-    std::string name;
+    std::string name, folded;
     uint32_t lastFolder = 0, folderCount = 0;
-    while (walk.next(offset, folder, depth, name)) {
+    uint64_t lastFolderOffset = 0;
+    std::vector<std::pair<uint32_t, int>> open; // folder numbers and depths, innermost last
+    while (walk.next(offset, folder, depth, name, folded)) {
         const auto record = uint32_t(offsets.size());
         offsets.push_back(offset);
         if (folder) {
             putVarint(folders, record - lastFolder);
             putVarint(folders, uint64_t(depth));
+            putVarint(folders, offset - lastFolderOffset); // file order: never backwards
+            // Its parent: the innermost open folder less deep (0: the top).
+            while (!open.empty() && open.back().second >= depth)
+                open.pop_back();
+            putVarint(folders, open.empty() ? 0 : folderCount - open.back().first);
+            // Its name as a row's path shows it, so a path needs no stock reads.
+            putVarint(folders, name.size());
+            folders += name;
+            open.emplace_back(folderCount, depth);
             lastFolder = record;
+            lastFolderOffset = offset;
             ++folderCount;
         }
-        for (uint32_t t : trigramsOf(name)) {
+        for (uint32_t t : trigramsOf(folded)) {
             Posting& p = postings[t];
             putVarint(p.bytes, p.count ? record - p.last : record);
             p.last = record;
@@ -217,11 +230,15 @@ std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
     std::string deltas;
     putAt(out, 40, uint64_t(out.size()));
     for (size_t b = 0; b < offsets.size(); b += kBlockRecords) {
-        put(out, offsets[b]);
-        put(out, uint32_t(deltas.size()));
-        put(out, uint32_t(0));
+        std::string block;
+        put(block, offsets[b]);
+        put(block, uint32_t(deltas.size()));
+        const size_t from = deltas.size();
         for (size_t i = b + 1; i < std::min(offsets.size(), b + kBlockRecords); ++i)
             putVarint(deltas, offsets[i] - offsets[i - 1]);
+        // Each block is checked on its own, with its deltas, when it is read.
+        out += block;
+        put(out, checksum(block + deltas.substr(from)));
     }
     putAt(out, 48, uint64_t(out.size()));
     putAt(out, 56, uint64_t(deltas.size()));
@@ -229,7 +246,7 @@ std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
     putAt(out, 64, uint64_t(out.size()));
     putAt(out, 72, uint64_t(folders.size()));
     out += folders;
-    putAt(out, 104, uint64_t(checksum(std::string_view(out).substr(bodyAt))));
+    putAt(out, 104, uint64_t(checksum(folders)));
     putAt(out, 80, uint64_t(out.size()));
     out += table;
     putAt(out, 88, uint64_t(out.size()));
@@ -309,7 +326,9 @@ std::optional<NameIndex> NameIndex::openFrom(std::string_view bytes,
     head.resize(size_t(blocksPos));
     if (headChecksum(head, blocksPos) != get<uint64_t>(head, 96)) return std::nullopt;
     index.blocksPos_ = blocksPos;
+    index.deltasPos_ = deltasPos;
     index.deltasLen_ = deltasLen;
+    index.foldersPos_ = foldersPos;
     index.foldersLen_ = foldersLen;
     index.trigramsPos_ = trigramsPos;
     index.postingsPos_ = postingsPos;
@@ -319,38 +338,63 @@ std::optional<NameIndex> NameIndex::openFrom(std::string_view bytes,
 
 bool NameIndex::loadBody() {
     if (bodyLoaded_) return true;
-    if (!fetch(blocksPos_, trigramsPos_ - blocksPos_, body_) ||
-        uint64_t(checksum(body_)) != bodyChecksum_)
+    std::string& folders = folderTable_;
+    if (!fetch(foldersPos_, foldersLen_, folders) || uint64_t(checksum(folders)) != bodyChecksum_)
         return false;
-    deltasAt_ = size_t(body_.size() - deltasLen_ - foldersLen_);
-    const std::string_view folders = std::string_view(body_).substr(deltasAt_ + deltasLen_);
+    names_.reserve(folderCount_);
     folders_.reserve(folderCount_);
     depths_.reserve(folderCount_);
+    folderOffsets_.reserve(folderCount_);
+    parents_.reserve(folderCount_);
     size_t pos = 0;
-    uint64_t record = 0;
+    uint64_t record = 0, offset = 0;
     for (uint32_t i = 0; i < folderCount_; ++i) {
-        uint64_t delta = 0, depth = 0;
-        if (!getVarint(folders, pos, delta) || !getVarint(folders, pos, depth)) return false;
+        uint64_t delta = 0, depth = 0, offsetDelta = 0, up = 0;
+        if (!getVarint(folders, pos, delta) || !getVarint(folders, pos, depth) ||
+            !getVarint(folders, pos, offsetDelta) || !getVarint(folders, pos, up) || up > i)
+            return false;
+        parents_.push_back(up == 0 ? kNoParent : i - uint32_t(up));
+        uint64_t nameLength = 0;
+        if (!getVarint(folders, pos, nameLength) || nameLength > folders.size() - pos) return false;
+        names_.emplace_back(uint32_t(pos), uint32_t(nameLength));
+        pos += size_t(nameLength);
         record += delta;
-        if (record >= recordCount_ || depth == 0 || depth > recordCount_ || (i > 0 && delta == 0))
+        offset += offsetDelta;
+        if (record >= recordCount_ || depth == 0 || depth > recordCount_ || (i > 0 && delta == 0) ||
+            offset < offsetDelta || offset >= stamp_.size)
             return false;
         folders_.push_back(uint32_t(record));
         depths_.push_back(uint32_t(depth));
+        folderOffsets_.push_back(offset);
     }
     bodyLoaded_ = true;
     return true;
 }
 
 uint64_t NameIndex::recordOffset(uint32_t record) const {
-    if (!bodyLoaded_ || record >= recordCount_) return UINT64_MAX;
-    const std::string_view body(body_);
-    const std::string_view deltas = body.substr(deltasAt_, size_t(deltasLen_));
-    const size_t block = record / kBlockRecords;
-    uint64_t offset = get<uint64_t>(body, block * kBlockSize);
-    size_t pos = get<uint32_t>(body, block * kBlockSize + 8);
+    if (record >= recordCount_) return UINT64_MAX;
+    const uint64_t block = record / kBlockRecords;
+    if (block != cachedBlock_) {
+        // The block's entry and the next one's, which says where its deltas end.
+        const uint64_t blocks = (uint64_t(recordCount_) + kBlockRecords - 1) / kBlockRecords;
+        std::string entries;
+        if (!fetch(blocksPos_ + block * kBlockSize, block + 1 < blocks ? 2 * kBlockSize : kBlockSize,
+                   entries))
+            return UINT64_MAX;
+        const uint64_t from = get<uint32_t>(entries, 8);
+        const uint64_t to = block + 1 < blocks ? get<uint32_t>(entries, kBlockSize + 8) : deltasLen_;
+        cachedBlock_ = UINT64_MAX;
+        if (from > to || to > deltasLen_ || !fetch(deltasPos_ + from, to - from, cachedDeltas_) ||
+            checksum(entries.substr(0, 12) + cachedDeltas_) != get<uint32_t>(entries, 12))
+            return UINT64_MAX;
+        cachedBlock_ = block;
+        cachedBase_ = get<uint64_t>(entries, 0);
+    }
+    uint64_t offset = cachedBase_;
+    size_t pos = 0;
     for (uint32_t i = 0; i < record % kBlockRecords; ++i) {
         uint64_t delta = 0;
-        if (!getVarint(deltas, pos, delta)) return UINT64_MAX;
+        if (!getVarint(cachedDeltas_, pos, delta)) return UINT64_MAX;
         offset += delta;
     }
     return offset;

@@ -9,7 +9,8 @@
 //                time it was built from, counts, section places, checksums
 //   directory    per page of 128 trigram entries, its first trigram and checksum
 //   body         byte offset of every record in the stock file (in blocks of
-//                64), the record number and depth of every folder record
+//                64), the record number, depth, offset, parent and name of
+//                every folder record
 //   trigrams     sorted (trigram, count, place, length, checksum) entries
 //   postings     per trigram, the record numbers as delta varints
 // Every part carries a checksum, checked when it is read: a damaged or
@@ -61,14 +62,25 @@ class NameIndex {
     [[nodiscard]] const FileStamp& builtFrom() const { return stamp_; }
     [[nodiscard]] uint32_t recordCount() const { return recordCount_; }
 
-    // Reads and checks the body: the record places and the folder table.
-    // False when it does not check out (the index must not be used then).
+    // Reads and checks the folder table. False when it does not check out
+    // (the index must not be used then).
     [[nodiscard]] bool loadBody();
-    // Byte offset of a record in the stock file (the body must be loaded).
+    // Byte offset of a record in the stock file, its block of places read and
+    // checked on first use; UINT64_MAX when it cannot be read or is damaged.
     [[nodiscard]] uint64_t recordOffset(uint32_t record) const;
     // Record numbers of the folder records, ascending, and their depths.
     [[nodiscard]] const std::vector<uint32_t>& folderRecords() const { return folders_; }
     [[nodiscard]] const std::vector<uint32_t>& folderDepths() const { return depths_; }
+    // And their byte offsets in the stock file, and the folder each is in
+    // (an index into these lists; kNoParent for one at the top).
+    [[nodiscard]] const std::vector<uint64_t>& folderOffsets() const { return folderOffsets_; }
+    static constexpr uint32_t kNoParent = UINT32_MAX;
+    [[nodiscard]] const std::vector<uint32_t>& folderParents() const { return parents_; }
+    // A folder's name as a row's path shows it (decoded, its end trimmed).
+    [[nodiscard]] std::string_view folderName(size_t folder) const {
+        const auto [at, length] = names_[folder];
+        return std::string_view(folderTable_).substr(at, length);
+    }
 
     // Records whose folded name may hold every trigram (all that do, and few
     // more: lists far longer than what is left are not read), ascending;
@@ -96,15 +108,20 @@ class NameIndex {
 
     FileStamp stamp_;
     uint32_t recordCount_ = 0, folderCount_ = 0, trigramCount_ = 0;
-    uint64_t fileSize_ = 0, blocksPos_ = 0, deltasLen_ = 0, foldersLen_ = 0, trigramsPos_ = 0,
-             postingsPos_ = 0, bodyChecksum_ = 0;
-    std::string head_;       // the header and the page directory
-    std::string body_;       // offset blocks, deltas, folder table, once loaded
-    size_t deltasAt_ = 0;    // where the deltas start in body_
+    uint64_t fileSize_ = 0, blocksPos_ = 0, deltasPos_ = 0, deltasLen_ = 0, foldersPos_ = 0,
+             foldersLen_ = 0, trigramsPos_ = 0, postingsPos_ = 0, bodyChecksum_ = 0;
+    std::string head_; // the header and the page directory
     bool bodyLoaded_ = false;
+    // The block of record places read last: its number, first offset, deltas.
+    mutable uint64_t cachedBlock_ = UINT64_MAX, cachedBase_ = 0;
+    mutable std::string cachedDeltas_;
     std::string_view bytes_; // the whole index, when the caller holds it
     std::shared_ptr<const RandomAccessFile> file_; // else where it is read from
     std::vector<uint32_t> folders_, depths_;
+    std::vector<uint64_t> folderOffsets_;
+    std::vector<uint32_t> parents_;
+    std::string folderTable_; // once loaded: holds the folders' names
+    std::vector<std::pair<uint32_t, uint32_t>> names_; // place and length in folderTable_
 };
 
 } // namespace zt

@@ -168,8 +168,8 @@ TEST(NameIndex, TheCatalogueSearchUsesOnlyFreshIndexes) {
     }
 }
 
-// An index of many trigrams, read from its file page by page, finds what
-// the whole index held in memory finds.
+// An index of many trigrams and records, read from its file part by part,
+// finds and places what the whole index held in memory does.
 TEST(NameIndex, PagesReadOnDemandFindWhatTheWholeIndexFinds) {
     test::TempDir dir;
     test::StockBuilder s;
@@ -195,6 +195,9 @@ TEST(NameIndex, PagesReadOnDemandFindWhatTheWholeIndexFinds) {
         ASSERT_TRUE(expected && !expected->empty()) << n;
         EXPECT_EQ(paged->candidates(trigramsOf(n)), expected) << n;
     }
+    for (uint32_t r = 0; r < whole->recordCount(); r += 7) // blocks of places, read one by one
+        ASSERT_EQ(paged->recordOffset(r), whole->recordOffset(r)) << r;
+    EXPECT_NE(whole->recordOffset(399), UINT64_MAX);
 }
 
 TEST(NameIndex, AStaleDamagedOrForeignIndexIsNeverTrusted) {
