@@ -61,7 +61,7 @@ int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     std::string out;
     for (const std::string& s : stocks) {
         if (!library.stockFile(s)) continue; // a name that may not name a file has no index
-        const IndexState state = indexState(dataDir, s);
+        const IndexState state = indexState(dataDir, s, IndexCheck::Thorough);
         if (args.has("check")) {
             out += escapeName(s) + '\t' + kStates[int(state)] + '\n';
             if (state != IndexState::Fresh) status = kFileError;

@@ -246,7 +246,7 @@ IndexSearchStatus searchWithIndex(NameIndex& index, const std::filesystem::path&
     if (trigrams.empty()) return IndexSearchStatus::Unusable;
     const auto candidates = index.candidates(trigrams);
     // The record places are read only for a stock with something to place.
-    if (!candidates || (!candidates->empty() && !index.loadBody())) return IndexSearchStatus::Unusable;
+    if (!candidates || (!candidates->empty() && !index.loadFolders())) return IndexSearchStatus::Unusable;
     StockReader reader(stockFile, index.builtFrom());
     if (!reader.ok()) return IndexSearchStatus::Unusable;
     const bool limitBefore = outcome.limitExceeded;

@@ -273,7 +273,7 @@ bool writeNameIndex(const std::filesystem::path& stockFile,
 
 std::optional<NameIndex> NameIndex::open(std::string_view bytes, const FileStamp& stock) {
     auto index = openFrom(bytes, nullptr, bytes.size(), stock);
-    if (!index || !index->loadBody()) return std::nullopt;
+    if (!index || !index->loadFolders()) return std::nullopt;
     return index;
 }
 
@@ -332,14 +332,14 @@ std::optional<NameIndex> NameIndex::openFrom(std::string_view bytes,
     index.foldersLen_ = foldersLen;
     index.trigramsPos_ = trigramsPos;
     index.postingsPos_ = postingsPos;
-    index.bodyChecksum_ = get<uint64_t>(head, 104);
+    index.foldersChecksum_ = get<uint64_t>(head, 104);
     return index;
 }
 
-bool NameIndex::loadBody() {
-    if (bodyLoaded_) return true;
+bool NameIndex::loadFolders() {
+    if (foldersLoaded_) return true;
     std::string& folders = folderTable_;
-    if (!fetch(foldersPos_, foldersLen_, folders) || uint64_t(checksum(folders)) != bodyChecksum_)
+    if (!fetch(foldersPos_, foldersLen_, folders) || uint64_t(checksum(folders)) != foldersChecksum_)
         return false;
     names_.reserve(folderCount_);
     folders_.reserve(folderCount_);
@@ -367,7 +367,33 @@ bool NameIndex::loadBody() {
         depths_.push_back(uint32_t(depth));
         folderOffsets_.push_back(offset);
     }
-    bodyLoaded_ = true;
+    foldersLoaded_ = true;
+    return true;
+}
+
+bool NameIndex::checkWhole() {
+    if (!loadFolders()) return false;
+    const uint64_t blocks = (uint64_t(recordCount_) + kBlockRecords - 1) / kBlockRecords;
+    for (uint64_t b = 0; b < blocks; ++b)
+        if (recordOffset(uint32_t(b * kBlockRecords)) == UINT64_MAX) return false;
+    const std::string_view directory = std::string_view(head_).substr(kHeaderSize);
+    for (size_t page = 0; page < directory.size() / 8; ++page) {
+        bool damaged = false;
+        const auto first = find(get<uint32_t>(directory, page * 8), damaged);
+        if (damaged || !first) return false;
+        // Every entry of the page: its list must check out.
+        std::string table;
+        const uint64_t from = uint64_t(page) * kPageEntries;
+        const uint64_t entries = std::min<uint64_t>(kPageEntries, trigramCount_ - from);
+        if (!fetch(trigramsPos_ + from * kEntrySize, entries * kEntrySize, table)) return false;
+        for (uint64_t i = 0; i < entries; ++i) {
+            const size_t at = size_t(i) * kEntrySize;
+            const Entry e{get<uint32_t>(table, at), get<uint32_t>(table, at + 4),
+                          get<uint64_t>(table, at + 8), get<uint32_t>(table, at + 16),
+                          get<uint32_t>(table, at + 20)};
+            if (!postings(e)) return false;
+        }
+    }
     return true;
 }
 

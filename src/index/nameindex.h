@@ -45,13 +45,14 @@ bool writeNameIndex(const std::filesystem::path& stockFile, const std::filesyste
 
 // A loaded index. Every accessor is bounds-checked; nothing that does not
 // check out is used. Opening reads and checks only the header and the page
-// directory of the trigram table; a trigram's page, its posting list and the
-// record places (the body) are read and checked when a search needs them.
+// directory of the trigram table; a trigram's page, its posting list, the
+// folder table and a block of record places are read and checked when a
+// search needs them.
 class NameIndex {
   public:
     // The index bytes (kept alive by the caller), checked against the stamp
-    // of the stock file as it is now, body included; nullopt when foreign,
-    // damaged, stale or of another version.
+    // of the stock file as it is now, folder table included; nullopt when
+    // foreign, damaged, stale or of another version.
     [[nodiscard]] static std::optional<NameIndex> open(std::string_view bytes,
                                                        const FileStamp& stock);
     // The same from an index file, read part by part as it is needed.
@@ -64,7 +65,9 @@ class NameIndex {
 
     // Reads and checks the folder table. False when it does not check out
     // (the index must not be used then).
-    [[nodiscard]] bool loadBody();
+    [[nodiscard]] bool loadFolders();
+    // Reads and checks every part, as `index --check` asks.
+    [[nodiscard]] bool checkWhole();
     // Byte offset of a record in the stock file, its block of places read and
     // checked on first use; UINT64_MAX when it cannot be read or is damaged.
     [[nodiscard]] uint64_t recordOffset(uint32_t record) const;
@@ -109,9 +112,9 @@ class NameIndex {
     FileStamp stamp_;
     uint32_t recordCount_ = 0, folderCount_ = 0, trigramCount_ = 0;
     uint64_t fileSize_ = 0, blocksPos_ = 0, deltasPos_ = 0, deltasLen_ = 0, foldersPos_ = 0,
-             foldersLen_ = 0, trigramsPos_ = 0, postingsPos_ = 0, bodyChecksum_ = 0;
+             foldersLen_ = 0, trigramsPos_ = 0, postingsPos_ = 0, foldersChecksum_ = 0;
     std::string head_; // the header and the page directory
-    bool bodyLoaded_ = false;
+    bool foldersLoaded_ = false;
     // The block of record places read last: its number, first offset, deltas.
     mutable uint64_t cachedBlock_ = UINT64_MAX, cachedBase_ = 0;
     mutable std::string cachedDeltas_;

@@ -12,14 +12,16 @@ std::filesystem::path indexFilePath(const std::filesystem::path& dataDir, std::s
     return sideFilePath(dataDir, kStockIndexFile, stock);
 }
 
-IndexState indexState(const std::filesystem::path& dataDir, std::string_view stock) {
+IndexState indexState(const std::filesystem::path& dataDir, std::string_view stock,
+                      IndexCheck check) {
     const auto stockFile = stockFilePath(dataDir, stock);
     const auto stamp = stockFile ? fileStamp(*stockFile) : std::nullopt;
     const auto path = indexFilePath(dataDir, stock);
     const RandomAccessFile file(path);
     if (!file.ok()) return IndexState::Missing;
     if (!stamp) return IndexState::Stale;
-    if (NameIndex::read(path, *stamp)) return IndexState::Fresh;
+    if (auto index = NameIndex::read(path, *stamp))
+        if (check == IndexCheck::Quick || index->checkWhole()) return IndexState::Fresh;
     // Told apart only for the report: a well-formed index of another stamp.
     std::string head;
     if (file.readAt(0, 32, head) && head.size() == 32 && head.starts_with("ZTNIDX01")) {

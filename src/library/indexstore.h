@@ -15,8 +15,12 @@ enum class IndexState { Fresh, Missing, Stale, Damaged };
 [[nodiscard]] std::filesystem::path indexFilePath(const std::filesystem::path& dataDir,
                                                   std::string_view stock);
 
-// The state of a stock's index against its stock file as it is now.
-[[nodiscard]] IndexState indexState(const std::filesystem::path& dataDir, std::string_view stock);
+// The state of a stock's index against its stock file as it is now. A quick
+// look checks what every open checks (the header and the page directory); a
+// thorough one reads and checks every part.
+enum class IndexCheck { Quick, Thorough };
+[[nodiscard]] IndexState indexState(const std::filesystem::path& dataDir, std::string_view stock,
+                                    IndexCheck check = IndexCheck::Quick);
 
 // Builds (or builds again) a stock's index; false when the stock file cannot
 // be read or the index cannot be written.

@@ -3,6 +3,7 @@
 #include "catalogue/stockfile.h"
 #include "index/indexsearch.h"
 #include "library/catalogsearch.h"
+#include "library/indexstore.h"
 #include "platform/collate.h"
 #include "testutil.h"
 
@@ -226,6 +227,14 @@ TEST(NameIndex, AStaleDamagedOrForeignIndexIsNeverTrusted) {
     }
     EXPECT_FALSE(NameIndex::open(index.substr(0, index.size() / 2), stamp));
     EXPECT_FALSE(NameIndex::open("1200\r\n0\r\n", stamp));
+
+    // A posting list damaged: an open does not see it, a thorough check does.
+    ASSERT_TRUE(buildIndex(dir.path(), "S"));
+    std::string onDisk = test::readFile(indexFilePath(dir.path(), "S"));
+    onDisk.back() ^= 0x01;
+    test::writeFile(indexFilePath(dir.path(), "S"), onDisk);
+    EXPECT_EQ(indexState(dir.path(), "S"), IndexState::Fresh);
+    EXPECT_EQ(indexState(dir.path(), "S", IndexCheck::Thorough), IndexState::Damaged);
 }
 
 } // namespace
