@@ -27,9 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::memcpy(&stamp.size, data + 16, 8);
         std::memcpy(&stamp.modifiedNs, data + 24, 8);
     }
-    if (const auto index = NameIndex::open(in, stamp)) {
+    if (auto index = NameIndex::open(in, stamp)) {
         for (uint32_t r = 0; r < index->recordCount() && r < 200; ++r)
             (void)index->recordOffset(r);
+        for (size_t f = 0; f < index->folderRecords().size() && f < 200; ++f) {
+            (void)index->folderName(f);
+            const uint32_t parent = index->folderParents()[f];
+            check(parent == NameIndex::kNoParent || parent < f);
+        }
+        (void)index->checkWhole();
         const std::string_view text = in.substr(0, std::min<size_t>(size, 6));
         if (const auto found = index->candidates(trigramsOf(text)))
             for (uint32_t r : *found)
@@ -42,5 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(index.has_value());
     for (uint32_t r = 0; r < index->recordCount(); ++r)
         check(index->recordOffset(r) < size);
+    auto whole = NameIndex::open(built, made);
+    check(whole && whole->checkWhole());
     return 0;
 }
