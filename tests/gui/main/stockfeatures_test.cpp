@@ -14,6 +14,7 @@
 #include "library/stocklibrary.h"
 #include "testutil.h"
 
+#include <QAbstractItemModelTester>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QLabel>
@@ -93,6 +94,8 @@ class StockFeaturesTest : public QObject {
         QString counts;
         QStringList rows;
         whenShown<UpdateStockDialog>([&](UpdateStockDialog& d) {
+            QAbstractItemModelTester tester(const_cast<StockChangesModel*>(d.changes()),
+                                            QAbstractItemModelTester::FailureReportingMode::QtTest);
             counts = child<QLabel>(&d, "countsLabel")->text();
             rows = texts(d.changes());
             child<QPushButton>(&d, "cancelUpdateButton")->click();

@@ -12,6 +12,7 @@
 #include "settings/settings.h"
 #include "testutil.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -243,6 +244,8 @@ class SearchWindowTest : public QObject {
 
     void sortsByEveryKeyStably() {
         SearchWindow* d = open();
+        QAbstractItemModelTester tester(d->results(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         search(d, "t");
         auto* m = d->results();
         QCOMPARE(column(m, 0),
