@@ -18,7 +18,7 @@ namespace zt::cli {
 struct Command {
     const char* word;
     const char* usage; // printed by --help, and on a usage error
-    std::vector<OptionSpec> options;
+    std::vector<OptionRule> options;
     std::function<int(const std::filesystem::path& dataDir, const ParsedArgs& args)> run;
 };
 

@@ -70,16 +70,16 @@ std::optional<int64_t> parseDateValue(std::string_view text, bool nextDay) {
     return int64_t(t);
 }
 
-ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<OptionRule>& rules,
                       ParsedArgs& out) {
     std::vector<option> longs;
     std::string shorts = ":h"; // leading ':' reports a missing value apart
-    for (size_t i = 0; i < specs.size(); ++i) {
-        longs.push_back({specs[i].name, specs[i].takesValue ? required_argument : no_argument,
+    for (size_t i = 0; i < rules.size(); ++i) {
+        longs.push_back({rules[i].name, rules[i].takesValue ? required_argument : no_argument,
                          nullptr, int(1000 + i)});
-        if (specs[i].shortName) {
-            shorts += specs[i].shortName;
-            if (specs[i].takesValue) shorts += ':';
+        if (rules[i].shortName) {
+            shorts += rules[i].shortName;
+            if (rules[i].takesValue) shorts += ':';
         }
     }
     longs.push_back({"help", no_argument, nullptr, 'h'});
@@ -109,15 +109,15 @@ ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<Op
                                 : "不明なオプションです: " + given);
             return ParseStatus::Error;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionRule* rule = nullptr;
         if (c >= 1000) {
-            spec = &specs[size_t(c - 1000)];
+            rule = &rules[size_t(c - 1000)];
         } else {
-            for (const auto& s : specs)
-                if (s.shortName == c) spec = &s;
+            for (const auto& s : rules)
+                if (s.shortName == c) rule = &s;
         }
-        if (!spec) return ParseStatus::Error;
-        out.options.emplace_back(spec->name, spec->takesValue && optarg ? optarg : "");
+        if (!rule) return ParseStatus::Error;
+        out.options.emplace_back(rule->name, rule->takesValue && optarg ? optarg : "");
     }
     // getopt moved the other arguments behind the options, in their order.
     for (int i = optind; i < int(storage.size()); ++i)

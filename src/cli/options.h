@@ -10,7 +10,7 @@
 
 namespace zt::cli {
 
-struct OptionSpec {
+struct OptionRule {
     const char* name; // long name without "--"
     char shortName;   // 0 when there is none
     bool takesValue;
@@ -38,6 +38,6 @@ enum class ParseStatus { Parsed, Help, Error };
 // Parses args (after the command word). "--help"/"-h" gives Help; an unknown
 // option or a missing value gives Error after a message on standard error.
 [[nodiscard]] ParseStatus parseArgs(const std::vector<std::string>& args,
-                                    const std::vector<OptionSpec>& specs, ParsedArgs& out);
+                                    const std::vector<OptionRule>& rules, ParsedArgs& out);
 
 } // namespace zt::cli
