@@ -13,6 +13,7 @@
 //   mainwindow_shared.cpp  following changes other processes make to the stock list
 //   mainwindow_search.cpp  the search window
 #include "capture/capture.h"
+#include "gui/common/workrunner.h"
 #include "settings/settings.h"
 
 #include <QMainWindow>
@@ -128,7 +129,9 @@ class MainWindow : public QMainWindow {
     void scheduleIndexes();    // the background index builder checks every listed stock
     // In a job, before it reads or writes stocks: waits for the index builder.
     [[nodiscard]] static bool holdIndexing(IndexBuilder* builder, WorkControl& work);
-    // Reading a source in a job: a cancel stops it, the path shows when asked for.
+    // Reading a source in a job: its progress dialog, and the callbacks by
+    // which a cancel stops it and the path shows when asked for.
+    [[nodiscard]] WorkLook readingLook() const;
     [[nodiscard]] static CaptureCallbacks readingCallbacks(WorkControl& work, bool withPath);
     // mainwindow_update.cpp
     void readForUpdate(const std::string& name, const std::optional<std::filesystem::path>& source);

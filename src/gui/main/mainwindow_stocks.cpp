@@ -49,6 +49,14 @@ bool MainWindow::holdIndexing(IndexBuilder* builder, WorkControl& work) {
     return builder->holdOff([&work] { return work.cancelled(); });
 }
 
+WorkLook MainWindow::readingLook() const {
+    WorkLook look;
+    look.message = QStringLiteral("ドライブからデータを読み出しています");
+    look.bar = false;
+    look.path = settings_.showPathWhileReading;
+    return look;
+}
+
 CaptureCallbacks MainWindow::readingCallbacks(WorkControl& work, bool withPath) {
     CaptureCallbacks callbacks;
     callbacks.onFolder = [&work](const std::filesystem::path&) { return !work.cancelled(); };
@@ -121,10 +129,7 @@ void MainWindow::captureSelectedSource() {
     folders_->clear();
     openStockName_.clear();
     auto run = std::make_shared<CaptureRun>();
-    WorkLook look;
-    look.message = QStringLiteral("ドライブからデータを読み出しています");
-    look.bar = false;
-    look.path = settings_.showPathWhileReading;
+    const WorkLook look = readingLook();
     runner_->start(
         look,
         [run, dataDir = dataDir_, source = *source, withPath = look.path,

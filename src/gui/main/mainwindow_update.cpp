@@ -46,10 +46,7 @@ void MainWindow::readForUpdate(const std::string& name,
                                const std::optional<std::filesystem::path>& source) {
     auto run = std::make_shared<UpdateRun>();
     run->name = name;
-    WorkLook look;
-    look.message = QStringLiteral("ドライブからデータを読み出しています");
-    look.bar = false;
-    look.path = settings_.showPathWhileReading;
+    const WorkLook look = readingLook();
     runner_->start(
         look,
         [run, source, dataDir = dataDir_, withPath = look.path,

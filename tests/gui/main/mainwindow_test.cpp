@@ -236,24 +236,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(frame->y(), 59);
     }
 
-    void flowToolBarWrapping() {
-        FlowToolBar bar;
-        for (int i = 0; i < 4; ++i)
-            bar.addButton(QString::number(i), {}, {});
-        bar.addSeparator();
-        bar.addButton(QStringLiteral("x"), {}, {});
-        const int w = bar.buttonSize().width();
-        const int oneRow = FlowToolBar::kIndent + 5 * w + FlowToolBar::kSeparatorWidth;
-        QCOMPARE(bar.rowsForWidth(oneRow), 1);
-        QCOMPARE(bar.rowsForWidth(oneRow - 1), 2);
-        // A separator that falls at a row's start takes no room: four buttons
-        // per row give two rows, not three.
-        QCOMPARE(bar.rowsForWidth(FlowToolBar::kIndent + 4 * w), 2);
-        QCOMPARE(bar.rowsForWidth(0), 5); // one button a row
-        QCOMPARE(bar.rowsForWidth(bar.minimumWidthForRows(2)), 2);
-        QVERIFY(bar.rowsForWidth(bar.minimumWidthForRows(2) - 4) > 2);
-    }
-
     void menusAndToolBar() {
         TempDataDir data;
         ScopedDialogs dlg;
