@@ -6,12 +6,9 @@
 #include "platform/collate.h"
 #include "platform/fileops.h"
 #include "platform/placedlines.h"
-#include "platform/textfile.h"
-#include "search/patterns.h"
+#include "search/stockscan.h"
 
 #include <algorithm>
-#include <cstring>
-#include <unordered_map>
 
 namespace zt {
 
@@ -61,26 +58,13 @@ class StockReader {
     PlacedLines lines_{file_, 1024}; // a record is a few hundred bytes
 };
 
-// The scan's rules for one record: the name test, then the size and date.
-bool matches(const SearchRequest& r, const std::string& needle, const Record& record,
-             std::string& lowered) {
-    if (r.caseSensitive) {
-        if (!matchName(r.mode, record.name, needle)) return false;
-    } else {
-        lowered = record.name;
-        lowerAnsiInPlace(lowered);
-        if (!matchName(r.mode, lowered, needle)) return false;
-    }
-    return meetsFilters(r.filters, record.size, record.modified, record.folder);
-}
-
 // Walks the candidates of one stock as the scan would meet them.
 class IndexWalk {
   public:
     IndexWalk(const NameIndex& index, StockReader& reader, const std::string& stock,
               const SearchRequest& request, const SearchCallbacks& cb, SearchOutcome& out)
         : index_(index), reader_(reader), stock_(stock), request_(request), cb_(cb), out_(out),
-          needle_(request.caseSensitive ? request.text : lowerAnsi(request.text)) {}
+          needle_(request) {}
 
     bool run(const std::vector<uint32_t>& candidates);
 
@@ -116,19 +100,24 @@ class IndexWalk {
     }
 
     // The names of folder i and its ancestors below the root, outermost first.
-    bool chain(size_t i, std::vector<std::string>& names) {
+    void chain(size_t i, std::vector<std::string>& names) const {
         names.clear();
         for (; i != kRoot; i = parentOf(i))
             names.emplace_back(index_.folderName(i));
         std::reverse(names.begin(), names.end());
-        return true;
     }
 
-    bool addRow(const Record& r, size_t parent) {
+    // The scan's rules for one record: the name test, then the size and date.
+    bool matches(const Record& r) {
+        return needle_.matches(r.name, lowered_) &&
+               meetsFilters(request_.filters, r.size, r.modified, r.folder);
+    }
+
+    void addRow(const Record& r, size_t parent) {
         ++out_.resultCount;
-        if (!cb_.hit) return true;
+        if (!cb_.hit) return;
         SearchHit hit;
-        if (!chain(parent, hit.folders)) return false;
+        chain(parent, hit.folders);
         hit.name = r.name;
         hit.path = "\\" + stock_;
         for (const std::string& f : hit.folders)
@@ -141,7 +130,6 @@ class IndexWalk {
         hit.size = r.size;
         hit.isFolder = r.folder;
         cb_.hit(hit);
-        return true;
     }
 
     const NameIndex& index_;
@@ -150,7 +138,8 @@ class IndexWalk {
     const SearchRequest& request_;
     const SearchCallbacks& cb_;
     SearchOutcome& out_;
-    std::string needle_, lowered_;
+    const Needle needle_;
+    std::string lowered_;
 };
 
 bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
@@ -199,8 +188,8 @@ bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
             isFolderRecord ? index_.folderOffsets()[folder] : index_.recordOffset(record);
         if (!reader_.read(at, r) || r.folder != isFolderRecord)
             return false;
-        if (!matches(request_, needle_, r, lowered_)) continue;
-        if (!addRow(r, parent)) return false;
+        if (!matches(r)) continue;
+        addRow(r, parent);
         if (openAtStop.empty() && !stopAt && request_.limit > 0 &&
             out_.resultCount > request_.limit) {
             // The next folder entry: this folder's own, or the next folder record.

@@ -343,7 +343,6 @@ bool NameIndex::loadFolders() {
         return false;
     names_.reserve(folderCount_);
     folders_.reserve(folderCount_);
-    depths_.reserve(folderCount_);
     folderOffsets_.reserve(folderCount_);
     parents_.reserve(folderCount_);
     size_t pos = 0;
@@ -364,7 +363,6 @@ bool NameIndex::loadFolders() {
             offset < offsetDelta || offset >= stamp_.size)
             return false;
         folders_.push_back(uint32_t(record));
-        depths_.push_back(uint32_t(depth));
         folderOffsets_.push_back(offset);
     }
     foldersLoaded_ = true;
@@ -376,17 +374,11 @@ bool NameIndex::checkWhole() {
     const uint64_t blocks = (uint64_t(recordCount_) + kBlockRecords - 1) / kBlockRecords;
     for (uint64_t b = 0; b < blocks; ++b)
         if (recordOffset(uint32_t(b * kBlockRecords)) == UINT64_MAX) return false;
-    const std::string_view directory = std::string_view(head_).substr(kHeaderSize);
-    for (size_t page = 0; page < directory.size() / 8; ++page) {
-        bool damaged = false;
-        const auto first = find(get<uint32_t>(directory, page * 8), damaged);
-        if (damaged || !first) return false;
+    std::string table;
+    for (size_t page = 0; page < (head_.size() - kHeaderSize) / 8; ++page) {
         // Every entry of the page: its list must check out.
-        std::string table;
-        const uint64_t from = uint64_t(page) * kPageEntries;
-        const uint64_t entries = std::min<uint64_t>(kPageEntries, trigramCount_ - from);
-        if (!fetch(trigramsPos_ + from * kEntrySize, entries * kEntrySize, table)) return false;
-        for (uint64_t i = 0; i < entries; ++i) {
+        if (!fetchPage(page, table)) return false;
+        for (size_t i = 0; i < table.size() / kEntrySize; ++i) {
             const size_t at = size_t(i) * kEntrySize;
             const Entry e{get<uint32_t>(table, at), get<uint32_t>(table, at + 4),
                           get<uint64_t>(table, at + 8), get<uint32_t>(table, at + 16),
@@ -426,6 +418,14 @@ uint64_t NameIndex::recordOffset(uint32_t record) const {
     return offset;
 }
 
+bool NameIndex::fetchPage(size_t page, std::string& table) const {
+    const std::string_view directory = std::string_view(head_).substr(kHeaderSize);
+    const uint64_t first = uint64_t(page) * kPageEntries;
+    const uint64_t entries = std::min<uint64_t>(kPageEntries, trigramCount_ - first);
+    return fetch(trigramsPos_ + first * kEntrySize, entries * kEntrySize, table) &&
+           checksum(table) == get<uint32_t>(directory, page * 8 + 4);
+}
+
 std::optional<NameIndex::Entry> NameIndex::find(uint32_t trigram, bool& damaged) const {
     // The last page whose first trigram is not above this one.
     const std::string_view directory = std::string_view(head_).substr(kHeaderSize);
@@ -438,16 +438,13 @@ std::optional<NameIndex::Entry> NameIndex::find(uint32_t trigram, bool& damaged)
             hi = mid;
     }
     if (lo == 0) return std::nullopt;
-    const size_t page = lo - 1;
-    const uint64_t first = uint64_t(page) * kPageEntries;
-    const uint64_t entries = std::min<uint64_t>(kPageEntries, trigramCount_ - first);
     std::string table;
-    if (!fetch(trigramsPos_ + first * kEntrySize, entries * kEntrySize, table) ||
-        checksum(table) != get<uint32_t>(directory, page * 8 + 4)) {
+    if (!fetchPage(lo - 1, table)) {
         damaged = true;
         return std::nullopt;
     }
-    size_t a = 0, b = size_t(entries);
+    const size_t entries = table.size() / kEntrySize;
+    size_t a = 0, b = entries;
     while (a < b) {
         const size_t mid = (a + b) / 2;
         if (get<uint32_t>(table, mid * kEntrySize) < trigram)

@@ -71,9 +71,8 @@ class NameIndex {
     // Byte offset of a record in the stock file, its block of places read and
     // checked on first use; UINT64_MAX when it cannot be read or is damaged.
     [[nodiscard]] uint64_t recordOffset(uint32_t record) const;
-    // Record numbers of the folder records, ascending, and their depths.
+    // Record numbers of the folder records, ascending.
     [[nodiscard]] const std::vector<uint32_t>& folderRecords() const { return folders_; }
-    [[nodiscard]] const std::vector<uint32_t>& folderDepths() const { return depths_; }
     // And their byte offsets in the stock file, and the folder each is in
     // (an index into these lists; kNoParent for one at the top).
     [[nodiscard]] const std::vector<uint64_t>& folderOffsets() const { return folderOffsets_; }
@@ -105,6 +104,8 @@ class NameIndex {
     // Bytes [pos, pos + length) of the index into out; false when they are not all there.
     bool fetch(uint64_t pos, uint64_t length, std::string& out) const;
     [[nodiscard]] std::optional<std::vector<uint32_t>> postings(const Entry& e) const;
+    // A page of the trigram table into table; false when it does not check out.
+    bool fetchPage(size_t page, std::string& table) const;
     // The entry of a trigram; nullopt when no name holds it, and `damaged`
     // set when its page does not check out.
     [[nodiscard]] std::optional<Entry> find(uint32_t trigram, bool& damaged) const;
@@ -120,7 +121,7 @@ class NameIndex {
     mutable std::string cachedDeltas_;
     std::string_view bytes_; // the whole index, when the caller holds it
     std::shared_ptr<const RandomAccessFile> file_; // else where it is read from
-    std::vector<uint32_t> folders_, depths_;
+    std::vector<uint32_t> folders_;
     std::vector<uint64_t> folderOffsets_;
     std::vector<uint32_t> parents_;
     std::string folderTable_; // once loaded: holds the folders' names

@@ -39,6 +39,8 @@ enum class SearchTarget { FilesAndFolders = 0, Files = 1, Folders = 2 };
 [[nodiscard]] bool matchPrefix(std::string_view name, std::string_view text);
 // Every name that ends with text (abcabc ends with abc).
 [[nodiscard]] bool matchSuffix(std::string_view name, std::string_view text);
+// The four text tests and wildcards (a regular expression is compiled once
+// per search and tested by the search itself: false here).
 [[nodiscard]] bool matchName(MatchMode mode, std::string_view name, std::string_view text);
 
 // Size cell: "0KB" below 1000 bytes, else the size in thousands of bytes

@@ -31,10 +31,19 @@ scan::ByteKey keyOf(const SearchRequest& r, const std::string& text) {
 } // namespace
 
 Needle::Needle(const SearchRequest& r)
-    : text(r.caseSensitive || r.mode == MatchMode::Regex ? r.text : lowerAnsi(r.text)),
+    : mode(r.mode), caseSensitive(r.caseSensitive),
+      text(r.caseSensitive || r.mode == MatchMode::Regex ? r.text : lowerAnsi(r.text)),
       key(keyOf(r, text)) {
     // A case-blind expression is compiled so, never lower-cased (\D is not \d).
     if (r.mode == MatchMode::Regex) regex = std::make_unique<RegexPattern>(r.text, r.caseSensitive);
+}
+
+bool Needle::matches(std::string_view name, std::string& lowered) const {
+    if (regex) return regex->find(name);
+    if (caseSensitive) return matchName(mode, name, text);
+    lowered.assign(name);
+    lowerAnsiInPlace(lowered);
+    return matchName(mode, lowered, text);
 }
 
 namespace {
@@ -235,12 +244,7 @@ class StockScan {
         name_.clear();
         cp932::decodeAppend(raw, name_);
         name_.resize(trimNameEnd(name_).size());
-        const SearchRequest& r = c_.request;
-        if (c_.needle.regex) return c_.needle.regex->find(name_);
-        if (r.caseSensitive) return matchName(r.mode, name_, c_.needle.text);
-        lowered_.assign(name_);
-        lowerAnsiInPlace(lowered_);
-        return matchName(r.mode, lowered_, c_.needle.text);
+        return c_.needle.matches(name_, lowered_);
     }
 
     // A row for name_ in the innermost open folder, when it meets the conditions.

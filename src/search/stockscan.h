@@ -14,11 +14,17 @@ class PieceReader;
 
 // The search text made ready once per search.
 struct Needle {
+    MatchMode mode;
+    bool caseSensitive;
     std::string text;  // lower-cased unless case-sensitive (a pattern's too, but a regex's)
     scan::ByteKey key; // what a stored name line must hold before it can match
     std::unique_ptr<RegexPattern> regex; // compiled once, for the regular-expression mode
 
     explicit Needle(const SearchRequest& r);
+
+    // The name test of the search, the one rule for every way of searching;
+    // `lowered` is scratch space for the case-blind copy.
+    [[nodiscard]] bool matches(std::string_view name, std::string& lowered) const;
 };
 
 // Whether the status line is shown at this folder entry: always with a zero
