@@ -134,15 +134,23 @@ std::optional<fs::path> StockLibrary::stockFile(std::string_view name) const {
 
 namespace {
 
+// The Data folder's lock for a change; a failure tells a folder another
+// program holds from one that cannot be written.
+StockResult lockData(const StockLibrary& library, std::optional<DataLock>& lock) {
+    bool busy = false;
+    lock = DataLock::acquire(library.dataDir(), DataLock::Mode::Exclusive,
+                             std::chrono::seconds(10), &busy);
+    if (!lock && busy) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
+    if (!lock) return failure(StockFailure::CannotCreate, messageCannotCreate(library.listPath()));
+    return {};
+}
+
 // Runs change(names) on the current list under the Data folder's lock and
 // saves the list when change returns success and asked for it.
 template <class Change>
 StockResult changeList(const StockLibrary& library, bool& save, Change&& change) {
-    bool busy = false;
-    const auto lock = DataLock::acquire(library.dataDir(), DataLock::Mode::Exclusive,
-                                        std::chrono::seconds(10), &busy);
-    if (!lock && busy) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
-    if (!lock) return failure(StockFailure::CannotCreate, messageCannotCreate(library.listPath()));
+    std::optional<DataLock> lock;
+    if (StockResult locked = lockData(library, lock); !locked.ok()) return locked;
     // What killed writers left behind goes while nobody else changes Data.
     removeDataTemporaries(library.dataDir());
     auto names = library.names();
@@ -375,14 +383,12 @@ StockResult StockLibrary::adopt(std::string_view name) {
 StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
                                                       const std::optional<fs::path>& source,
                                                       const CaptureCallbacks& callbacks) const {
-    auto facts = info(name);
-    if (!facts.ok()) return failed<StockUpdate>(facts);
-    const fs::path from = source ? *source : fs::path(facts.value.source);
+    auto stored = open(name);
+    if (!stored.ok()) return failed<StockUpdate>(stored);
+    const fs::path from = source ? *source : recordedSource(name);
     if (from.empty())
         return failed<StockUpdate>(
             failure(StockFailure::NoSource, std::string(kMessageNoSourceRecorded)));
-    auto stored = open(name);
-    if (!stored.ok()) return failed<StockUpdate>(stored);
 
     StockOutcome<StockUpdate> out;
     StockUpdate& u = out.value;
@@ -398,13 +404,17 @@ StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
     }
     u.diff = diffTrees(stored.value.tree, u.tree);
     u.info = infoOfCapture(sourceFactsOf(from), u.tree, nowFileTime());
-    u.info.note = facts.value.note;
-    return out;
+    return out; // the note is taken as it is when the update is applied
+}
+
+fs::path StockLibrary::recordedSource(std::string_view name) const {
+    const auto facts = readStockInfo(dataDir_, name);
+    return facts ? fs::path(facts->source) : fs::path();
 }
 
 StockResult StockLibrary::applyUpdate(const StockUpdate& update) {
-    const auto lock = DataLock::acquire(dataDir_);
-    if (!lock) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
+    std::optional<DataLock> lock;
+    if (StockResult locked = lockData(*this, lock); !locked.ok()) return locked;
     const auto listed = names();
     if (!listed.ok()) return listed;
     if (std::find(listed.value.begin(), listed.value.end(), update.name) == listed.value.end())
@@ -451,8 +461,8 @@ std::optional<fs::path> StockLibrary::pathOnMedium(std::string_view name,
 }
 
 StockResult StockLibrary::setNote(std::string_view name, std::string_view note) {
-    const auto lock = DataLock::acquire(dataDir_);
-    if (!lock) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
+    std::optional<DataLock> lock;
+    if (StockResult locked = lockData(*this, lock); !locked.ok()) return locked;
     auto current = info(name);
     if (!current.ok()) return current;
     current.value.note = std::string(note);

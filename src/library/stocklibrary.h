@@ -159,6 +159,9 @@ class StockLibrary {
     // The facts and note of a listed stock: its side file, else what its
     // stock file tells.
     [[nodiscard]] StockOutcome<StockInfo> info(std::string_view name) const;
+    // Where the stock was read from, from its facts file alone (never the
+    // stock file); empty when nothing is recorded.
+    [[nodiscard]] std::filesystem::path recordedSource(std::string_view name) const;
     // Sets the note of a listed stock (saved at once).
     [[nodiscard]] StockResult setNote(std::string_view name, std::string_view note);
 

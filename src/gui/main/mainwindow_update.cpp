@@ -25,13 +25,9 @@ void MainWindow::updateSelectedStock() {
     if (busy() || closeAfterWork_) return;
     const std::string name = stockList_->selectedName();
     if (name.empty()) return;
-    const auto facts = StockLibrary(dataDir_).info(name);
-    if (!facts.ok()) {
-        warn(this, toQString(facts.message));
-        return;
-    }
+    // A missing stock is reported by the update itself, on the worker.
     std::optional<std::filesystem::path> source;
-    if (facts.value.source.empty()) {
+    if (StockLibrary(dataDir_).recordedSource(name).empty()) {
         // Stocks made before sources were recorded (or on Windows): the user
         // says where the medium is.
         const auto chosen =
