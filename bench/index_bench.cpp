@@ -153,7 +153,9 @@ int main(int argc, char** argv) {
     reportIndexSize(dir);
 
     auto t = Clock::now();
-    if (!zt::refreshIndexes(dir, stocksOf("many", 100)).empty()) return 2;
+    for (const std::string& stock : stocksOf("many", 100))
+        if (zt::indexState(dir, stock) != zt::IndexState::Fresh && !zt::buildIndex(dir, stock))
+            return 2;
     std::printf("many: indexes of 100 stocks made in %.2f s (where missing or stale)\n",
                 secondsSince(t));
     const fs::path list = dir / "paths.txt", db = dir / "many.plocate.db";

@@ -74,18 +74,23 @@ bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
                                         std::pair{"max-size", &SearchFilters::maxSize}})
         if (const auto v = args.value(option)) {
             const auto size = parseSizeValue(*v);
-            if (!size) return printError("サイズの指定が正しくありません: " + *v), usageError("search"), false;
+            if (!size)
+                return printError("サイズの指定が正しくありません: " + *v), usageError("search"),
+                       false;
             r.filters.*field = *size;
         }
     for (const auto& [option, nextDay] : {std::pair{"newer", false}, std::pair{"older", true}})
         if (const auto v = args.value(option)) {
             const auto day = parseDateValue(*v, nextDay);
-            if (!day) return printError("日付は YYYY-MM-DD で指定してください: " + *v), usageError("search"), false;
+            if (!day)
+                return printError("日付は YYYY-MM-DD で指定してください: " + *v),
+                       usageError("search"), false;
             (nextDay ? r.filters.modifiedBefore : r.filters.modifiedFrom) = fileTimeFromUnix(*day);
         }
     if (r.mode == MatchMode::Regex) {
         if (const RegexPattern check(r.text, r.caseSensitive); !check.valid())
-            return printError("正規表現が正しくありません: " + check.error()), usageError("search"), false;
+            return printError("正規表現が正しくありません: " + check.error()), usageError("search"),
+                   false;
     }
     if (const auto l = args.value("limit")) {
         int limit = -1;
@@ -149,12 +154,8 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         }
         if (csv) rows.push_back(std::move(c));
     };
-    const IndexUse use = args.has("no-index") ? IndexUse::Never : IndexUse::WhenFresh;
-    // Missing or stale indexes are built first; one that cannot be written
-    // (a read-only Data folder) leaves its stock to the scan.
-    if (use == IndexUse::WhenFresh && requestUsesIndex(request))
-        (void)refreshIndexes(dataDir, request.stocks);
-    const SearchOutcome outcome = searchCatalogue(request, cb, use);
+    const SearchOutcome outcome = searchCatalogue(
+        request, cb, args.has("no-index") ? IndexUse::Never : IndexUse::BuildMissing);
     std::cout << out << std::flush;
 
     int status = outcome.resultCount > 0 ? kOk : kNothingFound;

@@ -186,8 +186,7 @@ bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
         if (isFolderRecord ? !wantFolders : !wantFiles) continue;
         const uint64_t at =
             isFolderRecord ? index_.folderOffsets()[folder] : index_.recordOffset(record);
-        if (!reader_.read(at, r) || r.folder != isFolderRecord)
-            return false;
+        if (!reader_.read(at, r) || r.folder != isFolderRecord) return false;
         if (!matches(r)) continue;
         addRow(r, parent);
         if (openAtStop.empty() && !stopAt && request_.limit > 0 &&
@@ -235,7 +234,8 @@ IndexSearchStatus searchWithIndex(NameIndex& index, const std::filesystem::path&
     if (trigrams.empty()) return IndexSearchStatus::Unusable;
     const auto candidates = index.candidates(trigrams);
     // The record places are read only for a stock with something to place.
-    if (!candidates || (!candidates->empty() && !index.loadFolders())) return IndexSearchStatus::Unusable;
+    if (!candidates || (!candidates->empty() && !index.loadFolders()))
+        return IndexSearchStatus::Unusable;
     StockReader reader(stockFile, index.builtFrom());
     if (!reader.ok()) return IndexSearchStatus::Unusable;
     const bool limitBefore = outcome.limitExceeded;

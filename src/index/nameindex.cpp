@@ -56,8 +56,8 @@ uint32_t checksum(std::string_view bytes) {
 
 // The checksum of everything an open reads, the field that holds it left out.
 uint64_t headChecksum(std::string_view bytes, size_t end) {
-    return uint32_t(hashOn(hashOn(0xCBF29CE484222325ull, bytes.substr(0, 96)),
-                           bytes.substr(104, end - 104)));
+    return uint32_t(
+        hashOn(hashOn(0xCBF29CE484222325ull, bytes.substr(0, 96)), bytes.substr(104, end - 104)));
 }
 
 template <class T> void put(std::string& out, T v) {
@@ -302,8 +302,9 @@ std::optional<NameIndex> NameIndex::openFrom(std::string_view bytes,
     index.file_ = std::move(file);
     index.fileSize_ = fileSize;
     std::string& head = index.head_;
-    if (!index.fetch(0, std::min<uint64_t>(fileSize, kFirstRead), head) || head.size() < kHeaderSize ||
-        std::memcmp(head.data(), kMagic, 8) != 0 || get<uint32_t>(head, 8) != kVersion ||
+    if (!index.fetch(0, std::min<uint64_t>(fileSize, kFirstRead), head) ||
+        head.size() < kHeaderSize || std::memcmp(head.data(), kMagic, 8) != 0 ||
+        get<uint32_t>(head, 8) != kVersion ||
         FileStamp{get<uint64_t>(head, 16), get<int64_t>(head, 24)} != stock)
         return std::nullopt;
     index.stamp_ = stock;
@@ -339,7 +340,8 @@ std::optional<NameIndex> NameIndex::openFrom(std::string_view bytes,
 bool NameIndex::loadFolders() {
     if (foldersLoaded_) return true;
     std::string& folders = folderTable_;
-    if (!fetch(foldersPos_, foldersLen_, folders) || uint64_t(checksum(folders)) != foldersChecksum_)
+    if (!fetch(foldersPos_, foldersLen_, folders) ||
+        uint64_t(checksum(folders)) != foldersChecksum_)
         return false;
     names_.reserve(folderCount_);
     folders_.reserve(folderCount_);
@@ -396,11 +398,12 @@ uint64_t NameIndex::recordOffset(uint32_t record) const {
         // The block's entry and the next one's, which says where its deltas end.
         const uint64_t blocks = (uint64_t(recordCount_) + kBlockRecords - 1) / kBlockRecords;
         std::string entries;
-        if (!fetch(blocksPos_ + block * kBlockSize, block + 1 < blocks ? 2 * kBlockSize : kBlockSize,
-                   entries))
+        if (!fetch(blocksPos_ + block * kBlockSize,
+                   block + 1 < blocks ? 2 * kBlockSize : kBlockSize, entries))
             return UINT64_MAX;
         const uint64_t from = get<uint32_t>(entries, 8);
-        const uint64_t to = block + 1 < blocks ? get<uint32_t>(entries, kBlockSize + 8) : deltasLen_;
+        const uint64_t to =
+            block + 1 < blocks ? get<uint32_t>(entries, kBlockSize + 8) : deltasLen_;
         cachedBlock_ = UINT64_MAX;
         if (from > to || to > deltasLen_ || !fetch(deltasPos_ + from, to - from, cachedDeltas_) ||
             checksum(entries.substr(0, 12) + cachedDeltas_) != get<uint32_t>(entries, 12))

@@ -10,20 +10,12 @@
 namespace zt {
 
 enum class IndexUse {
-    WhenFresh, // use an index that checks out; scan the rest
-    Never,     // scan every stock (for comparison, or when an index misleads)
+    WhenFresh,    // use an index that checks out; scan the rest
+    BuildMissing, // the same, building a missing, stale or damaged index first
+    Never,        // scan every stock (for comparison, or when an index misleads)
 };
-
-// Whether a request can be narrowed by an index at all (texts of fewer than
-// three bytes, and regular expressions, cannot).
-[[nodiscard]] bool requestUsesIndex(const SearchRequest& request);
 
 SearchOutcome searchCatalogue(const SearchRequest& request, const SearchCallbacks& callbacks,
                               IndexUse use = IndexUse::WhenFresh);
-
-// Builds the indexes of these stocks that are missing, stale or damaged;
-// the names of those that could not be built (they are scanned).
-std::vector<std::string> refreshIndexes(const std::filesystem::path& dataDir,
-                                        const std::vector<std::string>& stocks);
 
 } // namespace zt

@@ -35,7 +35,11 @@ IndexState indexState(const std::filesystem::path& dataDir, std::string_view sto
 
 bool buildIndex(const std::filesystem::path& dataDir, std::string_view stock) {
     const auto stockFile = stockFilePath(dataDir, stock);
-    return stockFile && writeNameIndex(*stockFile, indexFilePath(dataDir, stock));
+    const auto indexFile = indexFilePath(dataDir, stock);
+    // A folder that cannot take the index fails before the stock is read.
+    const bool folderReady = folderWritable(indexFile.parent_path()) ||
+                             (!existsInAnyForm(indexFile.parent_path()) && folderWritable(dataDir));
+    return stockFile && folderReady && writeNameIndex(*stockFile, indexFile);
 }
 
 std::optional<NameIndex> openIndex(const std::filesystem::path& dataDir, std::string_view stock) {

@@ -138,8 +138,8 @@ namespace {
 // program holds from one that cannot be written.
 StockResult lockData(const StockLibrary& library, std::optional<DataLock>& lock) {
     bool busy = false;
-    lock = DataLock::acquire(library.dataDir(), DataLock::Mode::Exclusive,
-                             std::chrono::seconds(10), &busy);
+    lock = DataLock::acquire(library.dataDir(), DataLock::Mode::Exclusive, std::chrono::seconds(10),
+                             &busy);
     if (!lock && busy) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
     if (!lock) return failure(StockFailure::CannotCreate, messageCannotCreate(library.listPath()));
     return {};
@@ -281,8 +281,7 @@ StockResult StockLibrary::rename(const StockRef& stock, std::string_view newName
         newPath = *stockFile(newName);
         oneFile = sameStockFile(oldPath, newPath);
         // The new file first: a kill now leaves an unlisted copy, never a loss.
-        if (oneFile ? !renameFile(oldPath, newPath)
-                    : !linkOrCopyFile(oldPath, newPath)) {
+        if (oneFile ? !renameFile(oldPath, newPath) : !linkOrCopyFile(oldPath, newPath)) {
             if (!existsInAnyForm(oldPath))
                 return failure(StockFailure::CannotOpen, messageCannotOpen(oldPath));
             return failure(StockFailure::CannotCreate, messageCannotCreate(newPath));

@@ -61,6 +61,10 @@ int64_t RandomAccessFile::readInto(uint64_t offset, char* to, size_t size) const
     return int64_t(got);
 }
 
+bool folderWritable(const std::filesystem::path& folder) {
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 bool existsInAnyForm(const std::filesystem::path& p) {
     struct stat st {};
     return ::lstat(p.c_str(), &st) == 0;

@@ -43,6 +43,9 @@ class RandomAccessFile {
     int fd_ = -1;
 };
 
+// True when the folder exists and this process may create files in it.
+[[nodiscard]] bool folderWritable(const std::filesystem::path& folder);
+
 // True when anything, even a dangling symbolic link, bears the name.
 [[nodiscard]] bool existsInAnyForm(const std::filesystem::path& p);
 

@@ -101,11 +101,11 @@ class StockScan {
     StockScan(PieceReader& in, const std::string& stock, SearchContext& c)
         : in_(in), stock_(stock), c_(c), cb_(c.callbacks), out_(c.outcome),
           wantFiles_(c.request.target != SearchTarget::Folders),
-          wantFolders_(c.request.target != SearchTarget::Files),
-          screened_(c.needle.key.filters()) {}
+          wantFolders_(c.request.target != SearchTarget::Files), screened_(c.needle.key.filters()) {
+    }
 
     void run() {
-        pos_ = linesEnd(2);          // format mark, folder count
+        pos_ = linesEnd(2);         // format mark, folder count
         if (!enterFolder()) return; // the root is entered before its records
         path_ = "\\" + stock_;
         frames_.push_back({0, true, 0, path_.size()});
