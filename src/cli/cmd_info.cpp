@@ -120,9 +120,7 @@ int runUpdate(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     const StockDiff& d = update.value.diff;
     std::string out;
     for (const StockChange& c : d.changes) {
-        out += c.kind == StockChange::Kind::Added     ? "+ "
-               : c.kind == StockChange::Kind::Removed ? "- "
-                                                      : "~ ";
+        out += changeMark(c.kind);
         out += "\\" + escapeName(p[0]);
         for (const std::string& part : c.parts)
             out += "\\" + escapeName(part);

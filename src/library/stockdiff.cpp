@@ -150,4 +150,8 @@ std::string changePath(std::string_view stock, const StockChange& change) {
     return out;
 }
 
+std::string_view changeMark(StockChange::Kind kind) {
+    return kind == StockChange::Kind::Added ? "+ " : kind == StockChange::Kind::Removed ? "- " : "~ ";
+}
+
 } // namespace zt

@@ -32,5 +32,7 @@ struct StockDiff {
 
 // "\stock\folder\name" as search results write it.
 [[nodiscard]] std::string changePath(std::string_view stock, const StockChange& change);
+// The mark a listed change starts with: "+ ", "- " or "~ ".
+[[nodiscard]] std::string_view changeMark(StockChange::Kind kind);
 
 } // namespace zt

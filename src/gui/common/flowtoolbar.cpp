@@ -97,12 +97,8 @@ int FlowToolBar::minimumWidthForRows(int maxRows) const {
 }
 
 void FlowToolBar::relayout() {
-    const int r = place(width(), true);
+    place(width(), true);
     update();
-    if (r != lastRows_) {
-        lastRows_ = r;
-        emit rowsChanged(r);
-    }
 }
 
 void FlowToolBar::resizeEvent(QResizeEvent* e) {

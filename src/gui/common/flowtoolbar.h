@@ -38,9 +38,6 @@ class FlowToolBar : public QWidget {
     static constexpr int kDesignButtonHeight = 43;
     static constexpr int kIconSize = 24;
 
-  signals:
-    void rowsChanged(int rows);
-
   protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
@@ -56,7 +53,6 @@ class FlowToolBar : public QWidget {
     void relayout();
 
     std::vector<Item> items_;
-    int lastRows_ = 1;
 };
 
 } // namespace zt

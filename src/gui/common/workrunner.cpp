@@ -88,7 +88,6 @@ bool WorkRunner::start(const WorkLook& look, Job job, Done done) {
         }
         post(serial, [this, serial] { ended(serial); });
     });
-    emit started();
     return true;
 }
 

@@ -86,7 +86,6 @@ class WorkRunner : public QObject {
     [[nodiscard]] ProgressDialog* dialog() const { return dialog_; }
 
   signals:
-    void started();
     // A job ended and its completion ran.
     void finished();
 

@@ -47,9 +47,4 @@ std::vector<std::string> AdoptStocksDialog::checkedNames() const {
     return out;
 }
 
-void AdoptStocksDialog::setChecked(int row, bool checked) {
-    if (QListWidgetItem* item = list_->item(row))
-        item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-}
-
 } // namespace zt

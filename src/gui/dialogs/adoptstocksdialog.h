@@ -17,7 +17,6 @@ class AdoptStocksDialog : public QDialog {
 
     // The names checked, in the order shown.
     [[nodiscard]] std::vector<std::string> checkedNames() const;
-    void setChecked(int row, bool checked);
 
   private:
     QListWidget* list_ = nullptr;

@@ -24,10 +24,7 @@ QVariant StockChangesModel::data(const QModelIndex& index, int role) const {
 }
 
 QString StockChangesModel::rowText(std::string_view stock, const StockChange& change) {
-    const char* mark = change.kind == StockChange::Kind::Added     ? "+ "
-                       : change.kind == StockChange::Kind::Removed ? "- "
-                                                                   : "~ ";
-    return QLatin1String(mark) + toQString(changePath(stock, change));
+    return toQString(std::string(changeMark(change.kind)) + changePath(stock, change));
 }
 
 UpdateStockDialog::UpdateStockDialog(QWidget* owner, const std::string& stock,

@@ -23,13 +23,15 @@ void moveSelected(MainWindow& window, StockListPane& list, MoveDirection dir) {
     const int row = list.selectedRow();
     const auto target = stockMoveTarget(list.count(), row, dir);
     if (!target) return;
-    const StockResult r = StockLibrary(window.dataDir()).move({list.selectedName(), row}, dir);
+    const auto r = StockLibrary(window.dataDir()).move({list.selectedName(), row}, dir);
     if (!r.ok()) {
         warn(&window, toQString(r.message));
         return;
     }
-    list.moveRow(row, *target);
-    if (SearchWindow* search = window.searchWindow()) search->selectStock(*target);
+    // Where the list on disk put it (another process may have changed it;
+    // the watch on the list then shows the rest).
+    if (r.value >= 0 && r.value < list.count()) list.moveRow(row, r.value);
+    if (SearchWindow* search = window.searchWindow()) search->selectStock(r.value);
 }
 
 } // namespace

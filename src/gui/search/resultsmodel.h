@@ -48,7 +48,6 @@ class ResultsModel : public QAbstractTableModel {
     // Adds rows as add() does, one insertion for the lot when no key is set.
     void addRows(std::vector<std::unique_ptr<ResultRow>> rows);
     void sortBy(ResultSortKey key);
-    [[nodiscard]] ResultSortKey sortKey() const { return key_; }
 
     [[nodiscard]] const ResultRow& row(int i) const { return *rows_[size_t(i)]; }
     // The cells of every row in the order shown.

@@ -55,9 +55,7 @@ class SearchWindow : public QDialog {
     // The parameters, as the controls set them.
     void setSearchText(const QString& text);
     void setAllStocks(bool all);
-    void setTarget(SearchTarget target);
     void setMode(MatchMode mode);
-    void setCaseSensitive(bool on);
     // Shows or hides the optional filters; hidden, none of them applies.
     void setFiltersShown(bool shown);
     // The search as the controls say now.

@@ -194,16 +194,8 @@ void SearchWindow::setAllStocks(bool all) {
     allStocks_->setChecked(all);
 }
 
-void SearchWindow::setTarget(SearchTarget target) {
-    targets_->button(int(target))->setChecked(true);
-}
-
 void SearchWindow::setMode(MatchMode mode) {
     methods_->button(int(mode))->setChecked(true);
-}
-
-void SearchWindow::setCaseSensitive(bool on) {
-    caseSensitive_->setChecked(on);
 }
 
 } // namespace zt

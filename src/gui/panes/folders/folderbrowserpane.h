@@ -56,7 +56,6 @@ class FolderBrowserPane : public QWidget {
     void setArrangement(int8_t arrangement);
     void setIconsByFileType(bool byType) { iconsByType_ = byType; }
     void refillContents();
-    [[nodiscard]] bool filling() const { return filling_; }
     [[nodiscard]] const ContentsModel* contents() const { return contents_; }
 
     // The selected contents item as the names below the stock's top, its own last.
