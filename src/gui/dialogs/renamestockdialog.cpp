@@ -2,7 +2,6 @@
 
 #include "gui/common/dialogservice.h"
 #include "gui/common/text.h"
-#include "library/names.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -13,10 +12,9 @@
 
 namespace zt {
 
-RenameStockDialog::RenameStockDialog(QWidget* parent, std::vector<std::string> names, int index,
-                                     std::filesystem::path dataDir)
+RenameStockDialog::RenameStockDialog(QWidget* parent, Check check)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      names_(std::move(names)), index_(index), dataDir_(std::move(dataDir)) {
+      check_(std::move(check)) {
     setObjectName(QStringLiteral("renameStockDialog"));
     setWindowTitle(QStringLiteral("名前の変更"));
     edit_ = new QLineEdit(this);
@@ -50,7 +48,7 @@ std::string RenameStockDialog::newName() const {
 }
 
 void RenameStockDialog::acceptIfValid() {
-    const std::string message = validateStockRename(dataDir_, names_, index_, newName());
+    const std::string message = check_(newName());
     if (!message.empty()) {
         warn(this, toQString(message));
         return;

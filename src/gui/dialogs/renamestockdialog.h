@@ -2,9 +2,8 @@
 // The rename dialog "名前の変更": checks the new name against the stock list and
 // the Data folder before it closes with OK.
 #include <QDialog>
-#include <filesystem>
+#include <functional>
 #include <string>
-#include <vector>
 
 class QLineEdit;
 
@@ -14,10 +13,9 @@ class RenameStockDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // names: the stock list; index: the stock being renamed (skipped by the
-    // duplicate check); dataDir: where the stock files are.
-    RenameStockDialog(QWidget* parent, std::vector<std::string> names, int index,
-                      std::filesystem::path dataDir);
+    // Why a new name cannot be taken ("" when it can): the stock library's check.
+    using Check = std::function<std::string(const std::string& newName)>;
+    RenameStockDialog(QWidget* parent, Check check);
 
     void setNewName(const std::string& name);
     [[nodiscard]] std::string newName() const;
@@ -30,9 +28,7 @@ class RenameStockDialog : public QDialog {
 
   private:
     QLineEdit* edit_ = nullptr;
-    std::vector<std::string> names_;
-    int index_;
-    std::filesystem::path dataDir_;
+    Check check_;
 };
 
 } // namespace zt

@@ -51,7 +51,9 @@ void MainWindow::renameSelectedStock() {
     std::string newName;
     {
         // On the stack: the dialog lives exactly as long as this call.
-        RenameStockDialog dialog(this, stockList_->names(), row, dataDir_);
+        RenameStockDialog dialog(this, [this, stock = StockRef{oldName, row}](const std::string& n) {
+            return StockLibrary(dataDir_).checkRename(stock, n);
+        });
         dialog.setNewName(oldName);
         if (dialog.exec() != QDialog::Accepted) return;
         newName = dialog.newName();
