@@ -12,9 +12,9 @@
 // Then the peak memory of an indexed search of `many` in a fresh process.
 //
 //   index_bench [--pairs N] [DIR]
+#include "catalogue/stockpath.h"
 #include "library/catalogsearch.h"
 #include "library/indexstore.h"
-#include "library/names.h"
 
 #include <algorithm>
 #include <chrono>

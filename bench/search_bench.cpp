@@ -18,7 +18,7 @@
 //   search_bench --prepare DIR     (only generate the sets, for other benchmarks)
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
-#include "library/names.h"
+#include "catalogue/stockpath.h"
 #include "platform/codec.h"
 #include "search/engine.h"
 

@@ -1,6 +1,6 @@
 // Arbitrary stock names: a name either stays a plain file inside Data that is
 // none of the program's own files, or touches no file at all.
-#include "library/names.h"
+#include "catalogue/stockpath.h"
 #include "platform/codec.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "library/catalogsearch.h"
 
+#include "catalogue/stockpath.h"
 #include "index/indexsearch.h"
 #include "library/indexstore.h"
-#include "library/names.h"
 
 namespace zt {
 

@@ -1,6 +1,6 @@
 #include "library/indexstore.h"
 
-#include "library/names.h"
+#include "catalogue/stockpath.h"
 #include "library/sidefiles.h"
 #include "platform/fileops.h"
 

@@ -68,21 +68,6 @@ bool isWindowsReservedName(std::string_view name) {
     return isDeviceStem(stem(name)) || name.back() == '.' || name.back() == ' ';
 }
 
-bool isSafeStockName(std::string_view name) {
-    if (name.empty() || name == "." || name == ".." || name.size() > kMaxStockNameBytes)
-        return false;
-    if (name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos)
-        return false;
-    // The program's own files share the folder: a stock must never be written over them.
-    const std::string lower = lowerAnsi(name);
-    return lower != "stocklist" && lower != "setting";
-}
-
-std::optional<fs::path> stockFilePath(const fs::path& dataDir, std::string_view name) {
-    if (!isSafeStockName(name)) return std::nullopt;
-    return dataDir / (std::string(name) + ".dat");
-}
-
 bool stockNameTaken(const std::vector<std::string>& names, std::string_view name) {
     const std::string wanted = lowerAnsi(name);
     for (const auto& n : names)

@@ -1,9 +1,11 @@
 #pragma once
 // What a stock may be called. A stock's name is also the base of its file
 // Data/<name>.dat, and Data folders are shared with Windows machines, so a
-// name must make a file there as well as here.
+// name must make a file there as well as here. Where a name's file is (and
+// which names may have one) is the catalogue's rule, catalogue/stockpath.h.
+#include "catalogue/stockpath.h"
+
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,15 +20,6 @@ inline constexpr std::string_view kMessageNameTaken = "その名前は使われ�
 // The characters a new stock name may not hold, in the order the message lists them.
 inline constexpr std::string_view kForbiddenNameChars = "\\/:,;*?\"<>|";
 
-// The longest name whose file name (with ".dat") a file system still takes.
-inline constexpr size_t kMaxStockNameBytes = 251;
-
-// A name that can name a file inside Data: not empty, no "/", no NUL, not "."
-// or "..", not the program's own files (StockList, Setting, in any letter
-// case) and not too long for a file name. Other names (from a hand-edited
-// list) are shown but never touch a file.
-[[nodiscard]] bool isSafeStockName(std::string_view name);
-
 // A name no Windows machine can hold as a file: CON, PRN, AUX, NUL, COM1-9 and
 // LPT1-9, with or without an extension and in any letter case, and names that
 // end in "." or a blank.
@@ -34,10 +27,6 @@ inline constexpr size_t kMaxStockNameBytes = 251;
 
 // True when name holds a control character (U+0000-U+001F, U+007F).
 [[nodiscard]] bool hasControlCharacter(std::string_view name);
-
-// Data/<name>.dat, or nullopt for an unsafe name.
-[[nodiscard]] std::optional<std::filesystem::path>
-stockFilePath(const std::filesystem::path& dataDir, std::string_view name);
 
 // True when name equals an entry compared case-insensitively (two such names
 // would share one file on a case-blind disk).

@@ -1,7 +1,7 @@
 #include "search/engine.h"
 #include "search/patterns.h"
 
-#include "library/names.h"
+#include "catalogue/stockpath.h"
 #include "platform/collate.h"
 #include "platform/piecereader.h"
 #include "platform/utf8.h"

@@ -1,6 +1,6 @@
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
-#include "library/names.h"
+#include "catalogue/stockpath.h"
 #include "search/csv.h"
 #include "search/engine.h"
 #include "testutil.h"

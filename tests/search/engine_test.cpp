@@ -1,5 +1,5 @@
 #include "catalogue/stockfile.h"
-#include "library/names.h"
+#include "catalogue/stockpath.h"
 #include "catalogue/stocklist.h"
 #include "platform/codec.h"
 #include "platform/collate.h"

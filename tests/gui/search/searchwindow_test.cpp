@@ -1,13 +1,14 @@
 // The search window: its controls, validation, a search on the worker,
 // sorting, the jump into the main window, CSV and closing.
 #include "catalogue/stockfile.h"
+#include "catalogue/stockpath.h"
+#include "gui/common/workrunner.h"
 #include "gui/guitestutil.h"
 #include "gui/main/mainwindow.h"
 #include "gui/panes/folders/folderbrowserpane.h"
 #include "gui/panes/stocklist/stocklistpane.h"
 #include "gui/search/resultsmodel.h"
 #include "gui/search/searchwindow.h"
-#include "library/names.h"
 #include "search/csv.h"
 #include "settings/settings.h"
 #include "testutil.h"
