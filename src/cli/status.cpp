@@ -22,6 +22,7 @@ int statusOf(StockFailure f) {
     case StockFailure::CannotCreate:
     case StockFailure::DataBusy:
     case StockFailure::Cancelled:
+    case StockFailure::Unexpected:
         return kFileError;
     }
     return kFileError;

@@ -38,6 +38,7 @@ enum class StockFailure {
     CannotCreate,   // a file cannot be written
     DataBusy,       // another process holds the Data folder's lock too long
     Cancelled,      // the user stopped it
+    Unexpected,     // an exception ended the work (the window's jobs report it)
 };
 
 struct StockResult {

@@ -2,12 +2,15 @@
 
 #include "catalogue/stocklist.h"
 #include "gui/common/appearance.h"
+#include "gui/common/workrunner.h"
 #include "gui/main/mainwindow.h"
 #include "platform/datadir.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QTest>
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
 
 namespace zt::guitest {
@@ -42,11 +45,11 @@ ScopedDialogs::~ScopedDialogs() {
 }
 
 MsgResult OwnedBoxDialogs::messageBox(QWidget* owner, const QString& title, const QString& text,
-                                      MsgButtons buttons, MsgIcon icon) {
+                                      MsgButtons buttons, MsgIcon icon, const QString& detail) {
     QDialog box(owner);
     box.show();
     if (during) during();
-    return ScriptedDialogs::messageBox(owner, title, text, buttons, icon);
+    return ScriptedDialogs::messageBox(owner, title, text, buttons, icon, detail);
 }
 
 std::optional<QString> OwnedBoxDialogs::saveFileName(QWidget* owner, const QString& title,
@@ -78,6 +81,49 @@ QStringList texts(const QAbstractItemModel* model) {
 
 bool waitIdle(const MainWindow& window, int timeoutMs) {
     return QTest::qWaitFor([&] { return !window.busy(); }, timeoutMs);
+}
+
+WorkRunner& runnerOf(const MainWindow& window) {
+    auto* runner = window.findChild<WorkRunner*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!runner) throw std::runtime_error("no runner");
+    return *runner;
+}
+
+JobGate::JobGate(WorkRunner& runner, long long atPoll)
+    : state_(std::make_shared<State>()), runner_(&runner) {
+    runner.setCancelProbe([state = state_, atPoll](long long poll,
+                                                   const std::atomic<bool>& cancelRequested) {
+        if (poll != atPoll) return;
+        std::unique_lock lock(state->mutex);
+        state->held = true;
+        state->changed.notify_all();
+        // A cancel must end the hold as well: a runner that is destroyed
+        // cancels its job and waits for it on the window's thread.
+        while (!state->released && !cancelRequested.load())
+            state->changed.wait_for(lock, std::chrono::milliseconds(1));
+    });
+}
+
+JobGate::~JobGate() {
+    release();
+    if (runner_) runner_->setCancelProbe({});
+}
+
+bool JobGate::waitHeld(int timeoutMs) {
+    const bool held = QTest::qWaitFor(
+        [this] {
+            const std::lock_guard lock(state_->mutex);
+            return state_->held;
+        },
+        timeoutMs);
+    QCoreApplication::sendPostedEvents();
+    return held;
+}
+
+void JobGate::release() {
+    const std::lock_guard lock(state_->mutex);
+    state_->released = true;
+    state_->changed.notify_all();
 }
 
 } // namespace zt::guitest

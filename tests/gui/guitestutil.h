@@ -5,16 +5,20 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QPointer>
 #include <QTimer>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace zt {
 class MainWindow;
+class WorkRunner;
 }
 
 namespace zt::guitest {
@@ -62,8 +66,9 @@ class ScopedDialogs {
 class OwnedBoxDialogs : public ScriptedDialogs {
   public:
     std::function<void()> during;
+    using DialogService::messageBox;
     MsgResult messageBox(QWidget* owner, const QString& title, const QString& text,
-                         MsgButtons buttons, MsgIcon icon) override;
+                         MsgButtons buttons, MsgIcon icon, const QString& detail) override;
     std::optional<QString> saveFileName(QWidget* owner, const QString& title, const QString& start,
                                         const QString& filter, const QString& suffix) override;
 };
@@ -98,5 +103,32 @@ template <class T> T* child(const QObject* parent, const char* name) {
 
 // Waits (running events) until the window has no long work running.
 [[nodiscard]] bool waitIdle(const MainWindow& window, int timeoutMs = 10000);
+
+// The main window's runner (the one its capture, open and update jobs run on).
+[[nodiscard]] WorkRunner& runnerOf(const MainWindow& window);
+
+// Holds the next jobs of a runner at their atPoll-th cancel poll until the
+// test releases them (or they are cancelled), so that a test acts in the
+// middle of a job at a known point instead of racing it. Jobs that poll less
+// often are not held. Released when it goes.
+class JobGate {
+  public:
+    JobGate(WorkRunner& runner, long long atPoll);
+    ~JobGate();
+    JobGate(const JobGate&) = delete;
+    JobGate& operator=(const JobGate&) = delete;
+    // Runs events until a job is held, then delivers what it posted before.
+    [[nodiscard]] bool waitHeld(int timeoutMs = 30000);
+    void release();
+
+  private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool held = false, released = false;
+    };
+    std::shared_ptr<State> state_;
+    QPointer<WorkRunner> runner_;
+};
 
 } // namespace zt::guitest

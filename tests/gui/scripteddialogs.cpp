@@ -17,8 +17,8 @@ std::optional<QString> popAnswer(std::deque<std::optional<QString>>& answers) {
 } // namespace
 
 MsgResult ScriptedDialogs::messageBox(QWidget*, const QString& title, const QString& text,
-                                      MsgButtons buttons, MsgIcon icon) {
-    shown.push_back({title, text, buttons, icon});
+                                      MsgButtons buttons, MsgIcon icon, const QString& detail) {
+    shown.push_back({title, text, buttons, icon, detail});
     // A box with only OK can answer nothing else; scripted answers are kept
     // for the boxes that ask.
     if (buttons == MsgButtons::Ok || messageAnswers.empty()) return MsgResult::Ok;

@@ -16,6 +16,7 @@ class ScriptedDialogs : public DialogService {
         QString title, text;
         MsgButtons buttons;
         MsgIcon icon;
+        QString detail; // the second line
     };
 
     std::deque<MsgResult> messageAnswers;             // for OK/Cancel boxes; default Ok when empty
@@ -28,8 +29,9 @@ class ScriptedDialogs : public DialogService {
     QStringList opened;                   // paths given to the desktop to open
     std::vector<int> helpTopics;
 
+    using DialogService::messageBox;
     MsgResult messageBox(QWidget*, const QString& title, const QString& text, MsgButtons buttons,
-                         MsgIcon icon) override;
+                         MsgIcon icon, const QString& detail) override;
     std::optional<QString> saveFileName(QWidget*, const QString& title, const QString& startPath,
                                         const QString& filter,
                                         const QString& defaultSuffix) override;

@@ -2,6 +2,7 @@
 #include "gui/common/dialogservice.h"
 
 #include "gui/common/helpwindow.h"
+#include "gui/common/text.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -17,11 +18,13 @@ namespace {
 
 class QtDialogs final : public DialogService {
   public:
+    using DialogService::messageBox;
     MsgResult messageBox(QWidget* owner, const QString& title, const QString& text,
-                         MsgButtons buttons, MsgIcon icon) override {
+                         MsgButtons buttons, MsgIcon icon, const QString& detail) override {
         QMessageBox box(owner);
         box.setWindowTitle(title);
         box.setText(text);
+        box.setInformativeText(detail);
         box.setIcon(qtIcon(icon));
         QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         QPushButton* cancel = nullptr;
@@ -114,6 +117,11 @@ void rememberSavedFile(const QString& file) {
 
 void warn(QWidget* owner, const QString& text) {
     dialogs().messageBox(owner, QStringLiteral("警告"), text, MsgButtons::Ok, MsgIcon::Warning);
+}
+
+void warn(QWidget* owner, const StockResult& failure) {
+    dialogs().messageBox(owner, QStringLiteral("警告"), toQString(failure.message), MsgButtons::Ok,
+                         MsgIcon::Warning, toQString(failure.detail));
 }
 
 } // namespace zt

@@ -2,6 +2,8 @@
 // Message boxes, file dialogs, the folder browser and help go through this one
 // interface: the program uses Qt's dialogs, the window tests a scripted double
 // of their own, so no test ever waits on a modal box.
+#include "library/stocklibrary.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -19,8 +21,14 @@ class DialogService {
   public:
     virtual ~DialogService() = default;
 
+    // detail: a second line under the text (the system's reason for a
+    // failure, say); empty for none.
     virtual MsgResult messageBox(QWidget* owner, const QString& title, const QString& text,
-                                 MsgButtons buttons, MsgIcon icon) = 0;
+                                 MsgButtons buttons, MsgIcon icon, const QString& detail) = 0;
+    MsgResult messageBox(QWidget* owner, const QString& title, const QString& text,
+                         MsgButtons buttons, MsgIcon icon) {
+        return messageBox(owner, title, text, buttons, icon, QString());
+    }
 
     // Save-file dialog; nullopt when cancelled. filter uses Qt's "Text (*.txt)" form.
     virtual std::optional<QString> saveFileName(QWidget* owner, const QString& title,
@@ -52,5 +60,8 @@ void rememberSavedFile(const QString& file);
 
 // Warning box with the title "警告" and an OK button: the usual error report.
 void warn(QWidget* owner, const QString& text);
+// The same for a failed use case: its message, and its detail as the second
+// line, as the command line prints them.
+void warn(QWidget* owner, const StockResult& failure);
 
 } // namespace zt

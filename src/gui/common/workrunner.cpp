@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <exception>
 
 namespace zt {
 
@@ -11,6 +12,12 @@ namespace {
 // The bar is about 200 pixels long: finer steps would not show.
 constexpr int kBarSteps = 200;
 constexpr auto kPathInterval = std::chrono::milliseconds(15);
+
+StockResult unexpectedFailure(std::string detail) {
+    StockResult r = StockResult::fail(StockFailure::Unexpected, std::string(kMessageUnexpectedError));
+    r.detail = std::move(detail);
+    return r;
+}
 } // namespace
 
 void WorkControl::post(std::function<void()> f) {
@@ -63,8 +70,9 @@ WorkRunner::~WorkRunner() {
 bool WorkRunner::start(const WorkLook& look, Job job, Done done) {
     if (busy()) return false;
     ++serial_;
-    control_.reset(new WorkControl(this, serial_, look.maximum));
+    control_.reset(new WorkControl(this, serial_, look.maximum, probe_));
     done_ = std::move(done);
+    end_ = {};
     if (look.dialog && owner_) {
         dialog_ = new ProgressDialog(owner_);
         connect(dialog_, &ProgressDialog::cancelRequested, this, &WorkRunner::cancel);
@@ -81,10 +89,14 @@ bool WorkRunner::start(const WorkLook& look, Job job, Done done) {
     WorkControl* control = control_.get();
     const unsigned serial = serial_;
     worker_ = std::thread([this, control, serial, job = std::move(job)] {
+        // The job's own result is never filled when it throws: its completion
+        // is told of the failure instead.
         try {
             job(*control);
+        } catch (const std::exception& e) {
+            end_.failure = unexpectedFailure(e.what());
         } catch (...) {
-            // The job's own result says what it got; the window carries on.
+            end_.failure = unexpectedFailure({});
         }
         post(serial, [this, serial] { ended(serial); });
     });
@@ -121,11 +133,12 @@ void WorkRunner::abandon() {
 void WorkRunner::ended(unsigned serial) {
     if (serial != serial_ || !worker_.joinable()) return;
     worker_.join(); // it has posted its last call: the join is immediate
-    const bool cancelled = control_->cancelled();
+    JobEnd end = std::move(end_);
+    end.cancelled = control_->cancelled_.load();
     release();
     Done done = std::move(done_);
     done_ = nullptr;
-    if (done) done(cancelled);
+    if (done) done(end);
     emit finished();
 }
 

@@ -5,7 +5,10 @@
 // over when it ends; meanwhile it reports through queued calls and polls
 // cancelled(). No handler waits for a job or lets events run inside itself:
 // the owner window is disabled while a job runs, and the job's completion runs
-// from the event loop once the worker has ended.
+// from the event loop once the worker has ended. A job that throws has failed:
+// its completion is told so, never that it went well.
+#include "library/stocklibrary.h"
+
 #include <QObject>
 #include <QString>
 #include <atomic>
@@ -22,6 +25,28 @@ namespace zt {
 class ProgressDialog;
 class WorkRunner;
 
+inline constexpr std::string_view kMessageUnexpectedError = "予期しないエラーが発生しました";
+
+// How a job ended, as its completion sees it.
+struct JobEnd {
+    bool cancelled = false; // it was asked to stop
+    // Set when the job threw: StockFailure::Unexpected, kMessageUnexpectedError
+    // and the exception's text as the detail.
+    StockResult failure;
+
+    [[nodiscard]] bool threw() const { return !failure.ok(); }
+    // Puts the failure into the job's own result when the job threw (the
+    // result was never filled then, and would read as a success).
+    void into(StockResult& result) const {
+        if (threw()) result = failure;
+    }
+};
+
+// Called on the worker at every cancelled() poll of a job, with the number of
+// polls so far and the job's cancel flag: lets a test hold a job at a known
+// point of its work (see WorkRunner::setCancelProbe).
+using CancelProbe = std::function<void(long long poll, const std::atomic<bool>& cancelRequested)>;
+
 // How the progress dialog looks for one job.
 struct WorkLook {
     bool dialog = true;        // false: no dialog, and the owner stays enabled
@@ -36,7 +61,11 @@ struct WorkLook {
 // The job's side of its runner. Every member may be called from the worker.
 class WorkControl {
   public:
-    [[nodiscard]] bool cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
+    // The job's poll: true once it is asked to stop.
+    [[nodiscard]] bool cancelled() const {
+        if (probe_) probe_(++polls_, cancelled_);
+        return cancelled_.load(std::memory_order_relaxed);
+    }
     // Runs f on the window's thread after everything posted before; never
     // once the job was abandoned.
     void post(std::function<void()> f);
@@ -50,8 +79,8 @@ class WorkControl {
 
   private:
     friend class WorkRunner;
-    WorkControl(WorkRunner* runner, unsigned serial, int maximum)
-        : runner_(runner), serial_(serial), maximum_(maximum) {}
+    WorkControl(WorkRunner* runner, unsigned serial, int maximum, CancelProbe probe)
+        : runner_(runner), serial_(serial), maximum_(maximum), probe_(std::move(probe)) {}
 
     WorkRunner* runner_;
     unsigned serial_;
@@ -59,6 +88,8 @@ class WorkControl {
     std::atomic<int> maximum_;
     int shownStep_ = -1; // the worker's own
     std::chrono::steady_clock::time_point lastPath_{};
+    CancelProbe probe_;
+    mutable long long polls_ = 0; // the worker's own
 };
 
 class WorkRunner : public QObject {
@@ -66,7 +97,7 @@ class WorkRunner : public QObject {
 
   public:
     using Job = std::function<void(WorkControl&)>;
-    using Done = std::function<void(bool cancelled)>;
+    using Done = std::function<void(const JobEnd& end)>;
 
     // owner: disabled while a job with a dialog runs, and the dialog's owner.
     explicit WorkRunner(QWidget* owner);
@@ -84,6 +115,9 @@ class WorkRunner : public QObject {
     void abandon();
     // The dialog of the running job, while it shows one.
     [[nodiscard]] ProgressDialog* dialog() const { return dialog_; }
+    // For tests only: the probe every job started afterwards calls from its
+    // cancel polls (empty: none).
+    void setCancelProbe(CancelProbe probe) { probe_ = std::move(probe); }
 
   signals:
     // A job ended and its completion ran.
@@ -102,6 +136,8 @@ class WorkRunner : public QObject {
     std::thread worker_;
     std::unique_ptr<WorkControl> control_;
     Done done_;
+    JobEnd end_; // written by the worker before it posts its end
+    CancelProbe probe_;
     unsigned serial_ = 0;
 };
 

@@ -25,7 +25,7 @@ void moveSelected(MainWindow& window, StockListPane& list, MoveDirection dir) {
     if (!target) return;
     const auto r = StockLibrary(window.dataDir()).move({list.selectedName(), row}, dir);
     if (!r.ok()) {
-        warn(&window, toQString(r.message));
+        warn(&window, r);
         return;
     }
     // Where the list on disk put it (another process may have changed it;
@@ -59,7 +59,7 @@ void MainWindow::renameSelectedStock() {
         newName = dialog.newName();
     }
     if (const StockResult r = StockLibrary(dataDir_).rename({oldName, row}, newName); !r.ok()) {
-        warn(this, toQString(r.message));
+        warn(this, r);
         return;
     }
     stockList_->renameRow(row, newName);
@@ -81,7 +81,7 @@ void MainWindow::deleteSelectedStock() {
                              MsgButtons::OkCancel, MsgIcon::None) != MsgResult::Ok)
         return;
     if (const StockResult r = StockLibrary(dataDir_).remove({name, row}); !r.ok()) {
-        warn(this, toQString(r.message));
+        warn(this, r);
         return;
     }
     // No other stock gets selected (and opened) in its place.
@@ -96,13 +96,13 @@ void MainWindow::showStockProperties() {
     if (name.empty()) return;
     const auto facts = StockLibrary(dataDir_).info(name);
     if (!facts.ok()) {
-        warn(this, toQString(facts.message));
+        warn(this, facts);
         return;
     }
     StockPropertiesDialog dialog(
         this, toQString(name), facts.value, [this, name](const std::string& note) {
             const StockResult r = StockLibrary(dataDir_).setNote(name, note);
-            if (!r.ok()) warn(this, toQString(r.message));
+            if (!r.ok()) warn(this, r);
             return r.ok();
         });
     dialog.exec();
@@ -112,7 +112,7 @@ void MainWindow::adoptUnlistedStocks() {
     if (busy()) return;
     const auto unlisted = StockLibrary(dataDir_).unlisted();
     if (!unlisted.ok()) {
-        warn(this, toQString(unlisted.message));
+        warn(this, unlisted);
         return;
     }
     std::vector<std::string> chosen;
@@ -123,7 +123,7 @@ void MainWindow::adoptUnlistedStocks() {
     }
     for (const std::string& name : chosen)
         if (const StockResult r = StockLibrary(dataDir_).adopt(name); !r.ok())
-            warn(this, toQString(r.message));
+            warn(this, r);
     reloadStockList();
 }
 
@@ -136,7 +136,7 @@ void MainWindow::exportNames() {
     if (!start) return;
     const StockResult r = StockLibrary(dataDir_).exportNames(
         folders_->tree(), start, exportDialog_->options(), exportDialog_->outputPath());
-    if (!r.ok()) warn(this, toQString(r.message));
+    if (!r.ok()) warn(this, r);
 }
 
 void MainWindow::showOptions() {

@@ -35,7 +35,7 @@ void MainWindow::loadStockList() {
     if (!names.ok()) {
         // Missing, or there but unreadable: then nothing may rewrite it, and
         // every change is refused by the library until it reads again.
-        warn(this, toQString(names.message));
+        warn(this, names);
         return;
     }
     stockList_->setNames(names.value);
@@ -96,7 +96,10 @@ void MainWindow::openStock(const std::string& name) {
             };
             run->result = StockLibrary(dataDir).open(run->name, callbacks);
         },
-        [this, run](bool cancelled) { stockOpened(*run, cancelled); });
+        [this, run](const JobEnd& end) {
+            end.into(run->result);
+            stockOpened(*run, end.cancelled);
+        });
 }
 
 void MainWindow::stockOpened(OpenRun& run, bool cancelled) {
@@ -105,7 +108,7 @@ void MainWindow::stockOpened(OpenRun& run, bool cancelled) {
     pendingJump_.reset();
     if (!opened.ok() && opened.failure != StockFailure::Cancelled) {
         // Deleted or damaged meanwhile, or a name that may not name a file.
-        warn(this, toQString(opened.message));
+        warn(this, opened);
         selectStock(-1);
     } else if (cancelled || !opened.ok()) {
         selectStock(-1);
@@ -147,7 +150,10 @@ void MainWindow::captureSelectedSource() {
             run->result =
                 StockLibrary(dataDir).capture({source.path, source.rootText, {}}, tree, callbacks);
         },
-        [this, run](bool) { captureEnded(*run); });
+        [this, run](const JobEnd& end) {
+            end.into(run->result);
+            captureEnded(*run);
+        });
 }
 
 void MainWindow::captureEnded(const CaptureRun& run) {
@@ -165,7 +171,7 @@ void MainWindow::captureEnded(const CaptureRun& run) {
                 MsgButtons::Ok, MsgIcon::Information);
         if (shutDownDone_) return;
     } else if (run.result.failure != StockFailure::Cancelled) {
-        warn(this, toQString(run.result.message));
+        warn(this, run.result);
     }
     openSelectedStock();
 }

@@ -54,13 +54,16 @@ void MainWindow::readForUpdate(const std::string& name,
             run->prepared = StockLibrary(dataDir).prepareUpdate(run->name, source,
                                                                 readingCallbacks(work, withPath));
         },
-        [this, run](bool) { updateRead(run); });
+        [this, run](const JobEnd& end) {
+            end.into(run->prepared);
+            updateRead(run);
+        });
 }
 
 void MainWindow::updateRead(const std::shared_ptr<UpdateRun>& run) {
     const StockOutcome<StockUpdate>& prepared = run->prepared;
     if (!prepared.ok()) {
-        if (prepared.failure != StockFailure::Cancelled) warn(this, toQString(prepared.message));
+        if (prepared.failure != StockFailure::Cancelled) warn(this, prepared);
         return;
     }
     if (prepared.value.diff.empty()) {
@@ -83,12 +86,15 @@ void MainWindow::updateRead(const std::shared_ptr<UpdateRun>& run) {
             (void)holdIndexing(builder, work);
             run->applied = StockLibrary(dataDir).applyUpdate(run->prepared.value);
         },
-        [this, run](bool) { updateApplied(*run); });
+        [this, run](const JobEnd& end) {
+            end.into(run->applied);
+            updateApplied(*run);
+        });
 }
 
 void MainWindow::updateApplied(const UpdateRun& run) {
     if (!run.applied.ok()) {
-        warn(this, toQString(run.applied.message));
+        warn(this, run.applied);
         return;
     }
     // The updated stock, opened again wherever it is in the list now.

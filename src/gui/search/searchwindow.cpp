@@ -210,7 +210,10 @@ void SearchWindow::startSearch() {
             cb.limitExceeded = [&run](std::string_view m) { run->limitMessage = m; };
             run->outcome = searchCatalogue(request, cb);
         },
-        [this, run](bool) { searchEnded(run->outcome, run->limitMessage); });
+        [this, run](const JobEnd& end) {
+            searchEnded(run->outcome, run->limitMessage);
+            if (end.threw()) warn(this, end.failure);
+        });
 }
 
 void SearchWindow::showStatus(const QString& text) {

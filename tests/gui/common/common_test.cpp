@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <atomic>
+#include <functional>
+#include <stdexcept>
 #include <thread>
 
 using namespace zt;
@@ -23,7 +25,7 @@ WorkRunner::Job untilCancelled(std::atomic<int>& steps) {
     return [&steps](WorkControl& work) {
         while (!work.cancelled()) {
             work.setProgress(++steps % 100);
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            std::this_thread::yield();
         }
     };
 }
@@ -106,9 +108,9 @@ class CommonTest : public QObject {
                 for (int i = 1; i <= 1000; ++i)
                     work.setProgress(i);
             },
-            [&](bool cancelled) {
+            [&](const JobEnd& end) {
                 done = true;
-                wasCancelled = cancelled;
+                wasCancelled = end.cancelled || end.threw();
             }));
         QVERIFY(runner.busy() && !owner.isEnabled() && runner.dialog());
         // The bar moves only when it would show the change: a few hundred
@@ -135,9 +137,9 @@ class CommonTest : public QObject {
         WorkRunner runner(&owner);
         std::atomic<int> steps{0};
         bool done = false, wasCancelled = false;
-        runner.start({}, untilCancelled(steps), [&](bool cancelled) {
+        runner.start({}, untilCancelled(steps), [&](const JobEnd& end) {
             done = true;
-            wasCancelled = cancelled;
+            wasCancelled = end.cancelled && !end.threw();
         });
         QTRY_VERIFY(steps > 10);
         QTest::mouseClick(child<QWidget>(&owner, "progressCancel"), Qt::LeftButton);
@@ -150,19 +152,48 @@ class CommonTest : public QObject {
         bool done = false;
         {
             WorkRunner runner(nullptr);
-            runner.start({}, untilCancelled(steps), [&](bool) { done = true; });
+            runner.start({}, untilCancelled(steps), [&](const JobEnd&) { done = true; });
             QTRY_VERIFY(steps > 0);
             runner.abandon(); // returns once the job has ended; its completion is dropped
             QVERIFY(!runner.busy());
             const int after = steps;
-            QTest::qWait(20);
+            QCoreApplication::processEvents(); // what it posted meanwhile
             QCOMPARE(int(steps), after);
-            runner.start({}, untilCancelled(steps), [&](bool) { done = true; });
+            runner.start({}, untilCancelled(steps), [&](const JobEnd&) { done = true; });
         } // the destructor stops and waits for the second job
-        const int after = steps;
-        QTest::qWait(20);
-        QCOMPARE(int(steps), after);
+        QCoreApplication::processEvents();
         QVERIFY(!done);
+    }
+
+    // A job that throws has failed, whatever its own result says; the box
+    // shows the exception's text under the message.
+    void aJobThatThrowsFailsWithTheExceptionsText() {
+        const struct {
+            std::function<void()> raise;
+            QString detail;
+        } cases[] = {
+            {[] { throw std::runtime_error("disk gone"); }, QStringLiteral("disk gone")},
+            {[] { throw 7; }, QString()},
+        };
+        for (const auto& c : cases) {
+            ScopedDialogs dlg;
+            WorkRunner runner(nullptr);
+            StockResult result; // the job's own: never filled
+            bool done = false;
+            runner.start(
+                {}, [&](WorkControl&) { c.raise(); },
+                [&](const JobEnd& end) {
+                    done = true;
+                    QVERIFY(end.threw() && !end.cancelled);
+                    end.into(result);
+                    warn(nullptr, result);
+                });
+            QTRY_VERIFY(done);
+            QCOMPARE(result.failure, StockFailure::Unexpected);
+            QCOMPARE(dlg->shown.size(), size_t(1));
+            QCOMPARE(dlg->shown[0].text, QStringLiteral("予期しないエラーが発生しました"));
+            QCOMPARE(dlg->shown[0].detail, c.detail);
+        }
     }
 };
 

@@ -1,5 +1,6 @@
 // Choosing a source and reading it into a new stock from the main window.
 #include "gui/common/progressdialog.h"
+#include "gui/common/workrunner.h"
 #include "gui/guitestutil.h"
 #include "gui/main/mainwindow.h"
 #include "gui/panes/folders/folderbrowserpane.h"
@@ -17,6 +18,7 @@
 #include <QTreeView>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 
 using namespace zt;
 using namespace zt::guitest;
@@ -175,12 +177,14 @@ class CaptureWindowTest : public QObject {
             QVERIFY(saveSettingsFile(data.path(), settings));
             QTemporaryDir tmp;
             const fs::path src = fs::path(tmp.path().toStdString()) / "src";
-            makeSource(src, 5000);
+            makeSource(src, 50);
             ScopedDialogs dlg;
             dlg->folderAnswers.push_back(QString::fromStdString(src.string()));
             auto w = makeWindow(data.path());
             w->sources()->chooseFolder();
 
+            // Held at the tenth folder (one poll a folder: nothing is indexed).
+            JobGate gate(runnerOf(*w), 10);
             w->captureSelectedSource();
             auto* p = w->findChild<ProgressDialog*>();
             QVERIFY(p && p->isVisible());
@@ -188,7 +192,9 @@ class CaptureWindowTest : public QObject {
             QCOMPARE(p->message(), QStringLiteral("ドライブからデータを読み出しています"));
             QVERIFY(!child<QWidget>(p, "progressBar")->isVisible());
             QCOMPARE(child<QWidget>(p, "progressPath")->isVisible(), showPath);
+            QVERIFY(gate.waitHeld());
             QTest::mouseClick(child<QWidget>(p, "progressCancel"), Qt::LeftButton);
+            gate.release();
             QVERIFY(waitIdle(*w));
             QVERIFY(dlg->shown.empty()); // no message
             QCOMPARE(w->stockList()->count(), 0);
@@ -217,6 +223,27 @@ class CaptureWindowTest : public QObject {
         QCOMPARE(w->stockList()->count(), 0);
         QVERIFY(w->folderBrowser()->tree().empty());
         fs::create_directories(data.path()); // for the window's own shut-down
+    }
+
+    // A capture that throws (here from its cancel poll) is a failure the
+    // user is told of, with the exception's text; nothing is stored.
+    void aCaptureThatThrowsIsReportedAndNotListed() {
+        TempDataDir data;
+        QTemporaryDir tmp;
+        const fs::path src = fs::path(tmp.path().toStdString()) / "src";
+        makeSource(src);
+        ScopedDialogs dlg;
+        auto w = makeWindow(data.path());
+        w->sources()->setChosenFolder(src.string());
+        runnerOf(*w).setCancelProbe([](long long poll, const std::atomic<bool>&) {
+            if (poll == 2) throw std::runtime_error("read failed");
+        });
+        capture(*w);
+        QCOMPARE(dlg->shown.size(), size_t(1));
+        QCOMPARE(dlg->shown[0].text, QStringLiteral("予期しないエラーが発生しました"));
+        QCOMPARE(dlg->shown[0].detail, QStringLiteral("read failed"));
+        QCOMPARE(w->stockList()->count(), 0);
+        QVERIFY(!fs::exists(data / "src.dat"));
     }
 
     void driveSettingsFilterTheList() {

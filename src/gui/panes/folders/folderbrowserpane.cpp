@@ -1,6 +1,7 @@
 #include "gui/panes/folders/folderbrowserpane.h"
 
 #include "browser/contents.h"
+#include "gui/common/dialogservice.h"
 #include "gui/common/iconcache.h"
 #include "gui/common/keys.h"
 #include "gui/common/workrunner.h"
@@ -252,9 +253,10 @@ void FolderBrowserPane::refillContents() {
             fill->keys = ContentsKeys(fill->items);
             fill->keys.sort(fill->items, arrangement);
         },
-        [this, fill](bool) {
+        [this, fill](const JobEnd& end) {
             filling_ = false;
-            if (fill->stopped) return;
+            if (end.threw()) warn(this, end.failure); // the list stays empty
+            if (fill->stopped || end.threw()) return;
             contents_->setItems(std::move(fill->items), std::move(fill->keys));
             showItems({}, true);
         });
