@@ -1,5 +1,6 @@
 // The main window: start-up and shut-down, the resize rule, menus and tool bar.
 #include "gui/common/flowtoolbar.h"
+#include "gui/common/indexbuilder.h"
 #include "gui/common/termsignals.h"
 #include "gui/guitestutil.h"
 #include "gui/main/mainwindow.h"
@@ -169,7 +170,7 @@ class MainWindowTest : public QObject {
         TempDataDir data;
         test::StockBuilder big;
         FolderNode* root = big.root("Big");
-        for (int i = 0; i < 200000; ++i)
+        for (int i = 0; i < 2000; ++i)
             big.add(root, "d" + std::to_string(i));
         QVERIFY(big.write(data.path(), "Big"));
         data.writeStockList({"Big"});
@@ -177,8 +178,13 @@ class MainWindowTest : public QObject {
         auto w = makeWindow(data.path());
         closeOnTerminationSignals(w.get());
         std::filesystem::remove(data / "Setting.dat");
+        // Held in the middle until the close cancels it (one poll a folder
+        // once the index built at start-up is done).
+        QTRY_VERIFY(w->indexBuilder()->idle());
+        JobGate gate(runnerOf(*w), 1000);
         w->stockList()->selectRow(0);
         w->openSelectedStock();
+        QVERIFY(gate.waitHeld());
         QVERIFY(w->busy() && !w->isEnabled());
         std::raise(SIGTERM);
         QTRY_VERIFY(!w->isVisible());

@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 
 using namespace zt;
@@ -288,6 +290,7 @@ class ManageWindowTest : public QObject {
         QCOMPARE((*dlg)->shown.size(), size_t(1));
         QVERIFY(
             (*dlg)->shown[0].text.endsWith(QStringLiteral("missing/names.txt を作成できません")));
+        QCOMPARE((*dlg)->shown[0].detail, QString::fromLocal8Bit(std::strerror(ENOENT))); // why
     }
 
     void exportNeedsASelectedFolder() {

@@ -144,7 +144,8 @@ class OptionsTest : public QObject {
 
         w->resize(640, 420);
         w->folderBrowser()->setFolderTreeWidth(200);
-        QTest::qWait(20);
+        QTRY_COMPARE(w->size(), QSize(640, 420));
+        QTRY_COMPARE(w->folderBrowser()->folderTreeWidth(), 200);
         w.reset();
 
         Settings saved;

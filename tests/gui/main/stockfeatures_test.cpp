@@ -2,6 +2,7 @@
 // items on the medium, the capture's report of other file systems, and the
 // name indexes built in the background.
 #include "gui/common/indexbuilder.h"
+#include "gui/common/progressdialog.h"
 #include "gui/dialogs/stockpropertiesdialog.h"
 #include "gui/dialogs/updatestockdialog.h"
 #include "gui/guitestutil.h"
@@ -124,6 +125,25 @@ class StockFeaturesTest : public QObject {
         trigger(*w, "updateStockAction");
         QCOMPARE(dlg->shown.size(), size_t(1));
         QCOMPARE(dlg->shown[0].text, QStringLiteral("変更はありません"));
+    }
+
+    void anUpdateCancelledWhileReadingChangesNothing() {
+        CapturedSource s;
+        test::writeFile(s.src / "new.txt", "n");
+        const std::string before = test::readFile(s.stockFile());
+        ScopedDialogs dlg;
+        auto w = makeWindow(s.data.path());
+        w->stockList()->selectRow(0);
+        QTRY_VERIFY(w->indexBuilder()->idle()); // then the read polls once a folder
+        JobGate gate(runnerOf(*w), 2);          // held in the source's second folder
+        child<QAction>(w.get(), "updateStockAction")->trigger();
+        QVERIFY(gate.waitHeld());
+        QTest::mouseClick(child<QWidget>(w->findChild<ProgressDialog*>(), "progressCancel"),
+                          Qt::LeftButton);
+        gate.release();
+        QVERIFY(waitIdle(*w)); // no changes are asked about
+        QVERIFY(dlg->shown.empty());
+        QCOMPARE(test::readFile(s.stockFile()), before);
     }
 
     void mediumItemsFollowTheMedium() {

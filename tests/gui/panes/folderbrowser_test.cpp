@@ -233,7 +233,7 @@ class FolderBrowserTest : public QObject {
         pane->selectFolder(s.many, false);
         pane->clear();
         QVERIFY(!w->busy() && w->isEnabled());
-        QTest::qWait(20);
+        QCoreApplication::processEvents(); // whatever the stopped fill posted
         QCOMPARE(pane->contents()->rowCount(), 0);
         QVERIFY(!w->findChild<ProgressDialog*>());
     }
@@ -247,7 +247,7 @@ class FolderBrowserTest : public QObject {
         QCOMPARE(pane->selectedFolder(), s.root);
 
         selectItem(*w, "Sub");
-        QTest::qWait(20); // let the list lay out its items
+        QTRY_VERIFY(!view->visualRect(view->currentIndex()).isEmpty()); // laid out
         const QPoint at = view->visualRect(view->currentIndex()).center();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);

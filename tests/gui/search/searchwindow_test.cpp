@@ -300,6 +300,8 @@ class SearchWindowTest : public QObject {
         SearchWindow* d = open();
         d->setAllStocks(true);
         d->setSearchText("hit");
+        // Held at the hundredth folder, long before the limit.
+        JobGate gate(*d->findChild<WorkRunner*>(), 100);
         d->startSearch();
         QVERIFY(d->searching());
         QVERIFY(!child<QLineEdit>(d, "searchTextEdit")->isEnabled());
@@ -310,7 +312,9 @@ class SearchWindowTest : public QObject {
         QVERIFY(child<QPushButton>(d, "stopSearchButton")->isEnabled());
         d->close(); // refused while searching
         QVERIFY(d->isVisible() && w->searchWindow() == d);
+        QVERIFY(gate.waitHeld());
         QTest::mouseClick(child<QPushButton>(d, "stopSearchButton"), Qt::LeftButton);
+        gate.release();
         QTRY_VERIFY(!d->searching());
         QVERIFY(d->results()->rowCount() < kSearchResultLimit); // stopped early
         QVERIFY(child<QPushButton>(d, "startSearchButton")->isEnabled());
@@ -325,7 +329,9 @@ class SearchWindowTest : public QObject {
         const QPointer<SearchWindow> guard(d);
         d->setAllStocks(true);
         d->setSearchText("hit");
+        JobGate gate(*d->findChild<WorkRunner*>(), 100); // released by the stop alone
         d->startSearch();
+        QVERIFY(gate.waitHeld());
         QVERIFY(d->searching());
         child<QAction>(w.get(), "searchAction")->trigger();
         QVERIFY(!w->searchWindow() && !d->isVisible());
