@@ -91,17 +91,17 @@ WorkRunner& runnerOf(const MainWindow& window) {
 
 JobGate::JobGate(WorkRunner& runner, long long atPoll)
     : state_(std::make_shared<State>()), runner_(&runner) {
-    runner.setCancelProbe([state = state_, atPoll](long long poll,
-                                                   const std::atomic<bool>& cancelRequested) {
-        if (poll != atPoll) return;
-        std::unique_lock lock(state->mutex);
-        state->held = true;
-        state->changed.notify_all();
-        // A cancel must end the hold as well: a runner that is destroyed
-        // cancels its job and waits for it on the window's thread.
-        while (!state->released && !cancelRequested.load())
-            state->changed.wait_for(lock, std::chrono::milliseconds(1));
-    });
+    runner.setCancelProbe(
+        [state = state_, atPoll](long long poll, const std::atomic<bool>& cancelRequested) {
+            if (poll != atPoll) return;
+            std::unique_lock lock(state->mutex);
+            state->held = true;
+            state->changed.notify_all();
+            // A cancel must end the hold as well: a runner that is destroyed
+            // cancels its job and waits for it on the window's thread.
+            while (!state->released && !cancelRequested.load())
+                state->changed.wait_for(lock, std::chrono::milliseconds(1));
+        });
 }
 
 JobGate::~JobGate() {

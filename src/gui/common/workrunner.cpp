@@ -14,7 +14,8 @@ constexpr int kBarSteps = 200;
 constexpr auto kPathInterval = std::chrono::milliseconds(15);
 
 StockResult unexpectedFailure(std::string detail) {
-    StockResult r = StockResult::fail(StockFailure::Unexpected, std::string(kMessageUnexpectedError));
+    StockResult r =
+        StockResult::fail(StockFailure::Unexpected, std::string(kMessageUnexpectedError));
     r.detail = std::move(detail);
     return r;
 }

@@ -134,7 +134,7 @@ class StockFeaturesTest : public QObject {
         ScopedDialogs dlg;
         auto w = makeWindow(s.data.path());
         w->stockList()->selectRow(0);
-        QTRY_VERIFY(w->indexBuilder()->idle()); // then the read polls once a folder
+        QVERIFY(w->indexBuilder()->holdOff({})); // then the read polls once a folder
         JobGate gate(runnerOf(*w), 2);          // held in the source's second folder
         child<QAction>(w.get(), "updateStockAction")->trigger();
         QVERIFY(gate.waitHeld());
