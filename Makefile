@@ -30,10 +30,12 @@ asan: deps
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && ctest --output-on-failure -j $(JOBS)
 
-# Short libFuzzer runs of every file reader.
+# libFuzzer runs of every file reader, FUZZ_SECONDS each (20 unless given:
+# `make fuzz FUZZ_SECONDS=3600` is a long campaign; the corpus in build-fuzz
+# grows from run to run).
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
-	@cmake --build build-fuzz -j $(JOBS)
+	@cmake --build build-fuzz -j $(JOBS) --target fuzzers
 	@scripts/run-fuzzers build-fuzz $${FUZZ_SECONDS:-20}
 
 bench: deps

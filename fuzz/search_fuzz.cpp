@@ -1,11 +1,12 @@
 // Arbitrary bytes as a stock file to search: the streaming search never
 // crashes and finds exactly what a walk over the loaded tree finds, in the
 // same order, whatever the size of the pieces it reads. The first bytes
-// choose the text, mode, target, case and piece size.
+// choose the text, mode (all six), target, case and piece size.
 #include "catalogue/stockfile.h"
 #include "platform/collate.h"
 #include "platform/piecereader.h"
 #include "search/engine.h"
+#include "search/patterns.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -25,7 +26,10 @@ void check(bool ok) {
 std::vector<std::string> walk(const zt::SearchRequest& r, const std::string& text,
                               const zt::FolderNode* root) {
     std::vector<std::string> hits;
+    // A regular expression is compiled as typed (case-blind by its own flag).
+    zt::RegexPattern regex(r.text, r.caseSensitive);
     auto test = [&](std::string_view name) {
+        if (r.mode == zt::MatchMode::Regex) return regex.find(name);
         return zt::matchName(r.mode, r.caseSensitive ? std::string(name) : zt::lowerAnsi(name),
                              text);
     };
@@ -55,9 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t piece = 1 + size_t(data[1] >> 2) * 5; // 1 to 316 bytes
     if (size < 2 + textLength) return 0;
     zt::SearchRequest r;
-    r.mode = zt::MatchMode(options & 3);
-    r.target = zt::SearchTarget(((options >> 2) & 3) % 3);
-    r.caseSensitive = (options >> 4) & 1;
+    r.mode = zt::MatchMode((options & 7) % 6);
+    r.target = zt::SearchTarget(((options >> 3) & 3) % 3);
+    r.caseSensitive = (options >> 5) & 1;
     r.limit = 0;
     r.text.assign(reinterpret_cast<const char*>(data + 2), textLength);
     const std::string_view bytes(reinterpret_cast<const char*>(data + 2 + textLength),

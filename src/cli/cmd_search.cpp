@@ -164,6 +164,7 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         printError(path ? messageCannotOpen(*path) : messageNameNotAllowed(s));
         if (outcome.resultCount == 0) status = kFileError;
     }
+    if (outcome.namesTimedOut > 0) printError(messageNamesTimedOut(outcome.namesTimedOut));
     if (outcome.limitExceeded) {
         printError(kMessageLimitExceeded);
         status = kLimitReached;

@@ -235,7 +235,7 @@ IndexSearchStatus searchWithIndex(NameIndex& index, const std::filesystem::path&
     const auto candidates = index.candidates(trigrams);
     // The record places are read only for a stock with something to place.
     if (!candidates || (!candidates->empty() && !index.loadFolders()))
-        return IndexSearchStatus::Unusable;
+        return IndexSearchStatus::Damaged;
     StockReader reader(stockFile, index.builtFrom());
     if (!reader.ok()) return IndexSearchStatus::Unusable;
     const bool limitBefore = outcome.limitExceeded;
@@ -246,8 +246,10 @@ IndexSearchStatus searchWithIndex(NameIndex& index, const std::filesystem::path&
     collect.limitExceeded = nullptr;
     IndexWalk walk(index, reader, stock, request, collect, attempt);
     // Rows are handed on only once the stock was read through: a read that
-    // fails half way leaves the caller free to scan it instead.
-    if (!walk.run(*candidates)) return IndexSearchStatus::Unusable;
+    // fails half way leaves the caller free to scan it instead. The file is
+    // the one the index was built from, so a place that holds no record of
+    // the kind the index says is the index's fault.
+    if (!walk.run(*candidates)) return IndexSearchStatus::Damaged;
     outcome = attempt;
     if (callbacks.hit)
         for (const SearchHit& h : hits)

@@ -18,7 +18,8 @@ namespace zt {
 
 enum class IndexSearchStatus {
     Done,     // the stock was searched (outcome updated)
-    Unusable, // the index could not be trusted or the file read: scan instead
+    Unusable, // the stock file is not the one the index was built from: scan instead
+    Damaged,  // the index failed a check as it was read: scan, and build it again
 };
 
 // Searches the stock file `stockFile` (named `stock`) with its opened index.

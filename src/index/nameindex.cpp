@@ -9,26 +9,35 @@
 #include "platform/textfile.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <type_traits>
 #include <unordered_map>
 
 namespace zt {
 
 namespace {
 
-constexpr char kMagic[8] = {'Z', 'T', 'N', 'I', 'D', 'X', '0', '1'};
-constexpr uint32_t kVersion = 7;
-constexpr size_t kHeaderSize = 112;
+constexpr std::string_view kMagic = "ZTNIDX01";
+constexpr size_t kHeaderSize = NameIndexHeader::kSize;
 constexpr size_t kPageEntries = 128; // trigram entries a directory page covers
 constexpr size_t kFirstRead = 4096;  // what an open reads first: the header and a directory
 constexpr size_t kBlockRecords = 64;
 constexpr size_t kBlockSize = 16; // u64 base offset, u32 place of its deltas, u32 checksum
 constexpr size_t kEntrySize = 24; // u32 trigram, u32 count, u64 place, u32 length, u32 checksum
 
+// The most varint bytes a number of the index takes: a record number or count
+// (32 bits), and a byte offset or distance in the stock file (64 bits).
+constexpr uint64_t kMaxSmallVarint = 5, kMaxWideVarint = 10;
+// What a folder-table entry takes besides its name: distance, depth, parent
+// and name length as small varints, the offset distance as a wide one.
+constexpr uint64_t kMaxFolderFields = 4 * kMaxSmallVarint + kMaxWideVarint;
+
 // A checksum fast enough to run over every section an index reads at each
 // open: four lanes of eight bytes a step, so the multiplications overlap.
 uint64_t hashOn(uint64_t seed, std::string_view bytes) {
     constexpr uint64_t k = 0x9E3779B97F4A7C15ull;
+    static_assert(std::endian::native == std::endian::little, "words are read as stored");
     uint64_t lane[4] = {seed, seed ^ k, seed + k, ~seed};
     auto mix = [](uint64_t h, const char* at) {
         uint64_t w;
@@ -54,22 +63,70 @@ uint32_t checksum(std::string_view bytes) {
     return uint32_t(hashOn(0xCBF29CE484222325ull, bytes));
 }
 
-// The checksum of everything an open reads, the field that holds it left out.
-uint64_t headChecksum(std::string_view bytes, size_t end) {
-    return uint32_t(
-        hashOn(hashOn(0xCBF29CE484222325ull, bytes.substr(0, 96)), bytes.substr(104, end - 104)));
-}
+// The header's checksum is its last field.
+constexpr size_t kHeadChecksumAt = kHeaderSize - 8;
 
-template <class T> void put(std::string& out, T v) {
-    out.append(reinterpret_cast<const char*>(&v), sizeof v);
-}
+// Numbers are written little-endian byte by byte, whatever the machine.
 template <class T> void putAt(std::string& out, size_t at, T v) {
-    std::memcpy(out.data() + at, &v, sizeof v);
+    const auto u = static_cast<std::make_unsigned_t<T>>(v);
+    for (size_t i = 0; i < sizeof v; ++i)
+        out[at + i] = char(uint8_t(u >> (8 * i)));
+}
+template <class T> void put(std::string& out, T v) {
+    out.resize(out.size() + sizeof v);
+    putAt(out, out.size() - sizeof v, v);
 }
 template <class T> T get(std::string_view in, size_t at) {
-    T v{};
-    std::memcpy(&v, in.data() + at, sizeof v);
-    return v;
+    std::make_unsigned_t<T> u = 0;
+    for (size_t i = 0; i < sizeof u; ++i)
+        u |= std::make_unsigned_t<T>(static_cast<unsigned char>(in[at + i])) << (8 * i);
+    return static_cast<T>(u);
+}
+
+// The header's fields in their order on disk, after the magic.
+template <class Header, class Visit> constexpr void eachField(Header& h, Visit&& visit) {
+    visit(h.version);
+    visit(h.records);
+    visit(h.folders);
+    visit(h.trigrams);
+    visit(h.stock.size);
+    visit(h.stock.modifiedNs);
+    visit(h.stock.device);
+    visit(h.stock.inode);
+    visit(h.stock.changedNs);
+    visit(h.blocksPos);
+    visit(h.deltasPos);
+    visit(h.deltasLength);
+    visit(h.foldersPos);
+    visit(h.foldersLength);
+    visit(h.trigramsPos);
+    visit(h.postingsPos);
+    visit(h.foldersChecksum);
+    visit(h.headChecksum);
+}
+
+constexpr size_t headerBytes() {
+    NameIndexHeader h;
+    size_t n = kMagic.size();
+    eachField(h, [&n](auto v) { n += sizeof v; });
+    return n;
+}
+static_assert(headerBytes() == kHeaderSize);
+
+// What the counts of a header and the size of its stock file allow, checked
+// before anything is read on their word: a record takes at least four bytes
+// of the stock file (its number line, its name line and the value lines that
+// follow, a line one byte at the least), a folder's name is at most three
+// UTF-8 bytes for each of its stock file's bytes, a distinct trigram needs a
+// name byte of its own. A crafted index (a sparse file can claim any size)
+// can then make an open allocate no more than a small multiple of the stock.
+bool withinCounts(const NameIndexHeader& h) {
+    const uint64_t stock = h.stock.size;
+    const uint64_t fields = uint64_t(h.folders) * kMaxFolderFields;
+    return h.records <= stock / 4 + 1 && h.folders <= h.records &&
+           h.trigrams <= uint64_t(1) << 24 && h.trigrams / 3 <= stock &&
+           h.deltasLength <= uint64_t(h.records) * kMaxWideVarint &&
+           (h.foldersLength - std::min(h.foldersLength, fields)) / 3 <= stock;
 }
 
 void putVarint(std::string& out, uint64_t v) {
@@ -211,14 +268,12 @@ std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
         place += p->bytes.size();
     }
 
-    std::string out(kHeaderSize, '\0');
-    std::memcpy(out.data(), kMagic, 8);
-    putAt(out, 8, kVersion);
-    putAt(out, 12, uint32_t(offsets.size()));
-    putAt(out, 16, stamp.size);
-    putAt(out, 24, stamp.modifiedNs);
-    putAt(out, 32, folderCount);
-    putAt(out, 36, uint32_t(sorted.size()));
+    NameIndexHeader h;
+    h.records = uint32_t(offsets.size());
+    h.folders = folderCount;
+    h.trigrams = uint32_t(sorted.size());
+    h.stock = stamp;
+    std::string out(kHeaderSize, '\0'); // the header goes in last, once its places are known
     // The page directory: each page's first trigram and checksum.
     const size_t pageBytes = kPageEntries * kEntrySize;
     for (size_t at = 0; at < table.size(); at += pageBytes) {
@@ -226,9 +281,8 @@ std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
         put(out, checksum(std::string_view(table).substr(at, pageBytes)));
     }
     // The body. Offsets: a base per block of 64 records, then the deltas within it.
-    const size_t bodyAt = out.size();
     std::string deltas;
-    putAt(out, 40, uint64_t(out.size()));
+    h.blocksPos = out.size();
     for (size_t b = 0; b < offsets.size(); b += kBlockRecords) {
         std::string block;
         put(block, offsets[b]);
@@ -240,20 +294,52 @@ std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
         out += block;
         put(out, checksum(block + deltas.substr(from)));
     }
-    putAt(out, 48, uint64_t(out.size()));
-    putAt(out, 56, uint64_t(deltas.size()));
+    h.deltasPos = out.size();
+    h.deltasLength = deltas.size();
     out += deltas;
-    putAt(out, 64, uint64_t(out.size()));
-    putAt(out, 72, uint64_t(folders.size()));
+    h.foldersPos = out.size();
+    h.foldersLength = folders.size();
     out += folders;
-    putAt(out, 104, uint64_t(checksum(folders)));
-    putAt(out, 80, uint64_t(out.size()));
+    h.foldersChecksum = checksum(folders);
+    h.trigramsPos = out.size();
     out += table;
-    putAt(out, 88, uint64_t(out.size()));
-    putAt(out, 96, headChecksum(out, bodyAt));
+    h.postingsPos = out.size();
+    out.replace(0, kHeaderSize, h.bytes());
+    h.headChecksum = NameIndexHeader::checksumOf(std::string_view(out).substr(0, h.blocksPos));
+    out.replace(0, kHeaderSize, h.bytes());
     for (const auto& [t, p] : sorted)
         out += p->bytes;
     return out;
+}
+
+std::string NameIndexHeader::bytes() const {
+    std::string out(kMagic);
+    eachField(*this, [&out](auto v) { put(out, v); });
+    return out;
+}
+
+std::optional<NameIndexHeader> NameIndexHeader::parse(std::string_view bytes) {
+    if (bytes.size() < kSize || !bytes.starts_with(kMagic)) return std::nullopt;
+    NameIndexHeader h;
+    size_t at = kMagic.size();
+    eachField(h, [&](auto& v) {
+        v = get<std::remove_reference_t<decltype(v)>>(bytes, at);
+        at += sizeof v;
+    });
+    return h;
+}
+
+uint64_t NameIndexHeader::checksumOf(std::string_view head) {
+    if (head.size() < kSize) return 0;
+    return uint32_t(hashOn(hashOn(0xCBF29CE484222325ull, head.substr(0, kHeadChecksumAt)),
+                           head.substr(kSize)));
+}
+
+std::optional<NameIndexHeader> readNameIndexHeader(const std::filesystem::path& indexFile) {
+    const RandomAccessFile file(indexFile);
+    std::string head;
+    if (!file.ok() || !file.readAt(0, kHeaderSize, head)) return std::nullopt;
+    return NameIndexHeader::parse(head);
 }
 
 bool writeNameIndex(const std::filesystem::path& stockFile,
@@ -302,54 +388,46 @@ std::optional<NameIndex> NameIndex::openFrom(std::string_view bytes,
     index.file_ = std::move(file);
     index.fileSize_ = fileSize;
     std::string& head = index.head_;
-    if (!index.fetch(0, std::min<uint64_t>(fileSize, kFirstRead), head) ||
-        head.size() < kHeaderSize || std::memcmp(head.data(), kMagic, 8) != 0 ||
-        get<uint32_t>(head, 8) != kVersion ||
-        FileStamp{get<uint64_t>(head, 16), get<int64_t>(head, 24)} != stock)
+    if (!index.fetch(0, std::min<uint64_t>(fileSize, kFirstRead), head)) return std::nullopt;
+    const auto parsed = NameIndexHeader::parse(head);
+    if (!parsed || parsed->version != NameIndexHeader::kVersion || parsed->stock != stock ||
+        !withinCounts(*parsed))
         return std::nullopt;
-    index.stamp_ = stock;
-    index.recordCount_ = get<uint32_t>(head, 12);
-    index.folderCount_ = get<uint32_t>(head, 32);
-    index.trigramCount_ = get<uint32_t>(head, 36);
-    const uint64_t blocksPos = get<uint64_t>(head, 40), deltasPos = get<uint64_t>(head, 48),
-                   deltasLen = get<uint64_t>(head, 56), foldersPos = get<uint64_t>(head, 64),
-                   foldersLen = get<uint64_t>(head, 72), trigramsPos = get<uint64_t>(head, 80),
-                   postingsPos = get<uint64_t>(head, 88);
-    const uint64_t blockCount = (uint64_t(index.recordCount_) + kBlockRecords - 1) / kBlockRecords;
-    const uint64_t pages = (uint64_t(index.trigramCount_) + kPageEntries - 1) / kPageEntries;
-    // The sections follow each other in this order, each within the file.
-    if (blocksPos != kHeaderSize + pages * 8 || deltasPos != blocksPos + blockCount * kBlockSize ||
-        foldersPos != deltasPos + deltasLen || trigramsPos != foldersPos + foldersLen ||
-        postingsPos != trigramsPos + uint64_t(index.trigramCount_) * kEntrySize ||
-        postingsPos > fileSize || index.folderCount_ > index.recordCount_)
+    const NameIndexHeader& h = *parsed;
+    const uint64_t blockCount = (uint64_t(h.records) + kBlockRecords - 1) / kBlockRecords;
+    const uint64_t pages = (uint64_t(h.trigrams) + kPageEntries - 1) / kPageEntries;
+    // The sections follow each other in this order, each within the file
+    // (the counts are bounded, so none of these sums can wrap).
+    if (h.blocksPos != kHeaderSize + pages * 8 ||
+        h.deltasPos != h.blocksPos + blockCount * kBlockSize ||
+        h.foldersPos != h.deltasPos + h.deltasLength ||
+        h.trigramsPos != h.foldersPos + h.foldersLength ||
+        h.postingsPos != h.trigramsPos + uint64_t(h.trigrams) * kEntrySize ||
+        h.postingsPos > fileSize)
         return std::nullopt;
-    if (blocksPos > head.size() && !index.fetch(0, blocksPos, head)) return std::nullopt;
-    head.resize(size_t(blocksPos));
-    if (headChecksum(head, blocksPos) != get<uint64_t>(head, 96)) return std::nullopt;
-    index.blocksPos_ = blocksPos;
-    index.deltasPos_ = deltasPos;
-    index.deltasLen_ = deltasLen;
-    index.foldersPos_ = foldersPos;
-    index.foldersLen_ = foldersLen;
-    index.trigramsPos_ = trigramsPos;
-    index.postingsPos_ = postingsPos;
-    index.foldersChecksum_ = get<uint64_t>(head, 104);
+    if (h.blocksPos > head.size() && !index.fetch(0, h.blocksPos, head)) return std::nullopt;
+    head.resize(size_t(h.blocksPos));
+    if (NameIndexHeader::checksumOf(head) != h.headChecksum) return std::nullopt;
+    index.header_ = h;
     return index;
 }
 
 bool NameIndex::loadFolders() {
     if (foldersLoaded_) return true;
     std::string& folders = folderTable_;
-    if (!fetch(foldersPos_, foldersLen_, folders) ||
-        uint64_t(checksum(folders)) != foldersChecksum_)
+    if (!fetch(header_.foldersPos, header_.foldersLength, folders) ||
+        uint64_t(checksum(folders)) != header_.foldersChecksum)
         return false;
-    names_.reserve(folderCount_);
-    folders_.reserve(folderCount_);
-    folderOffsets_.reserve(folderCount_);
-    parents_.reserve(folderCount_);
+    // An entry takes five bytes at the least: no more are made room for.
+    const uint32_t count = header_.folders;
+    const size_t room = std::min<size_t>(count, folders.size() / 5);
+    names_.reserve(room);
+    folders_.reserve(room);
+    folderOffsets_.reserve(room);
+    parents_.reserve(room);
     size_t pos = 0;
     uint64_t record = 0, offset = 0;
-    for (uint32_t i = 0; i < folderCount_; ++i) {
+    for (uint32_t i = 0; i < count; ++i) {
         uint64_t delta = 0, depth = 0, offsetDelta = 0, up = 0;
         if (!getVarint(folders, pos, delta) || !getVarint(folders, pos, depth) ||
             !getVarint(folders, pos, offsetDelta) || !getVarint(folders, pos, up) || up > i)
@@ -361,8 +439,8 @@ bool NameIndex::loadFolders() {
         pos += size_t(nameLength);
         record += delta;
         offset += offsetDelta;
-        if (record >= recordCount_ || depth == 0 || depth > recordCount_ || (i > 0 && delta == 0) ||
-            offset < offsetDelta || offset >= stamp_.size)
+        if (record >= header_.records || depth == 0 || depth > header_.records ||
+            (i > 0 && delta == 0) || offset < offsetDelta || offset >= header_.stock.size)
             return false;
         folders_.push_back(uint32_t(record));
         folderOffsets_.push_back(offset);
@@ -373,7 +451,7 @@ bool NameIndex::loadFolders() {
 
 bool NameIndex::checkWhole() {
     if (!loadFolders()) return false;
-    const uint64_t blocks = (uint64_t(recordCount_) + kBlockRecords - 1) / kBlockRecords;
+    const uint64_t blocks = (uint64_t(header_.records) + kBlockRecords - 1) / kBlockRecords;
     for (uint64_t b = 0; b < blocks; ++b)
         if (recordOffset(uint32_t(b * kBlockRecords)) == UINT64_MAX) return false;
     std::string table;
@@ -392,20 +470,23 @@ bool NameIndex::checkWhole() {
 }
 
 uint64_t NameIndex::recordOffset(uint32_t record) const {
-    if (record >= recordCount_) return UINT64_MAX;
+    if (record >= header_.records) return UINT64_MAX;
     const uint64_t block = record / kBlockRecords;
     if (block != cachedBlock_) {
         // The block's entry and the next one's, which says where its deltas end.
-        const uint64_t blocks = (uint64_t(recordCount_) + kBlockRecords - 1) / kBlockRecords;
+        const uint64_t blocks = (uint64_t(header_.records) + kBlockRecords - 1) / kBlockRecords;
         std::string entries;
-        if (!fetch(blocksPos_ + block * kBlockSize,
+        if (!fetch(header_.blocksPos + block * kBlockSize,
                    block + 1 < blocks ? 2 * kBlockSize : kBlockSize, entries))
             return UINT64_MAX;
         const uint64_t from = get<uint32_t>(entries, 8);
         const uint64_t to =
-            block + 1 < blocks ? get<uint32_t>(entries, kBlockSize + 8) : deltasLen_;
+            block + 1 < blocks ? get<uint32_t>(entries, kBlockSize + 8) : header_.deltasLength;
         cachedBlock_ = UINT64_MAX;
-        if (from > to || to > deltasLen_ || !fetch(deltasPos_ + from, to - from, cachedDeltas_) ||
+        // A block holds the distances of 63 records at most.
+        if (from > to || to > header_.deltasLength ||
+            to - from > (kBlockRecords - 1) * kMaxWideVarint ||
+            !fetch(header_.deltasPos + from, to - from, cachedDeltas_) ||
             checksum(entries.substr(0, 12) + cachedDeltas_) != get<uint32_t>(entries, 12))
             return UINT64_MAX;
         cachedBlock_ = block;
@@ -424,8 +505,8 @@ uint64_t NameIndex::recordOffset(uint32_t record) const {
 bool NameIndex::fetchPage(size_t page, std::string& table) const {
     const std::string_view directory = std::string_view(head_).substr(kHeaderSize);
     const uint64_t first = uint64_t(page) * kPageEntries;
-    const uint64_t entries = std::min<uint64_t>(kPageEntries, trigramCount_ - first);
-    return fetch(trigramsPos_ + first * kEntrySize, entries * kEntrySize, table) &&
+    const uint64_t entries = std::min<uint64_t>(kPageEntries, header_.trigrams - first);
+    return fetch(header_.trigramsPos + first * kEntrySize, entries * kEntrySize, table) &&
            checksum(table) == get<uint32_t>(directory, page * 8 + 4);
 }
 
@@ -462,20 +543,23 @@ std::optional<NameIndex::Entry> NameIndex::find(uint32_t trigram, bool& damaged)
 }
 
 std::optional<std::vector<uint32_t>> NameIndex::postings(const Entry& e) const {
-    const uint64_t size = fileSize_ - postingsPos_;
+    const uint64_t size = fileSize_ - header_.postingsPos;
     std::string list;
-    if (e.place > size || e.length > size - e.place ||
-        !fetch(postingsPos_ + e.place, e.length, list) || checksum(list) != e.checksum)
+    // A list holds one varint of at most five bytes per record in it.
+    if (e.count > header_.records || e.length < e.count ||
+        e.length > uint64_t(e.count) * kMaxSmallVarint || e.place > size ||
+        e.length > size - e.place || !fetch(header_.postingsPos + e.place, e.length, list) ||
+        checksum(list) != e.checksum)
         return std::nullopt;
     std::vector<uint32_t> out;
-    out.reserve(std::min<uint32_t>(e.count, recordCount_));
+    out.reserve(e.count);
     size_t pos = 0;
     uint64_t record = 0;
     for (uint32_t i = 0; i < e.count; ++i) {
         uint64_t delta = 0;
         if (!getVarint(list, pos, delta)) return std::nullopt;
         record += delta;
-        if (record >= recordCount_ || (i > 0 && delta == 0)) return std::nullopt;
+        if (record >= header_.records || (i > 0 && delta == 0)) return std::nullopt;
         out.push_back(uint32_t(record));
     }
     return out;

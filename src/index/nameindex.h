@@ -5,8 +5,8 @@
 // that can match instead of the whole stock file.
 //
 // Binary, little-endian, versioned (the layout is in docs/FORMATS.md):
-//   header       magic "ZTNIDX01", the stock file's size and modification
-//                time it was built from, counts, section places, checksums
+//   header       magic "ZTNIDX01", counts, the stamp of the stock file it was
+//                built from, section places, checksums (NameIndexHeader)
 //   directory    per page of 128 trigram entries, its first trigram and checksum
 //   body         byte offset of every record in the stock file (in blocks of
 //                64), the record number, depth, offset, parent and name of
@@ -29,6 +29,35 @@
 namespace zt {
 
 class PlacedLines;
+
+// The header at the start of an index file: the magic, then these fields in
+// this order, each little-endian (docs/FORMATS.md gives their offsets). The
+// writer, the reader and the state check all go through this one layout.
+struct NameIndexHeader {
+    static constexpr uint32_t kVersion = 8;
+    static constexpr size_t kSize = 136;
+
+    uint32_t version = kVersion;
+    uint32_t records = 0, folders = 0, trigrams = 0;
+    FileStamp stock; // of the stock file the index was built from
+    uint64_t blocksPos = 0, deltasPos = 0, deltasLength = 0, foldersPos = 0, foldersLength = 0,
+             trigramsPos = 0, postingsPos = 0;
+    uint64_t foldersChecksum = 0;
+    // Last: of the header before it, then the page directory after it.
+    uint64_t headChecksum = 0;
+
+    // The kSize bytes of the header.
+    [[nodiscard]] std::string bytes() const;
+    // The header at the start of bytes, of whatever version; nullopt when
+    // they are fewer than kSize or do not start with the magic.
+    [[nodiscard]] static std::optional<NameIndexHeader> parse(std::string_view bytes);
+    // What headChecksum must hold for an index whose header and page
+    // directory are `head` (the field itself is left out).
+    [[nodiscard]] static uint64_t checksumOf(std::string_view head);
+};
+
+// The header of an index file; nullopt when the file cannot be read or holds none.
+[[nodiscard]] std::optional<NameIndexHeader> readNameIndexHeader(const std::filesystem::path& indexFile);
 
 // The index's bytes for a stock file's bytes (read by the search's rules: the
 // records it reaches, in file order).
@@ -60,8 +89,8 @@ class NameIndex {
                                                        const FileStamp& stock);
 
     // The stamp of the stock file the index was built from.
-    [[nodiscard]] const FileStamp& builtFrom() const { return stamp_; }
-    [[nodiscard]] uint32_t recordCount() const { return recordCount_; }
+    [[nodiscard]] const FileStamp& builtFrom() const { return header_.stock; }
+    [[nodiscard]] uint32_t recordCount() const { return header_.records; }
 
     // Reads and checks the folder table. False when it does not check out
     // (the index must not be used then).
@@ -110,10 +139,8 @@ class NameIndex {
     // set when its page does not check out.
     [[nodiscard]] std::optional<Entry> find(uint32_t trigram, bool& damaged) const;
 
-    FileStamp stamp_;
-    uint32_t recordCount_ = 0, folderCount_ = 0, trigramCount_ = 0;
-    uint64_t fileSize_ = 0, blocksPos_ = 0, deltasPos_ = 0, deltasLen_ = 0, foldersPos_ = 0,
-             foldersLen_ = 0, trigramsPos_ = 0, postingsPos_ = 0, foldersChecksum_ = 0;
+    NameIndexHeader header_;
+    uint64_t fileSize_ = 0;
     std::string head_; // the header and the page directory
     bool foldersLoaded_ = false;
     // The block of record places read last: its number, first offset, deltas.

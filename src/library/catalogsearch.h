@@ -15,7 +15,12 @@ enum class IndexUse {
     Never,        // scan every stock (for comparison, or when an index misleads)
 };
 
+// With WhenFresh, the stocks whose index is there but could not be used
+// (stale, or damaged: found so by the open or part way through the search)
+// are added to unusableIndexes when it is given, for the caller to have built
+// again; BuildMissing builds them at once instead.
 SearchOutcome searchCatalogue(const SearchRequest& request, const SearchCallbacks& callbacks,
-                              IndexUse use = IndexUse::WhenFresh);
+                              IndexUse use = IndexUse::WhenFresh,
+                              std::vector<std::string>* unusableIndexes = nullptr);
 
 } // namespace zt

@@ -4,32 +4,35 @@
 #include "library/sidefiles.h"
 #include "platform/fileops.h"
 
-#include <cstring>
-
 namespace zt {
 
 std::filesystem::path indexFilePath(const std::filesystem::path& dataDir, std::string_view stock) {
     return sideFilePath(dataDir, kStockIndexFile, stock);
 }
 
+namespace {
+
+// The stamp of a stock's file as it is now; nullopt when it has none.
+std::optional<FileStamp> stockStamp(const std::filesystem::path& dataDir, std::string_view stock) {
+    const auto stockFile = stockFilePath(dataDir, stock);
+    return stockFile ? fileStamp(*stockFile) : std::nullopt;
+}
+
+} // namespace
+
 IndexState indexState(const std::filesystem::path& dataDir, std::string_view stock,
                       IndexCheck check) {
-    const auto stockFile = stockFilePath(dataDir, stock);
-    const auto stamp = stockFile ? fileStamp(*stockFile) : std::nullopt;
     const auto path = indexFilePath(dataDir, stock);
-    const RandomAccessFile file(path);
-    if (!file.ok()) return IndexState::Missing;
+    if (!RandomAccessFile(path).ok()) return IndexState::Missing;
+    const auto stamp = stockStamp(dataDir, stock);
     if (!stamp) return IndexState::Stale;
     if (auto index = NameIndex::read(path, *stamp))
         if (check == IndexCheck::Quick || index->checkWhole()) return IndexState::Fresh;
-    // Told apart only for the report: a well-formed index of another stamp.
-    std::string head;
-    if (file.readAt(0, 32, head) && head.size() == 32 && head.starts_with("ZTNIDX01")) {
-        FileStamp other;
-        std::memcpy(&other.size, head.data() + 16, 8);
-        std::memcpy(&other.modifiedNs, head.data() + 24, 8);
-        if (other != *stamp) return IndexState::Stale;
-    }
+    // Told apart only for the report: a well-formed header of another stock
+    // state or of another version.
+    const auto header = readNameIndexHeader(path);
+    if (header && (header->version != NameIndexHeader::kVersion || header->stock != *stamp))
+        return IndexState::Stale;
     return IndexState::Damaged;
 }
 
@@ -43,8 +46,7 @@ bool buildIndex(const std::filesystem::path& dataDir, std::string_view stock) {
 }
 
 std::optional<NameIndex> openIndex(const std::filesystem::path& dataDir, std::string_view stock) {
-    const auto stockFile = stockFilePath(dataDir, stock);
-    const auto stamp = stockFile ? fileStamp(*stockFile) : std::nullopt;
+    const auto stamp = stockStamp(dataDir, stock);
     if (!stamp) return std::nullopt;
     return NameIndex::read(indexFilePath(dataDir, stock), *stamp);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The name indexes in Data/Index: built when a stock is written, checked
 // against their stock file before every use, built again when missing, stale
-// (the stock file's size or time differs) or not to be trusted.
+// (the stock file's stamp differs: its size, its times, or which file it is)
+// or not to be trusted.
 #include "index/nameindex.h"
 
 #include <filesystem>

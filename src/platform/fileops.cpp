@@ -16,7 +16,9 @@ namespace {
 std::optional<FileStamp> stampOfStat(const struct stat& st) {
     if (!S_ISREG(st.st_mode)) return std::nullopt;
     return FileStamp{uint64_t(st.st_size),
-                     int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+                     int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                     uint64_t(st.st_dev), uint64_t(st.st_ino),
+                     int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
 }
 
 } // namespace

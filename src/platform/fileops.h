@@ -12,10 +12,15 @@
 namespace zt {
 
 // What tells one state of a plain file from another: its size and its
-// modification time in nanoseconds.
+// modification time in nanoseconds, and which file it is (device and inode)
+// and when that file last changed in any way (its change time, which no
+// program can set back): a rewrite that keeps the size and puts the old
+// modification time back, or another file moved in its place, still differs.
 struct FileStamp {
     uint64_t size = 0;
     int64_t modifiedNs = 0;
+    uint64_t device = 0, inode = 0;
+    int64_t changedNs = 0;
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 

@@ -88,6 +88,7 @@ void searchStock(PieceReader& in, const std::string& stock, const SearchRequest&
     SearchContext context{needle, request, callbacks, outcome, StatusGate(callbacks.statusInterval),
                           {}};
     scanStock(in, stock, context);
+    if (needle.regex) outcome.namesTimedOut += needle.regex->takeTimedOut();
 }
 
 void searchStockBytes(std::string_view bytes, const std::string& stock,
@@ -126,6 +127,7 @@ SearchOutcome searchStocks(const SearchRequest& request, const SearchCallbacks& 
         // A read error part way: the rows found so far stay, the stock is named.
         if (in.failed()) outcome.skippedStocks.push_back(stock);
     }
+    if (needle.regex) outcome.namesTimedOut += needle.regex->takeTimedOut();
     return outcome;
 }
 

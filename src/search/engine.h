@@ -123,6 +123,7 @@ struct SearchOutcome {
     bool stopped = false; // by the stop request or the limit
     bool limitExceeded = false;
     std::vector<std::string> skippedStocks; // missing, unreadable or unsafe names
+    int namesTimedOut = 0; // names a regular expression took too long on (taken as not matching)
 };
 
 // Another way to search one stock with the same results (its name index):

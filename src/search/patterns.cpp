@@ -83,6 +83,7 @@ RegexPattern::RegexPattern(std::string_view pattern, bool caseSensitive)
     impl_->pattern.reset(
         icu::RegexPattern::compile(text, caseSensitive ? 0 : UREGEX_CASE_INSENSITIVE, where, status));
     if (U_SUCCESS(status)) impl_->matcher.reset(impl_->pattern->matcher(status));
+    if (U_SUCCESS(status)) impl_->matcher->setTimeLimit(kStepsPerName, status);
     if (U_FAILURE(status)) {
         impl_->matcher.reset();
         error_ = u_errorName(status);
@@ -99,7 +100,12 @@ bool RegexPattern::find(std::string_view name) {
     impl_->matcher->reset(text);
     UErrorCode status = U_ZERO_ERROR;
     const bool found = impl_->matcher->find(0, status);
+    if (status == U_REGEX_TIME_OUT) ++timedOut_;
     return U_SUCCESS(status) && found;
+}
+
+std::string messageNamesTimedOut(int count) {
+    return "時間がかかりすぎるため " + std::to_string(count) + " 件の名前を調べませんでした";
 }
 
 } // namespace zt

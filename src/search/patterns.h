@@ -2,9 +2,11 @@
 // The two pattern modes of the search besides the four text tests: wildcards
 // ("*" any run of characters, "?" one character, over the whole name) and ICU
 // regular expressions (found anywhere in the name).
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zt {
@@ -18,7 +20,9 @@ namespace zt {
 // for screening names before they are matched.
 [[nodiscard]] std::vector<std::string> wildcardLiterals(std::string_view pattern);
 
-// A compiled regular expression. Not shared between threads.
+// A compiled regular expression. Not shared between threads. Each name has
+// a bounded share of the matcher's time: a pattern that backtracks without
+// end (^(a+)+$) gives up on that name, which then counts as not matching.
 class RegexPattern {
   public:
     RegexPattern(std::string_view pattern, bool caseSensitive);
@@ -29,11 +33,22 @@ class RegexPattern {
     [[nodiscard]] bool valid() const { return error_.empty(); }
     [[nodiscard]] const std::string& error() const { return error_; } // ICU's reason
     [[nodiscard]] bool find(std::string_view name);
+    // How many names find() gave up on since it was last asked.
+    [[nodiscard]] int takeTimedOut() { return std::exchange(timedOut_, 0); }
+
+    // ICU's steps (some ten thousand turns of its matching loop each) one
+    // name may take: far more than any expression needs on a name of a few
+    // hundred characters unless it backtracks exponentially.
+    static constexpr int32_t kStepsPerName = 20;
 
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::string error_;
+    int timedOut_ = 0;
 };
+
+// "時間がかかりすぎるため N 件の名前を調べませんでした"
+[[nodiscard]] std::string messageNamesTimedOut(int count);
 
 } // namespace zt

@@ -237,6 +237,17 @@ TEST(NameIndex, AStaleDamagedOrForeignIndexIsNeverTrusted) {
     test::writeFile(indexFilePath(dir.path(), "S"), onDisk);
     EXPECT_EQ(indexState(dir.path(), "S"), IndexState::Fresh);
     EXPECT_EQ(indexState(dir.path(), "S", IndexCheck::Thorough), IndexState::Damaged);
+    // A search that meets the damage scans the stock and has the index built
+    // again: named for the window's indexer, or built at once.
+    SearchRequest r;
+    r.dataDir = dir.path();
+    r.stocks = {"S"};
+    r.text = "setup.exe";
+    std::vector<std::string> unusable;
+    EXPECT_EQ(searchCatalogue(r, {}, IndexUse::WhenFresh, &unusable).resultCount, 1);
+    EXPECT_EQ(unusable, std::vector<std::string>{"S"});
+    EXPECT_EQ(searchCatalogue(r, {}, IndexUse::BuildMissing).resultCount, 1);
+    EXPECT_EQ(indexState(dir.path(), "S", IndexCheck::Thorough), IndexState::Fresh);
 }
 
 } // namespace

@@ -1,5 +1,8 @@
+#include "catalogue/stockfile.h"
 #include "platform/collate.h"
+#include "search/engine.h"
 #include "search/patterns.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +45,28 @@ TEST(Regex, FindsAnywhereAndReportsBadPatterns) {
     RegexPattern bad("(unclosed", true);
     EXPECT_FALSE(bad.valid());
     EXPECT_FALSE(bad.error().empty());
+}
+
+// An expression that backtracks without end gives up on the name (it does
+// not match) and the search counts it; the next name is tried afresh.
+TEST(Regex, ANameThatTakesTooLongCountsAsNotMatchingAndIsCounted) {
+    const std::string runaway = std::string(28, 'a') + "!";
+    RegexPattern nested("^(a+)+$", true);
+    EXPECT_FALSE(nested.find(runaway));
+    EXPECT_TRUE(nested.find("aaaa"));
+    EXPECT_EQ(nested.takeTimedOut(), 1);
+    EXPECT_EQ(nested.takeTimedOut(), 0);
+
+    test::StockBuilder s;
+    s.add(s.root("S", {runaway, "aaa"}), runaway, {runaway});
+    SearchRequest r;
+    r.text = "^(a+)+$";
+    r.mode = MatchMode::Regex;
+    SearchOutcome out;
+    searchStockBytes(serializeStock(s.tree), "S", r, {}, out);
+    EXPECT_EQ(out.resultCount, 1);
+    EXPECT_EQ(out.namesTimedOut, 3);
+    EXPECT_EQ(messageNamesTimedOut(3), "時間がかかりすぎるため 3 件の名前を調べませんでした");
 }
 
 } // namespace

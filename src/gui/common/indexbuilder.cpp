@@ -21,12 +21,26 @@ IndexBuilder::~IndexBuilder() {
 }
 
 void IndexBuilder::schedule(const std::vector<std::string>& stocks) {
+    enqueue(stocks, false);
+}
+
+void IndexBuilder::recheck(const std::vector<std::string>& stocks) {
+    enqueue(stocks, true);
+}
+
+void IndexBuilder::enqueue(const std::vector<std::string>& stocks, bool thorough) {
     {
         const std::lock_guard lock(mutex_);
         if (stopping_) return;
-        queue_.clear();
-        for (const std::string& s : stocks)
-            if (std::find(queue_.begin(), queue_.end(), s) == queue_.end()) queue_.push_back(s);
+        if (!thorough) queue_.clear();
+        for (const std::string& s : stocks) {
+            const auto it = std::find_if(queue_.begin(), queue_.end(),
+                                         [&s](const Pending& p) { return p.stock == s; });
+            if (it == queue_.end())
+                queue_.push_back({s, thorough});
+            else
+                it->thorough = it->thorough || thorough;
+        }
     }
     changed_.notify_all();
     if (!thread_) {
@@ -74,17 +88,19 @@ bool IndexBuilder::idle() const {
 
 void IndexBuilder::run() {
     for (;;) {
-        std::string stock;
+        Pending next;
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return stopping_ || (!held_ && !queue_.empty()); });
             if (stopping_) return;
-            stock = std::move(queue_.front());
+            next = std::move(queue_.front());
             queue_.pop_front();
             building_ = true;
         }
         try {
-            if (indexState(dataDir_, stock) != IndexState::Fresh) (void)buildIndex(dataDir_, stock);
+            const auto check = next.thorough ? IndexCheck::Thorough : IndexCheck::Quick;
+            if (indexState(dataDir_, next.stock, check) != IndexState::Fresh)
+                (void)buildIndex(dataDir_, next.stock);
         } catch (...) {
             // Out of memory, say: that stock is searched without its index.
         }

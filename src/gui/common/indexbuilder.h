@@ -27,6 +27,10 @@ class IndexBuilder : public QObject {
     // Checks these stocks in order (replacing what was still to check) and
     // builds each index that is missing, stale or damaged.
     void schedule(const std::vector<std::string>& stocks);
+    // Checks these stocks too, after what is queued, reading every part of
+    // their index (a search found them stale or damaged where a quick look
+    // does not see it), and builds each that does not check out.
+    void recheck(const std::vector<std::string>& stocks);
 
     // From a job's worker, before it reads or writes stocks: no further stock
     // is started until resume(), and this returns once the one being indexed
@@ -42,12 +46,18 @@ class IndexBuilder : public QObject {
 
   private:
     void run();
+    // Queues the stocks (after dropping what was queued, unless thorough).
+    void enqueue(const std::vector<std::string>& stocks, bool thorough);
 
     std::filesystem::path dataDir_;
     QThread* thread_ = nullptr;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::string> queue_;
+    struct Pending {
+        std::string stock;
+        bool thorough = false;
+    };
+    std::deque<Pending> queue_;
     bool held_ = false;
     bool building_ = false;
     bool stopping_ = false;

@@ -3,6 +3,7 @@
 #include "gui/main/mainwindow.h"
 #include "gui/panes/folders/folderbrowserpane.h"
 #include "gui/panes/stocklist/stocklistpane.h"
+#include "gui/common/indexbuilder.h"
 #include "gui/search/searchwindow.h"
 
 #include <QAction>
@@ -57,6 +58,7 @@ void MainWindow::createSearchWindow() {
     searchWindow_->selectStock(stockList_->selectedRow());
     connect(searchWindow_, &SearchWindow::closed, this, &MainWindow::searchWindowClosed);
     connect(searchWindow_, &SearchWindow::openRequested, this, &MainWindow::openSearchHit);
+    connect(searchWindow_, &SearchWindow::indexesUnusable, indexBuilder_, &IndexBuilder::recheck);
     if (isVisible()) {
         showBeside(*this, *searchWindow_);
         return;

@@ -9,6 +9,7 @@
 #include "library/catalogsearch.h"
 #include "platform/utf8.h"
 #include "search/csv.h"
+#include "search/patterns.h"
 #include <QToolButton>
 
 #include <QButtonGroup>
@@ -182,6 +183,7 @@ void SearchWindow::startSearch() {
     struct Run {
         SearchOutcome outcome;
         std::string limitMessage;
+        std::vector<std::string> unusableIndexes;
         HitInbox inbox;
     };
     auto run = std::make_shared<Run>();
@@ -208,9 +210,10 @@ void SearchWindow::startSearch() {
                     work.post([this, run] { results_->addRows(run->inbox.take()); });
             };
             cb.limitExceeded = [&run](std::string_view m) { run->limitMessage = m; };
-            run->outcome = searchCatalogue(request, cb);
+            run->outcome = searchCatalogue(request, cb, IndexUse::WhenFresh, &run->unusableIndexes);
         },
         [this, run](const JobEnd& end) {
+            if (!run->unusableIndexes.empty()) emit indexesUnusable(run->unusableIndexes);
             searchEnded(run->outcome, run->limitMessage);
             if (end.threw()) warn(this, end.failure);
         });
@@ -224,12 +227,18 @@ void SearchWindow::searchEnded(const SearchOutcome& outcome, const std::string& 
     status_->hide();
     setSearchControlsEnabled(true);
     if (!limitMessage.empty()) warn(this, toQString(limitMessage));
+    // Stocks whose file could not be read are named in the status line, and
+    // names a regular expression took too long on are counted there.
+    QStringList lines;
     if (!outcome.skippedStocks.empty()) {
-        // Stocks whose file could not be read are named in the status line.
         QString names;
         for (const std::string& s : outcome.skippedStocks)
             names += (names.isEmpty() ? "" : "、") + toQString(s);
-        status_->setText(QStringLiteral("読み込めないストックは飛ばしました: ") + names);
+        lines << QStringLiteral("読み込めないストックは飛ばしました: ") + names;
+    }
+    if (outcome.namesTimedOut > 0) lines << toQString(messageNamesTimedOut(outcome.namesTimedOut));
+    if (!lines.isEmpty()) {
+        status_->setText(lines.join(QStringLiteral("\n")));
         status_->show();
     }
 }

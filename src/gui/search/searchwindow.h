@@ -72,6 +72,8 @@ class SearchWindow : public QDialog {
     void closed();
     // Open this hit's stock at the hit's folder.
     void openRequested(const zt::SearchHit& hit);
+    // A search found these stocks' indexes stale or damaged: to be built again.
+    void indexesUnusable(const std::vector<std::string>& stocks);
 
   protected:
     void closeEvent(QCloseEvent* e) override;

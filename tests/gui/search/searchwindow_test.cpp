@@ -8,7 +8,11 @@
 #include "gui/panes/folders/folderbrowserpane.h"
 #include "gui/panes/stocklist/stocklistpane.h"
 #include "gui/search/resultsmodel.h"
+#include "gui/common/indexbuilder.h"
 #include "gui/search/searchwindow.h"
+#include "index/nameindex.h"
+#include "library/indexstore.h"
+#include "library/names.h"
 #include "search/csv.h"
 #include "settings/settings.h"
 #include "testutil.h"
@@ -241,6 +245,24 @@ class SearchWindowTest : public QObject {
         QVERIFY(!child<QPushButton>(d, "stopSearchButton")->isEnabled());
         QCOMPARE(d->results()->index(2, 2).data().toString(), QStringLiteral("0KB"));
         QCOMPARE(d->results()->index(1, 2).data().toString(), QStringLiteral("5KB"));
+    }
+
+    // Damage a quick look does not see (the folder table): the search scans
+    // the stock instead and the background indexer builds the index again.
+    void anIndexFoundDamagedIsBuiltAgainAfterTheSearch() {
+        QTRY_VERIFY(w->indexBuilder()->idle());
+        const auto file = indexFilePath(data->path(), "Alpha");
+        std::string bytes = test::readFile(file);
+        const auto header = NameIndexHeader::parse(bytes);
+        QVERIFY(header && header->foldersLength > 0);
+        bytes[header->foldersPos] ^= 0x40;
+        test::writeFile(file, bytes);
+        QCOMPARE(indexState(data->path(), "Alpha"), IndexState::Fresh);
+        SearchWindow* d = open();
+        search(d, "readme");
+        QCOMPARE(column(d->results(), 1), QStringList({"\\Alpha\\docs\\readme.txt"}));
+        QTRY_VERIFY(w->indexBuilder()->idle());
+        QCOMPARE(indexState(data->path(), "Alpha", IndexCheck::Thorough), IndexState::Fresh);
     }
 
     void sortsByEveryKeyStably() {
