@@ -177,6 +177,7 @@ class MainWindow : public QMainWindow {
     QFileSystemWatcher* listWatcher_ = nullptr;
     QTimer* listChangeTimer_ = nullptr;
     std::string openStockName_;                           // the stock the folder browser shows
+    std::optional<FileIdentity> openStockIdentity_;       // its stock file, when it was read
     std::optional<std::vector<std::string>> pendingJump_; // folders to select once open
     bool closeAfterWork_ = false;
     bool shutDownDone_ = false;

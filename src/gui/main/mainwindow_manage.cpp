@@ -66,6 +66,8 @@ void MainWindow::renameSelectedStock() {
     scheduleIndexes();
     if (openStockName_ == oldName) {
         openStockName_ = newName;
+        // A copy where the file system has no second names is a new file.
+        openStockIdentity_ = StockLibrary(dataDir_).stockIdentity(newName);
         folders_->renameRoot(newName);
     }
     selectStock(row);
