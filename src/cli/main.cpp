@@ -167,8 +167,9 @@ int runCommandLine(std::vector<std::string> args) {
     }
 
     const auto dataDir = resolveDataDir(dataDirInputsFromEnvironment(dataArg));
-    if (!seedDataDir(dataDir)) {
-        printError("Data フォルダを作成できません: " + dataDir.string());
+    if (std::filesystem::path failed; !seedDataDir(dataDir, &failed)) {
+        printError(failed.empty() ? "Data フォルダを作成できません: " + dataDir.string()
+                                  : messageCannotCreate(failed));
         return kFileError;
     }
     return command->run(dataDir, parsed);

@@ -115,17 +115,24 @@ DataDirInputs dataDirInputsFromEnvironment(std::optional<fs::path> commandLine) 
     return in;
 }
 
-bool seedDataDir(const fs::path& dataDir) {
+bool seedDataDir(const fs::path& dataDir, fs::path* failed) {
     if (dataDir.empty()) return false; // would seed the current folder
     std::error_code ec;
     const fs::path iconDir = dataDir / "Icon";
     fs::create_directories(iconDir, ec);
     if (!fs::is_directory(dataDir, ec) || !fs::is_directory(iconDir, ec)) return false;
 
-    bool ok = writeNewFile(iconDir / "icon.dat", withCrLf(templateIconList())) != Write::Failed;
+    bool ok = true;
+    // A read-only Data folder is told by the file that could not be made.
+    const auto make = [&](const fs::path& p, std::string_view bytes) {
+        if (writeNewFile(p, bytes) != Write::Failed) return;
+        if (ok && failed) *failed = p;
+        ok = false;
+    };
+    make(iconDir / "icon.dat", withCrLf(templateIconList()));
     if (::access((iconDir / "test.dat").c_str(), F_OK) != 0 && !restoreSampleFile(iconDir))
-        ok = writeNewFile(iconDir / "test.dat", kSampleFile) != Write::Failed && ok;
-    ok = writeNewFile(dataDir / "StockList.dat", "") != Write::Failed && ok;
+        make(iconDir / "test.dat", kSampleFile);
+    make(dataDir / "StockList.dat", "");
     // Start-up never waits for this: a busy Data folder is cleaned next time.
     if (const auto lock =
             DataLock::acquire(dataDir, DataLock::Mode::Exclusive, std::chrono::milliseconds(0)))

@@ -86,6 +86,9 @@ TEST(SideFiles, PlantedLinksAreNeverFollowed) {
         if (infoRefused) {
             EXPECT_EQ(note.message, messageSideFolderRefused(infoFolder));
         }
+        if (c.what == std::string("lock file")) {
+            EXPECT_EQ(note.message, messageCannotOpenLock(data / DataLock::kFileName));
+        }
         (void)buildIndex(data, "s");
         const auto update = library.prepareUpdate("s", std::nullopt);
         if (update.ok()) (void)library.applyUpdate(update.value);

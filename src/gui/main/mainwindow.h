@@ -14,6 +14,7 @@
 //   mainwindow_search.cpp  the search window
 #include "capture/capture.h"
 #include "gui/common/workrunner.h"
+#include "platform/fileops.h"
 #include "settings/settings.h"
 
 #include <QMainWindow>
