@@ -9,6 +9,7 @@
 #include "platform/version.h"
 
 #include <algorithm>
+#include <new>
 #include <iostream>
 
 namespace {
@@ -115,10 +116,11 @@ const std::vector<Command>& commands() {
 
 } // namespace zt::cli
 
-int main(int argc, char** argv) {
+namespace {
+
+int runCommandLine(std::vector<std::string> args) {
     using namespace zt;
     using namespace zt::cli;
-    std::vector<std::string> args(argv + 1, argv + argc);
 
     // Options before the command word: --data, --help, --version.
     std::optional<std::filesystem::path> dataArg;
@@ -165,9 +167,23 @@ int main(int argc, char** argv) {
     }
 
     const auto dataDir = resolveDataDir(dataDirInputsFromEnvironment(dataArg));
-    if (!seedDataDir(dataDir)) {
-        printError("Data フォルダを作成できません: " + dataDir.string());
+    if (std::filesystem::path failed; !seedDataDir(dataDir, &failed)) {
+        printError(failed.empty() ? "Data フォルダを作成できません: " + dataDir.string()
+                                  : messageCannotCreate(failed));
         return kFileError;
     }
     return command->run(dataDir, parsed);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Memory that runs out (a file far larger than it looked, a system short
+    // of memory) is a failure like any other, told and given its status.
+    try {
+        return runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::bad_alloc&) {
+        zt::cli::printError("メモリが足りません");
+        return zt::cli::kFileError;
+    }
 }

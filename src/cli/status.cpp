@@ -21,6 +21,7 @@ int statusOf(StockFailure f) {
     case StockFailure::CannotOpen:
     case StockFailure::CannotCreate:
     case StockFailure::DataBusy:
+    case StockFailure::StockChanged:
     case StockFailure::Cancelled:
     case StockFailure::Unexpected:
         return kFileError;

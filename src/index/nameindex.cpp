@@ -3,6 +3,7 @@
 #include "catalogue/foldertree.h"
 #include "catalogue/stockfile.h"
 #include "platform/codec.h"
+#include "platform/datafiles.h"
 #include "platform/collate.h"
 #include "platform/piecereader.h"
 #include "platform/placedlines.h"
@@ -352,9 +353,8 @@ bool writeNameIndex(const std::filesystem::path& stockFile,
     const std::string index = buildNameIndex(lines, *stamp);
     // A file changed while it was read gives no index (the next use builds it).
     if (lines.failed() || file.stamp() != stamp) return false;
-    std::error_code ec;
-    std::filesystem::create_directories(indexFile.parent_path(), ec);
-    return writeFileAtomically(indexFile, index);
+    // Data/Index is made when missing and never followed when it is a link.
+    return writeSideFile(indexFile, index);
 }
 
 std::optional<NameIndex> NameIndex::open(std::string_view bytes, const FileStamp& stock) {

@@ -65,8 +65,10 @@ struct NameIndexHeader {
 // The same over a stock file's lines as they are read.
 [[nodiscard]] std::string buildNameIndex(PlacedLines& stockLines, const FileStamp& stamp);
 
-// Builds the index of a stock file and saves it atomically. False when the
-// stock cannot be read or the index cannot be written.
+// Builds the index of a stock file and saves it atomically as the side file
+// indexFile (<Data>/Index/<name>.idx, its folder made when missing, neither
+// followed when a link). False when the stock cannot be read or the index
+// cannot be written.
 bool writeNameIndex(const std::filesystem::path& stockFile, const std::filesystem::path& indexFile);
 
 // The distinct trigrams of a text as the index keys them (3 bytes each).

@@ -2,6 +2,7 @@
 
 #include "catalogue/stockpath.h"
 #include "library/sidefiles.h"
+#include "platform/datafiles.h"
 #include "platform/fileops.h"
 
 namespace zt {
@@ -40,9 +41,8 @@ bool buildIndex(const std::filesystem::path& dataDir, std::string_view stock) {
     const auto stockFile = stockFilePath(dataDir, stock);
     const auto indexFile = indexFilePath(dataDir, stock);
     // A folder that cannot take the index fails before the stock is read.
-    const bool folderReady = folderWritable(indexFile.parent_path()) ||
-                             (!existsInAnyForm(indexFile.parent_path()) && folderWritable(dataDir));
-    return stockFile && folderReady && writeNameIndex(*stockFile, indexFile);
+    return stockFile && sideFolderWritable(indexFile.parent_path()) &&
+           writeNameIndex(*stockFile, indexFile);
 }
 
 std::optional<NameIndex> openIndex(const std::filesystem::path& dataDir, std::string_view stock) {

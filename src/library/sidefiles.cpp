@@ -1,8 +1,10 @@
 #include "library/sidefiles.h"
 
-#include <cstdio>
+#include "platform/datafiles.h"
+#include "platform/fileops.h"
+
 #include <string>
-#include <system_error>
+#include <unordered_set>
 
 namespace zt {
 
@@ -15,22 +17,37 @@ std::filesystem::path sideFilePath(const std::filesystem::path& dataDir, SideFil
     return dataDir / kind.folder / (std::string(name) + kind.extension);
 }
 
-void moveSideFiles(const std::filesystem::path& dataDir, std::string_view oldName,
+void linkSideFiles(const std::filesystem::path& dataDir, std::string_view oldName,
                    std::string_view newName) {
     for (const SideFileKind& k : kKinds) {
-        const auto from = sideFilePath(dataDir, k, oldName);
         const auto to = sideFilePath(dataDir, k, newName);
-        if (std::rename(from.c_str(), to.c_str()) != 0) {
-            std::error_code ec;
-            std::filesystem::remove(to, ec); // never leave another stock's facts behind
-        }
+        // Never leave another stock's facts under the new name.
+        if (!linkSideFile(sideFilePath(dataDir, k, oldName), to)) (void)removeSideFile(to);
     }
 }
 
+void renameSideFiles(const std::filesystem::path& dataDir, std::string_view oldName,
+                     std::string_view newName) {
+    for (const SideFileKind& k : kKinds)
+        (void)renameSideFile(sideFilePath(dataDir, k, oldName), sideFilePath(dataDir, k, newName));
+}
+
 void removeSideFiles(const std::filesystem::path& dataDir, std::string_view name) {
+    for (const SideFileKind& k : kKinds)
+        (void)removeSideFile(sideFilePath(dataDir, k, name));
+}
+
+void removeOrphanSideFiles(const std::filesystem::path& dataDir,
+                           const std::vector<std::string>& listed) {
+    const std::unordered_set<std::string> names(listed.begin(), listed.end());
     for (const SideFileKind& k : kKinds) {
-        std::error_code ec;
-        std::filesystem::remove(sideFilePath(dataDir, k, name), ec);
+        const std::string_view ext = k.extension;
+        for (const std::string& file : sideFileNames(dataDir / k.folder)) {
+            if (file.size() <= ext.size() || !file.ends_with(ext)) continue;
+            const std::string stock = file.substr(0, file.size() - ext.size());
+            if (names.count(stock) || existsInAnyForm(dataDir / (stock + ".dat"))) continue;
+            (void)removeSideFile(dataDir / k.folder / file);
+        }
     }
 }
 

@@ -2,12 +2,13 @@
 
 #include "library/sidefiles.h"
 #include "platform/codec.h"
+#include "platform/datafiles.h"
+#include "platform/piecereader.h"
 #include "platform/textfile.h"
 #include "platform/utf8.h"
 
 #include <charconv>
 #include <ctime>
-#include <system_error>
 
 namespace zt {
 
@@ -139,17 +140,21 @@ StockInfo parseStockInfo(std::string_view bytes) {
 
 std::optional<StockInfo> readStockInfo(const std::filesystem::path& dataDir,
                                        std::string_view name) {
-    const auto bytes = readFileBytes(sideFilePath(dataDir, kStockInfoFile, name));
+    // Bounded by what a facts file can hold, whatever size the file claims.
+    const auto bytes = readSideFile(sideFilePath(dataDir, kStockInfoFile, name), kMaxStockInfoBytes);
     if (!bytes) return std::nullopt;
     return parseStockInfo(*bytes);
 }
 
+bool noteFits(std::string_view note) {
+    TextFileBuilder line;
+    line.line("note=" + std::string(note));
+    return line.bytes().size() - 1 <= kMaxLineBytes; // its CR counts, its LF does not
+}
+
 bool writeStockInfo(const std::filesystem::path& dataDir, std::string_view name,
                     const StockInfo& info) {
-    const auto path = sideFilePath(dataDir, kStockInfoFile, name);
-    std::error_code ec;
-    std::filesystem::create_directories(path.parent_path(), ec);
-    return writeFileAtomically(path, serializeStockInfo(info));
+    return writeSideFile(sideFilePath(dataDir, kStockInfoFile, name), serializeStockInfo(info));
 }
 
 std::string captureDateText(FileTime t) {

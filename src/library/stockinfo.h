@@ -46,10 +46,19 @@ void countTree(const FolderTree& tree, StockInfo& info);
 [[nodiscard]] std::string serializeStockInfo(const StockInfo& info);
 [[nodiscard]] StockInfo parseStockInfo(std::string_view bytes);
 
-// Data/Info/<name>.txt read, or nullopt when there is none.
+// The most of a facts file that is read: a dozen lines, each within the
+// readers' line bound, fit with room to spare.
+inline constexpr size_t kMaxStockInfoBytes = size_t(1) << 20;
+
+// Data/Info/<name>.txt read (never through a link, never past
+// kMaxStockInfoBytes), or nullopt when there is none.
 [[nodiscard]] std::optional<StockInfo> readStockInfo(const std::filesystem::path& dataDir,
                                                      std::string_view name);
-// Written atomically (Data/Info is made when missing).
+// True when the note, saved, keeps within the readers' line bound (so it
+// reads back whole).
+[[nodiscard]] bool noteFits(std::string_view note);
+// Written atomically (Data/Info is made when missing; a link there is
+// refused, see platform/datafiles.h).
 [[nodiscard]] bool writeStockInfo(const std::filesystem::path& dataDir, std::string_view name,
                                   const StockInfo& info);
 

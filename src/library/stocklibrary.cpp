@@ -12,6 +12,7 @@
 #include "platform/textfile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -25,6 +26,18 @@ std::string messageCannotOpen(const fs::path& p) {
 
 std::string messageCannotCreate(const fs::path& p) {
     return "ファイル " + p.string() + " を作成できません";
+}
+
+std::string messageStockChanged(std::string_view name) {
+    return "ストック " + std::string(name) + " は変更されました。もう一度読み込んでください";
+}
+
+std::string messageCannotOpenLock(const fs::path& p) {
+    return "ロックファイル " + p.string() + " を開けません";
+}
+
+std::string messageSideFolderRefused(const fs::path& p) {
+    return "フォルダ " + p.string() + " はリンクかフォルダでないため使えません";
 }
 
 std::string messageNoSuchStock(std::string_view name) {
@@ -133,6 +146,14 @@ std::optional<fs::path> StockLibrary::stockFile(std::string_view name) const {
 }
 
 namespace {
+void (*afterListSaved)() = nullptr;
+} // namespace
+
+void setAfterListSaved(void (*hook)()) {
+    afterListSaved = hook;
+}
+
+namespace {
 
 // The Data folder's lock for a change; a failure tells a folder another
 // program holds from one that cannot be written.
@@ -141,7 +162,9 @@ StockResult lockData(const StockLibrary& library, std::optional<DataLock>& lock)
     lock = DataLock::acquire(library.dataDir(), DataLock::Mode::Exclusive, std::chrono::seconds(10),
                              &busy);
     if (!lock && busy) return failure(StockFailure::DataBusy, std::string(kMessageDataBusy));
-    if (!lock) return failure(StockFailure::CannotCreate, messageCannotCreate(library.listPath()));
+    if (!lock)
+        return failure(StockFailure::CannotCreate,
+                       messageCannotOpenLock(library.dataDir() / DataLock::kFileName));
     return {};
 }
 
@@ -155,15 +178,23 @@ StockResult changeList(const StockLibrary& library, bool& save, Change&& change)
     removeDataTemporaries(library.dataDir());
     auto names = library.names();
     if (!names.ok()) return names;
+    // And the side files of stocks that a kill kept from going with them.
+    removeOrphanSideFiles(library.dataDir(), names.value);
     save = false;
     StockResult r = change(names.value);
     if (!r.ok() || !save) return r;
     if (!saveStockList(library.dataDir(), names.value))
         return failure(StockFailure::CannotCreate, messageCannotCreate(library.listPath()));
+    if (afterListSaved) afterListSaved();
     return r;
 }
 
 } // namespace
+
+std::optional<FileIdentity> StockLibrary::stockIdentity(std::string_view name) const {
+    const auto path = stockFile(name);
+    return path ? fileIdentity(*path) : std::nullopt;
+}
 
 StockOutcome<OpenedStock> StockLibrary::open(std::string_view name,
                                              const OpenCallbacks& callbacks) const {
@@ -218,7 +249,7 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
     if (callbacks.onStoring) callbacks.onStoring();
     // The file is written before the lock is taken (it may be large) and gets
     // its name under the lock, together with the list entry.
-    AtomicFileWriter file(dataDir_ / "capture.dat");
+    AtomicFileWriter file(dataDir_ / "capture.dat", AtomicFileWriter::FollowLinks::No);
     file.write(serializeStock(tree));
     std::string chosen;
     bool save = false;
@@ -287,6 +318,9 @@ StockResult StockLibrary::rename(const StockRef& stock, std::string_view newName
             return failure(StockFailure::CannotCreate, messageCannotCreate(newPath));
         }
         wroteNew = !oneFile;
+        // The side files too, before the list names the new name: a kill
+        // from here on leaves them with whichever name is listed.
+        if (!oneFile) linkSideFiles(dataDir_, stock.name, newName);
         names[size_t(row)] = std::string(newName);
         // Another entry of the old name (a hand-edited list) keeps the old file.
         keepOld = std::find(names.begin(), names.end(), stock.name) != names.end();
@@ -294,12 +328,21 @@ StockResult StockLibrary::rename(const StockRef& stock, std::string_view newName
         return StockResult{};
     });
     if (!r.ok()) {
-        if (wroteNew && r.failure == StockFailure::CannotCreate) std::remove(newPath.c_str());
+        if (wroteNew && r.failure == StockFailure::CannotCreate) {
+            std::remove(newPath.c_str());
+            removeSideFiles(dataDir_, newName);
+        }
         return r;
     }
     if (!save || keepOld) return r;
-    if (!oneFile) std::remove(oldPath.c_str());
-    moveSideFiles(dataDir_, stock.name, newName);
+    if (oneFile) {
+        // One file under both names (a file system blind to letter case):
+        // its side files are renamed, as it was.
+        renameSideFiles(dataDir_, stock.name, newName);
+        return r;
+    }
+    std::remove(oldPath.c_str());
+    removeSideFiles(dataDir_, stock.name);
     return r;
 }
 
@@ -382,8 +425,14 @@ StockResult StockLibrary::adopt(std::string_view name) {
 StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
                                                       const std::optional<fs::path>& source,
                                                       const CaptureCallbacks& callbacks) const {
+    // Taken before the read: a file changed while it is read differs from it
+    // too, and the update is refused rather than put over the change.
+    const auto identity = stockIdentity(name);
     auto stored = open(name);
     if (!stored.ok()) return failed<StockUpdate>(stored);
+    if (!identity)
+        return failed<StockUpdate>(
+            failure(StockFailure::StockChanged, messageStockChanged(name)));
     const fs::path from = source ? *source : recordedSource(name);
     if (from.empty())
         return failed<StockUpdate>(
@@ -392,6 +441,7 @@ StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
     StockOutcome<StockUpdate> out;
     StockUpdate& u = out.value;
     u.name = std::string(name);
+    u.stored = *identity;
     const CaptureResult read = captureTree(from, u.name, u.tree, callbacks);
     if (read.status == CaptureStatus::Cancelled)
         return failed<StockUpdate>(failure(StockFailure::Cancelled, {}));
@@ -420,6 +470,9 @@ StockResult StockLibrary::applyUpdate(const StockUpdate& update) {
         return failure(StockFailure::NoSuchStock, messageNoSuchStock(update.name));
     const auto path = stockFile(update.name);
     if (!path) return failure(StockFailure::NameRefused, messageNameNotAllowed(update.name));
+    // Under the lock nobody replaces it between this look and the write.
+    if (fileIdentity(*path) != update.stored)
+        return failure(StockFailure::StockChanged, messageStockChanged(update.name));
     if (!writeStockFile(*path, update.tree))
         return failure(StockFailure::CannotCreate, messageCannotCreate(*path));
     // The note as it is now: it may have been edited while the source was read.
@@ -451,7 +504,8 @@ std::optional<fs::path> StockLibrary::pathOnMedium(std::string_view name,
     if (!facts || facts->source.empty()) return std::nullopt;
     fs::path p = facts->source;
     for (const std::string& part : parts) {
-        if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos)
+        if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos ||
+            part.find('\0') != std::string::npos || hasControlCharacter(part))
             return std::nullopt;
         p /= part;
     }
@@ -462,12 +516,20 @@ std::optional<fs::path> StockLibrary::pathOnMedium(std::string_view name,
 StockResult StockLibrary::setNote(std::string_view name, std::string_view note) {
     std::optional<DataLock> lock;
     if (StockResult locked = lockData(*this, lock); !locked.ok()) return locked;
+    // A longer note would be cut when it is next read (and saved cut).
+    if (!noteFits(note)) return failure(StockFailure::NameRefused, std::string(kMessageNoteTooLong));
     auto current = info(name);
     if (!current.ok()) return current;
     current.value.note = std::string(note);
-    if (!writeStockInfo(dataDir_, name, current.value))
-        return failure(StockFailure::CannotCreate,
-                       messageCannotCreate(sideFilePath(dataDir_, kStockInfoFile, name)));
+    const fs::path file = sideFilePath(dataDir_, kStockInfoFile, name);
+    if (!writeStockInfo(dataDir_, name, current.value)) {
+        const int err = errno;
+        if (err == ELOOP || err == ENOTDIR)
+            return failure(StockFailure::CannotCreate, messageSideFolderRefused(file.parent_path()));
+        StockResult r = failure(StockFailure::CannotCreate, messageCannotCreate(file));
+        r.detail = std::strerror(err);
+        return r;
+    }
     return {};
 }
 

@@ -13,6 +13,7 @@
 #include "library/stockdiff.h"
 #include "library/stockinfo.h"
 #include "manage/export.h"
+#include "platform/fileops.h"
 
 #include <filesystem>
 #include <functional>
@@ -37,6 +38,7 @@ enum class StockFailure {
     CannotOpen,     // a file cannot be read
     CannotCreate,   // a file cannot be written
     DataBusy,       // another process holds the Data folder's lock too long
+    StockChanged,   // the stock file is not the one read: another process replaced it
     Cancelled,      // the user stopped it
     Unexpected,     // an exception ended the work (the window's jobs report it)
 };
@@ -98,6 +100,7 @@ struct StockUpdate {
     FolderTree tree; // the new reading, its top named as the stock
     StockDiff diff;  // from the stored stock to the new reading
     StockInfo info;  // the facts the stock will have (its note is kept as it is then)
+    FileIdentity stored; // the stock file compared, as it was before it was read
 };
 
 // A "\a\b" path below a stock's top ("" and "\" are the top itself): each part
@@ -120,6 +123,10 @@ class StockLibrary {
     // Data/<name>.dat, or nullopt for a name that may not name a file.
     [[nodiscard]] std::optional<std::filesystem::path> stockFile(std::string_view name) const;
 
+    // The identity of a listed stock's file now (the window tells a rename of
+    // the open stock from another stock that took its row by it).
+    [[nodiscard]] std::optional<FileIdentity> stockIdentity(std::string_view name) const;
+
     // Reads a listed stock and sorts it as the window shows it.
     [[nodiscard]] StockOutcome<OpenedStock> open(std::string_view name,
                                                  const OpenCallbacks& callbacks = {}) const;
@@ -137,7 +144,9 @@ class StockLibrary {
     prepareUpdate(std::string_view name, const std::optional<std::filesystem::path>& source,
                   const CaptureCallbacks& callbacks = {}) const;
     // Replaces the stored stock with the new reading (the file is replaced
-    // whole, atomically) and updates its facts, keeping its note.
+    // whole, atomically) and updates its facts, keeping its note. Only the
+    // stock file that was read is replaced: one changed since (written again,
+    // or deleted and captured anew under the name) fails with StockChanged.
     [[nodiscard]] StockResult applyUpdate(const StockUpdate& update);
 
     // Renames a stock: the new file is written, then the list names it, then
@@ -163,12 +172,15 @@ class StockLibrary {
     // Where the stock was read from, from its facts file alone (never the
     // stock file); empty when nothing is recorded.
     [[nodiscard]] std::filesystem::path recordedSource(std::string_view name) const;
-    // Sets the note of a listed stock (saved at once).
+    // Sets the note of a listed stock (saved at once). A note too long to read
+    // back whole is refused (NameRefused, kMessageNoteTooLong).
     [[nodiscard]] StockResult setNote(std::string_view name, std::string_view note);
 
     // Where an item of a stock is on its medium now: the recorded source path
     // joined with the item's names below the stock's top (empty: the top),
-    // when the medium is mounted and holds it; nullopt otherwise.
+    // when the medium is mounted and holds it; nullopt otherwise, and for a
+    // name holding a control character or NUL (a crafted stock's), which no
+    // desktop should be handed.
     [[nodiscard]] std::optional<std::filesystem::path>
     pathOnMedium(std::string_view name, const std::vector<std::string>& parts) const;
 
@@ -180,6 +192,11 @@ class StockLibrary {
   private:
     std::filesystem::path dataDir_;
 };
+
+// A function called each time a change has saved the stock list, before its
+// stock and side files follow (null: none). Tests stop the process there to
+// see that a kill at that instant loses nothing.
+void setAfterListSaved(void (*hook)());
 
 // Message texts shared by both faces.
 [[nodiscard]] std::string
@@ -194,6 +211,13 @@ messageCannotCreate(const std::filesystem::path& p); // ファイル %s を作�
 inline constexpr std::string_view kMessageInvalidSource = "無効な読み込み元指定です";
 inline constexpr std::string_view kMessageNoSourceRecorded =
     "読み込み元が記録されていません。読み込み元を指定してください";
+// ストック %s は変更されました。もう一度読み込んでください
+[[nodiscard]] std::string messageStockChanged(std::string_view name);
+// ロックファイル %s を開けません
+[[nodiscard]] std::string messageCannotOpenLock(const std::filesystem::path& p);
+// フォルダ %s はリンクかフォルダでないため使えません
+[[nodiscard]] std::string messageSideFolderRefused(const std::filesystem::path& p);
+inline constexpr std::string_view kMessageNoteTooLong = "メモが長すぎます";
 inline constexpr std::string_view kMessageDataBusy =
     "Data フォルダを他のプログラムが使っています。しばらくしてからやり直してください";
 

@@ -59,18 +59,20 @@ Write writeNewFile(const fs::path& p, std::string_view bytes) {
 }
 
 // The icon loader renames test.dat to test.<ext> while it works and back when
-// done; after a crash in between, the single leftover test.* is the sample.
+// done; after a crash in between, the leftover test.* that holds the sample's
+// bytes is the sample. Any other test.* is the user's own and stays as it is.
 bool restoreSampleFile(const fs::path& iconDir) {
     std::error_code ec;
-    std::vector<fs::path> leftovers;
     for (fs::directory_iterator it(iconDir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() > 5 && name.compare(0, 5, "test.") == 0 && it->is_regular_file(ec))
-            leftovers.push_back(it->path());
+        if (name.size() <= 5 || name.compare(0, 5, "test.") != 0 || !fs::is_regular_file(it->symlink_status(ec)) ||
+            it->file_size(ec) != kSampleFile.size())
+            continue;
+        const auto bytes = readFileBytes(it->path());
+        // Never over a file that appeared meanwhile.
+        if (bytes && *bytes == kSampleFile) return renameNoReplace(it->path(), iconDir / "test.dat");
     }
-    if (ec || leftovers.size() != 1) return false;
-    // Never over a file that appeared meanwhile.
-    return renameNoReplace(leftovers.front(), iconDir / "test.dat");
+    return false;
 }
 
 } // namespace
@@ -113,17 +115,24 @@ DataDirInputs dataDirInputsFromEnvironment(std::optional<fs::path> commandLine) 
     return in;
 }
 
-bool seedDataDir(const fs::path& dataDir) {
+bool seedDataDir(const fs::path& dataDir, fs::path* failed) {
     if (dataDir.empty()) return false; // would seed the current folder
     std::error_code ec;
     const fs::path iconDir = dataDir / "Icon";
     fs::create_directories(iconDir, ec);
     if (!fs::is_directory(dataDir, ec) || !fs::is_directory(iconDir, ec)) return false;
 
-    bool ok = writeNewFile(iconDir / "icon.dat", withCrLf(templateIconList())) != Write::Failed;
+    bool ok = true;
+    // A read-only Data folder is told by the file that could not be made.
+    const auto make = [&](const fs::path& p, std::string_view bytes) {
+        if (writeNewFile(p, bytes) != Write::Failed) return;
+        if (ok && failed) *failed = p;
+        ok = false;
+    };
+    make(iconDir / "icon.dat", withCrLf(templateIconList()));
     if (::access((iconDir / "test.dat").c_str(), F_OK) != 0 && !restoreSampleFile(iconDir))
-        ok = writeNewFile(iconDir / "test.dat", kSampleFile) != Write::Failed && ok;
-    ok = writeNewFile(dataDir / "StockList.dat", "") != Write::Failed && ok;
+        make(iconDir / "test.dat", kSampleFile);
+    make(dataDir / "StockList.dat", "");
     // Start-up never waits for this: a busy Data folder is cleaned next time.
     if (const auto lock =
             DataLock::acquire(dataDir, DataLock::Mode::Exclusive, std::chrono::milliseconds(0)))

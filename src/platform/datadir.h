@@ -28,8 +28,9 @@ dataDirInputsFromEnvironment(std::optional<std::filesystem::path> commandLine);
 // Creates the folder if needed and adds the template files that are missing
 // (Icon/icon.dat, Icon/test.dat, an empty StockList.dat). Never overwrites.
 // Also removes stale temporary files when the Data folder's lock is free at
-// once. Returns false when the folder cannot be created or the path is empty.
-bool seedDataDir(const std::filesystem::path& dataDir);
+// once. Returns false when the folder cannot be created or the path is empty,
+// or a missing file cannot be made (then *failed, when given, names it).
+bool seedDataDir(const std::filesystem::path& dataDir, std::filesystem::path* failed = nullptr);
 
 // Removes the temporary files that killed writers left in the Data folder and
 // in its folders (Info, Index, ...), leaving those of live writers. Call it

@@ -29,6 +29,13 @@ std::optional<FileStamp> fileStamp(const std::filesystem::path& p) {
     return stampOfStat(st);
 }
 
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& p) {
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size),
+                        int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 RandomAccessFile::RandomAccessFile(const std::filesystem::path& p)
     : fd_(::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
 
@@ -82,7 +89,7 @@ bool linkOrCopyFile(const std::filesystem::path& from, const std::filesystem::pa
         ::close(in);
         return false;
     }
-    AtomicFileWriter out(to);
+    AtomicFileWriter out(to, AtomicFileWriter::FollowLinks::No);
     out.copyAttributesFrom(from);
     std::string buf(size_t(1) << 20, '\0');
     bool ok = true;

@@ -24,6 +24,18 @@ struct FileStamp {
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
+// Which file a name stands for, and in which state: what tells a stock read
+// earlier from one written since under the same name (even by a rename or
+// a delete and a new file, which may reuse size and time).
+struct FileIdentity {
+    uint64_t device = 0, inode = 0, size = 0;
+    int64_t modifiedNs = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The identity of a plain file (a symbolic link is followed); nullopt otherwise.
+[[nodiscard]] std::optional<FileIdentity> fileIdentity(const std::filesystem::path& p);
+
 // The stamp of a plain file (a symbolic link is followed); nullopt otherwise.
 [[nodiscard]] std::optional<FileStamp> fileStamp(const std::filesystem::path& p);
 

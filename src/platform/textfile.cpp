@@ -9,7 +9,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <atomic>
 #include <mutex>
+#include <sys/random.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -146,8 +148,13 @@ bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes, st
     // still the user's wish to keep it.
     if (::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
         return fail(EACCES);
-    Fd fd(::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666));
+    // Opened without waiting: a pipe nobody reads fails (ENXIO) instead of
+    // hanging the program; the writes then block as usual.
+    Fd fd(::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
+                 0666));
     if (fd.get() < 0) return fail(errno);
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return fail(errno);
     if (!writeAll(fd.get(), bytes)) return fail(errno);
     if (::close(fd.release()) != 0) return fail(errno);
     return true;
@@ -155,28 +162,53 @@ bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes, st
 
 namespace {
 
-// True when fd is still the file called path (a cleaner may have removed the
-// name between its creation and the lock).
-bool stillNamed(int fd, const std::string& path) {
+// True when fd is still the file called name in dir (a cleaner may have
+// removed the name between its creation and the lock).
+bool stillNamed(int fd, int dir, const std::string& name) {
     struct stat mine {};
     struct stat named {};
-    return ::fstat(fd, &mine) == 0 && mine.st_nlink > 0 && ::lstat(path.c_str(), &named) == 0 &&
+    return ::fstat(fd, &mine) == 0 && mine.st_nlink > 0 &&
+           ::fstatat(dir, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
 }
 
-// Creates a temporary file from pattern (updated to the name made) and locks
-// it. A file system without flock still gets its file, unlocked: no cleaner
-// can take such a lock either, so nothing removes it while it is written.
-int createOwnedTemporary(std::string& path, const std::string& pattern) {
+// A name of the temporary files' pattern with fresh random letters.
+std::string randomTemporaryName() {
+    static constexpr char kLetters[] =
+        "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    std::string name = AtomicFileWriter::kTemporaryPattern;
+    unsigned char random[16];
+    const ssize_t got = ::getrandom(random, sizeof random, 0);
+    static std::atomic<unsigned> counter{0};
+    const unsigned salt = unsigned(::getpid()) * 2654435761u + counter++ * 40503u;
+    size_t k = 0;
+    for (char& c : name)
+        if (c == 'X') {
+            const unsigned r = got == ssize_t(sizeof random) ? random[k] : (salt >> (k % 24)) + k;
+            c = kLetters[r % (sizeof kLetters - 1)];
+            ++k;
+        }
+    return name;
+}
+
+// Creates a temporary file in dir (name set to the name made) and locks it.
+// O_EXCL never follows a link of that name. A file system without flock still
+// gets its file, unlocked: no cleaner can take such a lock either, so nothing
+// removes it while it is written.
+int createOwnedTemporary(int dir, std::string& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        path = pattern;
-        const int fd = ::mkostemps(path.data(), 4, O_CLOEXEC);
-        if (fd < 0) return -1;
+        name = randomTemporaryName();
+        const int fd = ::openat(dir, name.c_str(),
+                                O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return -1;
+        }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
             ::close(fd); // a cleaner holds it and removes it
             continue;
         }
-        if (stillNamed(fd, path)) return fd;
+        if (stillNamed(fd, dir, name)) return fd;
         ::close(fd);
     }
     errno = EEXIST;
@@ -186,45 +218,68 @@ int createOwnedTemporary(std::string& path, const std::string& pattern) {
 // Gives the new file the old one's owner, group and permission bits. Owner and
 // group go first (changing them clears set-user-ID bits); each is a courtesy
 // that a file system or the process's rights may refuse.
-void takeOverAttributes(int fd, const std::filesystem::path& old) {
-    struct stat st {};
-    if (::stat(old.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+void takeOverAttributes(int fd, const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) return;
     if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)::fchown(fd, uid_t(-1), st.st_gid);
     (void)::fchmod(fd, st.st_mode & 07777);
 }
 
 } // namespace
 
-AtomicFileWriter::AtomicFileWriter(std::filesystem::path target)
-    : target_(linkTarget(target)) {
+AtomicFileWriter::AtomicFileWriter(std::filesystem::path target, FollowLinks follow)
+    : target_(follow == FollowLinks::Yes ? linkTarget(target) : std::move(target)) {
     const std::string name = target_.filename().string();
     if (name.empty() || name == "." || name == "..") return;
+    // A link is followed only to a plain file (or to nothing yet): never a
+    // device or a pipe replaced by a file of ours.
+    struct stat st {};
+    if (follow == FollowLinks::Yes && ::lstat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return;
     const std::filesystem::path dir = target_.has_parent_path() ? target_.parent_path() : ".";
+    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.get() < 0) return;
+    start(dirFd.release(), name);
+}
+
+AtomicFileWriter::AtomicFileWriter(int folder, std::string name) {
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return;
+    const int dir = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    if (dir < 0) return;
+    target_ = name;
+    start(dir, name);
+}
+
+void AtomicFileWriter::start(int dir, const std::string& name) {
+    dir_ = dir;
+    name_ = name;
     // A short name of fixed length whatever the target's, so a target near the
     // file system's name limit still saves, and leftovers are easy to recognise.
-    fd_ = createOwnedTemporary(tmp_, (dir / kTemporaryPattern).string());
+    fd_ = createOwnedTemporary(dir_, tmp_);
     if (fd_ < 0) {
         tmp_.clear();
         return;
     }
-    // mkstemp creates the file 0600; a new file gets the usual 0666 less umask.
+    // The file is created 0600; a new file gets the usual 0666 less umask.
     ok_ = ::fchmod(fd_, 0666 & ~currentUmask()) == 0;
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
     discard();
+    if (dir_ >= 0) ::close(dir_);
 }
 
 // Removes the temporary file while still holding its lock, then lets go.
 void AtomicFileWriter::discard() {
-    if (!tmp_.empty()) ::unlink(tmp_.c_str());
+    if (!tmp_.empty()) ::unlinkat(dir_, tmp_.c_str(), 0);
     tmp_.clear();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
 }
 
 void AtomicFileWriter::copyAttributesFrom(const std::filesystem::path& p) {
-    if (fd_ >= 0) takeOverAttributes(fd_, p);
+    struct stat st {};
+    if (fd_ >= 0 && ::stat(p.c_str(), &st) == 0) takeOverAttributes(fd_, st);
 }
 
 void AtomicFileWriter::write(std::string_view bytes) {
@@ -250,11 +305,16 @@ bool AtomicFileWriter::flush() {
     return true;
 }
 
-bool AtomicFileWriter::publish(const std::filesystem::path& target, bool noReplace) {
+bool AtomicFileWriter::publish(const std::string& name, bool noReplace) {
     if (!flush()) return false;
-    if (!noReplace) takeOverAttributes(fd_, target);
+    struct stat old {};
+    if (!noReplace && ::fstatat(dir_, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0)
+        takeOverAttributes(fd_, old);
+    // renameat replaces a link of that name, never what it leads to.
     const bool renamed =
-        noReplace ? renameNoReplace(tmp_, target) : ::rename(tmp_.c_str(), target.c_str()) == 0;
+        noReplace ? ::renameat2(dir_, tmp_.c_str(), dir_, name.c_str(), RENAME_NOREPLACE) == 0 ||
+                        ((errno == EINVAL || errno == ENOSYS) && renameInFolderNoReplace(name))
+                  : ::renameat(dir_, tmp_.c_str(), dir_, name.c_str()) == 0;
     if (!renamed) {
         if (noReplace && errno == EEXIST) return false; // kept for another name
         discard();
@@ -266,18 +326,33 @@ bool AtomicFileWriter::publish(const std::filesystem::path& target, bool noRepla
     // the new bytes, so a folder that cannot be synced (some file systems
     // refuse) does not turn the write into a failure: false promises an
     // unchanged target.
-    const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
-    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() >= 0) (void)::fsync(dirFd.get());
+    (void)::fsync(dir_);
     return true;
 }
 
+// A file system without the no-replace rename: look first. Callers that
+// share the folder hold the Data folder's lock, so nobody races for the name.
+bool AtomicFileWriter::renameInFolderNoReplace(const std::string& name) {
+    struct stat st {};
+    if (::fstatat(dir_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::renameat(dir_, tmp_.c_str(), dir_, name.c_str()) == 0;
+}
+
 bool AtomicFileWriter::commit() {
-    return publish(target_, false);
+    return publish(name_, false);
 }
 
 bool AtomicFileWriter::commitAs(const std::filesystem::path& target, bool noReplace) {
-    return publish(target, noReplace);
+    // Another name in the same folder: only its last part counts.
+    const std::string name = target.filename().string();
+    if (name.empty() || name == "." || name == "..") {
+        discard();
+        return false;
+    }
+    return publish(name, noReplace);
 }
 
 bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -34,12 +34,13 @@ class LineCursor {
 // Writes bytes to a temporary file beside p, flushes it to disk and renames it
 // over p, so a crash or a full disk never leaves p half-written. False on any failure
 // (the temporary file is then removed and p is unchanged). When p is a symbolic
-// link, the file it leads to is replaced and the link kept.
+// link to a plain file, that file is replaced and the link kept; a link to
+// anything else (a device, a pipe, a folder) fails.
 [[nodiscard]] bool writeFileAtomically(const std::filesystem::path& p, std::string_view bytes);
 
 // Writes bytes to a file the user chose, in place: the path is opened for
 // writing (created or emptied), so a link is written through, a device or pipe
-// receives the bytes, and permissions are respected (a file nobody may write
+// receives the bytes (a pipe nobody reads fails at once), and permissions are respected (a file nobody may write
 // is refused even for root). On failure returns false and, when asked, the
 // system's reason.
 [[nodiscard]] bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes,
@@ -64,7 +65,17 @@ class AtomicFileWriter {
     // The temporary file's name beside its target (X: a random letter or digit).
     static constexpr const char* kTemporaryPattern = ".zutomelark-XXXXXX.tmp";
 
-    explicit AtomicFileWriter(std::filesystem::path target);
+    // With FollowLinks::Yes (the shared files, which a user may have made
+    // links on purpose) a link in place of target is followed to the file it
+    // leads to, but only to a plain file or to no file yet: a device or a
+    // pipe there fails the write. With No, a link of that name is replaced
+    // like any file, and what it led to is never touched.
+    enum class FollowLinks { Yes, No };
+    explicit AtomicFileWriter(std::filesystem::path target, FollowLinks follow = FollowLinks::Yes);
+    // A file `name` in the folder open as `folder` (the descriptor is
+    // duplicated): nothing is followed, neither a link of that name nor the
+    // folder's path, which may have changed since it was opened.
+    AtomicFileWriter(int folder, std::string name);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -80,12 +91,16 @@ class AtomicFileWriter {
     [[nodiscard]] bool commitAs(const std::filesystem::path& target, bool noReplace);
 
   private:
+    void start(int dir, const std::string& name);
     bool flush();
-    bool publish(const std::filesystem::path& target, bool noReplace);
+    bool publish(const std::string& name, bool noReplace);
+    bool renameInFolderNoReplace(const std::string& name);
     void discard();
 
     std::filesystem::path target_;
-    std::string tmp_;
+    int dir_ = -1;     // the target's folder
+    std::string name_; // the target's name in it
+    std::string tmp_;  // the temporary file's name in it
     bool flushed_ = false;
     int fd_ = -1;
     bool ok_ = false;

@@ -3,9 +3,12 @@
 #include "library/dupes.h"
 #include "library/sidefiles.h"
 #include "library/stocklibrary.h"
+#include "platform/piecereader.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace zt {
 namespace {
@@ -50,6 +53,12 @@ TEST_F(Features, FactsAreWrittenAtCaptureAndFollowTheStock) {
               fs::canonical(src) / "keep/same.txt");
     EXPECT_EQ(library.pathOnMedium(name, {"keep", "none.txt"}), std::nullopt);
     EXPECT_EQ(library.pathOnMedium(name, {"..", "src"}), std::nullopt);
+    // A name no desktop should be handed, even when the medium holds it.
+    for (const std::string& odd : {std::string("a\x01b"), std::string("a\nb")}) {
+        test::writeFile(src / "keep" / odd, "");
+        EXPECT_EQ(library.pathOnMedium(name, {"keep", odd}), std::nullopt);
+    }
+    EXPECT_EQ(library.pathOnMedium(name, {"keep", std::string("a\0b", 3)}), std::nullopt);
     ASSERT_TRUE(library.setNote(name, "棚の二段目\nline two").ok());
     EXPECT_EQ(library.info(name).value.note, "棚の二段目\nline two");
     ASSERT_TRUE(library.rename({name}, "renamed").ok());
@@ -117,6 +126,56 @@ TEST_F(Features, AFailedOrCancelledUpdateLeavesTheStockByteForByte) {
     fs::remove_all(src);
     EXPECT_EQ(library.prepareUpdate(name, std::nullopt).failure, StockFailure::NoSource);
     EXPECT_EQ(test::readFile(data / (name + ".dat")), before);
+}
+
+TEST_F(Features, AnUpdateLandsOnlyOnTheStockItRead) {
+    const std::string name = capture();
+    test::writeFile(src / "new.txt", "n");
+    // Paused between reading and applying while another process changes the
+    // stock: deleted and captured anew under its name, or updated itself.
+    const auto recaptured = [&] {
+        ASSERT_TRUE(library.remove({name}).ok());
+        fs::create_directories(dir / "other/x");
+        FolderTree tree;
+        ASSERT_TRUE(library.capture({dir / "other", "other", name}, tree).ok());
+    };
+    const auto updated = [&] {
+        const auto first = library.prepareUpdate(name, std::nullopt);
+        ASSERT_TRUE(first.ok() && library.applyUpdate(first.value).ok());
+    };
+    for (const auto& meanwhile : {std::function<void()>(recaptured), std::function<void()>(updated)}) {
+        const auto update = library.prepareUpdate(name, std::nullopt);
+        ASSERT_TRUE(update.ok()) << update.message;
+        meanwhile();
+        const std::string now = test::readFile(data / (name + ".dat"));
+        const StockResult r = library.applyUpdate(update.value);
+        EXPECT_EQ(r.failure, StockFailure::StockChanged);
+        EXPECT_EQ(r.message, "ストック src は変更されました。もう一度読み込んでください");
+        EXPECT_EQ(test::readFile(data / (name + ".dat")), now);
+    }
+}
+
+TEST_F(Features, NotesAndFactsAreReadWithinTheirBounds) {
+    const std::string name = capture();
+    ASSERT_TRUE(library.setNote(name, "first").ok());
+    // "note=" and the CR take 6 bytes of the line bound.
+    const std::string longest(kMaxLineBytes - 6, 'n');
+    for (const std::string& tooLong : {longest + "n", std::string(100000, 'x')}) {
+        const StockResult r = library.setNote(name, tooLong);
+        EXPECT_EQ(r.message, kMessageNoteTooLong);
+        EXPECT_EQ(library.info(name).value.note, "first");
+    }
+    ASSERT_TRUE(library.setNote(name, longest).ok());
+    EXPECT_EQ(library.info(name).value.note, longest);
+
+    // A facts file that claims 40 GiB (sparse, a few bytes on disk).
+    const fs::path facts = sideFilePath(data, kStockInfoFile, name);
+    test::writeFile(facts, "note=small\r\nfiles=7\r\n");
+    fs::resize_file(facts, uint64_t(40) << 30);
+    const auto info = library.info(name);
+    ASSERT_TRUE(info.ok());
+    EXPECT_EQ(info.value.note, "small");
+    EXPECT_EQ(info.value.files, 7u);
 }
 
 TEST_F(Features, DuplicatesGroupByNameAndSizeOrBySize) {

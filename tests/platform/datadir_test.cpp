@@ -106,21 +106,20 @@ TEST(DataDir, SeedNeverOverwrites) {
 
 TEST(DataDir, SeedRestoresSampleLeftByInterruptedIconLoad) {
     test::TempDir tmp;
-    const fs::path data = tmp / "Data";
-    fs::create_directories(data / "Icon");
-    test::writeFile(data / "Icon" / "test.jpg", "sample");
+    const fs::path data = tmp / "Data", icons = data / "Icon";
     ASSERT_TRUE(seedDataDir(data));
-    EXPECT_EQ(test::readFile(data / "Icon" / "test.dat"), "sample");
-    EXPECT_FALSE(fs::exists(data / "Icon" / "test.jpg"));
+    const std::string sample = test::readFile(icons / "test.dat");
+    fs::rename(icons / "test.dat", icons / "test.jpg");
+    test::writeFile(icons / "test.txt", "the user's own");
+    ASSERT_TRUE(seedDataDir(data));
+    EXPECT_EQ(test::readFile(icons / "test.dat"), sample);
+    EXPECT_FALSE(fs::exists(icons / "test.jpg"));
 
-    // Two candidates: which one is the sample is unknown, so neither is touched.
-    fs::remove(data / "Icon" / "test.dat");
-    test::writeFile(data / "Icon" / "test.png", "p");
-    test::writeFile(data / "Icon" / "test.gif", "g");
+    // No leftover holds the sample: a new one is written, the user's file stays.
+    fs::remove(icons / "test.dat");
     ASSERT_TRUE(seedDataDir(data));
-    EXPECT_TRUE(fs::exists(data / "Icon" / "test.dat"));
-    EXPECT_EQ(test::readFile(data / "Icon" / "test.png"), "p");
-    EXPECT_EQ(test::readFile(data / "Icon" / "test.gif"), "g");
+    EXPECT_EQ(test::readFile(icons / "test.dat"), sample);
+    EXPECT_EQ(test::readFile(icons / "test.txt"), "the user's own");
 }
 
 TEST(DataDir, SeedRemovesTemporariesLeftByKilledWriters) {

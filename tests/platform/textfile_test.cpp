@@ -77,6 +77,39 @@ TEST(TextFile, AtomicWriteReplacesTheFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
+TEST(TextFile, ALinkIsFollowedOnlyToAPlainFile) {
+    // A user's link in place of a shared file: its plain file is replaced and
+    // the link kept; a pipe or a device behind it is never replaced.
+    test::TempDir dir;
+    test::writeFile(dir / "real.dat", "old");
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    fs::create_symlink(dir / "real.dat", dir / "file.dat");
+    fs::create_symlink(dir / "pipe", dir / "pipe.dat");
+    fs::create_symlink("/dev/null", dir / "null.dat");
+    ASSERT_TRUE(writeFileAtomically(dir / "file.dat", "new"));
+    EXPECT_TRUE(fs::is_symlink(dir / "file.dat"));
+    EXPECT_EQ(test::readFile(dir / "real.dat"), "new");
+    EXPECT_FALSE(writeFileAtomically(dir / "pipe.dat", "x"));
+    EXPECT_FALSE(writeFileAtomically(dir / "null.dat", "x"));
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+    EXPECT_TRUE(fs::is_symlink(dir / "null.dat"));
+
+    // Not followed at all when asked: the link itself is replaced.
+    AtomicFileWriter own(dir / "file.dat", AtomicFileWriter::FollowLinks::No);
+    own.write("own");
+    ASSERT_TRUE(own.commit());
+    EXPECT_FALSE(fs::is_symlink(dir / "file.dat"));
+    EXPECT_EQ(test::readFile(dir / "real.dat"), "new");
+}
+
+TEST(TextFile, InPlaceWriteToAPipeNobodyReadsFailsAtOnce) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    std::string why;
+    EXPECT_FALSE(writeFileInPlace(dir / "pipe", "x", &why));
+    EXPECT_FALSE(why.empty());
+}
+
 TEST(TextFile, AtomicWriteHonoursTheUmask) {
     test::TempDir dir;
     const mode_t old = umask(027);

@@ -3,6 +3,7 @@
 #include "gui/common/appearance.h"
 #include "gui/common/termsignals.h"
 #include "gui/main/mainwindow.h"
+#include "library/stocklibrary.h"
 #include "platform/datadir.h"
 #include "platform/version.h"
 
@@ -116,9 +117,10 @@ int main(int argc, char** argv) {
     try {
         const std::filesystem::path dataDir =
             zt::resolveDataDir(zt::dataDirInputsFromEnvironment(opts.data));
-        if (!zt::seedDataDir(dataDir)) {
-            showError(QStringLiteral("Data フォルダ %1 を作成できません")
-                          .arg(QString::fromStdString(dataDir.string())));
+        if (std::filesystem::path failed; !zt::seedDataDir(dataDir, &failed)) {
+            showError(failed.empty() ? QStringLiteral("Data フォルダ %1 を作成できません")
+                                           .arg(QString::fromStdString(dataDir.string()))
+                                     : QString::fromStdString(zt::messageCannotCreate(failed)));
             return 1;
         }
         zt::MainWindow window(dataDir);

@@ -14,6 +14,7 @@
 //   mainwindow_search.cpp  the search window
 #include "capture/capture.h"
 #include "gui/common/workrunner.h"
+#include "platform/fileops.h"
 #include "settings/settings.h"
 
 #include <QMainWindow>
@@ -177,6 +178,7 @@ class MainWindow : public QMainWindow {
     QFileSystemWatcher* listWatcher_ = nullptr;
     QTimer* listChangeTimer_ = nullptr;
     std::string openStockName_;                           // the stock the folder browser shows
+    std::optional<FileIdentity> openStockIdentity_;       // its stock file, when it was read
     std::optional<std::vector<std::string>> pendingJump_; // folders to select once open
     bool closeAfterWork_ = false;
     bool shutDownDone_ = false;

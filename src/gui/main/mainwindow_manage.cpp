@@ -66,6 +66,8 @@ void MainWindow::renameSelectedStock() {
     scheduleIndexes();
     if (openStockName_ == oldName) {
         openStockName_ = newName;
+        // A copy where the file system has no second names is a new file.
+        openStockIdentity_ = StockLibrary(dataDir_).stockIdentity(newName);
         folders_->renameRoot(newName);
     }
     selectStock(row);
@@ -133,10 +135,24 @@ void MainWindow::exportNames() {
     if (!exportDialog_) exportDialog_ = new ExportNamesDialog(this);
     if (exportDialog_->exec() != QDialog::Accepted) return;
     const FolderNode* start = folders_->selectedFolder();
-    if (!start) return;
-    const StockResult r = StockLibrary(dataDir_).exportNames(
-        folders_->tree(), start, exportDialog_->options(), exportDialog_->outputPath());
-    if (!r.ok()) warn(this, r);
+    if (!start || busy()) return;
+    // On the worker: the file may be slow to take the bytes (a pipe, a
+    // network folder). The tree stays as it is while the window is disabled.
+    auto result = std::make_shared<StockResult>();
+    WorkLook look;
+    look.message = QStringLiteral("データを保存しています\n時間がかかることがあります");
+    look.bar = false;
+    look.cancel = false;
+    runner_->start(
+        look,
+        [result, dataDir = dataDir_, tree = &folders_->tree(), start,
+         options = exportDialog_->options(), out = exportDialog_->outputPath()](WorkControl&) {
+            *result = StockLibrary(dataDir).exportNames(*tree, start, options, out);
+        },
+        [this, result](const JobEnd& end) {
+            end.into(*result);
+            if (!result->ok()) warn(this, *result);
+        });
 }
 
 void MainWindow::showOptions() {

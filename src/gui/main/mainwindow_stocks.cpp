@@ -19,6 +19,7 @@ namespace zt {
 struct OpenRun {
     std::string name;
     StockOutcome<OpenedStock> result;
+    std::optional<FileIdentity> identity; // the stock file as it was before the read
 };
 
 struct CaptureRun {
@@ -94,6 +95,7 @@ void MainWindow::openStock(const std::string& name) {
                 work.setProgress(++read);
                 return !work.cancelled();
             };
+            run->identity = StockLibrary(dataDir).stockIdentity(run->name);
             run->result = StockLibrary(dataDir).open(run->name, callbacks);
         },
         [this, run](const JobEnd& end) {
@@ -115,6 +117,7 @@ void MainWindow::stockOpened(OpenRun& run, bool cancelled) {
     } else {
         folders_->setTree(std::move(opened.value.tree));
         openStockName_ = run.name;
+        openStockIdentity_ = run.identity;
         if (closeAfterWork_) return;
         if (jump)
             folders_->selectPath(*jump);

@@ -251,11 +251,27 @@ void SearchWindow::saveResults() {
     const auto file =
         dialogs().saveFileName(this, QStringLiteral("検索結果をCSV形式で保存"), saveStartFolder(),
                                QStringLiteral("CSVファイル (*.csv)"), QStringLiteral("csv"));
-    if (!file || file->isEmpty()) return;
+    if (!file || file->isEmpty() || searching()) return;
     rememberSavedFile(*file);
-    if (!saveResultsCsv(std::filesystem::path(file->toStdString()), results_->cellsInOrder()))
-        dialogs().messageBox(this, QStringLiteral("ERROR"), toQString(kMessageCannotOpenFile),
-                             MsgButtons::Ok, MsgIcon::Exclamation);
+    // On the worker, like a search: the file may be slow to take the bytes
+    // (a pipe, a network folder), and the window stays responsive.
+    setSearchControlsEnabled(false);
+    auto saved = std::make_shared<bool>(false);
+    WorkLook look;
+    look.dialog = false;
+    runner_->start(
+        look,
+        [saved, path = std::filesystem::path(file->toStdString()),
+         cells = results_->cellsInOrder()](WorkControl&) { *saved = saveResultsCsv(path, cells); },
+        [this, saved](const JobEnd& end) {
+            setSearchControlsEnabled(true);
+            if (end.threw())
+                warn(this, end.failure);
+            else if (!*saved)
+                dialogs().messageBox(this, QStringLiteral("ERROR"),
+                                     toQString(kMessageCannotOpenFile), MsgButtons::Ok,
+                                     MsgIcon::Exclamation);
+        });
 }
 
 void SearchWindow::sortByColumn(int column) {

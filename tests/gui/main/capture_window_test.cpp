@@ -214,12 +214,12 @@ class CaptureWindowTest : public QObject {
         dlg->folderAnswers.push_back(QString::fromStdString(src.string()));
         auto w = makeWindow(data.path());
         w->sources()->chooseFolder();
-        // The Data folder goes away: the stock file cannot be created.
+        // The Data folder goes away: its lock file, the first to fail, is named.
         fs::remove_all(data.path());
         capture(*w);
         QCOMPARE(dlg->shown.size(), size_t(1));
-        QVERIFY(dlg->shown[0].text.startsWith(QStringLiteral("ファイル ")));
-        QVERIFY(dlg->shown[0].text.endsWith(QStringLiteral(" を作成できません")));
+        QVERIFY(dlg->shown[0].text.startsWith(QStringLiteral("ロックファイル ")));
+        QVERIFY(dlg->shown[0].text.endsWith(QStringLiteral(" を開けません")));
         QCOMPARE(w->stockList()->count(), 0);
         QVERIFY(w->folderBrowser()->tree().empty());
         fs::create_directories(data.path()); // for the window's own shut-down

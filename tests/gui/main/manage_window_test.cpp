@@ -258,6 +258,7 @@ class ManageWindowTest : public QObject {
             child<QPushButton>(&d, "exportButton")->click();
         });
         w->exportNames();
+        QVERIFY(waitIdle(*w)); // written on the worker
         QCOMPARE(firstName, QStringLiteral("FileName.txt"));
         QCOMPARE(firstFolder, startFolder);
         QCOMPARE((*dlg)->saveStarts.value(0), startFolder + QStringLiteral("/FileName.txt"));
@@ -287,6 +288,7 @@ class ManageWindowTest : public QObject {
             child<QPushButton>(&d, "exportButton")->click();
         });
         w->exportNames();
+        QVERIFY(waitIdle(*w));
         QCOMPARE((*dlg)->shown.size(), size_t(1));
         QVERIFY(
             (*dlg)->shown[0].text.endsWith(QStringLiteral("missing/names.txt を作成できません")));

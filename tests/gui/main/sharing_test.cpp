@@ -77,6 +77,21 @@ class SharingTest : public QObject {
         QVERIFY(w->folderBrowser()->tree().empty());
         QCOMPARE(w->folderBrowser()->contents()->rowCount(), 0);
         QCOMPARE(w->stockList()->selectedRow(), -1);
+        // The open stock deleted and a new one captured into its row, both
+        // before the window looks: another stock, not a rename.
+        w->stockList()->selectRow(1);
+        w->openSelectedStock();
+        QVERIFY(waitIdle(*w));
+        QTemporaryDir tmp;
+        fs::create_directories(fs::path(tmp.path().toStdString()) / "src/sub");
+        QCOMPARE(test::runCli(cli(data.path(), "delete c")).status, 0);
+        QCOMPARE(test::runCli(cli(data.path(), "capture --quiet '" + tmp.path().toStdString() +
+                                                   "/src'"))
+                     .status,
+                 0);
+        QTRY_COMPARE(stockNames(*w), QStringList({"z", "src"}));
+        QVERIFY(w->folderBrowser()->tree().empty());
+        QCOMPARE(w->stockList()->selectedRow(), -1);
         QVERIFY(dlg->shown.empty());
     }
 

@@ -426,6 +426,7 @@ class SearchWindowTest : public QObject {
         const auto path = *data / "out.csv";
         (*dlgs)->saveAnswers.push_back(QString::fromStdString(path.string()));
         QTest::mouseClick(child<QPushButton>(d, "saveCsvButton"), Qt::LeftButton);
+        QTRY_VERIFY(!d->searching()); // saved on the worker
         QCOMPARE((*dlgs)->saveTitles.value(0), QStringLiteral("検索結果をCSV形式で保存"));
         const auto cells = d->results()->cellsInOrder();
         QCOMPARE(test::readFile(path), resultsCsvBytes(cells));
@@ -433,7 +434,7 @@ class SearchWindowTest : public QObject {
 
         (*dlgs)->saveAnswers.push_back(QString::fromStdString((*data / "no/such/x.csv").string()));
         QTest::mouseClick(child<QPushButton>(d, "saveCsvButton"), Qt::LeftButton);
-        QCOMPARE(int((*dlgs)->shown.size()), 1);
+        QTRY_COMPARE(int((*dlgs)->shown.size()), 1);
         QCOMPARE((*dlgs)->shown[0].title, QStringLiteral("ERROR"));
         QCOMPARE((*dlgs)->shown[0].text, QStringLiteral("ファイルが開けません"));
         QVERIFY((*dlgs)->shown[0].icon == MsgIcon::Exclamation);
