@@ -191,7 +191,7 @@ void SearchWindow::startSearch() {
         look,
         [this, run, withStatus, request = request(), icons = icons_](WorkControl& work) {
             SearchCallbacks cb;
-            cb.pump = [&work] { return work.cancelled(); };
+            cb.cancelled = [&work] { return work.cancelled(); };
             std::chrono::steady_clock::time_point shown{};
             if (withStatus)
                 cb.status = [this, &work, &shown](std::string_view text) {
@@ -241,7 +241,9 @@ void SearchWindow::saveResults() {
                                QStringLiteral("CSVファイル (*.csv)"), QStringLiteral("csv"));
     if (!file || file->isEmpty()) return;
     rememberSavedFile(*file);
-    if (!saveResultsCsv(std::filesystem::path(file->toStdString()), results_->cellsInOrder()))
+    const auto cellsAt = [this](size_t i) { return results_->cellsAt(int(i)); };
+    if (!saveResultsCsv(std::filesystem::path(file->toStdString()), size_t(results_->rowCount()),
+                        cellsAt))
         dialogs().messageBox(this, QStringLiteral("ERROR"), toQString(kMessageCannotOpenFile),
                              MsgButtons::Ok, MsgIcon::Exclamation);
 }

@@ -398,7 +398,9 @@ class SearchWindowTest : public QObject {
         (*dlgs)->saveAnswers.push_back(QString::fromStdString(path.string()));
         QTest::mouseClick(child<QPushButton>(d, "saveCsvButton"), Qt::LeftButton);
         QCOMPARE((*dlgs)->saveTitles.value(0), QStringLiteral("検索結果をCSV形式で保存"));
-        const auto cells = d->results()->cellsInOrder();
+        std::vector<ResultCells> cells;
+        for (int i = 0; i < d->results()->rowCount(); ++i)
+            cells.push_back(d->results()->cellsAt(i));
         QCOMPARE(test::readFile(path), resultsCsvBytes(cells));
         QVERIFY((*dlgs)->shown.empty());
 
