@@ -4,6 +4,8 @@
 
 #include <QThread>
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 #include <chrono>
 
 namespace zt {
@@ -25,8 +27,12 @@ void IndexBuilder::schedule(const std::vector<std::string>& stocks) {
         const std::lock_guard lock(mutex_);
         if (stopping_) return;
         queue_.clear();
+        // Each name once, however long the list (a search per name would take
+        // the list's length squared).
+        std::unordered_set<std::string_view> queued;
+        queued.reserve(stocks.size());
         for (const std::string& s : stocks)
-            if (std::find(queue_.begin(), queue_.end(), s) == queue_.end()) queue_.push_back(s);
+            if (queued.insert(s).second) queue_.push_back(s);
     }
     changed_.notify_all();
     if (!thread_) {
