@@ -62,7 +62,8 @@ void measure(const char* what, const std::function<size_t()>& work) {
     int status = 0;
     rusage usage{};
     ::wait4(child, &status, 0, &usage);
-    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double s =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%-34s peak %8.1f MB  %6.2f s%s\n", what, double(usage.ru_maxrss) / 1024, s,
                 WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "" : "  (failed)");
     std::fflush(stdout);
@@ -72,7 +73,8 @@ void measure(const char* what, const std::function<size_t()>& work) {
 
 int main(int argc, char** argv) {
     const int depth = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const fs::path data = fs::temp_directory_path() / ("zt-deep-bench-" + std::to_string(::getpid()));
+    const fs::path data =
+        fs::temp_directory_path() / ("zt-deep-bench-" + std::to_string(::getpid()));
     writeDeepStock(data, depth);
     std::printf("stock of %d nested folders: %.1f MB\n", depth,
                 double(fs::file_size(data / "deep.dat")) / (1 << 20));
@@ -88,8 +90,8 @@ int main(int argc, char** argv) {
         return ok ? hits.size() : 0;
     });
     measure("duplicates", [&] {
-        const auto groups = zt::findDuplicates(zt::StockLibrary(data),
-                                               {{"deep"}, 1, zt::DupeKey::NameAndSize});
+        const auto groups =
+            zt::findDuplicates(zt::StockLibrary(data), {{"deep"}, 1, zt::DupeKey::NameAndSize});
         return groups.ok() && !groups.value.empty() ? groups.value[0].files.size() : 0;
     });
     fs::remove_all(data);

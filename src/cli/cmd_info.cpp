@@ -165,8 +165,8 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         std::string out;
         for (size_t g = 0; g < groups.value.size(); ++g)
             for (const DupeFile& f : groups.value[g].files) {
-                out += std::to_string(g + 1) + '\t' + std::to_string(f.size) + '\t' +
-                       dupePath(f) + '\n';
+                out += std::to_string(g + 1) + '\t' + std::to_string(f.size) + '\t' + dupePath(f) +
+                       '\n';
                 if (out.size() > 65536) std::cout << out, out.clear();
             }
         std::cout << out << std::flush;

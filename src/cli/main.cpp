@@ -91,7 +91,8 @@ std::optional<int> writeCsvOutput(const std::string& where,
         return std::nullopt;
     }
     InPlaceFileWriter file;
-    bool ok = file.open(where) && make([&file](std::string_view piece) { return file.write(piece); });
+    bool ok =
+        file.open(where) && make([&file](std::string_view piece) { return file.write(piece); });
     ok = file.close() && ok;
     if (!ok) {
         printError(messageCannotCreate(where), file.why());

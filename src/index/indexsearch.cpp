@@ -96,7 +96,8 @@ class IndexWalk {
             missing.push_back(f);
         for (auto f = missing.rbegin(); f != missing.rend(); ++f) {
             const size_t p = parentOf(*f);
-            chains_[*f] = FolderChain(p == kRoot ? top : chains_[p], std::string(index_.folderName(*f)));
+            chains_[*f] =
+                FolderChain(p == kRoot ? top : chains_[p], std::string(index_.folderName(*f)));
         }
         return chains_[i];
     }
@@ -105,9 +106,8 @@ class IndexWalk {
     // (the size and date). False when it gives no row.
     bool addRow(const Record& r, size_t parent) {
         return needle_.matches(r.name, lowered_) &&
-               steps_.row(
-                   stock_, [&]() -> const FolderChain& { return chainOf(parent); }, r.name,
-                   r.folder, {r.created, r.modified, r.size});
+               steps_.row(stock_, [&]() -> const FolderChain& { return chainOf(parent); }, r.name,
+                          r.folder, {r.created, r.modified, r.size});
     }
 
     const NameIndex& index_;

@@ -61,18 +61,17 @@ StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
             static_cast<StockResult&>(out) = opened;
             return out;
         }
-        forEachFile(opened.value.tree,
-                    [&](const FolderChain& folders, const FileRecord& f) {
-                        if (f.size < request.minSize) return;
-                        const auto it = counts.find(keyHash(request, f.name(), f.size));
-                        if (it == counts.end() || it->second < 2) return;
-                        const std::string name =
-                            request.key == DupeKey::Size ? std::string() : std::string(f.name());
-                        DupeGroup& g = groups[{f.size, name}];
-                        g.size = f.size;
-                        g.files.push_back(
-                            {stock, folders, std::string(f.name()), f.size, f.created, f.modified});
-                    });
+        forEachFile(opened.value.tree, [&](const FolderChain& folders, const FileRecord& f) {
+            if (f.size < request.minSize) return;
+            const auto it = counts.find(keyHash(request, f.name(), f.size));
+            if (it == counts.end() || it->second < 2) return;
+            const std::string name =
+                request.key == DupeKey::Size ? std::string() : std::string(f.name());
+            DupeGroup& g = groups[{f.size, name}];
+            g.size = f.size;
+            g.files.push_back(
+                {stock, folders, std::string(f.name()), f.size, f.created, f.modified});
+        });
     }
     for (auto& [key, group] : groups)
         if (group.files.size() >= 2) out.value.push_back(std::move(group));

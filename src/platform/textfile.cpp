@@ -219,8 +219,7 @@ void takeOverAttributes(int fd, const std::filesystem::path& old) {
 
 } // namespace
 
-AtomicFileWriter::AtomicFileWriter(std::filesystem::path target)
-    : target_(linkTarget(target)) {
+AtomicFileWriter::AtomicFileWriter(std::filesystem::path target) : target_(linkTarget(target)) {
     const std::string name = target_.filename().string();
     if (name.empty() || name == "." || name == "..") return;
     const std::filesystem::path dir = target_.has_parent_path() ? target_.parent_path() : ".";

@@ -23,8 +23,7 @@ void writeCsvField(std::string& out, std::string_view text) {
     out += '"';
 }
 
-CsvWriter::CsvWriter(Sink sink, std::span<const std::string_view> header)
-    : sink_(std::move(sink)) {
+CsvWriter::CsvWriter(Sink sink, std::span<const std::string_view> header) : sink_(std::move(sink)) {
     row(header);
 }
 

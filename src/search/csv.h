@@ -55,7 +55,7 @@ class CsvWriter {
 
 // The search results' header, for CsvWriter.
 inline constexpr std::string_view kResultsCsvHeader[] = {"ファイル・フォルダ名", "パス", "サイズ",
-                                                       "作成日時", "更新日時"};
+                                                         "作成日時", "更新日時"};
 
 // The whole results file content (CP932 bytes) for the rows in the order given.
 [[nodiscard]] std::string resultsCsvBytes(std::span<const ResultCells> rows);

@@ -11,8 +11,8 @@ bool SearchSteps::admit() {
     return false;
 }
 
-void SearchSteps::handOn(const std::string& stock, const FolderChain& parent,
-                         std::string_view name, bool folder, const RowValues& values) {
+void SearchSteps::handOn(const std::string& stock, const FolderChain& parent, std::string_view name,
+                         bool folder, const RowValues& values) {
     SearchHit hit;
     hit.name = name;
     hit.stock = stock;

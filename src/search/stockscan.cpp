@@ -100,7 +100,8 @@ bool isMinusOne(std::string_view line) {
 class StockScan {
   public:
     StockScan(PieceReader& in, const std::string& stock, SearchContext& c)
-        : in_(in), stock_(stock), c_(c), cb_(c.callbacks), steps_(c.request, c.callbacks, c.outcome),
+        : in_(in), stock_(stock), c_(c), cb_(c.callbacks),
+          steps_(c.request, c.callbacks, c.outcome),
           wantFiles_(c.request.target != SearchTarget::Folders),
           wantFolders_(c.request.target != SearchTarget::Files), screened_(c.needle.key.filters()) {
     }
@@ -258,9 +259,8 @@ class StockScan {
 
     // A row for name_ in the innermost open folder, when it meets the conditions.
     void addRow(const Values& v, bool folder) {
-        steps_.row(
-            stock_, [this]() -> const FolderChain& { return innermostChain(); }, name_, folder,
-            {v.created, v.modified, v.size});
+        steps_.row(stock_, [this]() -> const FolderChain& { return innermostChain(); }, name_,
+                   folder, {v.created, v.modified, v.size});
     }
 
     PieceReader& in_;

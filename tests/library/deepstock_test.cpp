@@ -51,8 +51,7 @@ bool searchAndFindDuplicates(const fs::path& data) {
         if (hits.size() != size_t(kDepth) || hits.back().parent.depth() != size_t(kDepth))
             return false;
         for (size_t i = 1; i < hits.size(); ++i)
-            if (!FolderChain::common(hits[i - 1].parent, hits[i].parent)
-                     .sameAs(hits[i - 1].parent))
+            if (!FolderChain::common(hits[i - 1].parent, hits[i].parent).sameAs(hits[i - 1].parent))
                 return false; // a copy instead of the link of the row above
     }
     const auto groups = findDuplicates(StockLibrary(data), {{"deep"}, 1, DupeKey::NameAndSize});

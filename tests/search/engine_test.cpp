@@ -1,6 +1,6 @@
 #include "catalogue/stockfile.h"
-#include "library/names.h"
 #include "catalogue/stocklist.h"
+#include "library/names.h"
 #include "platform/codec.h"
 #include "platform/collate.h"
 #include "platform/piecereader.h"
@@ -144,12 +144,14 @@ TEST(SearchEngine, PatternsAndConditions) {
         {"a*b.txt", MatchMode::Wildcard, false, {}, {"\\S\\axb.TXT", "\\S\\ab9\\AXXB.txt"}},
         {"a?b*", MatchMode::Wildcard, true, {}, {"\\S\\axb.TXT"}},
         // A case-blind expression keeps its meaning: \D is not lowered to \d.
-        {"^A\\D", MatchMode::Regex, false, {},
-         {"\\S\\axb.TXT", "\\S\\ab9", "\\S\\ab9\\AXXB.txt"}},
+        {"^A\\D", MatchMode::Regex, false, {}, {"\\S\\axb.TXT", "\\S\\ab9", "\\S\\ab9\\AXXB.txt"}},
         {"^a\\d", MatchMode::Regex, true, {}, {"\\S\\a1"}},
         // Sizes select files; dates need a known time.
         {"a", MatchMode::Contains, false, {1000, 4000, {}, {}}, {"\\S\\ab9\\AXXB.txt"}},
-        {"a", MatchMode::Contains, false, {{}, {}, FileTime{200}, {}},
+        {"a",
+         MatchMode::Contains,
+         false,
+         {{}, {}, FileTime{200}, {}},
          {"\\S\\ab9", "\\S\\ab9\\AXXB.txt"}},
         {"a", MatchMode::Contains, false, {{}, {}, {}, FileTime{300}}, {"\\S\\axb.TXT"}},
     };
@@ -461,8 +463,8 @@ void walk(const SearchRequest& r, const std::string& needle, int stopAt,
 
 TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree) {
     std::mt19937 rng(20240607);
-    const std::vector<std::string> parts = {"a", "B", "ab", "アA", "ｂ", "Ａ", "&#65;",
-                                            "x", "\x01", " ", "-1", "蒼", "-"};
+    const std::vector<std::string> parts = {"a", "B",    "ab", "アA", "ｂ", "Ａ", "&#65;",
+                                            "x", "\x01", " ",  "-1",  "蒼", "-"};
     auto randomName = [&] {
         std::string n;
         const int len = 1 + int(rng() % 4);

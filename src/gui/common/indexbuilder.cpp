@@ -4,9 +4,9 @@
 
 #include <QThread>
 #include <algorithm>
+#include <chrono>
 #include <string_view>
 #include <unordered_set>
-#include <chrono>
 
 namespace zt {
 
