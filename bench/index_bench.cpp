@@ -71,7 +71,7 @@ zt::SearchRequest makeRequest(const fs::path& dir, const Case& c) {
 
 int search(const zt::SearchRequest& r, zt::IndexUse use) {
     zt::SearchCallbacks cb;
-    cb.pump = [] { return false; };
+    cb.cancelled = [] { return false; };
     cb.hit = [](const zt::SearchHit&) {};
     return zt::searchCatalogue(r, cb, use).resultCount;
 }
@@ -82,7 +82,7 @@ void writePathList(const fs::path& dir, const fs::path& list) {
     std::ofstream out(list, std::ios::binary);
     zt::SearchCallbacks cb;
     cb.hit = [&out](const zt::SearchHit& h) {
-        std::string p = h.path;
+        std::string p = h.path();
         std::replace(p.begin(), p.end(), '\\', '/');
         out << p << '\n';
     };

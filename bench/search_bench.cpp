@@ -239,7 +239,7 @@ zt::SearchRequest makeRequest(const fs::path& dir, const DataSet& set, const Cas
 
 double timeSearch(const zt::SearchRequest& r, int& hits) {
     zt::SearchCallbacks cb;
-    cb.pump = [] { return false; };
+    cb.cancelled = [] { return false; };
     const auto t = Clock::now();
     const zt::SearchOutcome out = zt::searchStocks(r, cb);
     const double s = secondsSince(t);
@@ -311,7 +311,7 @@ void reportDeep(const fs::path& dir, int depth, int pairs) {
     std::string line;
     for (int i = 0; i < pairs; ++i) {
         zt::SearchCallbacks cb;
-        cb.pump = [] { return false; };
+        cb.cancelled = [] { return false; };
         auto t = Clock::now();
         (void)zt::searchStocks(r, cb);
         plain.push_back(secondsSince(t));

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::vector<std::string> got;
     zt::SearchCallbacks cb;
-    cb.hit = [&](const zt::SearchHit& h) { got.push_back(h.path); };
+    cb.hit = [&](const zt::SearchHit& h) { got.push_back(h.path()); };
     zt::SearchOutcome out;
     zt::PieceReader in(piece);
     in.openBytes(bytes);

@@ -54,7 +54,7 @@ std::vector<SearchHit> makeHits() {
     for (SearchHit& h : hits) {
         h.name = randomName(rng);
         h.stock = kStems[rng() % std::size(kStems)];
-        h.path = "\\" + h.stock + "\\" + randomName(rng) + "\\" + randomName(rng) + "\\" + h.name;
+        h.parent = FolderChain(FolderChain(FolderChain(), randomName(rng)), randomName(rng));
         h.size = rng();
     }
     return hits;

@@ -138,7 +138,7 @@ int runUpdate(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 
 std::string dupePath(const DupeFile& f) {
     std::string out = "\\" + escapeName(f.stock);
-    for (const std::string& folder : f.folders)
+    for (const std::string& folder : f.folders.names())
         out += "\\" + escapeName(folder);
     return out + "\\" + escapeName(f.name);
 }
@@ -160,32 +160,38 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 
     const auto groups = findDuplicates(library, request);
     if (!groups.ok()) return report(groups);
-    std::string out;
-    std::vector<std::vector<std::string>> csvRows;
-    for (size_t g = 0; g < groups.value.size(); ++g) {
-        for (const DupeFile& f : groups.value[g].files) {
-            out +=
-                std::to_string(g + 1) + '\t' + std::to_string(f.size) + '\t' + dupePath(f) + '\n';
-            SearchHit hit;
-            hit.name = f.name;
-            hit.size = f.size;
-            hit.created = f.created;
-            hit.modified = f.modified;
-            const ResultCells c = makeCells(hit);
-            std::string path = "\\" + f.stock;
-            for (const std::string& folder : f.folders)
-                path += "\\" + folder;
-            csvRows.push_back({std::to_string(g + 1), f.name, path + "\\" + f.name, c.size,
-                               c.created, c.modified});
-        }
-    }
     const auto csv = args.value("csv");
-    if (csv != "-") std::cout << out << std::flush; // "-": standard output holds the CSV alone
+    if (csv != "-") { // "-": standard output holds the CSV alone
+        std::string out;
+        for (size_t g = 0; g < groups.value.size(); ++g)
+            for (const DupeFile& f : groups.value[g].files) {
+                out += std::to_string(g + 1) + '\t' + std::to_string(f.size) + '\t' + dupePath(f) +
+                       '\n';
+                if (out.size() > 65536) std::cout << out, out.clear();
+            }
+        std::cout << out << std::flush;
+    }
+    // Each line is made as the file is written: a deep stock's paths never sit in memory together.
+    const auto write = [&groups](const CsvSink& sink) {
+        static constexpr std::string_view kHeader[] = {
+            "グループ", "ファイル・フォルダ名", "パス", "サイズ", "作成日時", "更新日時"};
+        CsvWriter file(sink, kHeader);
+        for (size_t g = 0; g < groups.value.size(); ++g)
+            for (const DupeFile& f : groups.value[g].files) {
+                SearchHit hit;
+                hit.name = f.name;
+                hit.stock = f.stock;
+                hit.parent = f.folders;
+                hit.size = f.size;
+                hit.created = f.created;
+                hit.modified = f.modified;
+                const ResultCells c = makeCells(hit);
+                file.row({std::to_string(g + 1), c.name, c.path, c.size, c.created, c.modified});
+            }
+        return file.finish();
+    };
     if (csv) {
-        const std::string bytes =
-            csvBytes({"グループ", "ファイル・フォルダ名", "パス", "サイズ", "作成日時", "更新日時"},
-                     csvRows);
-        if (const auto failed = writeCsvOutput(*csv, bytes)) return *failed;
+        if (const auto failed = writeCsvOutput(*csv, write)) return *failed;
     }
     return groups.value.empty() ? kNothingFound : kOk;
 }

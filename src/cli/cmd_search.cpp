@@ -104,12 +104,13 @@ bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
 }
 
 std::string hitJson(const SearchHit& hit) {
+    const std::vector<std::string> names = hit.folders();
     std::string folders = "[";
-    for (size_t i = 0; i < hit.folders.size(); ++i)
-        folders += (i ? "," : "") + jsonString(hit.folders[i]);
+    for (size_t i = 0; i < names.size(); ++i)
+        folders += (i ? "," : "") + jsonString(names[i]);
     folders += ']';
     return "{\"stock\":" + jsonString(hit.stock) + ",\"folders\":" + folders +
-           ",\"name\":" + jsonString(hit.name) + ",\"path\":" + jsonString(hit.path) +
+           ",\"name\":" + jsonString(hit.name) + ",\"path\":" + jsonString(hit.path()) +
            ",\"folder\":" + (hit.isFolder ? "true" : "false") +
            ",\"size\":" + std::to_string(hit.isFolder ? 0 : hit.size) +
            ",\"created\":" + jsonTime(hit.created) +
@@ -119,9 +120,8 @@ std::string hitJson(const SearchHit& hit) {
 // The path column, every part escaped so that "\" is only ever a separator.
 std::string escapedPath(const SearchHit& hit) {
     std::string out = "\\" + escapeName(hit.stock);
-    const size_t parents = hit.isFolder ? hit.folders.size() - 1 : hit.folders.size();
-    for (size_t i = 0; i < parents; ++i)
-        out += "\\" + escapeName(hit.folders[i]);
+    for (const std::string& folder : hit.parent.names())
+        out += "\\" + escapeName(folder);
     return out + "\\" + escapeName(hit.name);
 }
 
@@ -137,14 +137,16 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     const auto csv = args.value("csv");
     const bool json = args.has("json");
     const bool textOut = csv != "-"; // "-": standard output holds the CSV alone
-    std::vector<ResultCells> rows;
+    // The rows for the CSV keep their folders' shared links: their paths
+    // are made one at a time as the file is written.
+    std::vector<SearchHit> rows;
     std::string out;
     SearchCallbacks cb;
     cb.hit = [&](const SearchHit& hit) {
-        ResultCells c = makeCells(hit);
         if (json && textOut) {
             out += hitJson(hit);
         } else if (textOut) {
+            const ResultCells c = makeCells(hit);
             out.append(escapedPath(hit)).append("\t").append(c.size).append("\t");
             out.append(c.created).append("\t").append(c.modified).append("\n");
         }
@@ -152,7 +154,7 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             std::cout << out;
             out.clear();
         }
-        if (csv) rows.push_back(std::move(c));
+        if (csv) rows.push_back(hit);
     };
     const SearchOutcome outcome = searchCatalogue(
         request, cb, args.has("no-index") ? IndexUse::Never : IndexUse::BuildMissing);
@@ -170,7 +172,13 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         status = kLimitReached;
     }
     if (csv) {
-        if (const auto failed = writeCsvOutput(*csv, resultsCsvBytes(rows))) return *failed;
+        const auto write = [&rows](const CsvSink& sink) {
+            CsvWriter file(sink, kResultsCsvHeader);
+            for (const SearchHit& hit : rows)
+                file.row(makeCells(hit));
+            return file.finish();
+        };
+        if (const auto failed = writeCsvOutput(*csv, write)) return *failed;
     }
     return status;
 }

@@ -46,8 +46,12 @@ std::optional<T> pickWord(const std::string& word,
                                               std::vector<std::string>& out);
 
 // Writes a CSV the user asked for with --csv: "-" for standard output, else
-// in place at the path. The exit status of a failure, after its message.
-[[nodiscard]] std::optional<int> writeCsvOutput(const std::string& where, const std::string& bytes);
+// in place at the path. `make` writes the file through the sink it is given,
+// piece by piece, and says whether every piece was taken. The exit status of
+// a failure, after its message.
+using CsvSink = std::function<bool(std::string_view)>;
+[[nodiscard]] std::optional<int> writeCsvOutput(const std::string& where,
+                                                const std::function<bool(const CsvSink&)>& make);
 
 // Each file adds its commands.
 void addListCommands(std::vector<Command>& out);    // list, adopt

@@ -84,12 +84,19 @@ std::optional<int> chooseStocks(const std::filesystem::path& dataDir, const Pars
     return std::nullopt;
 }
 
-std::optional<int> writeCsvOutput(const std::string& where, const std::string& bytes) {
-    std::string why;
+std::optional<int> writeCsvOutput(const std::string& where,
+                                  const std::function<bool(const CsvSink&)>& make) {
     if (where == "-") {
-        std::cout << bytes << std::flush;
-    } else if (!writeFileInPlace(where, bytes, &why)) {
-        printError(messageCannotCreate(where), why);
+        (void)make([](std::string_view piece) { return bool(std::cout << piece); });
+        std::cout << std::flush;
+        return std::nullopt;
+    }
+    InPlaceFileWriter file;
+    bool ok =
+        file.open(where) && make([&file](std::string_view piece) { return file.write(piece); });
+    ok = file.close() && ok;
+    if (!ok) {
+        printError(messageCannotCreate(where), file.why());
         return kFileError;
     }
     return std::nullopt;

@@ -6,6 +6,7 @@
 #include "platform/collate.h"
 #include "platform/fileops.h"
 #include "platform/placedlines.h"
+#include "search/searchsteps.h"
 #include "search/stockscan.h"
 
 #include <algorithm>
@@ -63,8 +64,8 @@ class IndexWalk {
   public:
     IndexWalk(const NameIndex& index, StockReader& reader, const std::string& stock,
               const SearchRequest& request, const SearchCallbacks& cb, SearchOutcome& out)
-        : index_(index), reader_(reader), stock_(stock), request_(request), cb_(cb), out_(out),
-          needle_(request) {}
+        : index_(index), reader_(reader), stock_(stock), request_(request), out_(out),
+          steps_(request, cb, out), needle_(request), chains_(index.folderRecords().size()) {}
 
     bool run(const std::vector<uint32_t>& candidates);
 
@@ -77,20 +78,6 @@ class IndexWalk {
         return p == NameIndex::kNoParent ? kRoot : p;
     }
 
-    // Entering a folder, as the scan does it: pending work, then the stop and
-    // the limit. False when the search stops here.
-    bool enter() {
-        if (cb_.pump && cb_.pump()) out_.stopped = true;
-        if (out_.stopped) return false;
-        if (request_.limit > 0 && out_.resultCount > request_.limit) {
-            out_.stopped = true;
-            out_.limitExceeded = true;
-            if (cb_.limitExceeded) cb_.limitExceeded(kMessageLimitExceeded);
-            return false;
-        }
-        return true;
-    }
-
     // The folder index of the innermost folder record at or before record r
     // whose subtree holds r (r itself when r is a folder record), or kRoot.
     size_t folderOf(uint32_t record) const {
@@ -99,52 +86,44 @@ class IndexWalk {
         return it == f.begin() ? kRoot : size_t(it - f.begin()) - 1;
     }
 
-    // The names of folder i and its ancestors below the root, outermost first.
-    void chain(size_t i, std::vector<std::string>& names) const {
-        names.clear();
-        for (; i != kRoot; i = parentOf(i))
-            names.emplace_back(index_.folderName(i));
-        std::reverse(names.begin(), names.end());
+    // Folder i's link (the top's for kRoot), made with those of its parents
+    // the first time a row needs it, and kept for the other rows below it.
+    const FolderChain& chainOf(size_t i) {
+        static const FolderChain top;
+        if (i == kRoot) return top;
+        std::vector<size_t> missing;
+        for (size_t f = i; f != kRoot && chains_[f].atTop(); f = parentOf(f))
+            missing.push_back(f);
+        for (auto f = missing.rbegin(); f != missing.rend(); ++f) {
+            const size_t p = parentOf(*f);
+            chains_[*f] =
+                FolderChain(p == kRoot ? top : chains_[p], std::string(index_.folderName(*f)));
+        }
+        return chains_[i];
     }
 
-    // The scan's rules for one record: the name test, then the size and date.
-    bool matches(const Record& r) {
+    // The scan's rules for one record: the name test, then the search's row
+    // (the size and date). False when it gives no row.
+    bool addRow(const Record& r, size_t parent) {
         return needle_.matches(r.name, lowered_) &&
-               meetsFilters(request_.filters, r.size, r.modified, r.folder);
-    }
-
-    void addRow(const Record& r, size_t parent) {
-        ++out_.resultCount;
-        if (!cb_.hit) return;
-        SearchHit hit;
-        chain(parent, hit.folders);
-        hit.name = r.name;
-        hit.path = "\\" + stock_;
-        for (const std::string& f : hit.folders)
-            hit.path += "\\" + f;
-        hit.path += "\\" + r.name;
-        hit.stock = stock_;
-        if (r.folder) hit.folders.push_back(r.name);
-        hit.created = r.created;
-        hit.modified = r.modified;
-        hit.size = r.size;
-        hit.isFolder = r.folder;
-        cb_.hit(hit);
+               steps_.row(stock_, [&]() -> const FolderChain& { return chainOf(parent); }, r.name,
+                          r.folder, {r.created, r.modified, r.size});
     }
 
     const NameIndex& index_;
     StockReader& reader_;
     const std::string& stock_;
     const SearchRequest& request_;
-    const SearchCallbacks& cb_;
     SearchOutcome& out_;
+    SearchSteps steps_;
     const Needle needle_;
     std::string lowered_;
+    std::vector<FolderChain> chains_; // by folder index, made when first needed
 };
 
 bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
-    if (cb_.status) cb_.status("\\" + stock_ + std::string(kStatusSearching));
-    if (!enter()) return true; // the root: stopped before this stock began
+    steps_.status("\\" + stock_ + std::string(kStatusSearching));
+    if (!steps_.enter()) return true; // the root: stopped before this stock began
     if (candidates.empty()) return true;
     const bool wantFiles = request_.target != SearchTarget::Folders;
     const bool wantFolders = request_.target != SearchTarget::Files;
@@ -158,8 +137,7 @@ bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
     Record r;
     for (const uint32_t record : candidates) {
         // A stop asked for meanwhile takes effect at the next folder entry.
-        if (!stopAt && openAtStop.empty() && !out_.stopped && cb_.pump && cb_.pump()) {
-            out_.stopped = true;
+        if (!stopAt && openAtStop.empty() && !out_.stopped && steps_.cancelAsked()) {
             // With no folder left to enter, this stock's remaining files are
             // still tested; the next stock is not searched.
             const auto next = std::lower_bound(folders.begin(), folders.end(), record);
@@ -167,7 +145,7 @@ bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
         }
         if (stopAt && folders[*stopAt] <= record && openAtStop.empty()) {
             // Reaching the stop: its folder's entry is where the scan stops.
-            if (!enter()) {
+            if (!steps_.enter()) {
                 openAtStop.assign(folders.size() + 1, false);
                 for (size_t p = parentOf(*stopAt); p != kRoot; p = parentOf(p))
                     openAtStop[p] = true;
@@ -187,10 +165,8 @@ bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
         const uint64_t at =
             isFolderRecord ? index_.folderOffsets()[folder] : index_.recordOffset(record);
         if (!reader_.read(at, r) || r.folder != isFolderRecord) return false;
-        if (!matches(r)) continue;
-        addRow(r, parent);
-        if (openAtStop.empty() && !stopAt && request_.limit > 0 &&
-            out_.resultCount > request_.limit) {
+        if (!addRow(r, parent)) continue;
+        if (openAtStop.empty() && !stopAt && steps_.overLimit()) {
             // The next folder entry: this folder's own, or the next folder record.
             const auto next = std::lower_bound(folders.begin(), folders.end(),
                                                isFolderRecord ? record : record + 1);
@@ -199,7 +175,7 @@ bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
         }
     }
     // Past the last candidate: a pending stop still happens at its folder.
-    if (stopAt && openAtStop.empty()) (void)enter();
+    if (stopAt && openAtStop.empty()) (void)steps_.enter();
     return true;
 }
 

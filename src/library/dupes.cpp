@@ -17,21 +17,21 @@ uint64_t keyHash(const DupeRequest& r, std::string_view name, uint64_t size) {
 // Calls visit(folders, file) for every file of the tree, without recursion.
 template <class Visit> void forEachFile(const FolderTree& tree, Visit&& visit) {
     if (!tree.root()) return;
-    std::vector<std::string> folders;
+    std::vector<FolderChain> folders{FolderChain()};
     std::vector<std::pair<const FolderNode*, size_t>> stack{{tree.root(), 0}};
     for (const FileRecord* f = tree.root()->firstFile; f; f = f->next)
-        visit(folders, *f);
+        visit(folders.back(), *f);
     while (!stack.empty()) {
         auto& [node, next] = stack.back();
         if (next == node->children.size()) {
             stack.pop_back();
-            if (!folders.empty()) folders.pop_back();
+            folders.pop_back();
             continue;
         }
         const FolderNode* child = node->children[next++];
-        folders.push_back(child->name);
+        folders.emplace_back(folders.back(), std::string(child->name));
         for (const FileRecord* f = child->firstFile; f; f = f->next)
-            visit(folders, *f);
+            visit(folders.back(), *f);
         stack.emplace_back(child, 0);
     }
 }
@@ -49,7 +49,7 @@ StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
             static_cast<StockResult&>(out) = opened;
             return out;
         }
-        forEachFile(opened.value.tree, [&](const std::vector<std::string>&, const FileRecord& f) {
+        forEachFile(opened.value.tree, [&](const FolderChain&, const FileRecord& f) {
             if (f.size >= request.minSize) ++counts[keyHash(request, f.name(), f.size)];
         });
     }
@@ -61,18 +61,17 @@ StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
             static_cast<StockResult&>(out) = opened;
             return out;
         }
-        forEachFile(opened.value.tree,
-                    [&](const std::vector<std::string>& folders, const FileRecord& f) {
-                        if (f.size < request.minSize) return;
-                        const auto it = counts.find(keyHash(request, f.name(), f.size));
-                        if (it == counts.end() || it->second < 2) return;
-                        const std::string name =
-                            request.key == DupeKey::Size ? std::string() : std::string(f.name());
-                        DupeGroup& g = groups[{f.size, name}];
-                        g.size = f.size;
-                        g.files.push_back(
-                            {stock, folders, std::string(f.name()), f.size, f.created, f.modified});
-                    });
+        forEachFile(opened.value.tree, [&](const FolderChain& folders, const FileRecord& f) {
+            if (f.size < request.minSize) return;
+            const auto it = counts.find(keyHash(request, f.name(), f.size));
+            if (it == counts.end() || it->second < 2) return;
+            const std::string name =
+                request.key == DupeKey::Size ? std::string() : std::string(f.name());
+            DupeGroup& g = groups[{f.size, name}];
+            g.size = f.size;
+            g.files.push_back(
+                {stock, folders, std::string(f.name()), f.size, f.created, f.modified});
+        });
     }
     for (auto& [key, group] : groups)
         if (group.files.size() >= 2) out.value.push_back(std::move(group));

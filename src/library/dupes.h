@@ -2,6 +2,7 @@
 // Files stored more than once across stocks: the same name and size (or the
 // same size only), in any stocks and folders.
 #include "library/stocklibrary.h"
+#include "search/folderchain.h"
 
 #include <cstdint>
 #include <string>
@@ -13,7 +14,7 @@ enum class DupeKey { NameAndSize, Size };
 
 struct DupeFile {
     std::string stock;
-    std::vector<std::string> folders; // below the stock's top
+    FolderChain folders; // below the stock's top, shared with the other files there
     std::string name;
     uint64_t size = 0;
     FileTime created, modified;

@@ -4,6 +4,7 @@
 #include "platform/utf8.h"
 
 #include <system_error>
+#include <unordered_set>
 
 namespace zt {
 
@@ -84,8 +85,14 @@ std::string stockNameBase(std::string_view rootText) {
 std::string uniqueStockName(std::string_view base, const std::vector<std::string>& names,
                             const fs::path& dataDir) {
     const std::string clean = sanitizeName(std::string(base));
+    // The list folded once: a long list with many "name_N" would otherwise be
+    // read through again for every number tried.
+    std::unordered_set<std::string> taken;
+    taken.reserve(names.size());
+    for (const std::string& n : names)
+        taken.insert(lowerAnsi(n));
     const auto isFree = [&](const std::string& candidate) {
-        if (!isSafeStockName(candidate) || stockNameTaken(names, candidate)) return false;
+        if (!isSafeStockName(candidate) || taken.contains(lowerAnsi(candidate))) return false;
         std::error_code ec;
         // A leftover file (also a dangling link) of that name is never written over.
         return !fs::exists(fs::symlink_status(dataDir / (candidate + ".dat"), ec));

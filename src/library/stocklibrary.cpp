@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 
 namespace zt {
 
@@ -387,6 +388,8 @@ StockOutcome<std::vector<std::string>> StockLibrary::unlisted() const {
     const auto listed = names();
     if (!listed.ok()) return listed;
     std::vector<std::string> found;
+    // Looked up, not searched for: a folder of many stocks is read once.
+    const std::unordered_set<std::string_view> isListed(listed.value.begin(), listed.value.end());
     std::error_code ec;
     for (fs::directory_iterator it(dataDir_, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path& p = it->path();
@@ -394,8 +397,7 @@ StockOutcome<std::vector<std::string>> StockLibrary::unlisted() const {
         const std::string name = p.stem().string();
         const std::string lower = lowerAnsi(name);
         if (lower == "stocklist" || lower == "setting" || name.empty()) continue;
-        if (std::find(listed.value.begin(), listed.value.end(), name) == listed.value.end())
-            found.push_back(name);
+        if (!isListed.contains(name)) found.push_back(name);
     }
     std::sort(found.begin(), found.end());
     return succeeded(std::move(found));

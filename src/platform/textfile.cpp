@@ -138,11 +138,13 @@ std::filesystem::path linkTarget(const std::filesystem::path& p) {
     return at; // a loop: the rename will fail on it, as it should
 }
 
-bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes, std::string* why) {
-    const auto fail = [why](int err) {
-        if (why) *why = std::strerror(err);
-        return false;
-    };
+bool InPlaceFileWriter::fail(int err) {
+    if (why_.empty()) why_ = std::strerror(err);
+    ok_ = false;
+    return false;
+}
+
+bool InPlaceFileWriter::open(const std::filesystem::path& p) {
     struct stat st {};
     // Root may write a file nobody may write; a file marked read-only is
     // still the user's wish to keep it.
@@ -150,14 +152,35 @@ bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes, st
         return fail(EACCES);
     // Opened without waiting: a pipe nobody reads fails (ENXIO) instead of
     // hanging the program; the writes then block as usual.
-    Fd fd(::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
-                 0666));
-    if (fd.get() < 0) return fail(errno);
-    const int flags = ::fcntl(fd.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return fail(errno);
-    if (!writeAll(fd.get(), bytes)) return fail(errno);
-    if (::close(fd.release()) != 0) return fail(errno);
+    fd_ = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    if (fd_ < 0) return fail(errno);
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) return fail(errno);
+    ok_ = true;
     return true;
+}
+
+bool InPlaceFileWriter::write(std::string_view bytes) {
+    if (!ok_) return false;
+    return writeAll(fd_, bytes) || fail(errno);
+}
+
+bool InPlaceFileWriter::close() {
+    if (fd_ < 0) return false;
+    const bool closed = ::close(std::exchange(fd_, -1)) == 0;
+    if (!closed) return fail(errno);
+    return ok_;
+}
+
+InPlaceFileWriter::~InPlaceFileWriter() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes, std::string* why) {
+    InPlaceFileWriter out;
+    const bool ok = out.open(p) && out.write(bytes) && out.close();
+    if (!ok && why) *why = out.why();
+    return ok;
 }
 
 namespace {

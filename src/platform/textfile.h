@@ -46,6 +46,31 @@ class LineCursor {
 [[nodiscard]] bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes,
                                     std::string* why = nullptr);
 
+// The same in pieces, for output too large to build in memory first (a
+// deep stock's search results): the file is opened and checked as
+// writeFileInPlace does, each write() appends, close() reports. The first
+// failure is kept and ends the writing.
+class InPlaceFileWriter {
+  public:
+    InPlaceFileWriter() = default;
+    ~InPlaceFileWriter();
+    InPlaceFileWriter(const InPlaceFileWriter&) = delete;
+    InPlaceFileWriter& operator=(const InPlaceFileWriter&) = delete;
+
+    bool open(const std::filesystem::path& p);
+    bool write(std::string_view bytes);
+    bool close();
+    // The system's reason for the first failure.
+    [[nodiscard]] const std::string& why() const { return why_; }
+
+  private:
+    bool fail(int err);
+
+    int fd_ = -1;
+    bool ok_ = false;
+    std::string why_;
+};
+
 // Where a write to p lands: p itself, or, when p is a symbolic link, the end
 // of its chain of links (which need not exist yet).
 [[nodiscard]] std::filesystem::path linkTarget(const std::filesystem::path& p);

@@ -23,50 +23,78 @@ void writeCsvField(std::string& out, std::string_view text) {
     out += '"';
 }
 
-std::string csvBytes(const std::vector<std::string>& header,
-                     const std::vector<std::vector<std::string>>& rows) {
-    TextFileBuilder file;
-    std::string line;
-    const auto put = [&](const std::vector<std::string>& fields) {
-        line.clear();
-        for (size_t i = 0; i < fields.size(); ++i) {
-            if (i) line += ',';
-            writeCsvField(line, fields[i]);
-        }
-        file.line(line);
-    };
-    put(header);
-    for (const auto& r : rows)
-        put(r);
-    return file.bytes();
+CsvWriter::CsvWriter(Sink sink, std::span<const std::string_view> header) : sink_(std::move(sink)) {
+    row(header);
 }
 
-std::string resultsCsvBytes(std::span<const ResultCells> rows) {
+void CsvWriter::row(std::span<const std::string_view> fields) {
     // Built as UTF-8 and encoded line by line: the codec never produces a
     // comma or a quote, so the quoting survives the conversion unchanged.
-    TextFileBuilder file;
-    file.line(kCsvHeader);
-    std::string line;
-    for (const ResultCells& r : rows) {
-        line.clear();
-        writeCsvField(line, r.name);
-        line += ',';
-        writeCsvField(line, r.path);
-        line += ',';
-        writeCsvField(line, r.size);
-        line += ',';
-        writeCsvField(line, r.created);
-        line += ',';
-        writeCsvField(line, r.modified);
-        file.line(line);
+    line_.clear();
+    bool first = true;
+    for (const std::string_view f : fields) {
+        if (!first) line_ += ',';
+        first = false;
+        writeCsvField(line_, f);
     }
-    return file.bytes();
+    file_.line(line_);
+    if (file_.bytes().size() >= (1u << 20)) handOn();
+}
+
+void CsvWriter::handOn() {
+    if (ok_ && !file_.bytes().empty()) ok_ = sink_(file_.bytes());
+    file_.buffer().clear();
+}
+
+bool CsvWriter::finish() {
+    handOn();
+    return ok_;
+}
+
+namespace {
+
+// A writer whose pieces gather in `out`.
+CsvWriter intoString(std::string& out, std::span<const std::string_view> header) {
+    return CsvWriter(
+        [&out](std::string_view piece) {
+            out += piece;
+            return true;
+        },
+        header);
+}
+
+} // namespace
+
+std::string resultsCsvBytes(std::span<const ResultCells> rows) {
+    std::string out;
+    CsvWriter csv = intoString(out, kResultsCsvHeader);
+    for (const ResultCells& r : rows)
+        csv.row(r);
+    (void)csv.finish();
+    return out;
+}
+
+bool saveResultsCsv(const std::filesystem::path& path, size_t count,
+                    const std::function<ResultCells(size_t)>& rowAt, std::string* why) {
+    if (path.empty()) return true;
+    InPlaceFileWriter file;
+    bool ok = file.open(path);
+    if (ok) {
+        CsvWriter csv([&file](std::string_view piece) { return file.write(piece); },
+                      kResultsCsvHeader);
+        for (size_t i = 0; i < count; ++i)
+            csv.row(rowAt(i));
+        ok = csv.finish();
+        ok = file.close() && ok;
+    }
+    if (!ok && why) *why = file.why();
+    return ok;
 }
 
 bool saveResultsCsv(const std::filesystem::path& path, std::span<const ResultCells> rows,
                     std::string* why) {
-    if (path.empty()) return true;
-    return writeFileInPlace(path, resultsCsvBytes(rows), why);
+    return saveResultsCsv(
+        path, rows.size(), [rows](size_t i) { return rows[i]; }, why);
 }
 
 } // namespace zt

@@ -70,10 +70,24 @@ std::string formatDateText(FileTime t) {
            std::to_string(st.second);
 }
 
+std::string SearchHit::path() const {
+    std::string out;
+    out.append(1, '\\').append(stock);
+    parent.appendPath(out);
+    out.append(1, '\\').append(name);
+    return out;
+}
+
+std::vector<std::string> SearchHit::folders() const {
+    std::vector<std::string> out = parent.names();
+    if (isFolder) out.push_back(name);
+    return out;
+}
+
 ResultCells makeCells(const SearchHit& hit) {
     ResultCells c;
     c.name = hit.name;
-    c.path = hit.path;
+    c.path = hit.path();
     c.created = formatDateText(hit.created);
     if (!hit.isFolder) {
         c.size = formatSizeText(hit.size);

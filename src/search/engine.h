@@ -9,6 +9,7 @@
 // A pre-pass over each piece finds the places where a stored name may hold the
 // text; only the records around them are decoded and tested.
 #include "platform/filetime.h"
+#include "search/folderchain.h"
 
 #include <chrono>
 #include <cstdint>
@@ -50,16 +51,21 @@ enum class SearchTarget { FilesAndFolders = 0, Files = 1, Folders = 2 };
 [[nodiscard]] std::string formatDateText(FileTime t);
 
 struct SearchHit {
-    std::string name;                 // as stored (not lower-cased)
-    std::string path;                 // "\stock\folder\name"
-    std::string stock;                // the stock searched
-    std::vector<std::string> folders; // folder names from below the stock's root down to
-                                      // the row's folder (a folder row ends with itself)
+    std::string name;   // as stored (not lower-cased)
+    std::string stock;  // the stock searched
+    FolderChain parent; // the folder holding the row, shared with the other rows in it
     // The file's or folder's own values (a folder's times as it was read).
     FileTime created;
     FileTime modified;
     uint64_t size = 0;
     bool isFolder = false;
+
+    // "\stock\folder\name", made when asked for (a deep stock's rows would
+    // otherwise hold its paths' lengths squared).
+    [[nodiscard]] std::string path() const;
+    // Folder names from below the stock's root down to the row's folder (a
+    // folder row ends with itself).
+    [[nodiscard]] std::vector<std::string> folders() const;
 };
 
 // The five cell texts of a row: name, path, size, created, modified. Folder
@@ -103,9 +109,9 @@ struct SearchRequest {
 };
 
 struct SearchCallbacks {
-    // At every folder entry, before anything else: let pending work run.
-    // Returns true when a stop was asked for.
-    std::function<bool()> pump;
+    // The cancel check, at every folder entry before anything else: true when
+    // a stop was asked for.
+    std::function<bool()> cancelled;
     // The status line: "処理中" at the start, then at folder entries the path
     // of the folder's parent + " を検索しています". Unset: no status display.
     std::function<void(std::string_view)> status;

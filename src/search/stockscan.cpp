@@ -5,6 +5,7 @@
 #include "platform/codec.h"
 #include "platform/collate.h"
 #include "platform/piecereader.h"
+#include "search/searchsteps.h"
 
 #include <cstring>
 #include <vector>
@@ -99,7 +100,8 @@ bool isMinusOne(std::string_view line) {
 class StockScan {
   public:
     StockScan(PieceReader& in, const std::string& stock, SearchContext& c)
-        : in_(in), stock_(stock), c_(c), cb_(c.callbacks), out_(c.outcome),
+        : in_(in), stock_(stock), c_(c), cb_(c.callbacks),
+          steps_(c.request, c.callbacks, c.outcome),
           wantFiles_(c.request.target != SearchTarget::Folders),
           wantFolders_(c.request.target != SearchTarget::Files), screened_(c.needle.key.filters()) {
     }
@@ -108,8 +110,9 @@ class StockScan {
         pos_ = linesEnd(2);         // format mark, folder count
         if (!enterFolder()) return; // the root is entered before its records
         path_ = "\\" + stock_;
-        frames_.push_back({0, true, 0, path_.size()});
+        frames_.push_back({0, true, 0, path_.size(), {}});
         decoded_ = 1;
+        linked_ = 1;
         for (;;) {
             // File records with no place of a possible match are passed over whole.
             const bool testFiles = wantFiles_ && frames_.back().walked;
@@ -128,6 +131,7 @@ class StockScan {
         bool walked;
         size_t rawBegin;   // the folder's stored name in raw_ (walked folders)
         size_t pathLength; // path_ up to this folder, once decoded
+        FolderChain chain; // the folder's link for rows, once a row needs it
     };
 
     // Drops the bytes before keepFrom, reads on and indexes what is held.
@@ -183,16 +187,15 @@ class StockScan {
             if (wantFolders_ && test(raw)) addRow(readValues(in), true);
             walked = enterFolder();
         }
-        frames_.push_back({depth, walked, raw_.size(), 0});
+        frames_.push_back({depth, walked, raw_.size(), 0, {}});
         if (walked) raw_.append(raw);
         return true;
     }
 
-    // Entering a folder below the innermost open one: pending work runs, the
-    // status line shows the parent's path, then the stop and the result limit
-    // are checked.
+    // Entering a folder below the innermost open one: the search's folder
+    // entry, with the parent's path on the status line.
     bool enterFolder() {
-        if (cb_.pump && cb_.pump()) out_.stopped = true;
+        steps_.cancelCheck();
         if (cb_.status && c_.gate.due()) {
             decodePath();
             const size_t length = path_.size();
@@ -200,14 +203,7 @@ class StockScan {
             cb_.status(path_);
             path_.resize(length);
         }
-        if (out_.stopped) return false;
-        if (c_.request.limit > 0 && out_.resultCount > c_.request.limit) {
-            out_.stopped = true;
-            out_.limitExceeded = true;
-            if (cb_.limitExceeded) cb_.limitExceeded(kMessageLimitExceeded);
-            return false;
-        }
-        return true;
+        return steps_.admit();
     }
 
     void pop() {
@@ -217,6 +213,20 @@ class StockScan {
             decoded_ = frames_.size();
             path_.resize(frames_.empty() ? 0 : frames_.back().pathLength);
         }
+        if (linked_ > frames_.size()) linked_ = frames_.size();
+    }
+
+    // The innermost open folder's link, made (with its parents') the first
+    // time a row in it needs it.
+    const FolderChain& innermostChain() {
+        decodePath();
+        for (; linked_ < frames_.size(); ++linked_) {
+            const Frame& parent = frames_[linked_ - 1];
+            Frame& f = frames_[linked_];
+            const size_t from = parent.pathLength + 1;
+            f.chain = FolderChain(parent.chain, path_.substr(from, f.pathLength - from));
+        }
+        return frames_.back().chain;
     }
 
     // Makes path_ the path of the innermost open folder (all open folders are
@@ -249,38 +259,22 @@ class StockScan {
 
     // A row for name_ in the innermost open folder, when it meets the conditions.
     void addRow(const Values& v, bool folder) {
-        if (!meetsFilters(c_.request.filters, v.size, v.modified, folder)) return;
-        ++out_.resultCount;
-        if (!cb_.hit) return;
-        decodePath();
-        SearchHit hit;
-        hit.name = name_;
-        hit.path.reserve(path_.size() + 1 + name_.size());
-        hit.path.append(path_).append(1, '\\').append(name_);
-        hit.stock = stock_;
-        for (size_t i = 1; i < frames_.size(); ++i) {
-            const size_t from = frames_[i - 1].pathLength + 1;
-            hit.folders.emplace_back(path_, from, frames_[i].pathLength - from);
-        }
-        if (folder) hit.folders.push_back(name_);
-        hit.created = v.created;
-        hit.modified = v.modified;
-        hit.size = v.size;
-        hit.isFolder = folder;
-        cb_.hit(hit);
+        steps_.row(stock_, [this]() -> const FolderChain& { return innermostChain(); }, name_,
+                   folder, {v.created, v.modified, v.size});
     }
 
     PieceReader& in_;
     const std::string& stock_;
     SearchContext& c_;
     const SearchCallbacks& cb_;
-    SearchOutcome& out_;
+    SearchSteps steps_;
     const bool wantFiles_, wantFolders_, screened_;
     std::string_view data_; // what the reader holds
     size_t pos_ = 0;        // the next record
     size_t nextCandidate_ = 0;
     std::vector<Frame> frames_;
     size_t decoded_ = 0; // frames whose names are in path_
+    size_t linked_ = 0;  // frames whose chain is made
     std::string raw_;    // stored names of the open walked folders, one after another
     std::string path_, name_, lowered_;
 };

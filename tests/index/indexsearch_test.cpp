@@ -17,10 +17,10 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string describe(const SearchHit& h) {
-    std::string s = h.path + "|" + h.name + "|" + h.stock + "|" + std::to_string(h.size) + "|" +
+    std::string s = h.path() + "|" + h.name + "|" + h.stock + "|" + std::to_string(h.size) + "|" +
                     std::to_string(h.created.ticks) + "|" + std::to_string(h.modified.ticks) +
                     (h.isFolder ? "|D" : "|F");
-    for (const auto& f : h.folders)
+    for (const auto& f : h.folders())
         s += "/" + f;
     return s;
 }

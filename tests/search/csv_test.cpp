@@ -7,7 +7,8 @@
 namespace zt {
 namespace {
 
-const std::string kHeaderLine = cp932::encode(std::string(kCsvHeader)) + "\r\n";
+const std::string kHeaderLine =
+    cp932::encode("ファイル・フォルダ名,パス,サイズ,作成日時,更新日時") + "\r\n";
 
 TEST(SearchCsv, FieldsAreQuotedOnlyForCommasAndQuotes) {
     auto field = [](std::string_view s) {
@@ -46,6 +47,18 @@ TEST(SearchCsv, FileHasHeaderRowsCrLfAndCp932) {
     EXPECT_FALSE(saveResultsCsv(dir / "no-such-folder" / "r.csv", rows));
     EXPECT_FALSE(saveResultsCsv(dir.path(), rows));
     EXPECT_TRUE(saveResultsCsv("", rows));
+}
+
+TEST(SearchCsv, AFileWrittenInPiecesIsTheWholeFile) {
+    test::TempDir dir;
+    const auto path = dir / "r.csv";
+    // Several pieces' worth, every line different.
+    std::vector<ResultCells> rows(30000);
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i] = {"名前" + std::to_string(i), "\\S\\" + std::string(40, 'p') + std::to_string(i),
+                   "1KB", "", ""};
+    ASSERT_TRUE(saveResultsCsv(path, rows.size(), [&](size_t i) { return rows[i]; }));
+    EXPECT_EQ(test::readFile(path), resultsCsvBytes(rows));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "catalogue/stockfile.h"
 #include "catalogue/stockpath.h"
 #include "catalogue/stocklist.h"
+#include "library/names.h"
 #include "platform/codec.h"
 #include "platform/collate.h"
 #include "platform/piecereader.h"
@@ -55,17 +56,17 @@ struct Searched {
     [[nodiscard]] std::vector<std::string> paths() const {
         std::vector<std::string> p;
         for (const auto& h : hits)
-            p.push_back(h.path);
+            p.push_back(h.path());
         return p;
     }
 };
 
-SearchCallbacks recordInto(Searched& run, int stopAtPump = -1) {
+SearchCallbacks recordInto(Searched& run, int stopAtCheck = -1) {
     SearchCallbacks cb;
     cb.statusInterval = std::chrono::milliseconds(0);
-    auto pumps = std::make_shared<int>(0);
-    cb.pump = [pumps, stopAtPump] {
-        return ++*pumps == stopAtPump || (stopAtPump > 0 && *pumps > stopAtPump);
+    auto checks = std::make_shared<int>(0);
+    cb.cancelled = [checks, stopAtCheck] {
+        return ++*checks == stopAtCheck || (stopAtCheck > 0 && *checks > stopAtCheck);
     };
     cb.status = [&run](std::string_view s) { run.statuses.emplace_back(s); };
     cb.hit = [&run](const SearchHit& h) { run.hits.push_back(h); };
@@ -75,14 +76,14 @@ SearchCallbacks recordInto(Searched& run, int stopAtPump = -1) {
 
 Searched searchBytes(const std::string& bytes, std::string text,
                      MatchMode mode = MatchMode::Contains, bool caseSensitive = false,
-                     SearchTarget target = SearchTarget::FilesAndFolders, int stopAtPump = -1) {
+                     SearchTarget target = SearchTarget::FilesAndFolders, int stopAtCheck = -1) {
     Searched run;
     SearchRequest r;
     r.text = std::move(text);
     r.mode = mode;
     r.caseSensitive = caseSensitive;
     r.target = target;
-    searchStockBytes(bytes, "S", r, recordInto(run, stopAtPump), run.outcome);
+    searchStockBytes(bytes, "S", r, recordInto(run, stopAtCheck), run.outcome);
     return run;
 }
 
@@ -144,12 +145,14 @@ TEST(SearchEngine, PatternsAndConditions) {
         {"a*b.txt", MatchMode::Wildcard, false, {}, {"\\S\\axb.TXT", "\\S\\ab9\\AXXB.txt"}},
         {"a?b*", MatchMode::Wildcard, true, {}, {"\\S\\axb.TXT"}},
         // A case-blind expression keeps its meaning: \D is not lowered to \d.
-        {"^A\\D", MatchMode::Regex, false, {},
-         {"\\S\\axb.TXT", "\\S\\ab9", "\\S\\ab9\\AXXB.txt"}},
+        {"^A\\D", MatchMode::Regex, false, {}, {"\\S\\axb.TXT", "\\S\\ab9", "\\S\\ab9\\AXXB.txt"}},
         {"^a\\d", MatchMode::Regex, true, {}, {"\\S\\a1"}},
         // Sizes select files; dates need a known time.
         {"a", MatchMode::Contains, false, {1000, 4000, {}, {}}, {"\\S\\ab9\\AXXB.txt"}},
-        {"a", MatchMode::Contains, false, {{}, {}, FileTime{200}, {}},
+        {"a",
+         MatchMode::Contains,
+         false,
+         {{}, {}, FileTime{200}, {}},
          {"\\S\\ab9", "\\S\\ab9\\AXXB.txt"}},
         {"a", MatchMode::Contains, false, {{}, {}, {}, FileTime{300}}, {"\\S\\axb.TXT"}},
     };
@@ -224,8 +227,8 @@ TEST(SearchEngine, TargetsStillDescendIntoEveryFolder) {
     EXPECT_EQ(searchBytes(bytes, "hit", MatchMode::Contains, false, SearchTarget::Folders).paths(),
               (Paths{"\\S\\a\\b\\hitdir"}));
     const Searched r = searchBytes(bytes, "hit");
-    EXPECT_EQ(r.hits[1].folders, (Paths{"a", "b"}));
-    EXPECT_EQ(r.hits[2].folders, (Paths{"a", "b", "hitdir"}));
+    EXPECT_EQ(r.hits[1].folders(), (Paths{"a", "b"}));
+    EXPECT_EQ(r.hits[2].folders(), (Paths{"a", "b", "hitdir"}));
     EXPECT_EQ(r.hits[2].stock, "S");
     // The status line names the parent of each folder entered.
     EXPECT_EQ(r.statuses, (Paths{" を検索しています", "\\S を検索しています",
@@ -273,7 +276,7 @@ TEST(SearchEngine, StopTakesEffectAtTheNextFolderEntryAndEndsTheSearch) {
     r.stocks = {"A", "B"};
     r.text = "x";
     Searched run;
-    // Pumps: root of A (1), x1 (2), x2 (3): stop asked at the third.
+    // Cancel checks: root of A (1), x1 (2), x2 (3): stop asked at the third.
     run.outcome = searchStocks(r, recordInto(run, 3));
     EXPECT_EQ(run.paths(), (Paths{"\\A\\x1", "\\A\\x1\\x-in-1", "\\A\\x2"}));
     EXPECT_TRUE(run.outcome.stopped);
@@ -349,7 +352,7 @@ TEST(SearchEngine, AStockThatShrinksOrGrowsWhileSearchedIsSearchedToItsNewEnd) {
         Searched run;
         SearchCallbacks cb = recordInto(run);
         int entries = 0;
-        cb.pump = [&] {
+        cb.cancelled = [&] {
             // Once the first piece is in, the file changes under the reader.
             if (++entries == 2) {
                 if (grow) {
@@ -393,10 +396,12 @@ TEST(SearchEngine, CellTexts) {
 
     SearchHit file;
     file.name = "a";
-    file.path = "\\S\\a";
+    file.stock = "S";
+    file.parent = FolderChain(FolderChain(), "d");
     file.size = 1234567;
     file.modified = FileTime{t};
     ResultCells c = makeCells(file);
+    EXPECT_EQ(c.path, "\\S\\d\\a");
     EXPECT_EQ(c.size, "1,234KB");
     EXPECT_EQ(c.created, "");
     EXPECT_EQ(c.modified, "2001/3/5 9:7:3");
@@ -420,13 +425,13 @@ struct Trace {
     std::vector<std::string> events;
     int count = 0;
     bool stopped = false;
-    int pumps = 0;
+    int checks = 0;
 };
 
 // The search as a walk over the tree the stock loader builds.
 void walk(const SearchRequest& r, const std::string& needle, int stopAt,
           const std::string& parentPath, const FolderNode* node, Trace& t) {
-    if (++t.pumps >= stopAt && stopAt > 0) t.stopped = true;
+    if (++t.checks >= stopAt && stopAt > 0) t.stopped = true;
     t.events.push_back("status " + parentPath);
     if (t.stopped) return;
     if (t.count > kSearchResultLimit) {
@@ -459,8 +464,8 @@ void walk(const SearchRequest& r, const std::string& needle, int stopAt,
 
 TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree) {
     std::mt19937 rng(20240607);
-    const std::vector<std::string> parts = {"a", "B", "ab", "アA", "ｂ", "Ａ", "&#65;",
-                                            "x", "\x01", " ", "-1", "蒼", "-"};
+    const std::vector<std::string> parts = {"a", "B",    "ab", "アA", "ｂ", "Ａ", "&#65;",
+                                            "x", "\x01", " ",  "-1",  "蒼", "-"};
     auto randomName = [&] {
         std::string n;
         const int len = 1 + int(rng() % 4);
@@ -500,14 +505,14 @@ TEST(SearchEngine, StreamingEqualsTheWalkOfTheLoadedTree) {
         Trace got;
         SearchCallbacks cb;
         cb.statusInterval = std::chrono::milliseconds(0);
-        cb.pump = [&] { return ++got.pumps >= stopAt && stopAt > 0; };
+        cb.cancelled = [&] { return ++got.checks >= stopAt && stopAt > 0; };
         cb.status = [&](std::string_view st) {
             if (st != kStatusProcessing)
                 got.events.push_back(
                     "status " + std::string(st.substr(0, st.size() - kStatusSearching.size())));
         };
         cb.hit = [&](const SearchHit& h) {
-            got.events.push_back("hit " + h.path + " " + std::to_string(h.size) + " " +
+            got.events.push_back("hit " + h.path() + " " + std::to_string(h.size) + " " +
                                  std::to_string(h.created.ticks));
         };
         cb.limitExceeded = [&](std::string_view) { got.events.push_back("limit"); };

@@ -5,6 +5,8 @@
 #include <QThread>
 #include <algorithm>
 #include <chrono>
+#include <string_view>
+#include <unordered_map>
 
 namespace zt {
 
@@ -33,13 +35,18 @@ void IndexBuilder::enqueue(const std::vector<std::string>& stocks, bool thorough
         const std::lock_guard lock(mutex_);
         if (stopping_) return;
         if (!thorough) queue_.clear();
+        // Each name once, however long the list (a search of the queue per
+        // name would take the list's length squared).
+        std::unordered_map<std::string, size_t> queued;
+        queued.reserve(queue_.size() + stocks.size());
+        for (size_t i = 0; i < queue_.size(); ++i)
+            queued.emplace(queue_[i].stock, i);
         for (const std::string& s : stocks) {
-            const auto it = std::find_if(queue_.begin(), queue_.end(),
-                                         [&s](const Pending& p) { return p.stock == s; });
-            if (it == queue_.end())
+            const auto [it, fresh] = queued.emplace(s, queue_.size());
+            if (fresh)
                 queue_.push_back({s, thorough});
             else
-                it->thorough = it->thorough || thorough;
+                queue_[it->second].thorough = queue_[it->second].thorough || thorough;
         }
     }
     changed_.notify_all();

@@ -95,12 +95,12 @@ void MainWindow::openSearchHit(const SearchHit& hit) {
     const int found = it == names.end() ? -1 : int(it - names.begin());
     if (found >= 0 && found != stockList_->selectedRow()) {
         stockList_->selectRow(found);
-        pendingJump_ = hit.folders;
+        pendingJump_ = hit.folders();
         openSelectedStock();
         return;
     }
     // Down the open tree, folder by folder, as far as the names lead.
-    folders_->selectPath(hit.folders);
+    folders_->selectPath(hit.folders());
 }
 
 } // namespace zt

@@ -26,12 +26,38 @@ const std::string& nameKey(const ResultRow& r) {
     return r.nameKey;
 }
 
-const std::string& pathKey(const ResultRow& r) {
+// Longer paths are compared when sorting rather than keep keys of their
+// length (a deep stock's would take its depth squared).
+constexpr size_t kPathKeyBytes = 512;
+
+// The path's sort key, or null when the path is too long to keep one.
+const std::string* pathKey(const ResultRow& r) {
     if (!r.hasPathKey) {
-        r.pathKey = localeSortKey(r.cells.path);
+        const std::string path = r.hit.path();
+        if (path.size() <= kPathKeyBytes) r.pathKey = localeSortKey(path);
         r.hasPathKey = true;
     }
-    return r.pathKey;
+    return r.pathKey.empty() ? nullptr : &r.pathKey;
+}
+
+// compareLocale of two rows' paths. Below the folder both share a link for,
+// the paths are the same text up to a separator, and a collation of two
+// texts that agree up to a separator is decided by what follows it; only
+// what follows is made and compared.
+int comparePaths(const SearchHit& a, const SearchHit& b) {
+    if (a.stock != b.stock) return sign(compareLocale(a.path(), b.path()));
+    const FolderChain shared = FolderChain::common(a.parent, b.parent);
+    const auto below = [&shared](const SearchHit& h) {
+        std::string rest;
+        FolderChain f = h.parent;
+        std::vector<std::string> names;
+        for (; f.depth() > shared.depth(); f = f.parent())
+            names.push_back(f.name());
+        for (auto n = names.rbegin(); n != names.rend(); ++n)
+            rest.append(1, '\\').append(*n);
+        return rest.append(1, '\\').append(h.name);
+    };
+    return sign(compareLocale(below(a), below(b)));
 }
 
 // Files with a size first (larger first), then empty files, then folders.
@@ -55,8 +81,11 @@ int compareResultRows(const ResultRow& a, const ResultRow& b, ResultSortKey key)
     // Sort keys compare with memcmp exactly as compareLocale compares the texts.
     case ResultSortKey::Name:
         return sign(nameKey(a).compare(nameKey(b)));
-    case ResultSortKey::Path:
-        return sign(pathKey(a).compare(pathKey(b)));
+    case ResultSortKey::Path: {
+        const std::string* ka = pathKey(a);
+        const std::string* kb = pathKey(b);
+        return ka && kb ? sign(ka->compare(*kb)) : comparePaths(x, y);
+    }
     case ResultSortKey::Size:
         if (const int c = compareValues(sizeClass(x), sizeClass(y))) return c;
         return sizeClass(x) == 0 ? compareValues(y.size, x.size) : 0;
@@ -91,7 +120,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
         case NameColumn:
             return QString::fromStdString(r.cells.name);
         case PathColumn:
-            return QString::fromStdString(r.cells.path);
+            return QString::fromStdString(r.hit.path());
         case SizeColumn:
             return QString::fromStdString(r.cells.size);
         case CreatedColumn:
@@ -125,6 +154,7 @@ std::unique_ptr<ResultRow> ResultsModel::makeRow(const SearchHit& hit, int image
     auto row = std::make_unique<ResultRow>();
     row->hit = hit;
     row->cells = makeCells(hit);
+    row->cells.path.clear();
     row->image = image;
     return row;
 }
@@ -185,12 +215,11 @@ void ResultsModel::sortBy(ResultSortKey key) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-std::vector<ResultCells> ResultsModel::cellsInOrder() const {
-    std::vector<ResultCells> cells;
-    cells.reserve(rows_.size());
-    for (const auto& r : rows_)
-        cells.push_back(r->cells);
-    return cells;
+ResultCells ResultsModel::cellsAt(int i) const {
+    const ResultRow& r = row(i);
+    ResultCells c = r.cells;
+    c.path = r.hit.path();
+    return c;
 }
 
 } // namespace zt

@@ -16,9 +16,11 @@ enum class ResultSortKey { None = 0, Name = 1, Size = 2, Path = 3, Created = 4, 
 
 struct ResultRow {
     SearchHit hit;
-    ResultCells cells;
+    ResultCells cells; // but the path, made when shown: a deep stock's paths together
+                       // would take its depth squared
     int image = 0;
-    // Locale sort keys of the name and path, made when first needed.
+    // Locale sort keys of the name and path, made when first needed (the
+    // path's only for a short path, for the same reason).
     mutable std::string nameKey, pathKey;
     mutable bool hasNameKey = false, hasPathKey = false;
 };
@@ -50,8 +52,8 @@ class ResultsModel : public QAbstractTableModel {
     void sortBy(ResultSortKey key);
 
     [[nodiscard]] const ResultRow& row(int i) const { return *rows_[size_t(i)]; }
-    // The cells of every row in the order shown.
-    [[nodiscard]] std::vector<ResultCells> cellsInOrder() const;
+    // The cells of the row shown at i, its path included.
+    [[nodiscard]] ResultCells cellsAt(int i) const;
 
   private:
     void placeRow(std::unique_ptr<ResultRow> row);

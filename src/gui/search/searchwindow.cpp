@@ -193,7 +193,7 @@ void SearchWindow::startSearch() {
         look,
         [this, run, withStatus, request = request(), icons = icons_](WorkControl& work) {
             SearchCallbacks cb;
-            cb.pump = [&work] { return work.cancelled(); };
+            cb.cancelled = [&work] { return work.cancelled(); };
             std::chrono::steady_clock::time_point shown{};
             if (withStatus)
                 cb.status = [this, &work, &shown](std::string_view text) {
@@ -254,16 +254,22 @@ void SearchWindow::saveResults() {
     if (!file || file->isEmpty() || searching()) return;
     rememberSavedFile(*file);
     // On the worker, like a search: the file may be slow to take the bytes
-    // (a pipe, a network folder), and the window stays responsive.
+    // (a pipe, a network folder), and the window stays responsive. The rows
+    // are read where they are; nothing reorders them until the save ends.
     setSearchControlsEnabled(false);
+    saving_ = true;
     auto saved = std::make_shared<bool>(false);
     WorkLook look;
     look.dialog = false;
     runner_->start(
         look,
         [saved, path = std::filesystem::path(file->toStdString()),
-         cells = results_->cellsInOrder()](WorkControl&) { *saved = saveResultsCsv(path, cells); },
+         model = static_cast<const ResultsModel*>(results_)](WorkControl&) {
+            const auto cellsAt = [model](size_t i) { return model->cellsAt(int(i)); };
+            *saved = saveResultsCsv(path, size_t(model->rowCount()), cellsAt);
+        },
         [this, saved](const JobEnd& end) {
+            saving_ = false;
             setSearchControlsEnabled(true);
             if (end.threw())
                 warn(this, end.failure);
@@ -278,7 +284,7 @@ void SearchWindow::sortByColumn(int column) {
     static const ResultSortKey keys[] = {ResultSortKey::Name, ResultSortKey::Path,
                                          ResultSortKey::Size, ResultSortKey::Created,
                                          ResultSortKey::Modified};
-    if (column < 0 || column >= ResultsModel::ColumnCount) return;
+    if (column < 0 || column >= ResultsModel::ColumnCount || saving_) return;
     results_->sortBy(keys[column]);
 }
 

@@ -49,6 +49,7 @@ QLayout* SearchWindow::buildStockColumn() {
     stocksCaption_ = new QLabel(QStringLiteral("検索ストック"), top_);
     stocks_ = named(new QListView(top_), "searchStockList");
     stocks_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    stocks_->setUniformItemSizes(true); // one line per stock: see the stock list pane
     stocks_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     stocks_->setMaximumWidth(150);
     // The list takes the height of the controls beside it rather than asking

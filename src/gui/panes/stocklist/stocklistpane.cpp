@@ -23,6 +23,9 @@ StockListPane::StockListPane(QWidget* parent) : QWidget(parent) {
     list_ = new QListView(this);
     list_->setObjectName(QStringLiteral("stockList"));
     list_->setModel(model_);
+    // Every row is one line of text: laid out once for all, not measured row
+    // by row (a list of 200,000 names would take seconds at every change).
+    list_->setUniformItemSizes(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
