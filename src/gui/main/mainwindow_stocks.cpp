@@ -90,9 +90,9 @@ void MainWindow::openStock(const std::string& name) {
             int read = 0;
             OpenCallbacks callbacks;
             callbacks.onHeader = [&work](int folders) { work.showDialog(std::max(0, folders)); };
-            callbacks.onFolder = [&work, &read] {
+            callbacks.cancelled = [&work, &read] {
                 work.setProgress(++read);
-                return !work.cancelled();
+                return work.cancelled();
             };
             run->result = StockLibrary(dataDir).open(run->name, callbacks);
         },
