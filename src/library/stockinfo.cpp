@@ -2,8 +2,8 @@
 
 #include "library/sidefiles.h"
 #include "platform/codec.h"
+#include "platform/numbertext.h"
 #include "platform/textfile.h"
-#include "platform/utf8.h"
 
 #include <charconv>
 #include <ctime>

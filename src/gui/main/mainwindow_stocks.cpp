@@ -59,7 +59,7 @@ WorkLook MainWindow::readingLook() const {
 
 CaptureCallbacks MainWindow::readingCallbacks(WorkControl& work, bool withPath) {
     CaptureCallbacks callbacks;
-    callbacks.onFolder = [&work](const std::filesystem::path&) { return !work.cancelled(); };
+    callbacks.cancelled = [&work](const std::filesystem::path&) { return work.cancelled(); };
     if (withPath)
         callbacks.onEntry = [&work](std::string_view folder, std::string_view name) {
             work.setPath(folder, name);
