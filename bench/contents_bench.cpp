@@ -78,7 +78,7 @@ void BM_SortContents(benchmark::State& state) {
         state.PauseTiming();
         auto items = base;
         state.ResumeTiming();
-        sortContents(items, int8_t(state.range(0)));
+        sortContents(items, Arrangement(state.range(0)));
         benchmark::DoNotOptimize(items.data());
     }
 }
@@ -86,7 +86,7 @@ void BM_SortContents(benchmark::State& state) {
 void BM_ListAndSort(benchmark::State& state) {
     for (auto _ : state) {
         auto items = listContents(*folder().top, nullptr);
-        sortContents(items, int8_t(state.range(0)));
+        sortContents(items, Arrangement(state.range(0)));
         benchmark::DoNotOptimize(items.data());
     }
 }

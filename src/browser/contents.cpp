@@ -19,7 +19,7 @@ std::string_view kindOf(std::string_view caption) {
 
 std::vector<ContentsItem> listContents(const FolderNode& node,
                                        const std::function<int(std::string_view)>& imageOf,
-                                       const ContentsProgress& onProgress, bool* stopped) {
+                                       const ListingCancelled& cancelled, bool* stopped) {
     // Often enough for a responsive Cancel, rarely enough to cost nothing.
     constexpr int kProgressEvery = 64;
     if (stopped) *stopped = false;
@@ -42,19 +42,19 @@ std::vector<ContentsItem> listContents(const FolderNode& node,
         if (item.imageIndex == 1) item.imageIndex = 2;
         item.file = f;
         items.push_back(item);
-        if (onProgress && ++listed % kProgressEvery == 0 && !onProgress(listed)) {
+        if (cancelled && ++listed % kProgressEvery == 0 && cancelled(listed)) {
             if (stopped) *stopped = true;
             return items;
         }
     }
-    if (onProgress && !onProgress(listed) && stopped) *stopped = true;
+    if (cancelled && cancelled(listed) && stopped) *stopped = true;
     return items;
 }
 
-int compareContents(const ContentsItem& a, const ContentsItem& b, int8_t arrangement) {
+int compareContents(const ContentsItem& a, const ContentsItem& b, Arrangement arrangement) {
     if (a.isFolder() && !b.isFolder()) return -1;
     if (b.isFolder() && !a.isFolder()) return 1;
-    if (arrangement == int8_t(Arrangement::ByKind)) {
+    if (arrangement == Arrangement::ByKind) {
         const int k = compareLocaleNoCase(kindOf(a.caption), kindOf(b.caption));
         if (k > 0) return 1;
         if (k < 0) return -1;
@@ -140,12 +140,12 @@ size_t ContentsKeys::size() const {
     return data_->entries.size();
 }
 
-void ContentsKeys::sort(std::vector<ContentsItem>& items, int8_t arrangement) {
+void ContentsKeys::sort(std::vector<ContentsItem>& items, Arrangement arrangement) {
     // The list's comparison never says "equal", which is not a strict weak
     // ordering, so it cannot drive std::sort. Sorting by (folder first, key,
     // original place) gives the same order wherever captions differ and keeps
     // equal captions in their listed order.
-    const bool byKind = arrangement == int8_t(Arrangement::ByKind);
+    const bool byKind = arrangement == Arrangement::ByKind;
     auto& entries = data_->entries;
     if (items.size() < 2 || entries.size() != items.size()) return;
     if (byKind && !data_->hasKinds) {
@@ -172,7 +172,7 @@ void ContentsKeys::sort(std::vector<ContentsItem>& items, int8_t arrangement) {
     items.swap(sorted);
 }
 
-void sortContents(std::vector<ContentsItem>& items, int8_t arrangement) {
+void sortContents(std::vector<ContentsItem>& items, Arrangement arrangement) {
     if (items.size() < 2) return;
     ContentsKeys(items).sort(items, arrangement);
 }

@@ -1,6 +1,6 @@
 #include "browser/properties.h"
 
-#include "platform/utf8.h"
+#include "platform/numbertext.h"
 
 namespace zt {
 

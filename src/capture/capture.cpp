@@ -106,7 +106,7 @@ class Walk {
         }
         Frame next;
         next.path = parent.path / e.nativeName;
-        if (callbacks_.onFolder && !callbacks_.onFolder(next.path)) return false;
+        if (callbacks_.cancelled && callbacks_.cancelled(next.path)) return false;
         OpenFolder::Child status;
         next.folder = parent.folder.openChild(e, status);
         if (status == OpenFolder::Child::NotAFolder) {
@@ -191,7 +191,8 @@ CaptureResult captureTree(const fs::path& source, std::string rootText, FolderTr
         return result;
     };
 
-    if (callbacks.onFolder && !callbacks.onFolder(source)) return discard(CaptureStatus::Cancelled);
+    if (callbacks.cancelled && callbacks.cancelled(source))
+        return discard(CaptureStatus::Cancelled);
     Frame first;
     first.node = root;
     first.path = source;

@@ -12,9 +12,9 @@
 namespace zt {
 
 struct CaptureCallbacks {
-    // Called before each folder is listed, with its path: let pending work run,
-    // then return false to cancel the capture.
-    std::function<bool(const std::filesystem::path& folder)> onFolder;
+    // Asked before each folder is listed, with its path: let pending work run,
+    // then return true to cancel the capture.
+    std::function<bool(const std::filesystem::path& folder)> cancelled;
     // Called for every entry met, with the folder's display path and the entry's
     // display name. Leave empty when nobody shows it: it costs nothing then.
     std::function<void(std::string_view folderPath, std::string_view name)> onEntry;
@@ -25,7 +25,7 @@ struct CaptureCallbacks {
 
 enum class CaptureStatus {
     Completed,    // the tree holds the source
-    Cancelled,    // onFolder asked to stop; the tree is emptied
+    Cancelled,    // the cancel check asked to stop; the tree is emptied
     NothingFound, // the source could not be read or holds nothing; the tree is emptied
 };
 

@@ -1,14 +1,8 @@
 #pragma once
-// The stock file: one stock as text, CP932, CR LF, one value per line.
-//
-//   1200                 format mark
-//   <folder count>       folders except the root
-//   records of the root folder, pre-order: a folder's file records, then for each
-//   child folder its folder record followed by the child's own records.
-//   file record:   -1, name, 8 numbers
-//   folder record: depth (root's children 1), name, 8 numbers
-//   numbers: creation low, high, access low, high, write low, high, size high, size low
+// The stock file: one stock as text, CP932, CR LF, one value per line; its
+// records are laid out in catalogue/stockrecords.h.
 #include "catalogue/foldertree.h"
+#include "catalogue/stockrecords.h"
 
 #include <filesystem>
 #include <functional>
@@ -31,7 +25,7 @@ constexpr int kStockFormatMark = 1200;
 
 enum class StockReadStatus {
     Completed,  // the end of the file was reached
-    Cancelled,  // the folder callback asked to stop
+    Cancelled,  // the cancel check asked to stop
     CannotOpen, // the file could not be opened or read
 };
 
@@ -41,8 +35,8 @@ struct StockReadResult {
     int folderCount = 0; // second line
 };
 
-// Called before every folder record: return false to cancel the load.
-using FolderRecordCallback = std::function<bool()>;
+// Asked at every folder record whether the load is to stop: true cancels it.
+using CancelCheck = std::function<bool()>;
 // Called once after the header, with the folder count (for a progress maximum).
 using HeaderCallback = std::function<void(int folderCount)>;
 
@@ -51,19 +45,17 @@ using HeaderCallback = std::function<void(int folderCount)>;
 // Malformed input never crashes: a truncated file keeps what was read, a depth
 // that fits no open folder ends the load.
 StockReadResult parseStock(std::string_view bytes, std::string rootText, FolderTree& tree,
-                           const HeaderCallback& onHeader = {},
-                           const FolderRecordCallback& onFolder = {});
+                           const HeaderCallback& onHeader = {}, const CancelCheck& cancelled = {});
 
 // Reads the file at path the same way, piece by piece: memory holds the tree
 // and one buffer, never the whole file (CannotOpen leaves the tree empty).
 StockReadResult readStockFile(const std::filesystem::path& path, std::string rootText,
                               FolderTree& tree, const HeaderCallback& onHeader = {},
-                              const FolderRecordCallback& onFolder = {});
+                              const CancelCheck& cancelled = {});
 
 // The same from a reader already opened (on a file or on bytes).
 StockReadResult readStock(PieceReader& in, std::string rootText, FolderTree& tree,
-                          const HeaderCallback& onHeader = {},
-                          const FolderRecordCallback& onFolder = {});
+                          const HeaderCallback& onHeader = {}, const CancelCheck& cancelled = {});
 
 // True when bytes read as a stock file throughout: two header numbers, then
 // whole records (a "-1" or a depth that fits an open folder, a name, eight
@@ -73,9 +65,5 @@ StockReadResult readStock(PieceReader& in, std::string rootText, FolderTree& tre
 // The same for the file at path, read piece by piece; nullopt when it cannot
 // be opened or read.
 [[nodiscard]] std::optional<bool> looksLikeStockFile(const std::filesystem::path& path);
-
-// The numeric conversion of the stock file: leading blanks skipped, optional
-// sign, decimal digits; wraps modulo 2^32.
-[[nodiscard]] uint32_t parseStockNumber(std::string_view line);
 
 } // namespace zt

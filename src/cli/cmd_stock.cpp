@@ -49,7 +49,7 @@ int runShow(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         return report(StockResult::fail(StockFailure::NoSuchFolder, messageNoSuchFolder(folder)));
 
     auto items = listContents(*node, [](std::string_view) { return 2; });
-    sortContents(items, int8_t(args.has("by-kind") ? Arrangement::ByKind : Arrangement::ByName));
+    sortContents(items, args.has("by-kind") ? Arrangement::ByKind : Arrangement::ByName);
     const bool json = args.has("json");
     std::string out;
     for (const ContentsItem& item : items) {

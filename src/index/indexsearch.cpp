@@ -1,7 +1,7 @@
 #include "index/indexsearch.h"
 
 #include "catalogue/foldertree.h"
-#include "catalogue/stockfile.h"
+#include "catalogue/stockrecords.h"
 #include "platform/codec.h"
 #include "platform/collate.h"
 #include "platform/fileops.h"
@@ -15,8 +15,7 @@ namespace zt {
 
 namespace {
 
-// One record of the stock file read at its offset: the first line, the name
-// line and the eight values, as the scan reads them (a missing value is 0).
+// One record of the stock file read at its offset, as the scan reads it.
 struct Record {
     bool folder = false;
     std::string name; // decoded, its end trimmed
@@ -35,21 +34,18 @@ class StockReader {
     // The record at offset; false when the file cannot be read there.
     bool read(uint64_t offset, Record& r) {
         lines_.seek(offset);
-        std::string_view line;
-        uint64_t at = 0;
-        if (!lines_.next(line, at)) return false;
-        r.folder = int32_t(parseStockNumber(line)) != -1;
-        if (!lines_.next(line, at)) return false;
+        RecordCursor<PlacedLines> in(lines_, RecordCursor<PlacedLines>::kAnyDepth);
+        StockRecord head;
+        if (!in.next(head)) return false;
+        r.folder = head.folder;
         r.name.clear();
-        cp932::decodeAppend(line, r.name);
+        cp932::decodeAppend(head.name, r.name);
         r.name.resize(trimNameEnd(r.name).size());
-        uint32_t v[8] = {}; // a missing value reads as 0, as the scan has it
-        for (int i = 0; i < 8 && lines_.next(line, at); ++i)
-            v[i] = parseStockNumber(line);
+        const StockValues v = in.values();
         if (lines_.failed()) return false;
-        r.created = FileTime::fromHalves(v[0], v[1]);
-        r.modified = FileTime::fromHalves(v[4], v[5]);
-        r.size = (uint64_t(v[6]) << 32) | v[7];
+        r.created = v.created;
+        r.modified = v.modified;
+        r.size = v.size;
         return true;
     }
 

@@ -1,7 +1,7 @@
 #include "index/nameindex.h"
 
 #include "catalogue/foldertree.h"
-#include "catalogue/stockfile.h"
+#include "catalogue/stockrecords.h"
 #include "platform/codec.h"
 #include "platform/datafiles.h"
 #include "platform/collate.h"
@@ -156,45 +156,24 @@ struct Posting {
 };
 
 // The records of a stock file as the search reaches them, in file order:
-// every record's offset, and the trimmed name of each, as read and folded.
+// where each starts, and its trimmed name as read and folded.
 class RecordWalk {
   public:
-    explicit RecordWalk(PlacedLines& in) : in_(in) {}
+    explicit RecordWalk(PlacedLines& in) : records_(in) { (void)records_.header(); }
 
     // Next record; false at the end or where the search stops reading.
-    bool next(uint64_t& offset, bool& folder, int& depth, std::string& name, std::string& folded) {
-        std::string_view line;
-        uint64_t at = 0;
-        if (!header_) {
-            header_ = true;
-            if (!in_.next(line, at) || !in_.next(line, at)) return false;
-        }
-        if (!in_.next(line, offset)) return false;
-        const auto number = int32_t(parseStockNumber(line));
-        folder = number != -1;
-        if (folder) {
-            while (!levels_.empty() && number != levels_.back() + 1)
-                levels_.pop_back();
-            if (levels_.empty()) return false; // a depth that fits no open folder ends it
-            depth = number;
-        }
-        std::string_view raw;
-        if (!in_.next(raw, at)) return false;
+    bool next(StockRecord& r, std::string& name, std::string& folded) {
+        if (!records_.next(r)) return false;
         name.clear();
-        cp932::decodeAppend(raw, name);
+        cp932::decodeAppend(r.name, name);
         name.resize(trimNameEnd(name).size());
         folded = name;
         lowerAnsiInPlace(folded);
-        for (int i = 0; i < 8; ++i)
-            (void)in_.next(line, at);
-        if (folder) levels_.push_back(number);
         return true;
     }
 
   private:
-    PlacedLines& in_;
-    bool header_ = false;
-    std::vector<int> levels_{0};
+    RecordCursor<PlacedLines> records_;
 };
 
 } // namespace
@@ -220,30 +199,27 @@ std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
     std::string folders;
     std::unordered_map<uint32_t, Posting> postings;
     RecordWalk walk(lines);
-    uint64_t offset = 0;
-    bool folder = false;
-    int depth = 0;
+    StockRecord r;
     std::string name, folded;
     uint32_t lastFolder = 0, folderCount = 0;
     uint64_t lastFolderOffset = 0;
-    std::vector<std::pair<uint32_t, int>> open; // folder numbers and depths, innermost last
-    while (walk.next(offset, folder, depth, name, folded)) {
+    std::vector<uint32_t> open; // the open folders' numbers, innermost last
+    while (walk.next(r, name, folded)) {
         const auto record = uint32_t(offsets.size());
-        offsets.push_back(offset);
-        if (folder) {
+        offsets.push_back(r.offset);
+        if (r.folder) {
             putVarint(folders, record - lastFolder);
-            putVarint(folders, uint64_t(depth));
-            putVarint(folders, offset - lastFolderOffset); // file order: never backwards
-            // Its parent: the innermost open folder less deep (0: the top).
-            while (!open.empty() && open.back().second >= depth)
-                open.pop_back();
-            putVarint(folders, open.empty() ? 0 : folderCount - open.back().first);
+            putVarint(folders, uint64_t(r.depth));
+            putVarint(folders, r.offset - lastFolderOffset); // file order: never backwards
+            // Its parent: the innermost folder still open (0: the top).
+            open.resize(open.size() - size_t(r.closes));
+            putVarint(folders, open.empty() ? 0 : folderCount - open.back());
             // Its name as a row's path shows it, so a path needs no stock reads.
             putVarint(folders, name.size());
             folders += name;
-            open.emplace_back(folderCount, depth);
+            open.push_back(folderCount);
             lastFolder = record;
-            lastFolderOffset = offset;
+            lastFolderOffset = r.offset;
             ++folderCount;
         }
         for (uint32_t t : trigramsOf(folded)) {

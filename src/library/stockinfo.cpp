@@ -3,9 +3,9 @@
 #include "library/sidefiles.h"
 #include "platform/codec.h"
 #include "platform/datafiles.h"
+#include "platform/numbertext.h"
 #include "platform/piecereader.h"
 #include "platform/textfile.h"
-#include "platform/utf8.h"
 
 #include <charconv>
 #include <ctime>

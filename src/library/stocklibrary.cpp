@@ -208,7 +208,7 @@ StockOutcome<OpenedStock> StockLibrary::open(std::string_view name,
         return failed<OpenedStock>(failure(StockFailure::NameRefused, messageNameNotAllowed(name)));
     StockOutcome<OpenedStock> out;
     const StockReadResult r = readStockFile(*path, std::string(name), out.value.tree,
-                                            callbacks.onHeader, callbacks.onFolder);
+                                            callbacks.onHeader, callbacks.cancelled);
     if (r.status == StockReadStatus::CannotOpen)
         return failed<OpenedStock>(failure(StockFailure::CannotOpen, messageCannotOpen(*path)));
     if (r.status == StockReadStatus::Cancelled) {

@@ -77,8 +77,8 @@ struct OpenedStock {
 struct OpenCallbacks {
     // After the header, with the number of folders to come.
     std::function<void(int folderCount)> onHeader;
-    // Before every folder record: false cancels the open.
-    std::function<bool()> onFolder;
+    // Asked before every folder record: true cancels the open.
+    std::function<bool()> cancelled;
 };
 
 // A capture's outcome: the new stock's name, and how many folders below the

@@ -83,15 +83,4 @@ char32_t decodeUtf8(std::string_view s, size_t& pos) {
     return cp;
 }
 
-std::string groupThousands(unsigned long long value) {
-    const std::string digits = std::to_string(value);
-    std::string out;
-    out.reserve(digits.size() + digits.size() / 3);
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
 } // namespace zt

@@ -31,7 +31,4 @@ namespace zt {
 // U+FFFD and moves pos by one.
 [[nodiscard]] char32_t decodeUtf8(std::string_view s, size_t& pos);
 
-// A number in decimal, grouped by threes: 1,234,567.
-[[nodiscard]] std::string groupThousands(unsigned long long value);
-
 } // namespace zt

@@ -3,6 +3,7 @@
 
 #include "catalogue/stockpath.h"
 #include "platform/collate.h"
+#include "platform/numbertext.h"
 #include "platform/piecereader.h"
 #include "platform/utf8.h"
 #include "search/stockscan.h"

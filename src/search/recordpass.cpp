@@ -1,6 +1,8 @@
 // Passing over runs of file records without looking into them.
 #include "search/scan.h"
 
+#include "catalogue/stockrecords.h"
+
 namespace zt::scan {
 
 namespace {
@@ -29,8 +31,9 @@ template <class Count> inline uint32_t lineOf(const ByteIndex& index, size_t at)
     return index.linesBefore[at >> 6] + uint32_t(Count::of(below));
 }
 
-// File records follow one another ten lines apart, each starting with a line
-// "-1": the next record starts at the next line-starting dash ten lines on.
+// File records follow one another kStockRecordLines lines apart, each starting
+// with a line "-1": the next record starts at the next line-starting dash that
+// many lines on.
 // Other such dashes (names) are passed by; where the next record is not a
 // file's, the run ends.
 template <class Count>
@@ -39,7 +42,7 @@ __attribute__((always_inline)) inline size_t walk(const ByteIndex& index, const 
     if (!markerAt(p, size, pos)) return pos;
     const size_t words = (size + 63) >> 6;
     auto recordEnd = [&] { // past the record at pos, found line by line
-        const size_t end = afterLineFeeds(index, size, pos, 10);
+        const size_t end = afterLineFeeds(index, size, pos, kStockRecordLines);
         return end == kNoLine || end > stop ? pos : end;
     };
     uint32_t line = lineOf<Count>(index, pos);
@@ -53,8 +56,8 @@ __attribute__((always_inline)) inline size_t walk(const ByteIndex& index, const 
         const size_t at = (w << 6) + size_t(__builtin_ctzll(d));
         d &= d - 1;
         const uint32_t atLine = lineOf<Count>(index, at);
-        if (atLine < line + 10) continue;
-        if (atLine > line + 10) return recordEnd();
+        if (atLine < line + kStockRecordLines) continue;
+        if (atLine > line + kStockRecordLines) return recordEnd();
         if (at > stop) return pos;
         pos = at;
         line = atLine;
@@ -68,7 +71,7 @@ size_t walkPortable(const ByteIndex& index, const char* p, size_t size, size_t p
 
 #if defined(__x86_64__)
 __attribute__((target("popcnt"))) size_t walkPopcnt(const ByteIndex& index, const char* p,
-                                                      size_t size, size_t pos, size_t stop) {
+                                                    size_t size, size_t pos, size_t stop) {
     return walk<HardwareCount>(index, p, size, pos, stop);
 }
 

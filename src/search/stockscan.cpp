@@ -1,13 +1,12 @@
 #include "search/stockscan.h"
 
 #include "catalogue/foldertree.h"
-#include "catalogue/stockfile.h"
+#include "catalogue/stockrecords.h"
 #include "platform/codec.h"
 #include "platform/collate.h"
 #include "platform/piecereader.h"
 #include "search/searchsteps.h"
 
-#include <cstring>
 #include <vector>
 
 namespace zt {
@@ -49,47 +48,8 @@ bool Needle::matches(std::string_view name, std::string& lowered) const {
 
 namespace {
 
-// The lines of one record, [pos, end) of the bytes; past the end of the file
-// a line is missing and a missing number reads as 0, as the stock loader has it.
-struct RecordLines {
-    const char* data;
-    size_t pos, end;
-
-    bool next(std::string_view& line) {
-        if (pos >= end) return false;
-        const void* lf = std::memchr(data + pos, '\n', end - pos);
-        const size_t stop = lf ? size_t(static_cast<const char*>(lf) - data) : end;
-        line = boundLine(std::string_view(data + pos, stop - pos));
-        pos = lf ? stop + 1 : end;
-        return true;
-    }
-    uint32_t value() {
-        std::string_view line;
-        return next(line) ? parseStockNumber(line) : 0;
-    }
-};
-
-struct Values {
-    FileTime created, modified;
-    uint64_t size = 0;
-};
-
-Values readValues(RecordLines& in) {
-    Values v;
-    const uint32_t createdLow = in.value();
-    v.created = FileTime::fromHalves(createdLow, in.value());
-    (void)in.value(); // last access: not carried
-    (void)in.value();
-    const uint32_t modifiedLow = in.value();
-    v.modified = FileTime::fromHalves(modifiedLow, in.value());
-    const uint32_t sizeHigh = in.value();
-    v.size = (uint64_t(sizeHigh) << 32) | in.value();
-    return v;
-}
-
-bool isMinusOne(std::string_view line) {
-    return line == "-1" || int32_t(parseStockNumber(line)) == -1;
-}
+// What a row takes from a record's values.
+using Values = StockValues;
 
 // One stock searched as its pieces arrive. The folders open at the current
 // record form a stack, like the stock loader's; a folder is "walked" when its
@@ -107,7 +67,7 @@ class StockScan {
     }
 
     void run() {
-        pos_ = linesEnd(2);         // format mark, folder count
+        pos_ = linesEnd(kStockHeaderLines);
         if (!enterFolder()) return; // the root is entered before its records
         path_ = "\\" + stock_;
         frames_.push_back({0, true, 0, path_.size(), {}});
@@ -118,7 +78,7 @@ class StockScan {
             const bool testFiles = wantFiles_ && frames_.back().walked;
             const size_t stop = !testFiles ? scan::kNoLine : screened_ ? nextPlace() : 0;
             pos_ = scan::passFileRecords(c_.index, data_, pos_, stop);
-            const size_t end = linesEnd(10);
+            const size_t end = linesEnd(kStockRecordLines);
             if (pos_ >= data_.size()) return;
             if (!record(end)) return;
             pos_ = end;
@@ -169,25 +129,23 @@ class StockScan {
     // The record at pos_ (whole in [pos_, end) unless the input ends in it);
     // false when the stock ends here.
     bool record(size_t end) {
-        RecordLines in{data_.data(), pos_, end};
-        std::string_view marker, raw;
-        (void)in.next(marker);
-        if (isMinusOne(marker)) {
-            if (!in.next(raw)) return false;
-            if (wantFiles_ && frames_.back().walked && test(raw)) addRow(readValues(in), false);
+        SpanLines lines{data_.data(), pos_, end};
+        RecordCursor<SpanLines> in(lines, frames_.back().level);
+        StockRecord r;
+        if (!in.next(r)) return false;
+        const std::string_view raw = r.name;
+        if (!r.folder) {
+            if (wantFiles_ && frames_.back().walked && test(raw)) addRow(in.values(), false);
             return true;
         }
-        const int depth = int(int32_t(parseStockNumber(marker)));
-        while (!frames_.empty() && depth != frames_.back().level + 1)
+        for (int i = 0; i < r.closes; ++i)
             pop();
-        if (frames_.empty()) return false; // a depth that fits no open folder ends the stock
-        if (!in.next(raw)) return false;
         bool walked = frames_.back().walked;
         if (walked) {
-            if (wantFolders_ && test(raw)) addRow(readValues(in), true);
+            if (wantFolders_ && test(raw)) addRow(in.values(), true);
             walked = enterFolder();
         }
-        frames_.push_back({depth, walked, raw_.size(), 0, {}});
+        frames_.push_back({r.depth, walked, raw_.size(), 0, {}});
         if (walked) raw_.append(raw);
         return true;
     }

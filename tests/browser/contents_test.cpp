@@ -31,7 +31,8 @@ std::vector<std::string> captions(const std::vector<ContentsItem>& items) {
 
 // Insertion sort with the list's own comparison: what a control that sorts
 // with it shows.
-std::vector<std::string> sortedByComparison(std::vector<ContentsItem> items, int8_t arrangement) {
+std::vector<std::string> sortedByComparison(std::vector<ContentsItem> items,
+                                            Arrangement arrangement) {
     for (size_t i = 1; i < items.size(); ++i)
         for (size_t j = i; j > 0 && compareContents(items[j - 1], items[j], arrangement) > 0; --j)
             std::swap(items[j - 1], items[j]);
@@ -67,21 +68,21 @@ TEST(Contents, SortsByNameAndByKind) {
 
     const std::vector<std::string> byName{"A", "b", "a.TXT", "m", "z.txt"};
     const std::vector<std::string> byKind{"A", "b", "m", "a.TXT", "z.txt"};
-    EXPECT_EQ(sortedByComparison(items, 0), byName);
-    EXPECT_EQ(sortedByComparison(items, 1), byKind);
+    EXPECT_EQ(sortedByComparison(items, Arrangement::ByName), byName);
+    EXPECT_EQ(sortedByComparison(items, Arrangement::ByKind), byKind);
 
-    sortContents(items, 0);
+    sortContents(items, Arrangement::ByName);
     EXPECT_EQ(captions(items), byName);
-    sortContents(items, 1);
+    sortContents(items, Arrangement::ByKind);
     EXPECT_EQ(captions(items), byKind);
-    sortContents(items, 5); // an arrangement read from a damaged settings file
+    sortContents(items, Arrangement(5)); // an arrangement read from a damaged settings file
     EXPECT_EQ(captions(items), byName);
 }
 
 TEST(Contents, FoldersNamedLikeFilesStayFirstAndSortByTheirKind) {
     Folder f({"x.zip", "Data", "a.txt"}, {"b.doc", "c.aaa"});
     auto items = listContents(*f.top, nullptr);
-    sortContents(items, 1);
+    sortContents(items, Arrangement::ByKind);
     EXPECT_EQ(captions(items),
               (std::vector<std::string>{"Data", "a.txt", "x.zip", "c.aaa", "b.doc"}));
 }
@@ -89,9 +90,9 @@ TEST(Contents, FoldersNamedLikeFilesStayFirstAndSortByTheirKind) {
 TEST(Contents, ComparisonNeverSaysEqual) {
     Folder f({}, {"Same", "same"});
     const auto items = listContents(*f.top, nullptr);
-    EXPECT_EQ(compareContents(items[0], items[1], 0), -1);
-    EXPECT_EQ(compareContents(items[1], items[0], 0), -1);
-    EXPECT_EQ(compareContents(items[0], items[0], 1), -1);
+    EXPECT_EQ(compareContents(items[0], items[1], Arrangement::ByName), -1);
+    EXPECT_EQ(compareContents(items[1], items[0], Arrangement::ByName), -1);
+    EXPECT_EQ(compareContents(items[0], items[0], Arrangement::ByKind), -1);
 }
 
 TEST(Contents, FastSortAgreesWithTheComparison) {
@@ -116,7 +117,7 @@ TEST(Contents, FastSortAgreesWithTheComparison) {
         else
             s.tree.addFile(top, names[i]);
     }
-    for (int8_t arrangement : {int8_t(0), int8_t(1)}) {
+    for (const Arrangement arrangement : {Arrangement::ByName, Arrangement::ByKind}) {
         auto items = listContents(*top, nullptr);
         sortContents(items, arrangement);
         for (size_t i = 1; i < items.size(); ++i)
@@ -129,7 +130,8 @@ TEST(Contents, KeysKeptWithTheListSortAsAFreshSortDoes) {
     Folder f({"Sub", "a"}, {"b.TXT", "a.txt", "c.jpg", "B.jpg", "Makefile", "z.txt", "写真.jpg"});
     auto items = listContents(*f.top, nullptr);
     ContentsKeys keys(items);
-    for (int8_t arrangement : {int8_t(1), int8_t(0), int8_t(1), int8_t(7)}) {
+    for (const Arrangement arrangement :
+         {Arrangement::ByKind, Arrangement::ByName, Arrangement::ByKind, Arrangement(7)}) {
         keys.sort(items, arrangement);
         auto fresh = listContents(*f.top, nullptr);
         sortContents(fresh, arrangement);
@@ -145,12 +147,12 @@ TEST(Contents, ListingReportsProgressAndStopsWhenAsked) {
     int last = 0;
     bool stopped = true;
     auto items = listContents(
-        *top, nullptr, [&](int n) { return (last = n), true; }, &stopped);
+        *top, nullptr, [&](int n) { return (last = n), false; }, &stopped);
     EXPECT_EQ(items.size(), 200u);
     EXPECT_EQ(last, 200);
     EXPECT_FALSE(stopped);
     items = listContents(
-        *top, nullptr, [](int) { return false; }, &stopped);
+        *top, nullptr, [](int) { return true; }, &stopped);
     EXPECT_TRUE(stopped);
     EXPECT_LT(items.size(), 200u);
 }

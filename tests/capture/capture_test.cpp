@@ -122,9 +122,9 @@ TEST(Capture, AFolderThatCannotBeReadIsKeptEmpty) {
     // The folder disappears between being listed and being read.
     FolderTree tree;
     CaptureCallbacks cb;
-    cb.onFolder = [&](const fs::path& p) {
+    cb.cancelled = [&](const fs::path& p) {
         if (p.filename() == "gone") fs::remove_all(p);
-        return true;
+        return false;
     };
     ASSERT_EQ(captureTree(src, "src", tree, cb).status, CaptureStatus::Completed);
     const FolderNode* gone = child(tree.root(), "gone");
@@ -167,7 +167,7 @@ TEST(Capture, CancelInTheMiddleEmptiesTheTree) {
     FolderTree tree;
     int folders = 0;
     CaptureCallbacks cb;
-    cb.onFolder = [&](const fs::path&) { return ++folders < 10; };
+    cb.cancelled = [&](const fs::path&) { return ++folders >= 10; };
     const auto result = captureTree(tmp / "src", "src", tree, cb);
     EXPECT_EQ(result.status, CaptureStatus::Cancelled);
     EXPECT_EQ(folders, 10); // stopped at once, not after the rest
@@ -224,12 +224,12 @@ TEST(Capture, AFolderSwappedForALinkWhileReadIsKeptAsTheLink) {
     fs::create_directories(tmp / "src/swapped/inner");
     test::writeFile(tmp / "src/keep.txt", "x");
     CaptureCallbacks cb;
-    cb.onFolder = [&](const fs::path& p) { // between listing src and opening the folder
+    cb.cancelled = [&](const fs::path& p) { // between listing src and opening the folder
         if (p.filename() == "swapped") {
             fs::rename(p, tmp / "away");
             fs::create_directory_symlink(tmp / "outside", p);
         }
-        return true;
+        return false;
     };
     FolderTree tree;
     ASSERT_EQ(captureTree(tmp / "src", "src", tree, cb).status, CaptureStatus::Completed);
@@ -298,13 +298,13 @@ TEST(Capture, DeepTreesAreReadWholeWithAFixedNumberOfOpenFolders) {
     }();
     bool done = false;
     CaptureCallbacks cb;
-    cb.onFolder = [&](const fs::path& p) {
+    cb.cancelled = [&](const fs::path& p) {
         if (!done &&
             std::distance(p.begin(), p.end()) == std::distance(moved.begin(), moved.end()) + 70) {
             fs::rename(moved, tmp / "elsewhere/moved");
             done = true;
         }
-        return true;
+        return false;
     };
     FolderTree tree;
     ASSERT_EQ(captureTree(tmp / "src", "src", tree, cb).status, CaptureStatus::Completed);

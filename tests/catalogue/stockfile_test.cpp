@@ -144,7 +144,7 @@ TEST(StockFile, ReadingInPiecesOrFromAChangingFileKeepsTheLoaderRules) {
     int folders = 0;
     const auto r = readStock(in, "S", shrunk.tree, {}, [&] {
         if (++folders == 2) std::filesystem::resize_file(dir / "S.dat", bytes.size() / 3);
-        return true;
+        return false;
     });
     EXPECT_EQ(r.status, StockReadStatus::Completed);
     EXPECT_GT(shrunk.tree.folderCount(), 0);
@@ -173,7 +173,7 @@ TEST(StockFile, CancelStopsBeforeAFolderRecordAndProgressSeesTheCount) {
         bytes += lines({"1", "f", "0", "0", "0", "0", "0", "0", "0", "0"});
     int maximum = 0, calls = 0;
     const auto r = parseStock(
-        bytes, "S", s.tree, [&](int count) { maximum = count; }, [&] { return ++calls <= 4; });
+        bytes, "S", s.tree, [&](int count) { maximum = count; }, [&] { return ++calls > 4; });
     EXPECT_EQ(r.status, StockReadStatus::Cancelled);
     EXPECT_EQ(maximum, 10);
     EXPECT_EQ(calls, 5);

@@ -127,6 +127,109 @@ TEST(NameIndex, SearchesExactlyAsTheScan) {
     }
 }
 
+// The record grammar's edge cases, read alike by the loader, the scan and
+// the index; the check that a file is a stock refuses every damaged one.
+TEST(NameIndex, DamagedRecordsReadAlikeByLoaderScanAndIndex) {
+    auto records = [](std::vector<std::string> lines) {
+        std::string bytes = "1200\r\n3\r\n";
+        for (const std::string& l : lines)
+            bytes += l + "\r\n";
+        return bytes;
+    };
+    const std::vector<std::string> values = {"0", "0", "0", "0", "0", "0", "0", "7"};
+    auto record = [&](std::string first, std::string name, size_t valueCount = 8) {
+        std::vector<std::string> r = {std::move(first), std::move(name)};
+        r.insert(r.end(), values.begin(), values.begin() + long(valueCount));
+        return r;
+    };
+    auto join = [](std::initializer_list<std::vector<std::string>> parts) {
+        std::vector<std::string> all;
+        for (const auto& p : parts)
+            all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    const auto dir1 = record("1", "abcD"), file = record("-1", "abcF");
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> rows; // path and size, in file order
+        bool stock;
+    } cases[] = {
+        {"whole", records(join({dir1, file})), {"\\S\\abcD 7", "\\S\\abcD\\abcF 7"}, true},
+        {"values cut short read as 0",
+         records(join({dir1, record("-1", "abcF", 7)})),
+         {"\\S\\abcD 7", "\\S\\abcD\\abcF 0"},
+         false},
+        {"a value that is no number reads as 0",
+         records(join({dir1, record("-1", "abcF", 6), {"x", "7"}})),
+         {"\\S\\abcD 7", "\\S\\abcD\\abcF 7"},
+         false},
+        {"a record without its name ends them",
+         records(join({dir1, {"-1"}})),
+         {"\\S\\abcD 7"},
+         false},
+        {"a depth below no open folder ends them",
+         records(join({dir1, record("3", "abcX"), file})),
+         {"\\S\\abcD 7"},
+         false},
+        {"depth 0 ends them",
+         records(join({file, record("0", "abcX"), file})),
+         {"\\S\\abcF 7"},
+         false},
+        {"a depth closes the folders below it",
+         records(join({dir1, record("2", "abcE"), record("1", "abcG"), file})),
+         {"\\S\\abcD 7", "\\S\\abcD\\abcE 7", "\\S\\abcG 7", "\\S\\abcG\\abcF 7"},
+         true},
+        {"-1 wrapped round 2^32 is a file",
+         records(join({record("4294967295", "abcF")})),
+         {"\\S\\abcF 7"},
+         true},
+    };
+    test::TempDir dir;
+    for (const Case& c : cases) {
+        EXPECT_EQ(looksLikeStock(c.bytes), c.stock) << c.what;
+        FolderTree tree;
+        parseStock(c.bytes, "S", tree);
+        std::vector<std::string> loaded;
+        std::vector<std::pair<const FolderNode*, std::string>> stack{{tree.root(), "\\S"}};
+        while (!stack.empty()) { // pre-order, files before subfolders, as the file has them
+            const auto [node, path] = stack.back();
+            stack.pop_back();
+            if (node != tree.root()) loaded.push_back(path + " " + std::to_string(node->size));
+            for (const FileRecord* f = node->firstFile; f; f = f->next)
+                loaded.push_back(path + "\\" + std::string(f->name()) + " " +
+                                 std::to_string(f->size));
+            for (auto it = node->children.rbegin(); it != node->children.rend(); ++it)
+                stack.emplace_back(*it, path + "\\" + (*it)->name);
+        }
+        EXPECT_EQ(loaded, c.rows) << c.what;
+
+        SearchRequest r;
+        r.text = "abc";
+        std::vector<std::string> rows[2];
+        test::writeFile(dir / "S.dat", c.bytes);
+        const std::string indexBytes = buildNameIndex(c.bytes, *fileStamp(dir / "S.dat"));
+        auto index = NameIndex::open(indexBytes, *fileStamp(dir / "S.dat"));
+        ASSERT_TRUE(index) << c.what;
+        for (int way = 0; way < 2; ++way) {
+            SearchCallbacks cb;
+            cb.hit = [&](const SearchHit& h) {
+                rows[way].push_back(h.path + " " + std::to_string(h.size));
+            };
+            SearchOutcome out;
+            if (way == 0) {
+                searchStockBytes(c.bytes, "S", r, cb, out);
+            } else {
+                ASSERT_EQ(
+                    searchWithIndex(*index, dir / "S.dat", "S", r, requestTrigrams(r), cb, out),
+                    IndexSearchStatus::Done);
+            }
+        }
+        EXPECT_EQ(rows[0], c.rows) << c.what;
+        EXPECT_EQ(rows[1], c.rows) << c.what;
+    }
+}
+
 // The search of both faces: a fresh index is used, a stale one is not (the
 // stock is scanned), and a regular expression never uses one.
 TEST(NameIndex, TheCatalogueSearchUsesOnlyFreshIndexes) {

@@ -121,7 +121,7 @@ TEST_F(Features, AFailedOrCancelledUpdateLeavesTheStockByteForByte) {
     const std::string name = capture();
     const std::string before = test::readFile(data / (name + ".dat"));
     CaptureCallbacks stop;
-    stop.onFolder = [](const fs::path&) { return false; };
+    stop.cancelled = [](const fs::path&) { return true; };
     EXPECT_EQ(library.prepareUpdate(name, std::nullopt, stop).failure, StockFailure::Cancelled);
     fs::remove_all(src);
     EXPECT_EQ(library.prepareUpdate(name, std::nullopt).failure, StockFailure::NoSource);

@@ -1,7 +1,7 @@
 #include "gui/dialogs/updatestockdialog.h"
 
 #include "gui/common/text.h"
-#include "platform/utf8.h"
+#include "platform/numbertext.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -117,8 +117,8 @@ void MainWindow::loadSettings() {
     // A missing or short file leaves the first-start values for what it lacks.
     (void)loadSettingsFile(dataDir_, settings_);
     folders_->setIconsByFileType(settings_.iconsByFileType);
-    folders_->setArrangement(settings_.iconArrangement);
-    setArrangement(settings_.iconArrangement);
+    folders_->setArrangement(Arrangement(settings_.iconArrangement));
+    setArrangement(Arrangement(settings_.iconArrangement));
     setSearchChecked(settings_.searchDialogShown);
 }
 

@@ -12,6 +12,7 @@
 //   mainwindow_medium.cpp  opening an item of the open stock on its medium
 //   mainwindow_shared.cpp  following changes other processes make to the stock list
 //   mainwindow_search.cpp  the search window
+#include "browser/contents.h"
 #include "capture/capture.h"
 #include "gui/common/workrunner.h"
 #include "platform/fileops.h"
@@ -119,7 +120,7 @@ class MainWindow : public QMainWindow {
     void buildContextMenus();
     void buildKeys(); // shortcuts without a menu item, tab order
     void enableMediumActions();
-    void setArrangement(int8_t arrangement);
+    void setArrangement(Arrangement arrangement);
     void showProperties(bool ofFolder);
     // mainwindow_stocks.cpp
     void openStock(const std::string& name);

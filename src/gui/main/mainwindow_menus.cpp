@@ -107,9 +107,9 @@ void MainWindow::buildMenus() {
         arrangement->addAction(a);
     }
     connect(byNameAction_, &QAction::triggered, this,
-            [this] { setArrangement(int8_t(Arrangement::ByName)); });
+            [this] { setArrangement(Arrangement::ByName); });
     connect(byKindAction_, &QAction::triggered, this,
-            [this] { setArrangement(int8_t(Arrangement::ByKind)); });
+            [this] { setArrangement(Arrangement::ByKind); });
 
     connect(named(bar->addAction(QStringLiteral("設定(&S)")), "optionsAction"), &QAction::triggered,
             this, &MainWindow::showOptions);
@@ -177,12 +177,12 @@ void MainWindow::buildKeys() {
         setTabOrder(chain[i - 1], chain[i]);
 }
 
-void MainWindow::setArrangement(int8_t arrangement) {
+void MainWindow::setArrangement(Arrangement arrangement) {
     // Choosing the checked item again keeps it checked.
-    byNameAction_->setChecked(arrangement == int8_t(Arrangement::ByName));
-    byKindAction_->setChecked(arrangement == int8_t(Arrangement::ByKind));
-    if (arrangement == settings_.iconArrangement) return;
-    settings_.iconArrangement = arrangement;
+    byNameAction_->setChecked(arrangement == Arrangement::ByName);
+    byKindAction_->setChecked(arrangement == Arrangement::ByKind);
+    if (arrangement == Arrangement(settings_.iconArrangement)) return;
+    settings_.iconArrangement = int8_t(arrangement); // the settings file keeps the byte
     folders_->setArrangement(arrangement);
 }
 

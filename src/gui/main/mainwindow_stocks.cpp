@@ -60,7 +60,7 @@ WorkLook MainWindow::readingLook() const {
 
 CaptureCallbacks MainWindow::readingCallbacks(WorkControl& work, bool withPath) {
     CaptureCallbacks callbacks;
-    callbacks.onFolder = [&work](const std::filesystem::path&) { return !work.cancelled(); };
+    callbacks.cancelled = [&work](const std::filesystem::path&) { return work.cancelled(); };
     if (withPath)
         callbacks.onEntry = [&work](std::string_view folder, std::string_view name) {
             work.setPath(folder, name);
@@ -91,9 +91,9 @@ void MainWindow::openStock(const std::string& name) {
             int read = 0;
             OpenCallbacks callbacks;
             callbacks.onHeader = [&work](int folders) { work.showDialog(std::max(0, folders)); };
-            callbacks.onFolder = [&work, &read] {
+            callbacks.cancelled = [&work, &read] {
                 work.setProgress(++read);
-                return !work.cancelled();
+                return work.cancelled();
             };
             run->identity = StockLibrary(dataDir).stockIdentity(run->name);
             run->result = StockLibrary(dataDir).open(run->name, callbacks);

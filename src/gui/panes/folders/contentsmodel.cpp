@@ -28,7 +28,7 @@ void ContentsModel::clear() {
     endResetModel();
 }
 
-void ContentsModel::sort(int8_t arrangement) {
+void ContentsModel::sort(Arrangement arrangement) {
     if (items_.size() < 2) return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();

@@ -27,7 +27,7 @@ class ContentsModel : public QAbstractListModel {
     void setItems(std::vector<ContentsItem> items, ContentsKeys keys = {});
     void clear();
     // Sorts the items again (after a change of arrangement).
-    void sort(int8_t arrangement);
+    void sort(Arrangement arrangement);
 
     [[nodiscard]] const std::vector<ContentsItem>& items() const { return items_; }
     [[nodiscard]] const ContentsItem* itemAt(const QModelIndex& index) const;

@@ -206,7 +206,7 @@ void FolderBrowserPane::openContentsItem() {
     if (item && selected && item->folder) selectFolder(item->folder, true);
 }
 
-void FolderBrowserPane::setArrangement(int8_t arrangement) {
+void FolderBrowserPane::setArrangement(Arrangement arrangement) {
     arrangement_ = arrangement;
     contents_->sort(arrangement);
 }
@@ -239,16 +239,16 @@ void FolderBrowserPane::refillContents() {
     WorkLook look;
     look.maximum = node->fileCount;
     look.cancel = false;
-    const int8_t arrangement = arrangement_;
+    const Arrangement arrangement = arrangement_;
     filling_ = true;
     runner_->start(
         look,
         [node, imageOf, fill, arrangement](WorkControl& work) {
-            const auto progress = [&work](int listed) {
+            const auto cancelled = [&work](int listed) {
                 work.setProgress(listed);
-                return !work.cancelled();
+                return work.cancelled();
             };
-            fill->items = listContents(*node, imageOf, progress, &fill->stopped);
+            fill->items = listContents(*node, imageOf, cancelled, &fill->stopped);
             if (fill->stopped) return;
             fill->keys = ContentsKeys(fill->items);
             fill->keys.sort(fill->items, arrangement);

@@ -51,9 +51,9 @@ class FolderBrowserPane : public QWidget {
     // Enters the selected contents item when it is a folder.
     void openContentsItem();
 
-    // The arrangement (0 by name, 1 by kind) and the type images; both apply
-    // from the next fill, the arrangement also re-sorts the list now.
-    void setArrangement(int8_t arrangement);
+    // The arrangement and the type images; both apply from the next fill,
+    // the arrangement also re-sorts the list now.
+    void setArrangement(Arrangement arrangement);
     void setIconsByFileType(bool byType) { iconsByType_ = byType; }
     void refillContents();
     [[nodiscard]] const ContentsModel* contents() const { return contents_; }
@@ -103,7 +103,7 @@ class FolderBrowserPane : public QWidget {
     QListView* contentsView_ = nullptr;
     QMenu* contentsMenu_ = nullptr;
     QMenu* treeMenu_ = nullptr;
-    int8_t arrangement_ = 0;
+    Arrangement arrangement_ = Arrangement::ByName;
     bool iconsByType_ = true;
     bool filling_ = false; // a large folder is being listed on the worker
     bool changingTree_ = false;
