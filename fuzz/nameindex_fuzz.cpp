@@ -69,7 +69,7 @@ std::vector<std::string> rows(zt::IndexUse use, zt::MatchMode mode, const std::s
     r.mode = mode;
     std::vector<std::string> out;
     zt::SearchCallbacks cb;
-    cb.hit = [&out](const zt::SearchHit& h) { out.push_back(h.path); };
+    cb.hit = [&out](const zt::SearchHit& h) { out.push_back(h.path()); };
     (void)zt::searchCatalogue(r, cb, use, unusable);
     return out;
 }

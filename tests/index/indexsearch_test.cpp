@@ -214,7 +214,7 @@ TEST(NameIndex, DamagedRecordsReadAlikeByLoaderScanAndIndex) {
         for (int way = 0; way < 2; ++way) {
             SearchCallbacks cb;
             cb.hit = [&](const SearchHit& h) {
-                rows[way].push_back(h.path + " " + std::to_string(h.size));
+                rows[way].push_back(h.path() + " " + std::to_string(h.size));
             };
             SearchOutcome out;
             if (way == 0) {
