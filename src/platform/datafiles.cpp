@@ -107,22 +107,8 @@ std::optional<std::string> readSideFile(const fs::path& file, size_t maxBytes) {
     // O_NONBLOCK: a pipe of that name must not wait for a writer.
     Fd fd(::openat(p.folder.get(), p.name.c_str(),
                    O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
-    struct stat st {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    // What the file holds, not what its size says: a sparse file may claim
-    // far more than it would be worth reading.
-    std::string out;
-    char buf[65536];
-    while (out.size() < maxBytes) {
-        const ssize_t n = ::read(fd.get(), buf, std::min(sizeof buf, maxBytes - out.size()));
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return std::nullopt;
-        }
-        out.append(buf, size_t(n));
-    }
-    return out;
+    if (fd.get() < 0) return std::nullopt;
+    return readPlainFile(fd.get(), maxBytes);
 }
 
 bool removeSideFile(const fs::path& file) {

@@ -3,6 +3,7 @@
 #include "platform/codec.h"
 #include "platform/piecereader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -70,19 +71,16 @@ mode_t currentUmask() {
 
 } // namespace
 
-std::optional<std::string> readFileBytes(const std::filesystem::path& p) {
-    // O_NONBLOCK: opening a pipe left where a data file belongs must not wait
-    // for a writer. Only plain files are read: a pipe or a device (/dev/zero
-    // behind a link) could block or never end. For plain files the flag changes nothing.
-    Fd fd(::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return std::nullopt;
+std::optional<std::string> readPlainFile(int fd, size_t maxBytes) {
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    // What the file holds, not what its size says: a sparse file may claim far
+    // more than it holds, so the size only sets a modest first reservation.
     std::string out;
-    if (st.st_size > 0) out.reserve(size_t(st.st_size));
+    if (st.st_size > 0) out.reserve(std::min({size_t(st.st_size), maxBytes, size_t(1) << 20}));
     char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+    while (out.size() < maxBytes) {
+        const ssize_t n = ::read(fd, buf, std::min(sizeof buf, maxBytes - out.size()));
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -91,6 +89,15 @@ std::optional<std::string> readFileBytes(const std::filesystem::path& p) {
         out.append(buf, size_t(n));
     }
     return out;
+}
+
+std::optional<std::string> readFileBytes(const std::filesystem::path& p) {
+    // O_NONBLOCK: opening a pipe left where a data file belongs must not wait
+    // for a writer. Only plain files are read: a pipe or a device (/dev/zero
+    // behind a link) could block or never end. For plain files the flag changes nothing.
+    Fd fd(::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) return std::nullopt;
+    return readPlainFile(fd.get());
 }
 
 bool LineCursor::next(std::string_view& line) {

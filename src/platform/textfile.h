@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing the program's text files: CP932 through the one codec,
 // CR LF line ends on writing, CR LF or bare LF accepted on reading.
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,6 +13,10 @@ namespace zt {
 // Whole file as raw bytes; nullopt when it cannot be opened or read, or is not
 // a plain file (a folder, a pipe, a device).
 [[nodiscard]] std::optional<std::string> readFileBytes(const std::filesystem::path& p);
+
+// The bytes of an open descriptor that must be a plain file, at most maxBytes
+// of them; nullopt when it is not a plain file or cannot be read.
+[[nodiscard]] std::optional<std::string> readPlainFile(int fd, size_t maxBytes = SIZE_MAX);
 
 // Splits raw bytes into lines (CR LF or LF; a last line without end counts),
 // each bounded as boundLine (platform/piecereader.h) bounds it. Returns views
