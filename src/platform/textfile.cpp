@@ -250,7 +250,9 @@ int createOwnedTemporary(int dir, std::string& name) {
 // that a file system or the process's rights may refuse.
 void takeOverAttributes(int fd, const struct stat& st) {
     if (!S_ISREG(st.st_mode)) return;
-    if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)::fchown(fd, uid_t(-1), st.st_gid);
+    const bool owned = ::fchown(fd, st.st_uid, st.st_gid) == 0 ||
+                       ::fchown(fd, uid_t(-1), st.st_gid) == 0;
+    (void)owned; // refused: the file keeps the writer's owner and group
     (void)::fchmod(fd, st.st_mode & 07777);
 }
 
