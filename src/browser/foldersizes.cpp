@@ -1,5 +1,6 @@
 #include "browser/foldersizes.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace zt {
@@ -49,6 +50,30 @@ int shareThousandths(uint64_t part, uint64_t whole) {
     if (whole == 0) return 0;
     const long double share = static_cast<long double>(part) / static_cast<long double>(whole);
     return int(share * 1000 + 0.5L);
+}
+
+} // namespace zt
+
+namespace zt {
+
+std::string shortSizeText(uint64_t bytes) {
+    static const char* const units[] = {"B", "KB", "MB", "GB", "TB", "PB", "EB"};
+    if (bytes < 1024) return std::to_string(bytes) + " B";
+    double v = double(bytes);
+    int unit = 0;
+    while (v >= 1000 && unit < 6) {
+        v /= 1024;
+        ++unit;
+    }
+    // "1000 KB" reads worse than "0.98 MB": below 1 in the next unit, keep two decimals.
+    char buf[32];
+    std::snprintf(buf, sizeof buf, v < 10 ? "%.2f %s" : v < 100 ? "%.1f %s" : "%.0f %s", v,
+                  units[unit]);
+    return buf;
+}
+
+std::string shareText(int thousandths) {
+    return std::to_string(thousandths / 10) + "." + std::to_string(thousandths % 10) + "%";
 }
 
 } // namespace zt

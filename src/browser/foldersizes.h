@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <unordered_map>
 
 namespace zt {
@@ -35,5 +36,15 @@ class FolderSizes {
 // What part of whole `part` is, in thousandths (0..1000), rounded; 0 when the
 // whole is 0.
 [[nodiscard]] int shareThousandths(uint64_t part, uint64_t whole);
+
+} // namespace zt
+
+namespace zt {
+
+// A size for a glance: "0 B", "999 B", "1.00 KB", "12.3 MB", "0.98 MB" (units of
+// 1024, three figures), as size tools show them.
+[[nodiscard]] std::string shortSizeText(uint64_t bytes);
+// A share in thousandths as a percentage with one decimal: "45.6%".
+[[nodiscard]] std::string shareText(int thousandths);
 
 } // namespace zt
