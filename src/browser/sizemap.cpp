@@ -69,23 +69,33 @@ void layRows(std::span<const uint64_t> sizes, const std::vector<uint32_t>& order
         out[order[i]] = {edge(x0), edge(y0), 0, 0};
 }
 
-} // namespace
-
-std::vector<MapRect> squarify(std::span<const uint64_t> sizes, MapRect area) {
-    std::vector<MapRect> out(sizes.size(), MapRect{area.x, area.y, 0, 0});
-    if (area.empty()) return out;
-    std::vector<uint32_t> order;
-    order.reserve(sizes.size());
+// squarify with the caller's buffers, so a map of ten thousand folders does
+// not allocate twice per folder.
+void squarifyInto(std::span<const uint64_t> sizes, MapRect area, std::vector<MapRect>& out,
+                  std::vector<uint32_t>& order) {
+    out.assign(sizes.size(), MapRect{area.x, area.y, 0, 0});
+    if (area.empty()) return;
+    order.clear();
     double total = 0;
     for (size_t i = 0; i < sizes.size(); ++i)
         if (sizes[i] > 0) {
             order.push_back(uint32_t(i));
             total += double(sizes[i]);
         }
-    std::stable_sort(order.begin(), order.end(),
-                     [&sizes](uint32_t a, uint32_t b) { return sizes[a] > sizes[b]; });
+    // Larger first; equal sizes in their given order.
+    std::sort(order.begin(), order.end(), [&sizes](uint32_t a, uint32_t b) {
+        return sizes[a] != sizes[b] ? sizes[a] > sizes[b] : a < b;
+    });
     layRows(sizes, order, total, area.x, area.y, double(area.x) + area.w,
             double(area.y) + area.h, out);
+}
+
+} // namespace
+
+std::vector<MapRect> squarify(std::span<const uint64_t> sizes, MapRect area) {
+    std::vector<MapRect> out;
+    std::vector<uint32_t> order;
+    squarifyInto(sizes, area, out, order);
     return out;
 }
 
@@ -116,6 +126,8 @@ std::vector<MapTile> layoutSizeMap(const FolderNode& root, const FolderSizes& si
         const FileRecord* file;
     };
     std::vector<Item> items;
+    std::vector<MapRect> rects;
+    std::vector<uint32_t> order;
     while (!pending.empty()) {
         if (cancelled && cancelled()) break;
         const MapTile parent = tiles[pending.back()];
@@ -135,7 +147,7 @@ std::vector<MapTile> layoutSizeMap(const FolderNode& root, const FolderSizes& si
                 items.push_back({parent.folder, f});
                 itemBytes.push_back(f->size);
             }
-        const std::vector<MapRect> rects = squarify(itemBytes, inner);
+        squarifyInto(itemBytes, inner, rects, order);
         for (size_t k = 0; k < items.size(); ++k) {
             if (rects[k].empty()) continue;
             if (!items[k].file) pending.push_back(tiles.size());
