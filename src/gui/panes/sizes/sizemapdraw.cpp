@@ -62,12 +62,18 @@ MapPicture drawSizeMap(const FolderNode& root, const FolderSizes& sizes, QSize s
     bool stopped = false;
     out.tiles = layoutSizeMap(root, sizes, {0, 0, size.width(), size.height()}, look,
                               [&] { return stopped = stopped || (cancelled && cancelled()); });
+    if (stopped) return out; // a newer layout replaces this one: nothing to draw
     out.image = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     out.image.fill(QColor(235, 235, 240));
     QPainter p(&out.image);
     p.setFont(font);
     std::unordered_map<int, uint64_t> byKind;
+    size_t sinceAsked = 0;
     for (const MapTile& t : out.tiles) {
+        if (cancelled && ++sinceAsked == 4096) {
+            sinceAsked = 0;
+            if (cancelled()) return out;
+        }
         const QRect r = toQRect(t.rect);
         if (t.isFolder()) {
             const QColor c = folderColour(t.depth);

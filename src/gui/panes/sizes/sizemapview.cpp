@@ -99,6 +99,7 @@ void SizeMapView::relayout() {
                 // The stock's totals, once, whatever folder is shown first.
                 run->sizes = std::make_shared<const FolderSizes>(*tree, cancelled);
                 run->madeSizes = true;
+                if (work.cancelled()) return;
             }
             const auto imageOf = [icons](std::string_view name) {
                 return icons ? icons->imageIndexOf(name) : int(IconCache::GenericFile);
@@ -107,8 +108,7 @@ void SizeMapView::relayout() {
         },
         [this, run](const JobEnd& end) {
             layingOut_ = false;
-            if (end.cancelled || end.threw() || !run->picture.complete || run->sizes->empty())
-                return;
+            if (end.cancelled || end.threw() || !run->picture.complete) return;
             if (run->madeSizes) {
                 sizes_ = run->sizes;
                 emit sizesMade(sizes_);
