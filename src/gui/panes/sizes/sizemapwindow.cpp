@@ -62,6 +62,10 @@ SizeMapWindow::SizeMapWindow(const IconCache* icons, QWidget* parent)
     hover_->setTextFormat(Qt::PlainText);
     legend_ = new QWidget(this);
     legend_->setObjectName(QStringLiteral("sizeMapLegend"));
+    // Long paths and many kinds are cut at the window's edge rather than
+    // making the window wider than the screen.
+    for (QWidget* w : {static_cast<QWidget*>(path_), static_cast<QWidget*>(hover_), legend_})
+        w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     new QHBoxLayout(legend_);
     legend_->layout()->setContentsMargins(0, 0, 0, 0);
 
