@@ -13,8 +13,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -23,7 +23,7 @@ using namespace zt;
 namespace {
 
 constexpr int kRuns = 5;
-const char* const kKinds[] = {".txt", ".JPG", ".jpg", ".pdf", ".mp3", ".cpp",
+const char* const kKinds[] = {".txt", ".JPG", ".jpg", ".pdf",  ".mp3", ".cpp",
                               ".h",   ".zip", "",     ".docx", ".png", ".iso"};
 
 // 99 folders of 100 folders of 100 files, and 10,000 files at the top; sizes

@@ -67,8 +67,11 @@ std::string shortSizeText(uint64_t bytes) {
     }
     // "1000 KB" reads worse than "0.98 MB": below 1 in the next unit, keep two decimals.
     char buf[32];
-    std::snprintf(buf, sizeof buf, v < 10 ? "%.2f %s" : v < 100 ? "%.1f %s" : "%.0f %s", v,
-                  units[unit]);
+    std::snprintf(buf, sizeof buf,
+                  v < 10    ? "%.2f %s"
+                  : v < 100 ? "%.1f %s"
+                            : "%.0f %s",
+                  v, units[unit]);
     return buf;
 }
 

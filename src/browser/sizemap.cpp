@@ -86,8 +86,8 @@ void squarifyInto(std::span<const uint64_t> sizes, MapRect area, std::vector<Map
     std::sort(order.begin(), order.end(), [&sizes](uint32_t a, uint32_t b) {
         return sizes[a] != sizes[b] ? sizes[a] > sizes[b] : a < b;
     });
-    layRows(sizes, order, total, area.x, area.y, double(area.x) + area.w,
-            double(area.y) + area.h, out);
+    layRows(sizes, order, total, area.x, area.y, double(area.x) + area.w, double(area.y) + area.h,
+            out);
 }
 
 } // namespace
@@ -133,8 +133,7 @@ std::vector<MapTile> layoutSizeMap(const FolderNode& root, const FolderSizes& si
         const MapTile parent = tiles[pending.back()];
         pending.pop_back();
         const MapRect inner = contentsRect(parent.rect, look);
-        if (inner.w < look.minContents || inner.h < look.minContents || parent.bytes == 0)
-            continue;
+        if (inner.w < look.minContents || inner.h < look.minContents || parent.bytes == 0) continue;
         items.clear();
         itemBytes.clear();
         for (const FolderNode* c : parent.folder->children)
@@ -151,7 +150,8 @@ std::vector<MapTile> layoutSizeMap(const FolderNode& root, const FolderSizes& si
         for (size_t k = 0; k < items.size(); ++k) {
             if (rects[k].empty()) continue;
             if (!items[k].file) pending.push_back(tiles.size());
-            tiles.push_back({rects[k], items[k].folder, items[k].file, itemBytes[k], parent.depth + 1});
+            tiles.push_back(
+                {rects[k], items[k].folder, items[k].file, itemBytes[k], parent.depth + 1});
         }
     }
     return tiles;

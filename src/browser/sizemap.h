@@ -45,8 +45,8 @@ struct MapTile {
 };
 
 struct MapLook {
-    int frame = 1;      // a folder's contents are inset this far from its edges
-    int header = 0;     // and this far from its top, for its name, when it is tall enough
+    int frame = 1;       // a folder's contents are inset this far from its edges
+    int header = 0;      // and this far from its top, for its name, when it is tall enough
     int minContents = 3; // contents narrower or lower than this are not laid out
 };
 

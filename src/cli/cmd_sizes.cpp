@@ -61,7 +61,8 @@ std::string sizedLines(const std::vector<ContentsItem>& items, const FolderSizes
                    ",\"created\":" + jsonTime(created) + ",\"modified\":" + jsonTime(modified) +
                    "}\n";
         } else {
-            out += std::to_string(bytes) + '\t' + shareText(share) + '\t' + escapeName(item.caption);
+            out +=
+                std::to_string(bytes) + '\t' + shareText(share) + '\t' + escapeName(item.caption);
             if (item.isFolder()) out += '\\';
             out += '\n';
         }

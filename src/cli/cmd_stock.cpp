@@ -58,8 +58,8 @@ int runShow(const std::filesystem::path& dataDir, const ParsedArgs& args) {
                                      {{"name", 'n'}, {"kind", 'k'}, {"size", 's'}});
     if (!sort) return usageError("show");
     auto items = listContents(*node, [](std::string_view) { return 2; });
-    sortContents(items, args.has("by-kind") || *sort == 'k' ? Arrangement::ByKind
-                                                            : Arrangement::ByName);
+    sortContents(items,
+                 args.has("by-kind") || *sort == 'k' ? Arrangement::ByKind : Arrangement::ByName);
     const bool json = args.has("json");
     if (args.has("sizes") || *sort == 's') {
         const FolderSizes sizes(opened.value.tree);
@@ -143,13 +143,11 @@ int runMove(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 } // namespace
 
 void addStockCommands(std::vector<Command>& out) {
-    out.push_back({"show",
-                   kShowUsage,
-                   {{"by-kind", 'k', false},
-                    {"sizes", 's', false},
-                    {"sort", 0, true},
-                    {"json", 0, false}},
-                   runShow});
+    out.push_back(
+        {"show",
+         kShowUsage,
+         {{"by-kind", 'k', false}, {"sizes", 's', false}, {"sort", 0, true}, {"json", 0, false}},
+         runShow});
     out.push_back({"export",
                    kExportUsage,
                    {{"folder", 'f', true},

@@ -114,7 +114,8 @@ TEST(SizeMap, TreeTilesNestInsideTheirFolders) {
     EXPECT_EQ(sizes.of(*top).files, 6u);
 
     const MapRect area{0, 0, 200, 100};
-    const auto tiles = layoutSizeMap(*top, sizes, area, {.frame = 1, .header = 0, .minContents = 3});
+    const auto tiles =
+        layoutSizeMap(*top, sizes, area, {.frame = 1, .header = 0, .minContents = 3});
     ASSERT_FALSE(tiles.empty());
     EXPECT_EQ(tiles[0].folder, top);
     EXPECT_EQ(tiles[0].rect, area);

@@ -49,8 +49,8 @@ TEST_F(SizesCli, NcduReadsTheExport) {
     const std::string back = test::readFile(again);
     uint64_t total = 0;
     const std::regex asize("\"asize\":([0-9]+)");
-    for (auto it = std::sregex_iterator(back.begin(), back.end(), asize); it != std::sregex_iterator();
-         ++it)
+    for (auto it = std::sregex_iterator(back.begin(), back.end(), asize);
+         it != std::sregex_iterator(); ++it)
         total += std::stoull((*it)[1]);
     EXPECT_EQ(total, 4100u);
     EXPECT_NE(back.find("{\"name\":\"disc\"}"), std::string::npos) << back;
@@ -72,8 +72,9 @@ TEST_F(SizesCli, ShowSizesAndSortBySize) {
     r = cli("show disc --sort size");
     EXPECT_EQ(r.out, "big\\\na.bin\nodd\\\n");
     r = cli("show disc big -s --json");
-    EXPECT_NE(r.out.find("\"name\":\"x\",\"folder\":false,\"size\":3000,\"total\":3000,\"share\":750"),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find("\"name\":\"x\",\"folder\":false,\"size\":3000,\"total\":3000,\"share\":750"),
+        std::string::npos)
         << r.out;
     EXPECT_EQ(cli("show disc --sort sideways").status, 2);
 }

@@ -188,7 +188,7 @@ class MainWindow : public QMainWindow {
     QAction* sizeMapAction_ = nullptr;
     QAction* showSizesAction_ = nullptr;
     QToolButton* sizeMapButton_ = nullptr;
-    bool mapSelecting_ = false; // the tree follows the map: the map keeps its root
+    bool mapSelecting_ = false;                 // the tree follows the map: the map keeps its root
     ExportNamesDialog* exportDialog_ = nullptr; // made at first use, kept for its choices
     QFileSystemWatcher* listWatcher_ = nullptr;
     QTimer* listChangeTimer_ = nullptr;

@@ -160,8 +160,10 @@ class SizeMapTest : public QObject {
         QVERIFY(!tree->isHeaderHidden());
         const auto* model = static_cast<const FolderTreeModel*>(tree->model());
         const QModelIndex sub = model->indexOf(s.sub);
-        QCOMPARE(model->index(sub.row(), 1, sub.parent()).data().toString(), QStringLiteral("3.91 KB"));
-        QCOMPARE(model->index(sub.row(), 2, sub.parent()).data().toString(), QStringLiteral("57.1%"));
+        QCOMPARE(model->index(sub.row(), 1, sub.parent()).data().toString(),
+                 QStringLiteral("3.91 KB"));
+        QCOMPARE(model->index(sub.row(), 2, sub.parent()).data().toString(),
+                 QStringLiteral("57.1%"));
         QCOMPARE(texts(pane->contents()),
                  QStringList({"Sub  (3.91 KB, 57.1%)", "note.txt  (1000 B, 14.3%)",
                               "photo.jpg  (1.95 KB, 28.6%)"}));

@@ -70,7 +70,8 @@ void SizeMapView::relayout() {
     layingOut_ = false;
     if (showingStocks_) {
         // A few hundred stocks at most: no worker needed.
-        stockImage_ = drawStockMap(stocks_, size(), font(), stockRects_);
+        scale_ = devicePixelRatioF();
+        stockImage_ = drawStockMap(stocks_, mapSize(), mapFont(), stockRects_);
         update();
         emit drawn();
         return;
@@ -90,10 +91,11 @@ void SizeMapView::relayout() {
     WorkLook look;
     look.dialog = false;
     layingOut_ = true;
+    scale_ = devicePixelRatioF();
     runner_->start(
         look,
-        [run, tree = tree_, root = root_, icons = icons_, size = size(),
-         font = font()](WorkControl& work) {
+        [run, tree = tree_, root = root_, icons = icons_, size = mapSize(),
+         font = mapFont()](WorkControl& work) {
             const auto cancelled = [&work] { return work.cancelled(); };
             if (!run->sizes) {
                 // The stock's totals, once, whatever folder is shown first.
@@ -131,8 +133,9 @@ void SizeMapView::goUp() {
 }
 
 int SizeMapView::stockAt(const QPoint& pos) const {
+    const QPoint m = toMap(pos);
     for (size_t i = 0; i < stockRects_.size(); ++i)
-        if (stockRects_[i].contains(pos.x(), pos.y())) return int(i);
+        if (stockRects_[i].contains(m.x(), m.y())) return int(i);
     return -1;
 }
 
@@ -144,20 +147,40 @@ QString SizeMapView::describeAt(const QPoint& pos) const {
         return toQString(s.name) + QStringLiteral("　") + toQString(shortSizeText(s.bytes)) +
                QStringLiteral("（") + toQString(sizeText(s.bytes)) + QStringLiteral("）");
     }
-    const int i = tileAt(picture_.tiles, pos.x(), pos.y());
+    const int i = tileAt(picture_.tiles, toMap(pos).x(), toMap(pos).y());
     if (i < 0) return {};
     const MapTile& t = picture_.tiles[size_t(i)];
     const uint64_t whole = picture_.tiles.front().bytes;
-    return pathInStock(t.folder, t.file) + QStringLiteral("　") + toQString(shortSizeText(t.bytes)) +
-           QStringLiteral("（") + toQString(sizeText(t.bytes)) + QStringLiteral("、") +
-           toQString(shareText(shareThousandths(t.bytes, whole))) + QStringLiteral("）");
+    return pathInStock(t.folder, t.file) + QStringLiteral("　") +
+           toQString(shortSizeText(t.bytes)) + QStringLiteral("（") + toQString(sizeText(t.bytes)) +
+           QStringLiteral("、") + toQString(shareText(shareThousandths(t.bytes, whole))) +
+           QStringLiteral("）");
 }
 
 QRect SizeMapView::markedRect() const {
     if (hoveredTile_ < 0) return {};
     const MapRect r = showingStocks_ ? stockRects_[size_t(hoveredTile_)]
                                      : picture_.tiles[size_t(hoveredTile_)].rect;
-    return {r.x, r.y, r.w, r.h};
+    return QRectF(r.x / scale_, r.y / scale_, r.w / scale_, r.h / scale_).toAlignedRect();
+}
+
+// The map is drawn in the screen's own pixels, so it stays sharp on a
+// display that scales the window.
+QSize SizeMapView::mapSize() const {
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+}
+
+QFont SizeMapView::mapFont() const {
+    QFont f = font();
+    if (f.pointSizeF() > 0)
+        f.setPointSizeF(f.pointSizeF() * devicePixelRatioF());
+    else
+        f.setPixelSize(int(f.pixelSize() * devicePixelRatioF()));
+    return f;
+}
+
+QPoint SizeMapView::toMap(const QPoint& pos) const {
+    return (QPointF(pos) * scale_).toPoint();
 }
 
 void SizeMapView::paintEvent(QPaintEvent*) {
@@ -183,7 +206,8 @@ void SizeMapView::resizeEvent(QResizeEvent* e) {
 
 void SizeMapView::mouseMoveEvent(QMouseEvent* e) {
     const QPoint pos = e->position().toPoint();
-    const int at = showingStocks_ ? stockAt(pos) : tileAt(picture_.tiles, pos.x(), pos.y());
+    const int at =
+        showingStocks_ ? stockAt(pos) : tileAt(picture_.tiles, toMap(pos).x(), toMap(pos).y());
     if (at != hoveredTile_) {
         hoveredTile_ = at;
         update();
@@ -202,7 +226,7 @@ void SizeMapView::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     const QPoint pos = e->position().toPoint();
     if (showingStocks_) return;
-    const int i = tileAt(picture_.tiles, pos.x(), pos.y());
+    const int i = tileAt(picture_.tiles, toMap(pos).x(), toMap(pos).y());
     if (i < 0) return;
     const MapTile& t = picture_.tiles[size_t(i)];
     emit itemClicked(t.folder, t.file);
@@ -216,7 +240,7 @@ void SizeMapView::mouseDoubleClickEvent(QMouseEvent* e) {
             emit stockChosen(toQString(stocks_[size_t(i)].name));
         return;
     }
-    const int i = tileAt(picture_.tiles, pos.x(), pos.y());
+    const int i = tileAt(picture_.tiles, toMap(pos).x(), toMap(pos).y());
     if (i <= 0) return;
     // A file zooms into its folder, so a double click anywhere in a folder enters it.
     const MapTile& t = picture_.tiles[size_t(i)];

@@ -37,7 +37,8 @@ class SizeMapView : public QWidget {
 
     [[nodiscard]] const FolderNode* root() const { return root_; }
     [[nodiscard]] bool showingStocks() const { return showingStocks_; }
-    // What is drawn now (tests find tiles through these).
+    // What is drawn now, in map pixels (widget pixels times the screen's
+    // scale; tests find tiles through these).
     [[nodiscard]] const MapPicture& picture() const { return picture_; }
     [[nodiscard]] const std::vector<MapRect>& stockRects() const { return stockRects_; }
     [[nodiscard]] bool layingOut() const { return layingOut_; }
@@ -71,6 +72,9 @@ class SizeMapView : public QWidget {
     void setRoot(const FolderNode* root);
     [[nodiscard]] int stockAt(const QPoint& pos) const;
     [[nodiscard]] QRect markedRect() const;
+    [[nodiscard]] QSize mapSize() const;
+    [[nodiscard]] QFont mapFont() const;
+    [[nodiscard]] QPoint toMap(const QPoint& pos) const; // a widget point in map pixels
 
     const IconCache* icons_;
     WorkRunner* runner_;
@@ -83,6 +87,7 @@ class SizeMapView : public QWidget {
     std::vector<MapRect> stockRects_;
     QImage stockImage_;
     int hoveredTile_ = -1;
+    qreal scale_ = 1; // map pixels per widget pixel
     bool layingOut_ = false;
 };
 
