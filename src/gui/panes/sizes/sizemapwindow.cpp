@@ -148,16 +148,21 @@ void SizeMapWindow::refreshLegend() {
     }
     if (view_->showingStocks() || !view_->root()) return;
     const auto& kinds = view_->picture().kinds;
+    // As many kinds as fit in the width the map has, whole.
+    const int spacing = row->spacing() > 0 ? row->spacing() : 6;
+    int room = view_->width();
     for (size_t i = 0; i < kinds.size() && i < kLegendKinds; ++i) {
+        const QString caption = kindName(icons_, kinds[i].image) + QStringLiteral(" ") +
+                                toQString(shortSizeText(kinds[i].bytes));
+        room -= 12 + (icons_ ? 16 : 0) + fontMetrics().horizontalAdvance(caption) + 3 * spacing;
+        if (room < 0 && i > 0) break;
         row->addWidget(swatch(kindColour(kinds[i].image), legend_));
         if (icons_) {
             auto* icon = new QLabel(legend_);
             icon->setPixmap(icons_->image(kinds[i].image).pixmap(16, 16));
             row->addWidget(icon);
         }
-        auto* text = new QLabel(kindName(icons_, kinds[i].image) + QStringLiteral(" ") +
-                                    toQString(shortSizeText(kinds[i].bytes)),
-                                legend_);
+        auto* text = new QLabel(caption, legend_);
         text->setObjectName(QStringLiteral("sizeMapLegendKind"));
         row->addWidget(text);
     }
