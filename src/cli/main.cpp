@@ -20,7 +20,7 @@ const char* const kMainUsage =
     "\n"
     "コマンド:\n"
     "  list [--unlisted] [--long] [--json]   ストックを一覧の順に表示する\n"
-    "  show ストック [フォルダ] [--by-kind] [--json]\n"
+    "  show ストック [フォルダ] [--by-kind] [--sizes] [--sort name|kind|size] [--json]\n"
     "                                        フォルダの中身を表示する (フォルダは \\a\\b)\n"
     "  capture パス [--name 名前] [--quiet]  パスを読み込んで新しいストックにする\n"
     "  search 文字列 [--mode contains|exact|prefix|suffix|wildcard|regex] [--case]\n"
@@ -40,6 +40,7 @@ const char* const kMainUsage =
     "  dupes [--stock 名前]... [--min-size サイズ] [--by name+size|size] [--csv ファイル]\n"
     "                                        ストックをまたいで重複ファイルを探す\n"
     "  index [ストック...] [--check]         名前索引を作る・確かめる\n"
+    "  export-ncdu ストック [ファイル|-]     ncdu の JSON 形式で書き出す (ncdu -f で見る)\n"
     "\n"
     "コマンド --help でそのコマンドのオプションを表示します。\n"
     "\n"
@@ -116,6 +117,7 @@ const std::vector<Command>& commands() {
         addCaptureCommands(c);
         addSearchCommands(c);
         addInfoCommands(c);
+        addSizesCommands(c);
         return c;
     }();
     return all;
