@@ -3,9 +3,12 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/status.h"
+#include "cli/writer.h"
 #include "library/stocklibrary.h"
 #include "platform/datadir.h"
+#include "platform/fileops.h"
 #include "platform/textfile.h"
+#include "platform/utf8.h"
 #include "platform/version.h"
 
 #include <algorithm>
@@ -13,6 +16,16 @@
 #include <iostream>
 
 namespace {
+
+// True when dir exists as a folder, or does not exist and its parent is a folder.
+bool dataFolderMayBeMade(const std::filesystem::path& dir) {
+    std::error_code ec;
+    std::filesystem::path p = dir.lexically_normal();
+    if (!p.has_filename()) p = p.parent_path(); // "a/b/" is "a/b"
+    if (std::filesystem::exists(p, ec)) return true;
+    const std::filesystem::path parent = p.parent_path();
+    return std::filesystem::is_directory(parent.empty() ? "." : parent, ec);
+}
 
 const char* const kMainUsage =
     "使い方: zutomelark-cli [--data フォルダ] コマンド [引数...]\n"
@@ -51,22 +64,42 @@ const char* const kMainUsage =
     "始める & は &#38; と書きます (--json では元のまま)。\n"
     "\n";
 
-int printUsage(std::ostream& out, int status) {
-    out << kMainUsage << zt::cli::kStatusHelp;
-    return status;
+int printUsage() {
+    std::string text = std::string(kMainUsage) + "短いオプション (どのコマンドでも同じ意味):\n ";
+    for (const zt::cli::ShortOption& o : zt::cli::shortOptions())
+        text += std::string(" -") + o.letter + " --" + o.name;
+    text += "\n\n";
+    text += zt::cli::kStatusHelp;
+    zt::cli::out() << text;
+    return zt::cli::out().finish(zt::cli::kOk);
+}
+
+int mainUsageError(const std::string& message) {
+    zt::cli::printError(message);
+    std::cerr << "詳しくは zutomelark-cli --help\n";
+    return zt::cli::kUsage;
 }
 
 } // namespace
 
 namespace zt::cli {
 
-int usageError(const Command& command) {
-    std::cerr << command.usage;
+int usageError(const Command& command, std::string_view message) {
+    printError(message.empty() ? std::string_view("引数が正しくありません") : message);
+    std::cerr << "詳しくは zutomelark-cli " << command.word << " --help\n";
     return kUsage;
 }
 
-int usageError(std::string_view word) {
-    return usageError(commandNamed(word));
+int usageError(std::string_view word, std::string_view message) {
+    return usageError(commandNamed(word), message);
+}
+
+std::string printedRaw(std::string_view name) {
+    std::string bytes = nativeBytesOf(name);
+    // A NUL would end the record early; a crafted stock's name may hold one.
+    for (size_t at = bytes.find('\0'); at != std::string::npos; at = bytes.find('\0', at))
+        bytes.replace(at, 1, "&#0;");
+    return bytes;
 }
 
 std::optional<int> chooseStocks(const std::filesystem::path& dataDir, const ParsedArgs& args,
@@ -87,9 +120,8 @@ std::optional<int> chooseStocks(const std::filesystem::path& dataDir, const Pars
 std::optional<int> writeCsvOutput(const std::string& where,
                                   const std::function<bool(const CsvSink&)>& make) {
     if (where == "-") {
-        (void)make([](std::string_view piece) { return bool(std::cout << piece); });
-        std::cout << std::flush;
-        return std::nullopt;
+        (void)make([](std::string_view piece) { return !(out() << piece).failed(); });
+        return std::nullopt; // a failed write is told when the command ends
     }
     InPlaceFileWriter file;
     bool ok =
@@ -135,51 +167,56 @@ int runCommandLine(std::vector<std::string> args) {
     for (; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--data" || a == "-d") {
-            if (i + 1 >= args.size()) return printUsage(std::cerr, zt::cli::kUsage);
+            if (i + 1 >= args.size()) return mainUsageError("オプション " + a + " には値が必要です");
             dataArg = args[++i];
         } else if (a.starts_with("--data=")) {
             dataArg = a.substr(7);
         } else if (a == "--help" || a == "-h") {
-            return printUsage(std::cout, kOk);
+            return printUsage();
         } else if (a == "--version" || a == "-V") {
-            std::cout << "zutomelark-cli " << programVersion() << '\n';
-            return kOk;
+            out() << "zutomelark-cli " << programVersion() << '\n';
+            return out().finish(kOk);
         } else if (a.starts_with("-")) {
-            printError("不明なオプションです: " + a);
-            return printUsage(std::cerr, zt::cli::kUsage);
+            return mainUsageError("不明なオプションです: " + a);
         } else {
             break;
         }
     }
-    if (i >= args.size()) return printUsage(std::cerr, zt::cli::kUsage);
+    if (i >= args.size()) return mainUsageError("コマンドがありません");
     const std::string word = args[i++];
     const Command* command = nullptr;
     for (const Command& c : commands())
         if (word == c.word) command = &c;
     if (!command) {
-        printError("不明なコマンドです: " + word);
-        return printUsage(std::cerr, zt::cli::kUsage);
+        return mainUsageError("不明なコマンドです: " + word);
     }
 
     // The command's own arguments: --help is answered before the Data folder is touched.
     ParsedArgs parsed;
     switch (parseArgs({args.begin() + long(i), args.end()}, command->options, parsed)) {
     case ParseStatus::Help:
-        std::cout << command->usage;
-        return kOk;
-    case ParseStatus::Error:
-        return usageError(*command);
+        out() << command->usage;
+        return out().finish(kOk);
+    case ParseStatus::Error: // the parser said what was wrong
+        std::cerr << "詳しくは zutomelark-cli " << command->word << " --help\n";
+        return kUsage;
     case ParseStatus::Parsed:
         break;
     }
 
     const auto dataDir = resolveDataDir(dataDirInputsFromEnvironment(dataArg));
+    // A mistyped --data is not made into a new catalogue with all its
+    // parents: only a folder whose parent exists is created (a first use).
+    if (dataArg && !dataFolderMayBeMade(dataDir)) {
+        printError("Data フォルダがありません (親フォルダもありません): " + dataDir.string());
+        return kFileError;
+    }
     if (std::filesystem::path failed; !seedDataDir(dataDir, &failed)) {
         printError(failed.empty() ? "Data フォルダを作成できません: " + dataDir.string()
                                   : messageCannotCreate(failed));
         return kFileError;
     }
-    return command->run(dataDir, parsed);
+    return out().finish(command->run(dataDir, parsed));
 }
 
 } // namespace
@@ -187,6 +224,7 @@ int runCommandLine(std::vector<std::string> args) {
 int main(int argc, char** argv) {
     // Memory that runs out (a file far larger than it looked, a system short
     // of memory) is a failure like any other, told and given its status.
+    zt::guardStandardDescriptors(); // before any file is opened
     try {
         return runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::bad_alloc&) {

@@ -70,6 +70,17 @@ std::optional<int64_t> parseDateValue(std::string_view text, bool nextDay) {
     return int64_t(t);
 }
 
+const std::vector<ShortOption>& shortOptions() {
+    // Options that change or remove things (--dry-run, --check) are spelled out.
+    static const std::vector<ShortOption> all = {
+        {'c', "case"},   {'m', "mode"},  {'t', "target"}, {'s', "stock"},    {'n', "limit"},
+        {'j', "json"},   {'0', "print0"}, {'l', "long"},  {'u', "unlisted"}, {'K', "by-kind"},
+        {'f', "folder"}, {'k', "kind"},  {'r', "range"},  {'x', "strip-ext"}, {'b', "by"},
+        {'N', "name"},   {'q', "quiet"},
+    };
+    return all;
+}
+
 ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<OptionRule>& rules,
                       ParsedArgs& out) {
     std::vector<option> longs;
@@ -77,10 +88,11 @@ ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<Op
     for (size_t i = 0; i < rules.size(); ++i) {
         longs.push_back({rules[i].name, rules[i].takesValue ? required_argument : no_argument,
                          nullptr, int(1000 + i)});
-        if (rules[i].shortName) {
-            shorts += rules[i].shortName;
-            if (rules[i].takesValue) shorts += ':';
-        }
+        for (const ShortOption& o : shortOptions())
+            if (std::strcmp(o.name, rules[i].name) == 0) {
+                shorts += o.letter;
+                if (rules[i].takesValue) shorts += ':';
+            }
     }
     longs.push_back({"help", no_argument, nullptr, 'h'});
     longs.push_back({nullptr, 0, nullptr, 0});
@@ -113,8 +125,10 @@ ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<Op
         if (c >= 1000) {
             rule = &rules[size_t(c - 1000)];
         } else {
-            for (const auto& s : rules)
-                if (s.shortName == c) rule = &s;
+            for (const ShortOption& o : shortOptions())
+                if (o.letter == c)
+                    for (const auto& r : rules)
+                        if (std::strcmp(o.name, r.name) == 0) rule = &r;
         }
         if (!rule) return ParseStatus::Error;
         out.options.emplace_back(rule->name, rule->takesValue && optarg ? optarg : "");
