@@ -160,7 +160,17 @@ TEST_F(SearchCli, LimitMessageGoesToStandardError) {
     r = search("n --target files --limit 0");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10002 + 1); // and A's file
-    EXPECT_EQ(search("n --target files --limit=5").status, 3);
+    // --limit promises at most N rows, though the first folder holds more;
+    // status 3 only when more existed. The scan and the index give the same.
+    const std::pair<std::string, int> capped[] = {
+        {"--limit=5", 5}, {"-n 1", 1}, {"-n 10002", 10002}, {"-n 10003", 10003}, {"-n 10004", 10003}};
+    for (const auto& [limit, rows] : capped)
+        for (const std::string index : {"", " --no-index"}) {
+            r = search("n --target files " + limit + index);
+            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), rows) << limit << index;
+            EXPECT_EQ(r.status, rows < 10003 ? 3 : 0) << limit << index;
+            EXPECT_EQ(r.err.find(kMessageLimitExceeded), std::string::npos) << limit;
+        }
 }
 
 } // namespace
