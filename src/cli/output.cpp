@@ -33,12 +33,24 @@ bool isC1At(std::string_view text, size_t i) {
            static_cast<unsigned char>(text[i + 1]) <= 0x9F;
 }
 
+// Text that already holds raw bytes: they are kept, any other stray byte
+// becomes U+FFFD.
+std::string heldText(std::string_view s) {
+    std::string out;
+    for (size_t i = 0; i < s.size();) {
+        const size_t n = rawByteAt(s, i) >= 0 ? 3 : utf8SequenceLength(s, i);
+        out += n ? s.substr(i, n) : std::string_view("\uFFFD");
+        i += n ? n : 1;
+    }
+    return out;
+}
+
 std::string escape(std::string_view raw, bool escapeBackslash) {
     // Bytes that are no UTF-8 (a name typed in another encoding) could be
     // read as controls by a terminal: they become text first.
     // Raw name bytes are told apart from text by the decoding, so they are
     // kept as they are and shown as their own references.
-    const std::string valid = holdsRawBytes(raw) ? keepBytesRaw(raw) : displayNameOfNative(raw);
+    const std::string valid = holdsRawBytes(raw) ? heldText(raw) : displayNameOfNative(raw);
     const std::string_view text = valid;
     std::string out;
     out.reserve(text.size());

@@ -138,10 +138,7 @@ std::string keepBytesRaw(std::string_view s) {
     std::string out;
     out.reserve(s.size() + 8);
     for (size_t i = 0; i < s.size();) {
-        if (rawByteAt(s, i) >= 0) {
-            out.append(s.substr(i, 3));
-            i += 3;
-        } else if (const size_t n = utf8SequenceLength(s, i)) {
+        if (const size_t n = utf8SequenceLength(s, i)) {
             out.append(s.substr(i, n));
             i += n;
         } else {

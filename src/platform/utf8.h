@@ -40,8 +40,9 @@ void appendRawByte(std::string& out, unsigned char byte);
 [[nodiscard]] std::string nativeBytesOf(std::string_view name);
 // For display: a raw byte as U+FFFD, and any other ill-formed byte too.
 [[nodiscard]] std::string rawBytesReplaced(std::string_view s);
-// Valid UTF-8 kept and every other byte held as a raw byte (already held
-// raw bytes are kept, so the step can be taken twice).
+// Native bytes as text: valid UTF-8 kept and every other byte held as a raw
+// byte (bytes that look like a held raw byte are bytes too, so every name
+// comes back exactly).
 [[nodiscard]] std::string keepBytesRaw(std::string_view s);
 
 // The columns a terminal gives a character: 2 for East Asian wide and
