@@ -110,8 +110,7 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 } // namespace
 
 void addCaptureCommands(std::vector<Command>& out) {
-    out.push_back(
-        {"capture", kCaptureUsage, {{"name", true}, {"quiet", false}}, runCapture});
+    out.push_back({"capture", kCaptureUsage, {{"name", true}, {"quiet", false}}, runCapture});
 }
 
 } // namespace zt::cli

@@ -114,8 +114,8 @@ int runInfo(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             .number("folders", i.folders)
             .number("files", i.files)
             .number("bytes", i.bytes);
-        for (const auto& [key, value] : {std::pair{"volumeSize", i.volumeSize},
-                                         std::pair{"volumeFree", i.volumeFree}})
+        for (const auto& [key, value] :
+             {std::pair{"volumeSize", i.volumeSize}, std::pair{"volumeFree", i.volumeFree}})
             value ? (void)line.number(key, *value) : (void)line.json(key, "null");
         out() << line.text("note", i.note).line();
         return kOk;
@@ -250,9 +250,10 @@ void addInfoCommands(std::vector<Command>& out) {
     out.push_back({"index", kIndexUsage, {{"check", false}, {"json", false}}, runIndex});
     out.push_back({"note", kNoteUsage, {}, runNote});
     out.push_back({"update", kUpdateUsage, {{"dry-run", false}, {"json", false}}, runUpdate});
-    out.push_back({"dupes",
-                   kDupesUsage,
-                   {{"stock", true}, {"min-size", true}, {"by", true}, {"csv", true}, {"json", false}},
+    out.push_back(
+        {"dupes",
+         kDupesUsage,
+         {{"stock", true}, {"min-size", true}, {"by", true}, {"csv", true}, {"json", false}},
          runDupes});
 }
 

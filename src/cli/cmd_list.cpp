@@ -51,8 +51,8 @@ int runList(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             out() << escapeName(n);
             if (info)
                 out() << '\t' << std::to_string(info->folders) << '\t'
-                      << std::to_string(info->files) << '\t' << std::to_string(info->bytes)
-                      << '\t' << captureDateText(info->captured);
+                      << std::to_string(info->files) << '\t' << std::to_string(info->bytes) << '\t'
+                      << captureDateText(info->captured);
             out() << '\n';
         }
     }
@@ -71,10 +71,8 @@ int runAdopt(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 } // namespace
 
 void addListCommands(std::vector<Command>& out) {
-    out.push_back({"list",
-                   kListUsage,
-                   {{"unlisted", false}, {"long", false}, {"json", false}},
-                   runList});
+    out.push_back(
+        {"list", kListUsage, {{"unlisted", false}, {"long", false}, {"json", false}}, runList});
     out.push_back({"adopt", kAdoptUsage, {}, runAdopt});
 }
 

@@ -86,9 +86,10 @@ std::string regexErrorWords(const std::string& icu) {
 
 // The request from the arguments; false after a message on a usage error.
 bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
-    if (args.positional.size() != 1) return usageError("search", "検索文字列を一つ指定してください"), false;
+    if (args.positional.size() != 1)
+        return usageError("search", "検索文字列を一つ指定してください"), false;
     r.text = args.positional[0];
-    if (r.text.empty()) return printError("検索文字列が空欄です"), false;
+    if (r.text.empty()) return usageError("search", "検索文字列が空欄です"), false;
     r.caseSensitive = args.has("case");
     if (const auto m = args.value("mode")) {
         const auto mode = pickWord<MatchMode>(*m, {{"contains", MatchMode::Contains},
@@ -117,12 +118,14 @@ bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
     for (const auto& [option, nextDay] : {std::pair{"newer", false}, std::pair{"older", true}})
         if (const auto v = args.value(option)) {
             const auto day = parseDateValue(*v, nextDay);
-            if (!day) return usageError("search", "日付は YYYY-MM-DD で指定してください: " + *v), false;
+            if (!day)
+                return usageError("search", "日付は YYYY-MM-DD で指定してください: " + *v), false;
             (nextDay ? r.filters.modifiedBefore : r.filters.modifiedFrom) = fileTimeFromUnix(*day);
         }
     if (r.mode == MatchMode::Regex) {
         if (const RegexPattern check(r.text, r.caseSensitive); !check.valid())
-            return usageError("search", "正規表現が正しくありません: " + regexErrorWords(check.error())),
+            return usageError("search",
+                              "正規表現が正しくありません: " + regexErrorWords(check.error())),
                    false;
     }
     if (const auto l = args.value("limit")) {
@@ -184,8 +187,8 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             out() << printedRaw(hit.path()) << '\0';
         } else if (textOut) {
             const ResultCells c = makeCells(hit);
-            out() << escapedPath(hit) << "\t" << c.size << "\t" << c.created << "\t"
-                  << c.modified << "\n";
+            out() << escapedPath(hit) << "\t" << c.size << "\t" << c.created << "\t" << c.modified
+                  << "\n";
         }
         if (csv) rows.push_back(hit);
     };

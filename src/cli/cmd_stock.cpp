@@ -131,10 +131,8 @@ int runMove(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 } // namespace
 
 void addStockCommands(std::vector<Command>& out) {
-    out.push_back({"show",
-                   kShowUsage,
-                   {{"by-kind", false}, {"json", false}, {"print0", false}},
-                   runShow});
+    out.push_back(
+        {"show", kShowUsage, {{"by-kind", false}, {"json", false}, {"print0", false}}, runShow});
     out.push_back({"export",
                    kExportUsage,
                    {{"folder", true}, {"kind", true}, {"range", true}, {"strip-ext", false}},

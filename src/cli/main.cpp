@@ -12,8 +12,8 @@
 #include "platform/version.h"
 
 #include <algorithm>
-#include <new>
 #include <iostream>
+#include <new>
 
 namespace {
 
@@ -172,7 +172,8 @@ int runCommandLine(std::vector<std::string> args) {
     for (; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--data" || a == "-d") {
-            if (i + 1 >= args.size()) return mainUsageError("オプション " + a + " には値が必要です");
+            if (i + 1 >= args.size())
+                return mainUsageError("オプション " + a + " には値が必要です");
             dataArg = args[++i];
         } else if (a.starts_with("--data=")) {
             dataArg = a.substr(7);

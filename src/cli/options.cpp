@@ -4,8 +4,8 @@
 
 #include <charconv>
 #include <cstdio>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <getopt.h>
 
 namespace zt::cli {
@@ -53,7 +53,8 @@ std::optional<int64_t> parseDateValue(std::string_view text, bool nextDay) {
     int year = 0, month = 0, day = 0;
     char tail = 0;
     const std::string s(text);
-    if (std::sscanf(s.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3) return std::nullopt;
+    if (std::sscanf(s.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3)
+        return std::nullopt;
     if (month < 1 || month > 12 || day < 1 || day > 31 || year < 1601) return std::nullopt;
     struct tm tm {};
     tm.tm_year = year - 1900;
@@ -73,9 +74,9 @@ std::optional<int64_t> parseDateValue(std::string_view text, bool nextDay) {
 const std::vector<ShortOption>& shortOptions() {
     // Options that change or remove things (--dry-run, --check) are spelled out.
     static const std::vector<ShortOption> all = {
-        {'c', "case"},   {'m', "mode"},  {'t', "target"}, {'s', "stock"},    {'n', "limit"},
-        {'j', "json"},   {'0', "print0"}, {'l', "long"},  {'u', "unlisted"}, {'K', "by-kind"},
-        {'f', "folder"}, {'k', "kind"},  {'r', "range"},  {'x', "strip-ext"}, {'b', "by"},
+        {'c', "case"},   {'m', "mode"},   {'t', "target"}, {'s', "stock"},     {'n', "limit"},
+        {'j', "json"},   {'0', "print0"}, {'l', "long"},   {'u', "unlisted"},  {'K', "by-kind"},
+        {'f', "folder"}, {'k', "kind"},   {'r', "range"},  {'x', "strip-ext"}, {'b', "by"},
         {'N', "name"},   {'q', "quiet"},
     };
     return all;

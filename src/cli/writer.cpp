@@ -102,7 +102,8 @@ JsonLine& JsonLine::key(std::string_view key) {
 
 JsonLine& JsonLine::text(std::string_view k, std::string_view value) {
     key(k).body_ += jsonString(value);
-    if (holdsRawBytes(value)) json(std::string(k) + "Raw", '"' + base64(nativeBytesOf(value)) + '"');
+    if (holdsRawBytes(value))
+        json(std::string(k) + "Raw", '"' + base64(nativeBytesOf(value)) + '"');
     return *this;
 }
 

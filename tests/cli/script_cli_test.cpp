@@ -39,9 +39,9 @@ class ScriptCli : public ::testing::Test {
 };
 
 TEST_F(ScriptCli, AFailedWriteIsToldWithStatusSix) {
-    const char* const commands[] = {"search report", "search report -j", "list", "list -l",
-                                    "show src",      "export src -",     "search report --csv -",
-                                    "info src",      "--help",           "search --help"};
+    const char* const commands[] = {
+        "search report", "search report -j",      "list",     "list -l", "show src",
+        "export src -",  "search report --csv -", "info src", "--help",  "search --help"};
     for (const char* to : {">/dev/full", ">&-"})
         for (const std::string args : commands) {
             const auto r = cli(args, to);
@@ -77,7 +77,11 @@ TEST_F(ScriptCli, DataFolderIsMadeOnlyBelowAFolderThatExists) {
 
 TEST_F(ScriptCli, CaptureNamesTheRealFolderAndPathsTakeSlashes) {
     const std::pair<fs::path, std::string> cases[] = {
-        {src, "."}, {src, "./"}, {dir.path(), "./src/"}, {src / "sub", ".."}, {dir.path(), "src/sub/.."},
+        {src, "."},
+        {src, "./"},
+        {dir.path(), "./src/"},
+        {src / "sub", ".."},
+        {dir.path(), "src/sub/.."},
     };
     const fs::path before = fs::current_path();
     int n = 2;
@@ -94,7 +98,8 @@ TEST_F(ScriptCli, CaptureNamesTheRealFolderAndPathsTakeSlashes) {
 
 TEST_F(ScriptCli, OneShortOptionVocabularyAndOneLineUsageErrors) {
     EXPECT_EQ(cli("list -l").out.substr(0, 4), "src\t");
-    EXPECT_EQ(cli("search report -n 1 --stock src").out.find('\n'), cli("search report").out.find('\n'));
+    EXPECT_EQ(cli("search report -n 1 --stock src").out.find('\n'),
+              cli("search report").out.find('\n'));
     EXPECT_EQ(cli("search report -n 1").status, 3);
     EXPECT_EQ(cli("capture '" + src.string() + "' -N named").out, "named\n");
     const std::pair<std::string, std::string> errors[] = {
@@ -109,7 +114,8 @@ TEST_F(ScriptCli, OneShortOptionVocabularyAndOneLineUsageErrors) {
     for (const auto& [args, word] : errors) {
         const auto r = cli(args);
         EXPECT_EQ(r.status, 2) << args;
-        const std::string hint = "詳しくは zutomelark-cli " + (word.empty() ? "" : word + " ") + "--help\n";
+        const std::string hint =
+            "詳しくは zutomelark-cli " + (word.empty() ? "" : word + " ") + "--help\n";
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << args << '\n' << r.err;
         EXPECT_TRUE(r.err.ends_with(hint)) << args << '\n' << r.err;
     }
@@ -130,14 +136,16 @@ TEST_F(ScriptCli, JsonLinesGiveExactValuesAndTsvTheWindowsCells) {
 
     ASSERT_EQ(cli("capture '" + src.string() + "' -N copy").status, 0);
     EXPECT_NE(cli("dupes").out.find("1\t1KB\t\\src\\report.txt\n"), std::string::npos);
-    EXPECT_NE(cli("dupes -j").out.find("{\"group\":1,\"stock\":\"src\",\"folders\":[],"
-                                       "\"name\":\"report.txt\",\"path\":\"\\\\src\\\\report.txt\","
-                                       "\"size\":1500,"),
+    EXPECT_NE(cli("dupes -j")
+                  .out.find("{\"group\":1,\"stock\":\"src\",\"folders\":[],"
+                            "\"name\":\"report.txt\",\"path\":\"\\\\src\\\\report.txt\","
+                            "\"size\":1500,"),
               std::string::npos);
     fs::remove(src / "report.txt");
-    EXPECT_EQ(cli("update src --dry-run -j").out,
-              "{\"change\":\"removed\",\"folder\":false,\"stock\":\"src\",\"parts\":[\"report.txt\"],"
-              "\"path\":\"\\\\src\\\\report.txt\"}\n");
+    EXPECT_EQ(
+        cli("update src --dry-run -j").out,
+        "{\"change\":\"removed\",\"folder\":false,\"stock\":\"src\",\"parts\":[\"report.txt\"],"
+        "\"path\":\"\\\\src\\\\report.txt\"}\n");
 
     // The index states in words; a missing index is no failure.
     fs::remove_all(data / "Index");
@@ -148,7 +156,9 @@ TEST_F(ScriptCli, JsonLinesGiveExactValuesAndTsvTheWindowsCells) {
     ASSERT_EQ(cli("index").status, 0);
     r = cli("index --check -j");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "{\"stock\":\"src\",\"state\":\"fresh\"}\n{\"stock\":\"copy\",\"state\":\"fresh\"}\n");
+    EXPECT_EQ(
+        r.out,
+        "{\"stock\":\"src\",\"state\":\"fresh\"}\n{\"stock\":\"copy\",\"state\":\"fresh\"}\n");
 }
 
 TEST_F(ScriptCli, RawNameBytesComeBackWhereTheRealFileIsReached) {
@@ -159,8 +169,9 @@ TEST_F(ScriptCli, RawNameBytesComeBackWhereTheRealFileIsReached) {
     EXPECT_EQ(cli("show src '" + odd + "' -0").out, oddFile + '\0');
     EXPECT_EQ(cli("search bad -0").out, "\\src\\" + odd + "\\" + oddFile + '\0');
     const std::string json = cli("search bad -j").out;
-    EXPECT_NE(json.find("\"name\":\"bad\xEF\xBF\xBD\xEF\xBF\xBD.txt\",\"nameRaw\":\"YmFk//4udHh0\""),
-              std::string::npos)
+    EXPECT_NE(
+        json.find("\"name\":\"bad\xEF\xBF\xBD\xEF\xBF\xBD.txt\",\"nameRaw\":\"YmFk//4udHh0\""),
+        std::string::npos)
         << json;
 
     // The stock file keeps them: re-reading the folder changes nothing.
@@ -190,23 +201,24 @@ namespace {
 // Runs the command on a pseudo-terminal of that width; what the terminal got.
 std::string onTerminal(int columns, const std::string& args) {
     test::TempDir tmp;
-    test::writeFile(tmp / "onterminal.py", "import os, pty, sys, fcntl, termios, struct\n"
-                                    "pid, fd = pty.fork()\n"
-                                    "if pid == 0:\n"
-                                    "    fcntl.ioctl(0, termios.TIOCSWINSZ,\n"
-                                    "                struct.pack('HHHH', 24, int(sys.argv[1]), 0, 0))\n"
-                                    "    os.execv('/bin/sh', ['sh', '-c', sys.argv[2]])\n"
-                                    "out = b''\n"
-                                    "while True:\n"
-                                    "    try: chunk = os.read(fd, 65536)\n"
-                                    "    except OSError: break\n"
-                                    "    if not chunk: break\n"
-                                    "    out += chunk\n"
-                                    "os.waitpid(pid, 0)\n"
-                                    "sys.stdout.buffer.write(out)\n");
+    test::writeFile(tmp / "onterminal.py",
+                    "import os, pty, sys, fcntl, termios, struct\n"
+                    "pid, fd = pty.fork()\n"
+                    "if pid == 0:\n"
+                    "    fcntl.ioctl(0, termios.TIOCSWINSZ,\n"
+                    "                struct.pack('HHHH', 24, int(sys.argv[1]), 0, 0))\n"
+                    "    os.execv('/bin/sh', ['sh', '-c', sys.argv[2]])\n"
+                    "out = b''\n"
+                    "while True:\n"
+                    "    try: chunk = os.read(fd, 65536)\n"
+                    "    except OSError: break\n"
+                    "    if not chunk: break\n"
+                    "    out += chunk\n"
+                    "os.waitpid(pid, 0)\n"
+                    "sys.stdout.buffer.write(out)\n");
     const char* cli = std::getenv("ZT_CLI");
-    const std::string program = cli ? cli : (fs::read_symlink("/proc/self/exe").parent_path() /
-                                             "zutomelark-cli").string();
+    const std::string program =
+        cli ? cli : (fs::read_symlink("/proc/self/exe").parent_path() / "zutomelark-cli").string();
     const std::string cmd = "python3 '" + (tmp / "onterminal.py").string() + "' " +
                             std::to_string(columns) + " \"'" + program + "' " + args + "\" > '" +
                             (tmp / "got").string() + "'";
@@ -235,7 +247,8 @@ TEST(CaptureCli, ProgressFitsTheTerminalInColumnsAndIsCleared) {
         }
         EXPECT_LE(widest, columns - 1) << got;
         EXPECT_GE(widest, columns - 3) << got; // cut, not dropped
-        EXPECT_NE(got.find("\r\033[K広い名前"), std::string::npos) << got; // cleared before the name
+        EXPECT_NE(got.find("\r\033[K広い名前"), std::string::npos)
+            << got; // cleared before the name
     }
 }
 

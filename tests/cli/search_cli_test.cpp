@@ -99,7 +99,8 @@ TEST_F(SearchCli, OptionFormsAndExitStatuses) {
 TEST_F(SearchCli, PatternsAndConditionsWithAndWithoutTheIndex) {
     const std::string oldDoc = "\\A\\reports\\old report.doc\t0KB\t\t\n";
     const std::string reports = "\\A\\reports\t\t2001/3/5 9:7:3\t\n";
-    const std::string final = "\\A\\Report,final \"v2\".txt\t1,234KB\t2001/3/5 9:7:3\t2001/3/5 9:7:4\n";
+    const std::string final =
+        "\\A\\Report,final \"v2\".txt\t1,234KB\t2001/3/5 9:7:3\t2001/3/5 9:7:4\n";
     const std::pair<std::string, std::string> cases[] = {
         {"'*report.*' --mode wildcard", oldDoc + "\\B\\REPORT.TXT\t0KB\t\t\n"},
         {"'report?txt' --mode wildcard --case", ""},
@@ -162,8 +163,11 @@ TEST_F(SearchCli, LimitMessageGoesToStandardError) {
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10002 + 1); // and A's file
     // --limit promises at most N rows, though the first folder holds more;
     // status 3 only when more existed. The scan and the index give the same.
-    const std::pair<std::string, int> capped[] = {
-        {"--limit=5", 5}, {"-n 1", 1}, {"-n 10002", 10002}, {"-n 10003", 10003}, {"-n 10004", 10003}};
+    const std::pair<std::string, int> capped[] = {{"--limit=5", 5},
+                                                  {"-n 1", 1},
+                                                  {"-n 10002", 10002},
+                                                  {"-n 10003", 10003},
+                                                  {"-n 10004", 10003}};
     for (const auto& [limit, rows] : capped)
         for (const std::string index : {"", " --no-index"}) {
             r = search("n --target files " + limit + index);
