@@ -161,6 +161,7 @@ int runUpdate(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             out() << "\\" << escapeName(part);
         out() << '\n';
     }
+    (void)out().flush();
     std::cerr << "追加 " << d.added << "、削除 " << d.removed << "、変更 " << d.changed << '\n';
     if (args.has("dry-run") || d.empty()) return kOk;
     return report(library.applyUpdate(update.value));

@@ -70,10 +70,11 @@ const char* const kMainUsage =
     "\n";
 
 int printUsage() {
-    std::string text = std::string(kMainUsage) + "短いオプション (どのコマンドでも同じ意味):\n ";
+    std::string text = std::string(kMainUsage) + "短いオプション (どのコマンドでも同じ意味):";
+    int n = 0;
     for (const zt::cli::ShortOption& o : zt::cli::shortOptions())
-        text += std::string(" -") + o.letter + " --" + o.name;
-    text += "\n\n";
+        text += std::string(n++ % 6 ? "  -" : "\n  -") + o.letter + " --" + o.name;
+    text += "\n  (--dry-run、--check には短い形はありません)\n\n";
     text += zt::cli::kStatusHelp;
     zt::cli::out() << text;
     return zt::cli::out().finish(zt::cli::kOk);

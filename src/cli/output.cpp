@@ -1,5 +1,6 @@
 #include "cli/output.h"
 
+#include "cli/writer.h"
 #include "platform/direnum.h"
 #include "platform/utf8.h"
 
@@ -85,6 +86,7 @@ std::string escapeMessage(std::string_view utf8) {
 }
 
 void printError(std::string_view message) {
+    (void)out().flush(); // what came before the message is seen before it
     std::cerr << escapeMessage(message) << '\n';
 }
 
@@ -93,6 +95,7 @@ void printError(std::string_view message, std::string_view detail) {
         printError(message);
         return;
     }
+    (void)out().flush();
     std::cerr << escapeMessage(message) << ": " << escapeMessage(detail) << '\n';
 }
 
