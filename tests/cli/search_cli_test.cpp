@@ -161,6 +161,21 @@ TEST_F(SearchCli, LimitMessageGoesToStandardError) {
     r = search("n --target files --limit 0");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10002 + 1); // and A's file
+    // A reader that goes away with SIGPIPE ignored: the write fails (EPIPE),
+    // which is told, not taken for success.
+    const char* cli = std::getenv("ZT_CLI");
+    const std::string program =
+        cli ? cli
+            : (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "zutomelark-cli")
+                  .string();
+    const auto err = dir / "err", rc = dir / "rc";
+    const std::string piped = "(trap '' PIPE; '" + program + "' --data '" + dir.path().string() +
+                              "' search n --limit 0 2>'" + err.string() + "'; echo $? >'" +
+                              rc.string() + "') | true";
+    ASSERT_EQ(std::system(piped.c_str()), 0);
+    EXPECT_EQ(test::readFile(rc), "6\n");
+    EXPECT_NE(test::readFile(err).find("標準出力に書き込めません: "), std::string::npos);
+
     // --limit promises at most N rows, though the first folder holds more;
     // status 3 only when more existed. The scan and the index give the same.
     const std::pair<std::string, int> capped[] = {{"--limit=5", 5},
