@@ -2,6 +2,7 @@
 // is written back so that it reads the same, and writing never produces a
 // line break that would split a record.
 #include "platform/codec.h"
+#include "platform/utf8.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -36,6 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string asName = cp::encode(in);
     check(!hasLineBreak(asName));
     check(cp::encode(cp::decode(asName)) == asName);
+
+    // A file name's bytes, raw bytes held as such, survive the stock file
+    // and come back as the very bytes.
+    const std::string held = zt::keepBytesRaw(in);
+    check(cp::decode(cp::encode(held)) == held);
+    check(zt::nativeBytesOf(held) == in);
 
     // Valid CP932 never reads as a replacement character.
     if (cp::isValid(in)) check(cp::decodePlain(in).find("\uFFFD") == std::string::npos);

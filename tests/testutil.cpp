@@ -45,7 +45,7 @@ std::string readFile(const std::filesystem::path& p) {
     return s.str();
 }
 
-CliRun runCli(const std::string& args) {
+CliRun runCli(const std::string& args, const std::string& stdoutTo) {
     // CTest names the program; run by hand, it sits beside the test binary.
     std::string cli;
     if (const char* env = std::getenv("ZT_CLI"))
@@ -56,7 +56,8 @@ CliRun runCli(const std::string& args) {
     TempDir tmp;
     const auto out = tmp / "out", err = tmp / "err";
     const std::string cmd =
-        "'" + cli + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null";
+        "'" + cli + "' " + args + " " + (stdoutTo.empty() ? ">'" + out.string() + "'" : stdoutTo) +
+        " 2>'" + err.string() + "' </dev/null";
     const int rc = std::system(cmd.c_str());
     CliRun r;
     r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;

@@ -34,7 +34,9 @@ struct CliRun {
     int status = -1;
     std::string out, err;
 };
-[[nodiscard]] CliRun runCli(const std::string& args);
+// stdoutTo, when given, is the shell's redirection of standard output
+// instead of the captured file (">/dev/full", ">&-").
+[[nodiscard]] CliRun runCli(const std::string& args, const std::string& stdoutTo = {});
 
 // A small stock built in place.
 struct StockBuilder {

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/status.h"
+#include "cli/writer.h"
 #include "library/stocklibrary.h"
 #include "platform/direnum.h"
 #include "platform/fileops.h"
@@ -10,34 +11,40 @@
 
 #include <chrono>
 #include <cstdio>
-#include <iostream>
+#include <filesystem>
 
 namespace zt::cli {
 
 namespace {
 
 const char* const kCaptureUsage =
-    "使い方: zutomelark-cli [--data フォルダ] capture パス [--name 名前] [--quiet]\n"
+    "使い方: zutomelark-cli [--data フォルダ] capture パス [-N 名前] [-q]\n"
     "  パスの下のフォルダとファイルを読み込んで新しいストックにし、一覧の最後に加えて\n"
-    "  その名前を表示します。名前はパスの最後の部分 (/ なら \"root\") か指定の名前で、\n"
-    "  使われている名前には _2、_3... が付きます。別のファイルシステムのフォルダ\n"
-    "  (マウントポイント) は中を読まず、その数を標準エラーに表示します。\n"
-    "  -n, --name 名前  ストックの名前\n"
+    "  その名前を表示します。名前はそのフォルダの名前 (. や .. や末尾の / も実際の\n"
+    "  フォルダの名前に、/ なら \"root\") か指定の名前で、使われている名前には\n"
+    "  _2、_3... が付きます。別のファイルシステムのフォルダ (マウントポイント) は中を\n"
+    "  読まず、その数を標準エラーに表示します。どの文字コードでも読めない名前の\n"
+    "  バイトはそのまま記録します (表示は &#56448; などの形)。\n"
+    "  -N, --name 名前  ストックの名前\n"
     "  -q, --quiet      標準エラーに進み具合を表示しない (端末のときだけ表示します)\n";
 
 // One line on standard error, rewritten in place: entries read, the folder
-// being read and the time so far, at most a few times a second.
+// being read and the time so far, at most a few times a second. It never
+// grows past the terminal's width, which would wrap it onto rows that the
+// next rewrite cannot reach.
 class ProgressLine {
   public:
     void entry(std::string_view folder) {
         ++entries_;
         const auto now = Clock::now();
-        if (now - shown_ < std::chrono::milliseconds(200)) return;
+        if (now - shown_ < kInterval) return;
         shown_ = now;
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now - start_).count();
         std::string text = std::to_string(entries_) + " 項目  " + std::to_string(seconds) +
                            " 秒  " + escapeMessage(folder);
-        if (text.size() > 100) text = cut(text, 100);
+        // The last column is left free: writing there makes some terminals wrap.
+        const int room = (standardErrorColumns() > 0 ? standardErrorColumns() : 80) - 1;
+        if (columnsOf(text) > room) text = std::string(columnsPrefix(text, room - 1)) + "…";
         std::fprintf(stderr, "\r\033[K%s", text.c_str());
         dirty_ = true;
     }
@@ -47,23 +54,33 @@ class ProgressLine {
 
   private:
     using Clock = std::chrono::steady_clock;
-    // The first `bytes` bytes, ending on a UTF-8 character boundary.
-    static std::string cut(const std::string& s, size_t bytes) {
-        return std::string(utf8Prefix(s, bytes)) + "…";
-    }
-    Clock::time_point start_ = Clock::now(), shown_ = start_;
+    static constexpr std::chrono::milliseconds kInterval{200};
+    Clock::time_point start_ = Clock::now(), shown_ = start_ - kInterval; // the first at once
     long long entries_ = 0;
     bool dirty_ = false;
 };
 
+// The folder's own name, as the shell would tell it: ".", "..", "./x/" and a
+// trailing "/" are the real folder's name, not the letters typed.
+std::string sourceFolderName(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec).lexically_normal();
+    std::string text = ec ? path : full.string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return folderDisplayName(text);
+}
+
 int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
-    if (args.positional.size() != 1 || args.positional[0].empty()) return usageError("capture");
+    if (args.positional.size() != 1 || args.positional[0].empty())
+        return usageError("capture", "読み込むパスを一つ指定してください");
     const std::string& path = args.positional[0];
     CaptureRequest request;
     request.source = path;
     // The name as the window shows it: the file system's bytes made into text,
     // so the stock list and the stock file's name agree.
-    request.rootText = displayNameOfNative(folderDisplayName(path));
+    // The stock's name never holds raw bytes (a Windows copy could not name its file).
+    request.rootText = rawBytesReplaced(displayNameOfNative(sourceFolderName(path)));
     request.name = args.value("name");
 
     std::optional<ProgressLine> progress;
@@ -86,15 +103,14 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     }
     if (stored.otherFileSystemFolders > 0)
         printError(messageOtherFileSystemFolders(stored.otherFileSystemFolders));
-    std::cout << escapeName(stored.value) << '\n';
+    out() << escapeName(stored.value) << '\n';
     return kOk;
 }
 
 } // namespace
 
 void addCaptureCommands(std::vector<Command>& out) {
-    out.push_back(
-        {"capture", kCaptureUsage, {{"name", 'n', true}, {"quiet", 'q', false}}, runCapture});
+    out.push_back({"capture", kCaptureUsage, {{"name", true}, {"quiet", false}}, runCapture});
 }
 
 } // namespace zt::cli

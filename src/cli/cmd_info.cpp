@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/status.h"
+#include "cli/writer.h"
 #include "library/dupes.h"
 #include "library/indexstore.h"
 #include "library/stocklibrary.h"
@@ -18,35 +19,43 @@ namespace zt::cli {
 namespace {
 
 const char* const kInfoUsage =
-    "使い方: zutomelark-cli [--data フォルダ] info ストック [--json]\n"
+    "使い方: zutomelark-cli [--data フォルダ] info ストック [-j]\n"
     "  ストックの読み込み元・ボリュームラベル・ファイルシステム・種類・読み込み日時・\n"
     "  フォルダ数・ファイル数・合計サイズ・ボリュームの容量と空き・メモを表示します。\n"
-    "  分からないものは (不明) と表示します。\n";
+    "  分からないものは (不明) と表示します。\n"
+    "  -j, --json  JSON Lines (一行の JSON オブジェクト、正確なバイト数と ISO 8601 の日時)\n";
 const char* const kNoteUsage = "使い方: zutomelark-cli [--data フォルダ] note ストック 文字列\n"
                                "  ストックのメモを設定します (空の文字列で消します)\n";
 const char* const kUpdateUsage =
-    "使い方: zutomelark-cli [--data フォルダ] update ストック [パス] [--dry-run]\n"
+    "使い方: zutomelark-cli [--data フォルダ] update ストック [パス] [--dry-run] [-j]\n"
     "  ストックの読み込み元 (記録されたもの、またはパス) をもう一度読み込み、変わった\n"
     "  ところを一行ずつ表示してストックを置き換えます: + 追加、- 削除、~ 変更。\n"
     "  件数は標準エラーに表示します。読み込みが終わるまで元のストックはそのままです。\n"
-    "  -n, --dry-run  変わったところを表示するだけで置き換えない\n";
+    "  --dry-run    変わったところを表示するだけで置き換えない\n"
+    "  -j, --json   JSON Lines: 変わったところ一件ごとに一行\n"
+    "               {\"change\": \"added\"|\"removed\"|\"changed\", \"path\": ...}\n";
 const char* const kDupesUsage =
-    "使い方: zutomelark-cli [--data フォルダ] dupes [--stock 名前]... [--min-size サイズ]\n"
-    "        [--by name+size|size] [--csv ファイル]\n"
+    "使い方: zutomelark-cli [--data フォルダ] dupes [-s 名前]... [--min-size サイズ]\n"
+    "        [-b name+size|size] [--csv ファイル] [-j]\n"
     "  同じ名前と大きさ (または同じ大きさ) のファイルを、ストックをまたいで探します。\n"
     "  件数の多いグループから順に、一行に グループ番号・サイズ・パス をタブ区切りで\n"
-    "  表示します。\n"
+    "  表示します (サイズは画面と同じ KB。正確なバイト数は --json で)。\n"
     "  -s, --stock 名前     このストックだけを調べる (繰り返して複数)\n"
-    "  -m, --min-size サイズ これより小さいファイルは除く (KB・MB・GB も可、既定 1)\n"
+    "  --min-size サイズ    これより小さいファイルは除く (KB・MB・GB も可、既定 1)\n"
     "  -b, --by             name+size (既定) または size\n"
-    "  --csv ファイル       検索結果の CSV と同じ形式で書く (- は標準出力)\n";
+    "  --csv ファイル       検索結果の CSV と同じ形式で書く (- は標準出力)\n"
+    "  -j, --json           JSON Lines: ファイル一件ごとに一行 (グループ番号、正確な\n"
+    "                       バイト数、ISO 8601 の日時)\n";
 
 const char* const kIndexUsage =
-    "使い方: zutomelark-cli [--data フォルダ] index [ストック...] [--check]\n"
+    "使い方: zutomelark-cli [--data フォルダ] index [ストック...] [--check] [-j]\n"
     "  ストックの名前索引 (Data/Index) を作ります。ないもの・古いもの・壊れているものを\n"
     "  作り直し、ストックを省略するとすべてのストックが対象です。\n"
-    "  -c, --check  作らずに状態 (fresh・missing・stale・damaged) を表示する\n"
-    "               (すべて fresh でなければ終了ステータス 6)\n";
+    "  --check     作らずに状態 (最新・なし・古い・壊れている) を表示する\n"
+    "              (索引がない・古いものがあれば終了ステータス 1、壊れているものが\n"
+    "              あれば 6)\n"
+    "  -j, --json  JSON Lines: {\"stock\": ..., \"state\": \"fresh\"|\"missing\"|\"stale\"|\n"
+    "              \"damaged\"|\"built\"}\n";
 
 int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     const StockLibrary library(dataDir);
@@ -57,19 +66,31 @@ int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         if (std::find(names.value.begin(), names.value.end(), s) == names.value.end())
             return report(StockResult::fail(StockFailure::NoSuchStock, messageNoSuchStock(s)));
     if (stocks.empty()) stocks = names.value;
-    static const char* const kStates[] = {"fresh", "missing", "stale", "damaged"};
+    // The words shown, and the keys JSON gives, in IndexState's order.
+    static const char* const kStates[] = {"最新", "なし", "古い", "壊れている"};
+    static const char* const kStateKeys[] = {"fresh", "missing", "stale", "damaged"};
+    const bool json = args.has("json");
+    const auto row = [json](const std::string& stock, const char* word, const char* key) {
+        if (json)
+            out() << JsonLine().text("stock", stock).text("state", key).line();
+        else
+            out() << escapeName(stock) << '\t' << word << '\n';
+    };
     int status = kOk;
-    std::string out;
     for (const std::string& s : stocks) {
         if (!library.stockFile(s)) continue; // a name that may not name a file has no index
         const IndexState state = indexState(dataDir, s, IndexCheck::Thorough);
         if (args.has("check")) {
-            out += escapeName(s) + '\t' + kStates[int(state)] + '\n';
-            if (state != IndexState::Fresh) status = kFileError;
+            row(s, kStates[int(state)], kStateKeys[int(state)]);
+            // Missing or old is nothing wrong, only not done; damaged is a file fault.
+            if (state == IndexState::Damaged)
+                status = kFileError;
+            else if (state != IndexState::Fresh && status == kOk)
+                status = kNothingFound;
         } else if (state != IndexState::Fresh) {
             errno = 0;
             if (buildIndex(dataDir, s)) {
-                out += escapeName(s) + "\tbuilt\n";
+                row(s, "作成", "built");
             } else {
                 const int err = errno;
                 (void)report(sideFileFailure(indexFilePath(dataDir, s), err));
@@ -77,85 +98,108 @@ int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             }
         }
     }
-    std::cout << out << std::flush;
     return status;
 }
 
 int runInfo(const std::filesystem::path& dataDir, const ParsedArgs& args) {
-    if (args.positional.size() != 1) return usageError("info");
+    if (args.positional.size() != 1) return usageError("info", "ストックを一つ指定してください");
     const auto info = StockLibrary(dataDir).info(args.positional[0]);
     if (!info.ok()) return report(info);
     const StockInfo& i = info.value;
     if (args.has("json")) {
-        const auto opt = [](const std::optional<uint64_t>& v) {
-            return v ? std::to_string(*v) : std::string("null");
-        };
-        std::cout << "{\"name\":" << jsonString(args.positional[0])
-                  << ",\"recorded\":" << (i.fromSideFile ? "true" : "false")
-                  << ",\"source\":" << jsonString(i.source) << ",\"label\":" << jsonString(i.label)
-                  << ",\"filesystem\":" << jsonString(i.fileSystem)
-                  << ",\"captured\":" << jsonTime(i.captured) << ",\"folders\":" << i.folders
-                  << ",\"files\":" << i.files << ",\"bytes\":" << i.bytes
-                  << ",\"volumeSize\":" << opt(i.volumeSize)
-                  << ",\"volumeFree\":" << opt(i.volumeFree) << ",\"note\":" << jsonString(i.note)
-                  << "}\n";
+        JsonLine line;
+        line.text("name", args.positional[0])
+            .flag("recorded", i.fromSideFile)
+            .text("source", i.source)
+            .text("label", i.label)
+            .text("filesystem", i.fileSystem)
+            .time("captured", i.captured)
+            .number("folders", i.folders)
+            .number("files", i.files)
+            .number("bytes", i.bytes);
+        for (const auto& [key, value] :
+             {std::pair{"volumeSize", i.volumeSize}, std::pair{"volumeFree", i.volumeFree}})
+            value ? (void)line.number(key, *value) : (void)line.json(key, "null");
+        out() << line.text("note", i.note).line();
         return kOk;
     }
-    std::string out = "ストック名: " + escapeName(args.positional[0]) + '\n';
+    out() << "ストック名: " << escapeName(args.positional[0]) << '\n';
     for (const auto& [caption, text] : stockInfoTexts(i))
-        out += caption + ": " + escapeMessage(text) + '\n';
-    std::cout << out << std::flush;
+        out() << caption << ": " << escapeMessage(text) << '\n';
     return kOk;
 }
 
 int runNote(const std::filesystem::path& dataDir, const ParsedArgs& args) {
-    if (args.positional.size() != 2) return usageError("note");
+    if (args.positional.size() != 2) return usageError("note", "ストックとメモを指定してください");
     return report(StockLibrary(dataDir).setNote(args.positional[0], args.positional[1]));
 }
 
 int runUpdate(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     const auto& p = args.positional;
-    if (p.empty() || p.size() > 2) return usageError("update");
+    if (p.empty() || p.size() > 2)
+        return usageError("update", "ストックと、あればパスを指定してください");
     StockLibrary library(dataDir);
     const auto source = p.size() > 1 ? std::optional<std::filesystem::path>(p[1]) : std::nullopt;
     const auto update = library.prepareUpdate(p[0], source);
     if (!update.ok()) return report(update);
     const StockDiff& d = update.value.diff;
-    std::string out;
+    const bool json = args.has("json");
     for (const StockChange& c : d.changes) {
-        out += changeMark(c.kind);
-        out += "\\" + escapeName(p[0]);
-        for (const std::string& part : c.parts)
-            out += "\\" + escapeName(part);
-        out += '\n';
-        if (out.size() > 65536) {
-            std::cout << out;
-            out.clear();
+        if (json) {
+            std::string path = "\\" + p[0];
+            for (const std::string& part : c.parts)
+                path += "\\" + part;
+            static const char* const kKinds[] = {"added", "removed", "changed"};
+            out() << JsonLine()
+                         .text("change", kKinds[int(c.kind)])
+                         .flag("folder", c.isFolder)
+                         .text("stock", p[0])
+                         .json("parts", jsonStrings(c.parts))
+                         .text("path", path)
+                         .line();
+            continue;
         }
+        out() << changeMark(c.kind) << "\\" << escapeName(p[0]);
+        for (const std::string& part : c.parts)
+            out() << "\\" << escapeName(part);
+        out() << '\n';
     }
-    std::cout << out << std::flush;
+    (void)out().flush();
     std::cerr << "追加 " << d.added << "、削除 " << d.removed << "、変更 " << d.changed << '\n';
     if (args.has("dry-run") || d.empty()) return kOk;
     return report(library.applyUpdate(update.value));
 }
 
+// A duplicate as a search row, for the window's cells.
+SearchHit hitOf(const DupeFile& f) {
+    SearchHit hit;
+    hit.name = f.name;
+    hit.stock = f.stock;
+    hit.parent = f.folders;
+    hit.size = f.size;
+    hit.created = f.created;
+    hit.modified = f.modified;
+    return hit;
+}
+
 std::string dupePath(const DupeFile& f) {
-    std::string out = "\\" + escapeName(f.stock);
+    std::string path = "\\" + escapeName(f.stock);
     for (const std::string& folder : f.folders.names())
-        out += "\\" + escapeName(folder);
-    return out + "\\" + escapeName(f.name);
+        path += "\\" + escapeName(folder);
+    return path + "\\" + escapeName(f.name);
 }
 
 int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
-    if (!args.positional.empty()) return usageError("dupes");
+    if (!args.positional.empty()) return usageError("dupes", "引数は要りません");
     DupeRequest request;
     if (const auto m = args.value("min-size")) {
         const auto size = parseSizeValue(*m);
-        if (!size) return printError("サイズの指定が正しくありません: " + *m), usageError("dupes");
+        if (!size) return usageError("dupes", "サイズの指定が正しくありません: " + *m);
         request.minSize = *size;
     }
     if (const auto by = args.value("by")) {
-        if (*by != "name+size" && *by != "size") return usageError("dupes");
+        if (*by != "name+size" && *by != "size")
+            return usageError("dupes", "--by は name+size か size です: " + *by);
         request.key = *by == "size" ? DupeKey::Size : DupeKey::NameAndSize;
     }
     const StockLibrary library(dataDir);
@@ -164,15 +208,26 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     const auto groups = findDuplicates(library, request);
     if (!groups.ok()) return report(groups);
     const auto csv = args.value("csv");
+    const bool json = args.has("json");
     if (csv != "-") { // "-": standard output holds the CSV alone
-        std::string out;
-        for (size_t g = 0; g < groups.value.size(); ++g)
+        for (size_t g = 0; g < groups.value.size() && !out().failed(); ++g)
             for (const DupeFile& f : groups.value[g].files) {
-                out += std::to_string(g + 1) + '\t' + std::to_string(f.size) + '\t' + dupePath(f) +
-                       '\n';
-                if (out.size() > 65536) std::cout << out, out.clear();
+                if (json) {
+                    out() << JsonLine()
+                                 .number("group", g + 1)
+                                 .text("stock", f.stock)
+                                 .json("folders", jsonStrings(f.folders.names()))
+                                 .text("name", f.name)
+                                 .text("path", hitOf(f).path())
+                                 .number("size", f.size)
+                                 .time("created", f.created)
+                                 .time("modified", f.modified)
+                                 .line();
+                } else {
+                    out() << std::to_string(g + 1) << '\t' << makeCells(hitOf(f)).size << '\t'
+                          << dupePath(f) << '\n';
+                }
             }
-        std::cout << out << std::flush;
     }
     // Each line is made as the file is written: a deep stock's paths never sit in memory together.
     const auto write = [&groups](const CsvSink& sink) {
@@ -181,14 +236,7 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         CsvWriter file(sink, kHeader);
         for (size_t g = 0; g < groups.value.size(); ++g)
             for (const DupeFile& f : groups.value[g].files) {
-                SearchHit hit;
-                hit.name = f.name;
-                hit.stock = f.stock;
-                hit.parent = f.folders;
-                hit.size = f.size;
-                hit.created = f.created;
-                hit.modified = f.modified;
-                const ResultCells c = makeCells(hit);
+                const ResultCells c = makeCells(hitOf(f));
                 file.row({std::to_string(g + 1), c.name, c.path, c.size, c.created, c.modified});
             }
         return file.finish();
@@ -202,14 +250,14 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 } // namespace
 
 void addInfoCommands(std::vector<Command>& out) {
-    out.push_back({"info", kInfoUsage, {{"json", 0, false}}, runInfo});
-    out.push_back({"index", kIndexUsage, {{"check", 'c', false}}, runIndex});
+    out.push_back({"info", kInfoUsage, {{"json", false}}, runInfo});
+    out.push_back({"index", kIndexUsage, {{"check", false}, {"json", false}}, runIndex});
     out.push_back({"note", kNoteUsage, {}, runNote});
-    out.push_back({"update", kUpdateUsage, {{"dry-run", 'n', false}}, runUpdate});
+    out.push_back({"update", kUpdateUsage, {{"dry-run", false}, {"json", false}}, runUpdate});
     out.push_back(
         {"dupes",
          kDupesUsage,
-         {{"stock", 's', true}, {"min-size", 'm', true}, {"by", 'b', true}, {"csv", 0, true}},
+         {{"stock", true}, {"min-size", true}, {"by", true}, {"csv", true}, {"json", false}},
          runDupes});
 }
 

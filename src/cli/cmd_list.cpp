@@ -2,32 +2,33 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/status.h"
+#include "cli/writer.h"
 #include "library/stocklibrary.h"
 
-#include <iostream>
+#include <optional>
 
 namespace zt::cli {
 
 namespace {
 
 const char* const kListUsage =
-    "使い方: zutomelark-cli [--data フォルダ] list [--unlisted] [--long] [--json]\n"
+    "使い方: zutomelark-cli [--data フォルダ] list [-u] [-l] [-j]\n"
     "  ストックを一覧の順に一行ずつ表示します\n"
     "  -u, --unlisted  Data にあって一覧にないストックファイル (adopt で一覧に戻せます)\n"
     "  -l, --long      フォルダ数・ファイル数・合計バイト数・読み込み日時もタブ区切りで\n"
-    "  --json          一行に一つの JSON オブジェクト: {\"name\": ...}\n";
+    "  -j, --json      JSON Lines: 一行に一つの JSON オブジェクト {\"name\": ...}\n"
+    "                  (--long では正確なバイト数と ISO 8601 の日時も)\n";
 
 const char* const kAdoptUsage =
     "使い方: zutomelark-cli [--data フォルダ] adopt 名前...\n"
     "  一覧にないストックファイル (list --unlisted) を一覧の最後に加えます\n";
 
 int runList(const std::filesystem::path& dataDir, const ParsedArgs& args) {
-    if (!args.positional.empty()) return usageError("list");
+    if (!args.positional.empty()) return usageError("list", "引数は要りません");
     const StockLibrary library(dataDir);
     const auto names = args.has("unlisted") ? library.unlisted() : library.names();
     if (!names.ok()) return report(names);
     const bool json = args.has("json"), longForm = args.has("long") && !args.has("unlisted");
-    std::string out;
     for (const auto& n : names.value) {
         std::optional<StockInfo> info;
         if (longForm) {
@@ -38,27 +39,28 @@ int runList(const std::filesystem::path& dataDir, const ParsedArgs& args) {
                 printError(i.message);
         }
         if (json) {
-            out += "{\"name\":" + jsonString(n);
+            JsonLine line;
+            line.text("name", n);
             if (info)
-                out += ",\"folders\":" + std::to_string(info->folders) +
-                       ",\"files\":" + std::to_string(info->files) +
-                       ",\"bytes\":" + std::to_string(info->bytes) +
-                       ",\"captured\":" + jsonTime(info->captured);
-            out += "}\n";
+                line.number("folders", info->folders)
+                    .number("files", info->files)
+                    .number("bytes", info->bytes)
+                    .time("captured", info->captured);
+            out() << line.line();
         } else {
-            out += escapeName(n);
+            out() << escapeName(n);
             if (info)
-                out += '\t' + std::to_string(info->folders) + '\t' + std::to_string(info->files) +
-                       '\t' + std::to_string(info->bytes) + '\t' + captureDateText(info->captured);
-            out += '\n';
+                out() << '\t' << std::to_string(info->folders) << '\t'
+                      << std::to_string(info->files) << '\t' << std::to_string(info->bytes) << '\t'
+                      << captureDateText(info->captured);
+            out() << '\n';
         }
     }
-    std::cout << out << std::flush;
     return names.value.empty() ? kNothingFound : kOk;
 }
 
 int runAdopt(const std::filesystem::path& dataDir, const ParsedArgs& args) {
-    if (args.positional.empty()) return usageError("adopt");
+    if (args.positional.empty()) return usageError("adopt", "ストックの名前を指定してください");
     StockLibrary library(dataDir);
     int status = kOk;
     for (const std::string& name : args.positional)
@@ -69,10 +71,8 @@ int runAdopt(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 } // namespace
 
 void addListCommands(std::vector<Command>& out) {
-    out.push_back({"list",
-                   kListUsage,
-                   {{"unlisted", 'u', false}, {"long", 'l', false}, {"json", 0, false}},
-                   runList});
+    out.push_back(
+        {"list", kListUsage, {{"unlisted", false}, {"long", false}, {"json", false}}, runList});
     out.push_back({"adopt", kAdoptUsage, {}, runAdopt});
 }
 

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/output.h"
 #include "cli/status.h"
+#include "cli/writer.h"
 #include "library/catalogsearch.h"
 #include "library/stocklibrary.h"
 #include "platform/textfile.h"
@@ -12,7 +13,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <iostream>
 
 namespace zt::cli {
 
@@ -20,12 +20,13 @@ namespace {
 
 const char* const kSearchUsage =
     "使い方: zutomelark-cli [--data フォルダ] search 文字列\n"
-    "        [--mode contains|exact|prefix|suffix|wildcard|regex] [--case]\n"
-    "        [--target all|files|folders]\n"
-    "        [--stock 名前]... [--limit N] [--min-size サイズ] [--max-size サイズ]\n"
-    "        [--newer 日付] [--older 日付] [--csv ファイル] [--json] [--no-index]\n"
+    "        [-m contains|exact|prefix|suffix|wildcard|regex] [-c] [-t all|files|folders]\n"
+    "        [-s 名前]... [-n N] [--min-size サイズ] [--max-size サイズ]\n"
+    "        [--newer 日付] [--older 日付] [--csv ファイル] [-j | -0] [--no-index]\n"
     "  すべてのストック (一覧の順)、または --stock のストックから、ファイルとフォルダを\n"
     "  名前で探し、一件ごとにパス・サイズ・作成日時・更新日時をタブ区切りで表示します。\n"
+    "  サイズと日時は画面の表示と同じです (1000 バイト単位を切り捨てた KB、\n"
+    "  2001/3/5 9:7:3 の形)。正確な値は --json で。\n"
     "  見つからないときは終了ステータス 1、上限で止まったときは 3。- で始まる文字列の\n"
     "  前には -- を書きます。\n"
     "  -m, --mode       contains (既定、部分一致)、exact (完全一致)、prefix (前方一致)、\n"
@@ -34,24 +35,61 @@ const char* const kSearchUsage =
     "  -c, --case       大文字と小文字を区別する\n"
     "  -t, --target     all (既定)、files、folders\n"
     "  -s, --stock      このストックを検索する (繰り返して複数)\n"
-    "  -l, --limit N    フォルダに入るとき結果が N 件を超えていたら止める\n"
-    "                   (既定は画面と同じ 10000、0 は上限なし)\n"
+    "  -n, --limit N    結果を N 件まで表示し、まだあったら止めて終了ステータス 3\n"
+    "                   (0 は上限なし)。指定しないときは画面と同じ規則: フォルダに\n"
+    "                   入るとき 10000 件を超えていたら止める (入ったフォルダの結果は\n"
+    "                   すべて出るので 10000 件を超えることがあります)\n"
     "  --min-size サイズ, --max-size サイズ\n"
     "                   大きさがこれ以上・以下のファイルだけ (KB・MB・GB も可、1KB = 1024\n"
     "                   バイト。フォルダには大きさがないので、指定するとファイルだけ)\n"
     "  --newer 日付, --older 日付\n"
     "                   更新日時がその日 (YYYY-MM-DD、この計算機の時刻) 以降・以前のものだけ\n"
     "  --csv ファイル   結果を画面と同じ CSV ファイルにも書く (- は標準出力)\n"
-    "  --json           一件ごとに一行の JSON オブジェクトを書く\n"
+    "  -j, --json       JSON Lines (一件ごとに一行の JSON オブジェクト、正確なバイト数と\n"
+    "                   ISO 8601 の日時)\n"
+    "  -0, --print0     パスだけを、名前の元のバイトのまま NUL で区切って書く\n"
     "  --no-index       名前索引を使わず、ストックファイルをすべて読んで探す\n"
     "  3 バイト以上の文字列 (正規表現を除く) は名前索引 (Data/Index) で探します。\n"
     "  ないものや古いものは検索の前に作ります。結果は索引を使わないときと同じです。\n";
 
+// ICU's reason for refusing an expression, in words ("U_REGEX_MISMATCHED_PAREN (3)").
+std::string regexErrorWords(const std::string& icu) {
+    static const std::pair<const char*, const char*> kWords[] = {
+        {"U_REGEX_MISSING_CLOSE_BRACKET", "] が閉じていません"},
+        {"U_REGEX_MISMATCHED_PAREN", "括弧 ( ) の対応が取れていません"},
+        {"U_REGEX_BAD_ESCAPE_SEQUENCE", "\\ の後ろの文字が正しくありません"},
+        {"U_REGEX_RULE_SYNTAX", "書き方が正しくありません"},
+        {"U_REGEX_PROPERTY_SYNTAX", "\\p{...} の書き方が正しくありません"},
+        {"U_REGEX_BAD_INTERVAL", "{ } の回数指定が正しくありません"},
+        {"U_REGEX_MAX_LT_MIN", "{ } の回数指定で最大が最小より小さくなっています"},
+        {"U_REGEX_NUMBER_TOO_BIG", "回数指定の数が大きすぎます"},
+        {"U_REGEX_INVALID_BACK_REF", "後方参照が存在しないグループを指しています"},
+        {"U_REGEX_INVALID_FLAG", "(?...) のフラグが正しくありません"},
+        {"U_REGEX_LOOK_BEHIND_LIMIT", "後読みの長さが決まっていません"},
+        {"U_REGEX_INVALID_RANGE", "[ ] の範囲が正しくありません"},
+        {"U_REGEX_OCTAL_TOO_BIG", "8 進数が大きすぎます"},
+        {"U_REGEX_SET_CONTAINS_STRING", "[ ] の中に文字列は書けません"},
+        {"U_REGEX_PATTERN_TOO_BIG", "式が大きすぎます"},
+        {"U_REGEX_INVALID_CAPTURE_GROUP_NAME", "グループの名前が正しくありません"},
+        {"U_REGEX_UNIMPLEMENTED", "使えない書き方です"},
+    };
+    const size_t space = icu.find(' ');
+    const std::string name = icu.substr(0, space);
+    std::string words = "書き方が正しくありません";
+    for (const auto& [code, text] : kWords)
+        if (name == code) words = text;
+    // ICU's "(N)": where in the expression it went wrong.
+    if (space != std::string::npos && icu.size() > space + 2)
+        words += " (位置 " + icu.substr(space + 2, icu.size() - space - 3) + ")";
+    return words;
+}
+
 // The request from the arguments; false after a message on a usage error.
 bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
-    if (args.positional.size() != 1) return usageError("search"), false;
+    if (args.positional.size() != 1)
+        return usageError("search", "検索文字列を一つ指定してください"), false;
     r.text = args.positional[0];
-    if (r.text.empty()) return printError("検索文字列が空欄です"), false;
+    if (r.text.empty()) return usageError("search", "検索文字列が空欄です"), false;
     r.caseSensitive = args.has("case");
     if (const auto m = args.value("mode")) {
         const auto mode = pickWord<MatchMode>(*m, {{"contains", MatchMode::Contains},
@@ -60,69 +98,68 @@ bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
                                                    {"suffix", MatchMode::Suffix},
                                                    {"wildcard", MatchMode::Wildcard},
                                                    {"regex", MatchMode::Regex}});
-        if (!mode) return printError("不明な検索方法です: " + *m), usageError("search"), false;
+        if (!mode) return usageError("search", "不明な検索方法です: " + *m), false;
         r.mode = *mode;
     }
     if (const auto t = args.value("target")) {
         const auto target = pickWord<SearchTarget>(*t, {{"all", SearchTarget::FilesAndFolders},
                                                         {"files", SearchTarget::Files},
                                                         {"folders", SearchTarget::Folders}});
-        if (!target) return printError("不明な検索対象です: " + *t), usageError("search"), false;
+        if (!target) return usageError("search", "不明な検索対象です: " + *t), false;
         r.target = *target;
     }
     for (const auto& [option, field] : {std::pair{"min-size", &SearchFilters::minSize},
                                         std::pair{"max-size", &SearchFilters::maxSize}})
         if (const auto v = args.value(option)) {
             const auto size = parseSizeValue(*v);
-            if (!size)
-                return printError("サイズの指定が正しくありません: " + *v), usageError("search"),
-                       false;
+            if (!size) return usageError("search", "サイズの指定が正しくありません: " + *v), false;
             r.filters.*field = *size;
         }
     for (const auto& [option, nextDay] : {std::pair{"newer", false}, std::pair{"older", true}})
         if (const auto v = args.value(option)) {
             const auto day = parseDateValue(*v, nextDay);
             if (!day)
-                return printError("日付は YYYY-MM-DD で指定してください: " + *v),
-                       usageError("search"), false;
+                return usageError("search", "日付は YYYY-MM-DD で指定してください: " + *v), false;
             (nextDay ? r.filters.modifiedBefore : r.filters.modifiedFrom) = fileTimeFromUnix(*day);
         }
     if (r.mode == MatchMode::Regex) {
         if (const RegexPattern check(r.text, r.caseSensitive); !check.valid())
-            return printError("正規表現が正しくありません: " + check.error()), usageError("search"),
+            return usageError("search",
+                              "正規表現が正しくありません: " + regexErrorWords(check.error())),
                    false;
     }
     if (const auto l = args.value("limit")) {
         int limit = -1;
         const auto [end, ec] = std::from_chars(l->data(), l->data() + l->size(), limit);
         if (ec != std::errc() || end != l->data() + l->size() || limit < 0)
-            return printError("上限は 0 以上の数で指定してください: " + *l), usageError("search"),
-                   false;
-        r.limit = limit;
+            return usageError("search", "上限は 0 以上の数で指定してください: " + *l), false;
+        // A promise of at most N rows, not the window's check at folder entry.
+        r.limit = 0;
+        r.cap = limit;
     }
     return true;
 }
 
+// Exact values: the size in bytes and both dates, for folders too.
 std::string hitJson(const SearchHit& hit) {
-    const std::vector<std::string> names = hit.folders();
-    std::string folders = "[";
-    for (size_t i = 0; i < names.size(); ++i)
-        folders += (i ? "," : "") + jsonString(names[i]);
-    folders += ']';
-    return "{\"stock\":" + jsonString(hit.stock) + ",\"folders\":" + folders +
-           ",\"name\":" + jsonString(hit.name) + ",\"path\":" + jsonString(hit.path()) +
-           ",\"folder\":" + (hit.isFolder ? "true" : "false") +
-           ",\"size\":" + std::to_string(hit.isFolder ? 0 : hit.size) +
-           ",\"created\":" + jsonTime(hit.created) +
-           ",\"modified\":" + jsonTime(hit.isFolder ? FileTime{} : hit.modified) + "}\n";
+    return JsonLine()
+        .text("stock", hit.stock)
+        .json("folders", jsonStrings(hit.folders()))
+        .text("name", hit.name)
+        .text("path", hit.path())
+        .flag("folder", hit.isFolder)
+        .number("size", hit.size)
+        .time("created", hit.created)
+        .time("modified", hit.modified)
+        .line();
 }
 
 // The path column, every part escaped so that "\" is only ever a separator.
 std::string escapedPath(const SearchHit& hit) {
-    std::string out = "\\" + escapeName(hit.stock);
+    std::string path = "\\" + escapeName(hit.stock);
     for (const std::string& folder : hit.parent.names())
-        out += "\\" + escapeName(folder);
-    return out + "\\" + escapeName(hit.name);
+        path += "\\" + escapeName(folder);
+    return path + "\\" + escapeName(hit.name);
 }
 
 } // namespace
@@ -135,30 +172,28 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     if (const auto failed = chooseStocks(dataDir, args, request.stocks)) return *failed;
 
     const auto csv = args.value("csv");
-    const bool json = args.has("json");
+    const bool json = args.has("json"), print0 = args.has("print0");
+    if (json && print0) return usageError("search", "--json と --print0 は一緒に使えません");
     const bool textOut = csv != "-"; // "-": standard output holds the CSV alone
     // The rows for the CSV keep their folders' shared links: their paths
     // are made one at a time as the file is written.
     std::vector<SearchHit> rows;
-    std::string out;
     SearchCallbacks cb;
+    cb.cancelled = [] { return out().failed(); }; // nobody reads the rest
     cb.hit = [&](const SearchHit& hit) {
-        if (json && textOut) {
-            out += hitJson(hit);
+        if (textOut && json) {
+            out() << hitJson(hit);
+        } else if (textOut && print0) {
+            out() << printedRaw(hit.path()) << '\0';
         } else if (textOut) {
             const ResultCells c = makeCells(hit);
-            out.append(escapedPath(hit)).append("\t").append(c.size).append("\t");
-            out.append(c.created).append("\t").append(c.modified).append("\n");
-        }
-        if (out.size() > 65536) {
-            std::cout << out;
-            out.clear();
+            out() << escapedPath(hit) << "\t" << c.size << "\t" << c.created << "\t" << c.modified
+                  << "\n";
         }
         if (csv) rows.push_back(hit);
     };
     const SearchOutcome outcome = searchCatalogue(
         request, cb, args.has("no-index") ? IndexUse::Never : IndexUse::BuildMissing);
-    std::cout << out << std::flush;
 
     int status = outcome.resultCount > 0 ? kOk : kNothingFound;
     for (const std::string& s : outcome.skippedStocks) {
@@ -169,6 +204,10 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     if (outcome.namesTimedOut > 0) printError(messageNamesTimedOut(outcome.namesTimedOut));
     if (outcome.limitExceeded) {
         printError(kMessageLimitExceeded);
+        status = kLimitReached;
+    }
+    if (outcome.capReached) {
+        printError("結果が " + std::to_string(request.cap) + " 件を超えたので止めました");
         status = kLimitReached;
     }
     if (csv) {
@@ -186,18 +225,19 @@ int runSearch(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 void addSearchCommands(std::vector<Command>& out) {
     out.push_back({"search",
                    kSearchUsage,
-                   {{"mode", 'm', true},
-                    {"case", 'c', false},
-                    {"target", 't', true},
-                    {"stock", 's', true},
-                    {"limit", 'l', true},
-                    {"min-size", 0, true},
-                    {"max-size", 0, true},
-                    {"newer", 0, true},
-                    {"older", 0, true},
-                    {"csv", 0, true},
-                    {"json", 0, false},
-                    {"no-index", 0, false}},
+                   {{"mode", true},
+                    {"case", false},
+                    {"target", true},
+                    {"stock", true},
+                    {"limit", true},
+                    {"min-size", true},
+                    {"max-size", true},
+                    {"newer", true},
+                    {"older", true},
+                    {"csv", true},
+                    {"json", false},
+                    {"print0", false},
+                    {"no-index", false}},
                    runSearch});
 }
 

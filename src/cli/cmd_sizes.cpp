@@ -3,6 +3,7 @@
 #include "cli/output.h"
 #include "cli/sizes.h"
 #include "cli/status.h"
+#include "cli/writer.h"
 #include "library/stocklibrary.h"
 #include "manage/ncduexport.h"
 #include "platform/version.h"
@@ -54,12 +55,15 @@ std::string sizedLines(const std::vector<ContentsItem>& items, const FolderSizes
         if (json) {
             const FileTime created = item.file ? item.file->created : item.folder->created;
             const FileTime modified = item.file ? item.file->modified : item.folder->modified;
-            out += "{\"name\":" + jsonString(item.caption) +
-                   ",\"folder\":" + (item.isFolder() ? "true" : "false") +
-                   ",\"size\":" + std::to_string(item.file ? item.file->size : 0) +
-                   ",\"total\":" + std::to_string(bytes) + ",\"share\":" + std::to_string(share) +
-                   ",\"created\":" + jsonTime(created) + ",\"modified\":" + jsonTime(modified) +
-                   "}\n";
+            out += JsonLine()
+                       .text("name", item.caption)
+                       .flag("folder", item.isFolder())
+                       .number("size", item.file ? item.file->size : 0)
+                       .number("total", bytes)
+                       .number("share", uint64_t(share))
+                       .time("created", created)
+                       .time("modified", modified)
+                       .line();
         } else {
             out +=
                 std::to_string(bytes) + '\t' + shareText(share) + '\t' + escapeName(item.caption);

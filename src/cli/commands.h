@@ -17,7 +17,7 @@ namespace zt::cli {
 // A command: its word, its help text, its options and what it runs.
 struct Command {
     const char* word;
-    const char* usage; // printed by --help, and on a usage error
+    const char* usage; // printed by --help
     std::vector<OptionRule> options;
     std::function<int(const std::filesystem::path& dataDir, const ParsedArgs& args)> run;
 };
@@ -26,9 +26,10 @@ struct Command {
 
 [[nodiscard]] const Command& commandNamed(std::string_view word);
 
-// Prints the command's usage on standard error; returns kUsage.
-int usageError(const Command& command);
-int usageError(std::string_view word);
+// A usage error: one line on standard error (the message, or a word on the
+// arguments when there is none), then where to read more; returns kUsage.
+int usageError(const Command& command, std::string_view message = {});
+int usageError(std::string_view word, std::string_view message = {});
 
 // The value of a word option among its choices; nullopt for another word.
 template <class T>
@@ -52,6 +53,10 @@ std::optional<T> pickWord(const std::string& word,
 using CsvSink = std::function<bool(std::string_view)>;
 [[nodiscard]] std::optional<int> writeCsvOutput(const std::string& where,
                                                 const std::function<bool(const CsvSink&)>& make);
+
+// The form of a name in a line of --print0 output: the bytes the file system
+// holds (raw bytes given back), nothing escaped.
+[[nodiscard]] std::string printedRaw(std::string_view name);
 
 // Each file adds its commands.
 void addListCommands(std::vector<Command>& out);    // list, adopt

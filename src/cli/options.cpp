@@ -4,8 +4,8 @@
 
 #include <charconv>
 #include <cstdio>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <getopt.h>
 
 namespace zt::cli {
@@ -53,7 +53,8 @@ std::optional<int64_t> parseDateValue(std::string_view text, bool nextDay) {
     int year = 0, month = 0, day = 0;
     char tail = 0;
     const std::string s(text);
-    if (std::sscanf(s.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3) return std::nullopt;
+    if (std::sscanf(s.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &tail) != 3)
+        return std::nullopt;
     if (month < 1 || month > 12 || day < 1 || day > 31 || year < 1601) return std::nullopt;
     struct tm tm {};
     tm.tm_year = year - 1900;
@@ -70,6 +71,17 @@ std::optional<int64_t> parseDateValue(std::string_view text, bool nextDay) {
     return int64_t(t);
 }
 
+const std::vector<ShortOption>& shortOptions() {
+    // Options that change or remove things (--dry-run, --check) are spelled out.
+    static const std::vector<ShortOption> all = {
+        {'c', "case"},   {'m', "mode"},   {'t', "target"}, {'s', "stock"},     {'n', "limit"},
+        {'j', "json"},   {'0', "print0"}, {'l', "long"},   {'u', "unlisted"},  {'K', "by-kind"},
+        {'f', "folder"}, {'k', "kind"},   {'r', "range"},  {'x', "strip-ext"}, {'b', "by"},
+        {'N', "name"},   {'q', "quiet"},
+    };
+    return all;
+}
+
 ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<OptionRule>& rules,
                       ParsedArgs& out) {
     std::vector<option> longs;
@@ -77,10 +89,11 @@ ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<Op
     for (size_t i = 0; i < rules.size(); ++i) {
         longs.push_back({rules[i].name, rules[i].takesValue ? required_argument : no_argument,
                          nullptr, int(1000 + i)});
-        if (rules[i].shortName) {
-            shorts += rules[i].shortName;
-            if (rules[i].takesValue) shorts += ':';
-        }
+        for (const ShortOption& o : shortOptions())
+            if (std::strcmp(o.name, rules[i].name) == 0) {
+                shorts += o.letter;
+                if (rules[i].takesValue) shorts += ':';
+            }
     }
     longs.push_back({"help", no_argument, nullptr, 'h'});
     longs.push_back({nullptr, 0, nullptr, 0});
@@ -113,8 +126,10 @@ ParseStatus parseArgs(const std::vector<std::string>& args, const std::vector<Op
         if (c >= 1000) {
             rule = &rules[size_t(c - 1000)];
         } else {
-            for (const auto& s : rules)
-                if (s.shortName == c) rule = &s;
+            for (const ShortOption& o : shortOptions())
+                if (o.letter == c)
+                    for (const auto& r : rules)
+                        if (std::strcmp(o.name, r.name) == 0) rule = &r;
         }
         if (!rule) return ParseStatus::Error;
         out.options.emplace_back(rule->name, rule->takesValue && optarg ? optarg : "");

@@ -10,11 +10,21 @@
 
 namespace zt::cli {
 
+// An option a command takes, by its long name. Its short form, when it has
+// one, comes from the one table below, so a letter means the same in every
+// command.
 struct OptionRule {
     const char* name; // long name without "--"
-    char shortName;   // 0 when there is none
     bool takesValue;
 };
+
+struct ShortOption {
+    char letter;
+    const char* name;
+};
+// Every short option of zutomelark-cli (and --data's -d, --help's -h,
+// --version's -V before the command word).
+[[nodiscard]] const std::vector<ShortOption>& shortOptions();
 
 struct ParsedArgs {
     std::vector<std::pair<std::string, std::string>> options; // in the order given
@@ -36,7 +46,8 @@ enum class ParseStatus { Parsed, Help, Error };
 [[nodiscard]] std::optional<int64_t> parseDateValue(std::string_view text, bool nextDay = false);
 
 // Parses args (after the command word). "--help"/"-h" gives Help; an unknown
-// option or a missing value gives Error after a message on standard error.
+// option or a missing value gives Error after a message on standard error
+// (its one line; the caller adds where to read more).
 [[nodiscard]] ParseStatus parseArgs(const std::vector<std::string>& args,
                                     const std::vector<OptionRule>& rules, ParsedArgs& out);
 

@@ -1,6 +1,8 @@
 #include "cli/output.h"
 
+#include "cli/writer.h"
 #include "platform/direnum.h"
+#include "platform/utf8.h"
 
 #include <cstdio>
 #include <iostream>
@@ -32,16 +34,33 @@ bool isC1At(std::string_view text, size_t i) {
            static_cast<unsigned char>(text[i + 1]) <= 0x9F;
 }
 
+// Text that already holds raw bytes: they are kept, any other stray byte
+// becomes U+FFFD.
+std::string heldText(std::string_view s) {
+    std::string out;
+    for (size_t i = 0; i < s.size();) {
+        const size_t n = rawByteAt(s, i) >= 0 ? 3 : utf8SequenceLength(s, i);
+        out += n ? s.substr(i, n) : std::string_view("\uFFFD");
+        i += n ? n : 1;
+    }
+    return out;
+}
+
 std::string escape(std::string_view raw, bool escapeBackslash) {
     // Bytes that are no UTF-8 (a name typed in another encoding) could be
     // read as controls by a terminal: they become text first.
-    const std::string valid = displayNameOfNative(raw);
+    // Raw name bytes are told apart from text by the decoding, so they are
+    // kept as they are and shown as their own references.
+    const std::string valid = holdsRawBytes(raw) ? heldText(raw) : displayNameOfNative(raw);
     const std::string_view text = valid;
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F) {
+        if (const int b = rawByteAt(text, i); b >= 0) {
+            appendReference(out, 0xDC00 + uint32_t(b));
+            i += 2;
+        } else if (c < 0x20 || c == 0x7F) {
             appendReference(out, c);
         } else if (isC1At(text, i)) {
             appendReference(out, static_cast<unsigned char>(text[++i])); // C1: U+0080-U+009F
@@ -66,38 +85,8 @@ std::string escapeMessage(std::string_view utf8) {
     return escape(utf8, false);
 }
 
-std::string jsonString(std::string_view raw) {
-    const std::string valid = displayNameOfNative(raw); // JSON is UTF-8 only
-    const std::string_view utf8 = valid;
-    std::string out = "\"";
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        auto c = static_cast<unsigned char>(utf8[i]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20 || c == 0x7F || isC1At(utf8, i)) {
-            if (c == 0xC2) c = static_cast<unsigned char>(utf8[++i]);
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += char(c);
-        }
-    }
-    out += '"';
-    return out;
-}
-
-std::string jsonTime(FileTime t) {
-    if (t.isZero()) return "null";
-    const LocalDateTime d = toLocalDateTime(t);
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "\"%04d-%02d-%02dT%02d:%02d:%02d\"", d.year, d.month, d.day,
-                  d.hour, d.minute, d.second);
-    return buf;
-}
-
 void printError(std::string_view message) {
+    (void)out().flush(); // what came before the message is seen before it
     std::cerr << escapeMessage(message) << '\n';
 }
 
@@ -106,6 +95,7 @@ void printError(std::string_view message, std::string_view detail) {
         printError(message);
         return;
     }
+    (void)out().flush();
     std::cerr << escapeMessage(message) << ": " << escapeMessage(detail) << '\n';
 }
 

@@ -2,8 +2,6 @@
 // What the command line writes. Text that came from outside (names, paths,
 // labels, error texts) never reaches a terminal with a raw control character:
 // it goes through the project's reversible escape, the one its files use.
-#include "platform/filetime.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,12 +18,9 @@ namespace zt::cli {
 [[nodiscard]] std::string escapeMessage(std::string_view utf8);
 
 // Both escapes first turn bytes that are not UTF-8 into text as a file name's
-// display name is made (CP932, else U+FFFD).
-
-// A JSON string literal of UTF-8 text, control characters (C1 too) as \uXXXX.
-[[nodiscard]] std::string jsonString(std::string_view raw);
-// A local time as "YYYY-MM-DDThh:mm:ss", or null for an unknown (zero) time.
-[[nodiscard]] std::string jsonTime(FileTime t);
+// display name is made (CP932, else raw bytes). A raw name byte
+// (platform/utf8.h) is shown as its reference "&#56448;"-"&#56575;", as the
+// stock file holds it.
 
 // One line on standard error, the message escaped.
 void printError(std::string_view message);

@@ -132,6 +132,7 @@ bool IndexWalk::run(const std::vector<uint32_t>& candidates) {
     std::vector<bool> openAtStop;
     Record r;
     for (const uint32_t record : candidates) {
+        if (steps_.capReached()) return true; // no later row can be given
         // A stop asked for meanwhile takes effect at the next folder entry.
         if (!stopAt && openAtStop.empty() && !out_.stopped && steps_.cancelAsked()) {
             // With no folder left to enter, this stock's remaining files are

@@ -77,7 +77,9 @@ bool stockNameTaken(const std::vector<std::string>& names, std::string_view name
 }
 
 std::string stockNameBase(std::string_view rootText) {
-    std::string name(rootText);
+    // A folder name's raw bytes stay out of the stock's name: its file and
+    // its list entry are shared with Windows, which could not name them.
+    std::string name = rawBytesReplaced(rootText);
     if (const size_t colon = name.find(':'); colon != std::string::npos) name.erase(colon, 1);
     return sanitizeName(std::move(name));
 }

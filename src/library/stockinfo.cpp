@@ -6,6 +6,7 @@
 #include "platform/numbertext.h"
 #include "platform/piecereader.h"
 #include "platform/textfile.h"
+#include "platform/utf8.h"
 
 #include <charconv>
 #include <ctime>
@@ -67,7 +68,7 @@ void countTree(const FolderTree& tree, StockInfo& info) {
 StockInfo infoOfCapture(const SourceFacts& facts, const FolderTree& tree, FileTime now) {
     StockInfo info;
     info.fromSideFile = true;
-    info.source = facts.path;
+    info.source = keepBytesRaw(facts.path); // the real bytes survive the side file
     info.label = facts.label;
     info.fileSystem = facts.fileSystem;
     info.kind = facts.kind;

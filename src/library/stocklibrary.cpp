@@ -10,6 +10,7 @@
 #include "platform/datalock.h"
 #include "platform/fileops.h"
 #include "platform/textfile.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -67,8 +68,12 @@ std::optional<int> stockMoveTarget(int count, int index, MoveDirection dir) {
 const FolderNode* findFolder(const FolderTree& tree, std::string_view path) {
     const FolderNode* node = tree.root();
     while (node && !path.empty()) {
-        const size_t cut = path.find('\\');
-        const std::string_view part = path.substr(0, cut);
+        // "\" as the stock's own paths write it, or "/" as a shell user types
+        // it: no stored name holds either.
+        const size_t cut = path.find_first_of("\\/");
+        // A name typed with bytes that are no text meets its raw bytes.
+        const std::string typed = keepBytesRaw(path.substr(0, cut));
+        const std::string_view part = typed;
         path = cut == std::string_view::npos ? std::string_view{} : path.substr(cut + 1);
         if (part.empty()) continue;
         const FolderNode* exact = nullptr;
@@ -460,7 +465,7 @@ StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
 
 fs::path StockLibrary::recordedSource(std::string_view name) const {
     const auto facts = readStockInfo(dataDir_, name);
-    return facts ? fs::path(facts->source) : fs::path();
+    return facts ? fs::path(nativeBytesOf(facts->source)) : fs::path();
 }
 
 StockResult StockLibrary::applyUpdate(const StockUpdate& update) {
@@ -504,12 +509,13 @@ std::optional<fs::path> StockLibrary::pathOnMedium(std::string_view name,
                                                    const std::vector<std::string>& parts) const {
     const auto facts = readStockInfo(dataDir_, name);
     if (!facts || facts->source.empty()) return std::nullopt;
-    fs::path p = facts->source;
+    // The names as the file system holds them: raw bytes given back as bytes.
+    fs::path p = nativeBytesOf(facts->source);
     for (const std::string& part : parts) {
         if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos ||
             part.find('\0') != std::string::npos || hasControlCharacter(part))
             return std::nullopt;
-        p /= part;
+        p /= nativeBytesOf(part);
     }
     if (!existsInAnyForm(p)) return std::nullopt;
     return p;

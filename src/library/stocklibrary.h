@@ -103,7 +103,7 @@ struct StockUpdate {
     FileIdentity stored; // the stock file compared, as it was before it was read
 };
 
-// A "\a\b" path below a stock's top ("" and "\" are the top itself): each part
+// A "\a\b" (or "/a/b") path below a stock's top ("" and "\" are the top itself): each part
 // is the child of that name, else the only child equal to it but for letter
 // case. Null when a part is missing.
 [[nodiscard]] const FolderNode* findFolder(const FolderTree& tree, std::string_view path);

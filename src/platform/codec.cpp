@@ -130,6 +130,12 @@ inline uint64_t hasLess(uint64_t w, unsigned b) {
     return (w - kOnes * b) & ~w & kHighs;
 }
 
+constexpr uint32_t kRawByteBase = 0xDC00;
+
+inline bool isRawByteCode(uint32_t v) {
+    return v >= kRawByteBase + 0x80 && v <= kRawByteBase + 0xFF;
+}
+
 inline bool isDigit(unsigned char c) {
     return c >= '0' && c <= '9';
 }
@@ -149,7 +155,8 @@ const unsigned char* parseRef(const unsigned char* p, const unsigned char* end, 
         v = v * 10 + (*q++ - '0');
     }
     if (digits == 0 || q == end || *q != ';') return nullptr;
-    if (v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return nullptr;
+    // U+DC80-U+DCFF: a raw name byte (platform/utf8.h); other surrogates are no text.
+    if (v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF && !isRawByteCode(v))) return nullptr;
     cp = v;
     return q + 1;
 }
@@ -305,6 +312,12 @@ void encodeAppend(std::string_view utf8, std::string& out) {
                 *o++ = char(c);
             }
             ++p;
+            continue;
+        }
+        // A raw name byte keeps its own reference, so it reads back as that byte.
+        if (c == 0xED && end - p >= 3 && (p[1] == 0xB2 || p[1] == 0xB3) && (p[2] & 0xC0) == 0x80) {
+            o = putRef(o, kRawByteBase + (0x80 | ((p[1] & 1u) << 6) | (p[2] & 0x3Fu)));
+            p += 3;
             continue;
         }
         const char32_t cp = readUtf8(p, end);

@@ -7,6 +7,8 @@
 // characters, as a decimal reference "&#N;". A literal "&" that would start
 // such a reference is written "&#38;", so every name survives a round trip.
 // Reading: invalid byte sequences become U+FFFD and "&#N;" turns back into N.
+// A raw name byte (platform/utf8.h, U+DC80-U+DCFF in memory) is written as
+// its reference "&#56448;"-"&#56575;" and read back as the same raw byte.
 #include <string>
 #include <string_view>
 

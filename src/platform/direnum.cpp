@@ -77,7 +77,9 @@ bool identify(int fd, uint64_t& device, uint64_t& inode) {
 std::string displayNameOfNative(std::string_view nativeName) {
     if (isValidUtf8(nativeName)) return std::string(nativeName);
     if (cp932::isValid(nativeName)) return cp932::decodePlain(nativeName);
-    return replaceInvalidUtf8(nativeName);
+    // Neither: each stray byte is kept as a raw byte, so the real name can be
+    // given back to the system (and shown with a replacement character).
+    return keepBytesRaw(nativeName);
 }
 
 DirListing listDirectory(const std::filesystem::path& dir) {

@@ -30,7 +30,7 @@ struct DirListing {
 
 // Lists one folder. Symbolic links are never followed: a link is listed as a
 // file. Names that are not valid UTF-8 are decoded as CP932 when that works,
-// else shown with U+FFFD.
+// else their stray bytes are held as raw bytes (platform/utf8.h).
 [[nodiscard]] DirListing listDirectory(const std::filesystem::path& dir);
 
 // A folder held open. What lies below it is reached through it, one name at a

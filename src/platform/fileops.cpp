@@ -3,7 +3,9 @@
 #include "platform/textfile.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <time.h>
@@ -125,6 +127,44 @@ FileTime nowFileTime() {
 
 bool standardErrorIsTerminal() {
     return ::isatty(STDERR_FILENO) != 0;
+}
+
+namespace {
+
+volatile std::sig_atomic_t resized = 1; // 1: ask the terminal at the next call
+
+extern "C" void noteResize(int) {
+    resized = 1;
+}
+
+} // namespace
+
+int standardErrorColumns() {
+    static int columns = 0;
+    static const bool watching = [] {
+        struct sigaction sa {};
+        sa.sa_handler = noteResize;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        return ::sigaction(SIGWINCH, &sa, nullptr) == 0;
+    }();
+    if (resized || !watching) {
+        resized = 0;
+        struct winsize ws {};
+        columns = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 ? int(ws.ws_col) : 0;
+    }
+    return columns;
+}
+
+void guardStandardDescriptors() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+        const int got = ::open("/dev/null", fd == STDERR_FILENO ? O_WRONLY : O_RDONLY);
+        if (got >= 0 && got != fd) {
+            (void)::dup2(got, fd);
+            ::close(got);
+        }
+    }
 }
 
 } // namespace zt

@@ -84,4 +84,14 @@ struct VolumeSpace {
 // Whether standard error is a terminal (progress is shown only there).
 [[nodiscard]] bool standardErrorIsTerminal();
 
+// The width in columns of the terminal on standard error; 0 when unknown.
+// The first call starts watching for resizes (SIGWINCH), and later calls ask
+// the terminal again only after one.
+[[nodiscard]] int standardErrorColumns();
+
+// Gives a closed standard descriptor (0, 1 or 2) /dev/null, so that no file
+// the program opens later takes its number and receives its output. Standard
+// output gets it read-only: a write to it still fails (EBADF) and is reported.
+void guardStandardDescriptors();
+
 } // namespace zt

@@ -83,6 +83,7 @@ LocalDateTime toLocalDateTime(FileTime ft) {
         st.hour = tm.tm_hour;
         st.minute = tm.tm_min;
         st.second = tm.tm_sec;
+        st.utcOffsetSeconds = int(tm.tm_gmtoff);
         return st;
     }
     // No local time for this instant (e.g. a 32-bit time_t): show it in UTC.

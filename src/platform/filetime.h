@@ -24,6 +24,7 @@ struct FileTime {
 // Local calendar fields of a file time.
 struct LocalDateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    int utcOffsetSeconds = 0; // local time minus UTC at that instant
 };
 
 // POSIX time to FileTime. Times before 1601 clamp to zero ("not known").

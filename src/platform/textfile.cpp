@@ -183,6 +183,12 @@ InPlaceFileWriter::~InPlaceFileWriter() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+bool writeStandardOutput(std::string_view bytes, std::string* why) {
+    if (writeAll(STDOUT_FILENO, bytes)) return true;
+    if (why) *why = std::strerror(errno);
+    return false;
+}
+
 bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes, std::string* why) {
     InPlaceFileWriter out;
     const bool ok = out.open(p) && out.write(bytes) && out.close();

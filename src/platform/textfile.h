@@ -51,6 +51,10 @@ class LineCursor {
 [[nodiscard]] bool writeFileInPlace(const std::filesystem::path& p, std::string_view bytes,
                                     std::string* why = nullptr);
 
+// Writes every byte to standard output; false with the system's reason in
+// *why (a full disk, a pipe closed with SIGPIPE ignored, a closed descriptor).
+[[nodiscard]] bool writeStandardOutput(std::string_view bytes, std::string* why = nullptr);
+
 // The same in pieces, for output too large to build in memory first (a
 // deep stock's search results): the file is opened and checked as
 // writeFileInPlace does, each write() appends, close() reports. The first

@@ -105,6 +105,9 @@ struct SearchRequest {
     SearchTarget target = SearchTarget::FilesAndFolders;
     bool caseSensitive = false;
     int limit = kSearchResultLimit; // more rows than this at a folder entry stop it; 0: no limit
+    // At most this many rows (0: no cap), for a caller that promises an exact
+    // count: the row after them is not given, and stops the search at once.
+    int cap = 0;
     SearchFilters filters;
 };
 
@@ -128,6 +131,7 @@ struct SearchOutcome {
     int resultCount = 0;
     bool stopped = false; // by the stop request or the limit
     bool limitExceeded = false;
+    bool capReached = false; // a row past the cap was found (and not given)
     std::vector<std::string> skippedStocks; // missing, unreadable or unsafe names
     int namesTimedOut = 0; // names a regular expression took too long on (taken as not matching)
 };

@@ -42,6 +42,8 @@ class SearchSteps {
         cancelCheck();
         return admit();
     }
+    // A row past the cap was found: nothing more is to be given.
+    [[nodiscard]] bool capReached() const { return out_.capReached; }
     // More rows than the limit: the next folder entry stops the search.
     [[nodiscard]] bool overLimit() const {
         return request_.limit > 0 && out_.resultCount > request_.limit;
@@ -54,6 +56,10 @@ class SearchSteps {
     bool row(const std::string& stock, ChainOf&& parentChain, std::string_view name, bool folder,
              const RowValues& values) {
         if (!meetsFilters(request_.filters, values.size, values.modified, folder)) return false;
+        if (request_.cap > 0 && out_.resultCount >= request_.cap) {
+            out_.stopped = out_.capReached = true;
+            return false;
+        }
         ++out_.resultCount;
         if (cb_.hit) handOn(stock, parentChain(), name, folder, values);
         return true;

@@ -71,7 +71,7 @@ TEST_F(SizesCli, ShowSizesAndSortBySize) {
     EXPECT_EQ(r.out, "4000\t97.6%\tbig\\\n100\t2.4%\ta.bin\n0\t0.0%\todd\\\n");
     r = cli("show disc --sort size");
     EXPECT_EQ(r.out, "big\\\na.bin\nodd\\\n");
-    r = cli("show disc big -s --json");
+    r = cli("show disc big --sizes --json");
     EXPECT_NE(
         r.out.find("\"name\":\"x\",\"folder\":false,\"size\":3000,\"total\":3000,\"share\":750"),
         std::string::npos)

@@ -132,6 +132,13 @@ TEST(Codec, InvalidBytesReadAsReplacementCharacter) {
     EXPECT_TRUE(cp932::isValid("\x95\x5C\xB1 &#1;"));
 }
 
+TEST(Codec, RawNameBytesKeepTheirOwnReference) {
+    const std::string held = "a\xED\xB3\xBF\xED\xB2\x80"; // raw bytes 0xFF and 0x80
+    EXPECT_EQ(cp932::encode(held), "a&#56575;&#56448;");
+    EXPECT_EQ(cp932::decode("a&#56575;&#56448;"), held);
+    EXPECT_EQ(cp932::decode("&#56447;&#56576;"), "&#56447;&#56576;"); // other surrogates: text
+}
+
 TEST(Codec, SingleBytesAreAsciiAndHalfWidthKatakana) {
     // ICU swaps 0x1A, 0x1C and 0x7F; the files never did.
     EXPECT_EQ(cp932::decode("\x1A\x1C\x7F\\~"), "\x1A\x1C\x7F\\~");

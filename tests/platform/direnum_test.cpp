@@ -1,4 +1,5 @@
 #include "platform/direnum.h"
+#include "platform/utf8.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -125,12 +126,12 @@ TEST(DirEnum, NamesThatAreNotUtf8) {
     ASSERT_TRUE(find(l, cp932Name));
     EXPECT_EQ(find(l, cp932Name)->name, "表示");
     ASSERT_TRUE(find(l, brokenName));
-    EXPECT_EQ(find(l, brokenName)->name, "a\uFFFD.txt");
+    EXPECT_EQ(find(l, brokenName)->name, "a" + keepBytesRaw(brokenName.substr(1, 1)) + ".txt");
     EXPECT_EQ(find(l, "\xE8\xA1\xA8.txt")->name, "表.txt");
 
-    // Valid UTF-8 runs are kept; only the stray bytes are replaced.
-    EXPECT_EQ(displayNameOfNative("\xC3\xA9\xFF"), "é\uFFFD");
-    EXPECT_EQ(displayNameOfNative("\xFF\xFF"), "\uFFFD\uFFFD");
+    // Valid UTF-8 runs are kept; only the stray bytes are held as raw bytes.
+    EXPECT_EQ(displayNameOfNative("\xC3\xA9\xFF"), "é\xED\xB3\xBF");
+    EXPECT_EQ(displayNameOfNative("\xFF\xFF"), "\xED\xB3\xBF\xED\xB3\xBF");
     EXPECT_EQ(displayNameOfNative(""), "");
 }
 

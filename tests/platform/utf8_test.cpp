@@ -46,5 +46,41 @@ TEST(Utf8, CutsAndDecodesOnCharacterBoundaries) {
     EXPECT_EQ(pos, 1u);
 }
 
+// Bytes that no encoding reads are held as raw bytes and given back exactly;
+// everything that is text stays as it is.
+TEST(Utf8, RawBytesComeBackAsTheNameOnDisk) {
+    const std::string_view natives[] = {"bad\xff\xfe.txt", "\x80", "写\xe5\x86", "\xed\xb2\x80",
+                                        "plain", ""};
+    for (const std::string_view native : natives) {
+        const std::string held = keepBytesRaw(native);
+        EXPECT_TRUE(isValidUtf8(rawBytesReplaced(held))) << native;
+        EXPECT_EQ(nativeBytesOf(held), native) << native;
+        EXPECT_EQ(holdsRawBytes(held), !isValidUtf8(native)) << native;
+    }
+    EXPECT_EQ(keepBytesRaw("a\xff"), "a\xED\xB3\xBF");
+    EXPECT_EQ(rawBytesReplaced(keepBytesRaw("a\xff\xfe")), "a\uFFFD\uFFFD");
+    EXPECT_EQ(rawByteAt("\xED\xB2\x80", 0), 0x80);
+    EXPECT_EQ(rawByteAt("\xED\x9F\xBF", 0), -1); // U+D7FF is a real character
+}
+
+TEST(Utf8, TerminalColumnsCountWideCharactersTwice) {
+    const struct {
+        std::string_view text;
+        int columns;
+        int cutAt;
+        std::string_view cut;
+    } cases[] = {
+        {"abc", 3, 2, "ab"},
+        {"写真abc", 7, 3, "写"}, // a wide character never half-shown
+        {"ｱｲｳ", 3, 2, "ｱｲ"},     // half-width katakana take one
+        {"e\u0301x", 2, 1, "e\u0301"},
+        {"", 0, 5, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(columnsOf(c.text), c.columns) << c.text;
+        EXPECT_EQ(columnsPrefix(c.text, c.cutAt), c.cut) << c.text;
+    }
+}
+
 } // namespace
 } // namespace zt
