@@ -42,9 +42,26 @@ TEST(Regex, FindsAnywhereAndReportsBadPatterns) {
     EXPECT_TRUE(blind.find("IMG_1234.JPG"));
     RegexPattern japanese("写.", true);
     EXPECT_TRUE(japanese.find("夏の写真"));
-    RegexPattern bad("(unclosed", true);
-    EXPECT_FALSE(bad.valid());
-    EXPECT_FALSE(bad.error().empty());
+}
+
+// A pattern that does not compile says what is wrong in words, never ICU's code name.
+TEST(RegexPattern, ErrorsInWords) {
+    const struct {
+        const char* pattern;
+        const char* words;
+    } cases[] = {
+        {"(unclosed", "括弧 ( ) の対応がとれていません"},
+        {"[abc", "[ に対応する ] がありません"},
+        {"a{3,1}", "回数 {最小,最大} の書き方が正しくありません"},
+        {"[z-a]", "文字の範囲 [x-y] の x が y より後ろです"},
+    };
+    for (const auto& c : cases) {
+        RegexPattern bad(c.pattern, true);
+        EXPECT_FALSE(bad.valid()) << c.pattern;
+        EXPECT_TRUE(bad.error().starts_with(c.words)) << c.pattern << ": " << bad.error();
+        EXPECT_EQ(bad.error().find("U_"), std::string::npos) << bad.error();
+        EXPECT_NE(bad.error().find("文字目"), std::string::npos) << bad.error();
+    }
 }
 
 // An expression that backtracks without end gives up on the name (it does

@@ -30,6 +30,8 @@ void showBeside(QWidget& main, QWidget& window) {
     window.move(
         placeBeside(outer.adjusted(-gap, -gap, gap, gap), window.size().grownBy(frame), avail));
     window.show();
+    // Typed text goes to the search window's 検索文字列, not to the list that had the focus.
+    window.activateWindow();
 }
 
 } // namespace

@@ -228,6 +228,80 @@ class SearchWindowTest : public QObject {
         QCOMPARE((*dlgs)->shown[1].title, QStringLiteral("警告"));
     }
 
+    void regularExpressionsAreCheckedFirstAndCountsShown() {
+        SearchWindow* d = open();
+        auto* status = child<QLabel>(d, "statusLabel");
+        d->setMode(MatchMode::Regex);
+        QCOMPARE(d->request().mode, MatchMode::Regex);
+        search(d, "(docs");
+        QCOMPARE(int((*dlgs)->shown.size()), 1);
+        QVERIFY2((*dlgs)->shown[0].text.startsWith(
+                     QStringLiteral("正規表現が正しくありません: 括弧 ( ) の対応がとれていません")),
+                 qPrintable((*dlgs)->shown[0].text));
+        QCOMPARE(d->results()->rowCount(), 0);
+        search(d, "^(readme|Big)\\.");
+        QCOMPARE(d->results()->rowCount(), 2);
+        QVERIFY(status->text().startsWith(QStringLiteral("2 件見つかりました　"))); // then "Gone"
+        search(d, "^zzz");
+        QVERIFY(status->text().startsWith(QStringLiteral("見つかりませんでした")));
+        QVERIFY(status->isVisible());
+        QCOMPARE(hitCountText(12345, true), QStringLiteral("12,345 件見つかりました（中断）"));
+    }
+
+    void worksFromTheKeyboard() {
+        // Ctrl+F from the stock list: typing goes into 検索文字列, replacing its text.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        auto* list = child<QWidget>(w.get(), "stockList");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+        SearchWindow* d = w->searchWindow();
+        QVERIFY(d);
+        auto* text = child<QLineEdit>(d, "searchTextEdit");
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(text));
+        d->setSearchText(QStringLiteral("old"));
+        d->focusSearchText();
+        QCOMPARE(text->selectedText(), QStringLiteral("old"));
+        QTest::keyClicks(text, "i");
+        QCOMPARE(text->text(), QStringLiteral("i"));
+        d->setAllStocks(true);
+        QTest::keyClick(text, Qt::Key_Return); // the default button, from the search field
+        QTRY_VERIFY(!d->searching());
+        const int rows = d->results()->rowCount();
+        QVERIFY(rows >= 2);
+
+        // Every control once, the result list one stop, both ways round.
+        for (bool backwards : {false, true}) {
+            const QString problem = tabWalkProblem(d, text, backwards);
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        }
+
+        // Enter on a result jumps to it; the results stay as they were.
+        auto* view = child<QTableView>(d, "resultsView");
+        int big = -1;
+        for (int r = 0; r < rows; ++r)
+            if (d->results()->row(r).cells.name == "Big.bin") big = r;
+        view->setFocus();
+        view->selectRow(big);
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Up); // the arrows move inside the list
+        QCOMPARE(view->selectionModel()->selectedRows().value(0).row(), big);
+        QTest::keyClick(view, Qt::Key_Return);
+        QVERIFY(waitIdle(*w));
+        QCOMPARE(w->stockList()->selectedName(), std::string("Alpha"));
+        QCOMPARE(w->folderBrowser()->selectedFolder()->name, std::string("sub"));
+        QCOMPARE(d->results()->rowCount(), rows);
+        QVERIFY(!d->searching());
+
+        // Esc neither closes the window nor drops the results.
+        QTest::keyClick(text, Qt::Key_Escape);
+        QTest::keyClick(view, Qt::Key_Escape);
+        QVERIFY(d->isVisible());
+        QCOMPARE(w->searchWindow(), d);
+        QCOMPARE(d->results()->rowCount(), rows);
+        QCOMPARE(d->size(), d->size().expandedTo(d->minimumSize()));
+    }
+
     void searchesChosenStocksAndNamesUnreadableOnes() {
         SearchWindow* d = open();
         selectStocks(d, {1});
