@@ -10,6 +10,8 @@
 #include "library/stocklibrary.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 #include <QString>
 #include <atomic>
 #include <chrono>
@@ -17,8 +19,6 @@
 #include <memory>
 #include <string_view>
 #include <thread>
-
-class QWidget;
 
 namespace zt {
 
@@ -133,6 +133,7 @@ class WorkRunner : public QObject {
     QWidget* owner_;
     ProgressDialog* dialog_ = nullptr;
     bool ownerDisabled_ = false;
+    QPointer<QWidget> focusBefore_; // the focus in the owner's window when it was disabled
     std::thread worker_;
     std::unique_ptr<WorkControl> control_;
     Done done_;

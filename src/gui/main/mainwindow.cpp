@@ -45,6 +45,8 @@ MainWindow::MainWindow(std::filesystem::path dataDir, QWidget* parent)
     connect(runner_, &WorkRunner::finished, this, [this] {
         if (busy()) return; // the work went on with a job of its own
         indexBuilder_->resume();
+        refreshActions();
+        showCounts();
         // A close that came while work ran happens now.
         if (closeAfterWork_) close();
     });
@@ -53,6 +55,8 @@ MainWindow::MainWindow(std::filesystem::path dataDir, QWidget* parent)
     buildPanes();
     buildContextMenus();
     buildKeys();
+    buildStatusBar();
+    refreshActions();
     // Never so narrow that the tool bar needs a third row: the bar's height
     // has room for two.
     setMinimumSize(toolBar_->minimumWidthForRows(2), designPixels(*this, 240));

@@ -12,6 +12,7 @@
 //   mainwindow_medium.cpp  opening an item of the open stock on its medium
 //   mainwindow_shared.cpp  following changes other processes make to the stock list
 //   mainwindow_search.cpp  the search window
+//   mainwindow_status.cpp  the status bar, and the commands shown disabled when they cannot run
 #include "browser/contents.h"
 #include "capture/capture.h"
 #include "gui/common/workrunner.h"
@@ -27,6 +28,7 @@
 #include <vector>
 
 class QAction;
+class QLabel;
 class QFileSystemWatcher;
 class QFrame;
 class QMenu;
@@ -77,6 +79,8 @@ class MainWindow : public QMainWindow {
     [[nodiscard]] bool isShutDown() const { return shutDownDone_; }
     // A save at shut-down failed while the program was ending on a signal.
     [[nodiscard]] bool shutDownFailed() const { return shutDownFailed_; }
+    // The outcome of the last command, as the status bar shows it.
+    [[nodiscard]] QString lastSaid() const;
 
   public slots:
     void captureSelectedSource();
@@ -120,6 +124,7 @@ class MainWindow : public QMainWindow {
     void buildContextMenus();
     void buildKeys(); // shortcuts without a menu item, tab order
     void enableMediumActions();
+    void openOnDesktop(const std::optional<std::filesystem::path>& path);
     void setArrangement(Arrangement arrangement);
     void showProperties(bool ofFolder);
     // mainwindow_stocks.cpp
@@ -144,6 +149,11 @@ class MainWindow : public QMainWindow {
     void stockListChanged();
     void followOpenStock(const std::vector<std::string>& before,
                          const std::vector<std::string>& after);
+    // mainwindow_status.cpp
+    void buildStatusBar();
+    void say(const QString& text); // the outcome of a command, in the status bar
+    void showCounts();             // the open stock's and the selected folder's
+    void refreshActions();
     // mainwindow_search.cpp
     void createSearchWindow();
     void closeSearchWindow();
@@ -157,6 +167,11 @@ class MainWindow : public QMainWindow {
     WorkRunner* runner_ = nullptr;
     IndexBuilder* indexBuilder_ = nullptr; // made after the runner: destroyed after it
     QToolButton* upButton_ = nullptr;
+    QToolButton* captureButton_ = nullptr;
+    QToolButton* exportButton_ = nullptr;
+    QAction* goUpAction_ = nullptr;
+    QList<QObject*> stockActions_; // act on the selected stock: off without one
+    QLabel* countsLabel_ = nullptr;
     FlowToolBar* toolBar_ = nullptr;
     QToolButton* searchButton_ = nullptr;
     QFrame* frame_ = nullptr;         // the bevelled frame holding every pane
@@ -166,6 +181,8 @@ class MainWindow : public QMainWindow {
     SourcePane* sources_ = nullptr;
     FolderBrowserPane* folders_ = nullptr;
     QAction* searchAction_ = nullptr;
+    QAction* captureAction_ = nullptr;
+    QAction* exportAction_ = nullptr;
     QAction* updateAction_ = nullptr;
     QAction* byNameAction_ = nullptr;
     QAction* byKindAction_ = nullptr;
@@ -180,6 +197,7 @@ class MainWindow : public QMainWindow {
     QTimer* listChangeTimer_ = nullptr;
     std::string openStockName_;                           // the stock the folder browser shows
     std::optional<FileIdentity> openStockIdentity_;       // its stock file, when it was read
+    uint64_t openStockBytes_ = 0;                         // the size of all its files
     std::optional<std::vector<std::string>> pendingJump_; // folders to select once open
     bool closeAfterWork_ = false;
     bool shutDownDone_ = false;

@@ -14,6 +14,8 @@
 #include "gui/search/searchwindow.h"
 #include "library/stocklibrary.h"
 
+#include <algorithm>
+
 namespace zt {
 
 namespace {
@@ -63,6 +65,7 @@ void MainWindow::renameSelectedStock() {
         return;
     }
     stockList_->renameRow(row, newName);
+    say(QStringLiteral("名前を変更しました: %1 → %2").arg(toQString(oldName), toQString(newName)));
     scheduleIndexes();
     if (openStockName_ == oldName) {
         openStockName_ = newName;
@@ -86,11 +89,21 @@ void MainWindow::deleteSelectedStock() {
         warn(this, r);
         return;
     }
-    // No other stock gets selected (and opened) in its place.
+    // No other stock gets selected (and opened) in its place; the views are
+    // emptied only when they showed the stock that is gone.
     stockList_->removeRow(row);
-    selectStock(-1);
-    folders_->clear();
-    openStockName_.clear();
+    say(QStringLiteral("削除しました: ") + toQString(name));
+    if (name == openStockName_) {
+        folders_->clear();
+        openStockName_.clear();
+        openStockIdentity_.reset();
+        selectStock(-1);
+        return;
+    }
+    // The stock still shown stays the selected one.
+    const auto names = stockList_->names();
+    const auto open = std::find(names.begin(), names.end(), openStockName_);
+    selectStock(openStockName_.empty() || open == names.end() ? -1 : int(open - names.begin()));
 }
 
 void MainWindow::showStockProperties() {
@@ -149,9 +162,12 @@ void MainWindow::exportNames() {
          options = exportDialog_->options(), out = exportDialog_->outputPath()](WorkControl&) {
             *result = StockLibrary(dataDir).exportNames(*tree, start, options, out);
         },
-        [this, result](const JobEnd& end) {
+        [this, result, out = exportDialog_->outputPath()](const JobEnd& end) {
             end.into(*result);
-            if (!result->ok()) warn(this, *result);
+            if (!result->ok())
+                warn(this, *result);
+            else
+                say(QStringLiteral("書き出しました: ") + QString::fromStdString(out.string()));
         });
 }
 

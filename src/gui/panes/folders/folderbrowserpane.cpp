@@ -17,6 +17,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 #include <memory>
 
 namespace zt {
@@ -102,6 +103,7 @@ QWidget* FolderBrowserPane::buildTreePanel() {
     connect(treeView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         treeModel_->setSelectedNode(const_cast<FolderNode*>(selectedFolder()));
         if (!changingTree_) refillContents();
+        emit folderSelected();
     });
     return captioned(QStringLiteral("　フォルダ"), treeView_);
 }
@@ -152,6 +154,7 @@ void FolderBrowserPane::setTree(FolderTree tree) {
 }
 
 void FolderBrowserPane::clear() {
+    currentAfterFill_ = nullptr;
     beginTreeChange();
     tree_.clear();
     endTreeChange();
@@ -196,7 +199,10 @@ void FolderBrowserPane::selectPath(const std::vector<std::string>& folders) {
 
 void FolderBrowserPane::goUp() {
     const FolderNode* node = selectedFolder();
-    if (node && node->parent) selectFolder(node->parent, true);
+    if (!node || !node->parent) return;
+    // The folder just left is where the user goes on from, as in a file manager.
+    currentAfterFill_ = node;
+    selectFolder(node->parent, true);
 }
 
 void FolderBrowserPane::openContentsItem() {
@@ -276,6 +282,16 @@ void FolderBrowserPane::showItems(std::vector<ContentsItem> items, bool sorted) 
         const QSize hint = contentsView_->sizeHintForIndex(contents_->index(widestRow));
         contents_->setItemSize(QSize(std::min(hint.width(), 0xFFFF), hint.height()));
     }
+    const FolderNode* current = std::exchange(currentAfterFill_, nullptr);
+    const auto& shown = contents_->items();
+    for (size_t i = 0; current && i < shown.size(); ++i)
+        if (shown[i].folder == current) {
+            const QModelIndex index = contents_->index(int(i));
+            contentsView_->selectionModel()->setCurrentIndex(index,
+                                                             QItemSelectionModel::ClearAndSelect);
+            contentsView_->scrollTo(index);
+            break;
+        }
 }
 
 void FolderBrowserPane::showContentsMenu(const QPoint& pos) {

@@ -80,6 +80,10 @@ class FolderBrowserPane : public QWidget {
     [[nodiscard]] int folderTreeWidth() const;
     void setFolderTreeWidth(int width);
 
+  signals:
+    // Another folder (or none) is selected in the tree.
+    void folderSelected();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -107,6 +111,7 @@ class FolderBrowserPane : public QWidget {
     bool iconsByType_ = true;
     bool filling_ = false; // a large folder is being listed on the worker
     bool changingTree_ = false;
+    const FolderNode* currentAfterFill_ = nullptr; // made current in the contents once listed
 };
 
 } // namespace zt
