@@ -133,6 +133,7 @@ class WorkRunner : public QObject {
     QWidget* owner_;
     ProgressDialog* dialog_ = nullptr;
     bool ownerDisabled_ = false;
+    bool wasActive_ = false;
     QPointer<QWidget> focusBefore_; // the focus in the owner's window when it was disabled
     std::thread worker_;
     std::unique_ptr<WorkControl> control_;

@@ -166,8 +166,11 @@ void MainWindow::exportNames() {
             end.into(*result);
             if (!result->ok())
                 warn(this, *result);
-            else
+            else {
+                // Only a folder that took the file is where the next save starts.
+                rememberSavedFile(QString::fromStdString(out.string()));
                 say(QStringLiteral("書き出しました: ") + QString::fromStdString(out.string()));
+            }
         });
 }
 

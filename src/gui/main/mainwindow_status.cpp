@@ -10,18 +10,30 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QLocale>
 #include <QStatusBar>
 #include <QToolButton>
 
 namespace zt {
 
+namespace {
+
+// A size at a glance: bytes below 1 KB, else one decimal of the largest unit.
+QString shortSize(uint64_t bytes) {
+    if (bytes < 1024) return QString::number(bytes) + QStringLiteral(" バイト");
+    static const char* const kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
+    double value = double(bytes) / 1024;
+    int unit = 0;
+    for (; value >= 1024 && unit < 5; ++unit)
+        value /= 1024;
+    return QString::number(value, 'f', 1) + QLatin1Char(' ') + QLatin1String(kUnits[unit]);
+}
+
 QString countsText(uint64_t folders, uint64_t files, uint64_t bytes) {
     return QStringLiteral("フォルダ %1、ファイル %2、%3")
-        .arg(toQString(groupThousands(folders)), toQString(groupThousands(files)),
-             QLocale(QLocale::English).formattedDataSize(qint64(std::min<uint64_t>(bytes, INT64_MAX)), 1,
-                                                         QLocale::DataSizeTraditionalFormat));
+        .arg(toQString(groupThousands(folders)), toQString(groupThousands(files)), shortSize(bytes));
 }
+
+} // namespace
 
 void MainWindow::buildStatusBar() {
     QStatusBar* bar = statusBar();

@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -514,6 +515,19 @@ class SearchWindowTest : public QObject {
         QCOMPARE((*dlgs)->shown[0].title, QStringLiteral("ERROR"));
         QCOMPARE((*dlgs)->shown[0].text, QStringLiteral("ファイルが開けません"));
         QVERIFY((*dlgs)->shown[0].icon == MsgIcon::Exclamation);
+
+        // Only the folder of a save that succeeded is where the next one
+        // starts; never a pseudo file system, nor a folder that is gone.
+        const QString saved = QString::fromStdString(data->path().string());
+        QCOMPARE(saveStartFolder(), saved);
+        rememberSavedFile(QStringLiteral("/proc/nope.csv"));
+        rememberSavedFile(QStringLiteral("/sys/kernel/x.csv"));
+        QCOMPARE(saveStartFolder(), saved);
+        const auto gone = data->path() / "gone";
+        std::filesystem::create_directory(gone);
+        rememberSavedFile(QString::fromStdString((gone / "a.csv").string()));
+        std::filesystem::remove(gone);
+        QCOMPARE(saveStartFolder(), QDir::homePath());
     }
 
     void opensBesideTheMainWindowAndKeepsItsCaptions() {
