@@ -95,6 +95,25 @@ class SharingTest : public QObject {
         QVERIFY(dlg->shown.empty());
     }
 
+    void aRenameAmongOtherChangesKeepsTheOpenStock() {
+        TempDataDir data;
+        for (const char* n : {"a", "b", "c", "d"})
+            writeStock(data.path(), n);
+        data.writeStockList({"a", "b", "c", "d"});
+        ScopedDialogs dlg;
+        auto w = makeWindow(data.path());
+        w->stockList()->selectRow(1);
+        w->openSelectedStock();
+        QVERIFY(waitIdle(*w));
+        // No event runs between these: the window sees them as one change.
+        for (const char* args : {"rename b x", "delete a", "move d up"})
+            QCOMPARE(test::runCli(cli(data.path(), args)).status, 0);
+        QTRY_COMPARE(stockNames(*w), QStringList({"x", "d", "c"}));
+        QCOMPARE(w->stockList()->selectedName(), std::string("x"));
+        QCOMPARE(w->folderBrowser()->tree().root()->name, std::string("x"));
+        QVERIFY(dlg->shown.empty());
+    }
+
     void twoWindowsOnOneDataFolderStayConsistent() {
         TempDataDir data;
         for (const char* n : {"a", "b"})
