@@ -12,6 +12,7 @@
 //   mainwindow_medium.cpp  opening an item of the open stock on its medium
 //   mainwindow_shared.cpp  following changes other processes make to the stock list
 //   mainwindow_search.cpp  the search window
+//   mainwindow_tools.cpp   the duplicates and the check of the name indexes
 //   mainwindow_status.cpp  the status bar, and the commands shown disabled when they cannot run
 #include "browser/contents.h"
 #include "capture/capture.h"
@@ -98,6 +99,11 @@ class MainWindow : public QMainWindow {
     void openItemFolderOnMedium();
     void exportNames();
     void adoptUnlistedStocks();
+    // The files stored more than once, found on the worker, then shown.
+    void showDuplicates();
+    // Reads every part of the indexes of the listed (or the selected) stocks
+    // and builds those that are missing, stale or damaged.
+    void checkIndexes(bool selectedOnly);
     void showOptions();
     void toggleSearchWindow();
     void showHelp();

@@ -94,6 +94,10 @@ void MainWindow::buildMenus() {
     connect(named(operations->addAction(QStringLiteral("一覧にないストックを追加...")),
                   "adoptStocksAction"),
             &QAction::triggered, this, &MainWindow::adoptUnlistedStocks);
+    connect(named(operations->addAction(QStringLiteral("重複ファイル...")), "duplicatesAction"),
+            &QAction::triggered, this, &MainWindow::showDuplicates);
+    connect(named(operations->addAction(QStringLiteral("名前索引を確認...")), "checkIndexesAction"),
+            &QAction::triggered, this, [this] { checkIndexes(false); });
 
     QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
     view->setObjectName(QStringLiteral("viewMenu"));
@@ -144,7 +148,10 @@ void MainWindow::buildContextMenus() {
     // The classic items first, then what the window adds.
     stockMenu_->addSeparator();
     stockMenu_->addAction(updateAction_);
-    stockActions_ << rename << remove;
+    QAction* checkIndex =
+        named(stockMenu_->addAction(QStringLiteral("名前索引を確認")), "checkIndexAction");
+    connect(checkIndex, &QAction::triggered, this, [this] { checkIndexes(true); });
+    stockActions_ << rename << remove << checkIndex;
     QAction* properties =
         named(stockMenu_->addAction(QStringLiteral("プロパティ")), "stockPropertiesAction");
     connect(properties, &QAction::triggered, this, &MainWindow::showStockProperties);
