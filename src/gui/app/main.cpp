@@ -9,10 +9,13 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -86,6 +89,36 @@ Options parseArguments(int argc, char** argv) {
     return o;
 }
 
+constexpr const char* kNoDisplay = "画面に接続できません (DISPLAY / WAYLAND_DISPLAY)\n";
+
+// True when Qt will need a display server: no platform asked for that runs
+// without one (offscreen, minimal, vnc, ...).
+bool needsDisplay(int argc, char** argv) {
+    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string_view(argv[i]) == "-platform" || std::string_view(argv[i]) == "--platform")
+            platform = argv[i + 1];
+    return platform.isEmpty() || platform.startsWith("xcb") || platform.startsWith("wayland");
+}
+
+// While the application object connects to the display, Qt ends a failed
+// connection with a fatal message and an abort (a core dump, and advice to
+// reinstall): the user gets one line and exit status 1 instead. What Qt says
+// on the way is held, and shown only when the start goes on.
+QStringList& startMessages() {
+    static QStringList held;
+    return held;
+}
+
+void onStartMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtFatalMsg) {
+        startMessages() << text;
+        return;
+    }
+    std::fputs(kNoDisplay, stderr);
+    std::_Exit(1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -103,7 +136,16 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (needsDisplay(argc, argv) && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fputs(kNoDisplay, stderr);
+        return 1;
+    }
+    const QtMessageHandler previous = qInstallMessageHandler(onStartMessage);
     Application app(argc, argv);
+    qInstallMessageHandler(previous);
+    for (const QString& m : std::exchange(startMessages(), {}))
+        std::fprintf(stderr, "%s\n", qPrintable(m));
     const Options opts = parseArguments(argc, argv);
     if (!opts.error.isEmpty()) {
         std::fprintf(stderr, "%s\n%s", qPrintable(opts.error), kUsage);

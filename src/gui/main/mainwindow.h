@@ -114,6 +114,7 @@ class MainWindow : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
@@ -206,6 +207,7 @@ class MainWindow : public QMainWindow {
     uint64_t openStockBytes_ = 0;                         // the size of all its files
     std::optional<std::vector<std::string>> pendingJump_; // folders to select once open
     bool closeAfterWork_ = false;
+    bool boundsFitted_ = false; // once shown, with the frame known
     bool shutDownDone_ = false;
     bool shutDownFailed_ = false;
 };
