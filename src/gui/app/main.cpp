@@ -1,6 +1,7 @@
 // Program start: the application object, the Data folder, the look, the main
 // window and the event loop.
 #include "gui/common/appearance.h"
+#include "gui/common/colourscheme.h"
 #include "gui/common/termsignals.h"
 #include "gui/main/mainwindow.h"
 #include "library/stocklibrary.h"
@@ -22,7 +23,8 @@ namespace {
 constexpr const char* kUsage =
     "使い方 / Usage: zutomelark [--data DIR] [--dark]\n"
     "  --data DIR  Data フォルダ / the Data folder (settings, stock list, stocks)\n"
-    "  --dark      暗い配色で表示 / dark colours (Fusion style; also ZUTOMELARK_DARK=1)\n"
+    "  --dark      暗い配色で表示 / dark colours for this run (also ZUTOMELARK_DARK=1;\n"
+    "              ZUTOMELARK_DARK=0 明るい配色 / light; otherwise the 設定 dialog's 配色)\n"
     "  --version   版 / the version\n"
     "  --help      この説明 / this text\n"
     "\n"
@@ -154,7 +156,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("ZuTomelark"));
     // The desktop matches the windows to the installed desktop entry (and its icon).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.zutomelark.zutomelark"));
-    zt::setupAppearance(app, opts.dark || qEnvironmentVariableIsSet("ZUTOMELARK_DARK"));
+    zt::setupAppearance(app);
 
     try {
         const std::filesystem::path dataDir =
@@ -165,6 +167,12 @@ int main(int argc, char** argv) {
                                      : QString::fromStdString(zt::messageCannotCreate(failed)));
             return 1;
         }
+        // --dark and ZUTOMELARK_DARK for this run, else the setting (自動 by default).
+        const auto env = qEnvironmentVariableIsSet("ZUTOMELARK_DARK")
+                             ? std::optional<QByteArray>(qgetenv("ZUTOMELARK_DARK"))
+                             : std::nullopt;
+        zt::ColourSchemes::instance().apply(
+            zt::forcedColourScheme(opts.dark, env).value_or(zt::loadColourScheme(dataDir)));
         zt::MainWindow window(dataDir);
         // Before start-up: a signal while a start-up warning is up ends the
         // box and then closes the window as its close box does.

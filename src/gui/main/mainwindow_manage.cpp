@@ -1,5 +1,6 @@
 // Stock list operations (move, rename, delete, adopt), the file-name export
 // and the options dialog. Every change goes through the stock library.
+#include "gui/common/colourscheme.h"
 #include "gui/common/dialogservice.h"
 #include "gui/common/text.h"
 #include "gui/dialogs/adoptstocksdialog.h"
@@ -177,8 +178,15 @@ void MainWindow::exportNames() {
 void MainWindow::showOptions() {
     OptionsDialog dialog(this);
     dialog.setFrom(settings_);
+    const ColourScheme scheme = loadColourScheme(dataDir_);
+    dialog.setColourScheme(scheme);
     if (dialog.exec() != QDialog::Accepted) return;
     dialog.copyTo(settings_);
+    if (dialog.colourScheme() != scheme || dialog.colourScheme() != ColourSchemes::instance().scheme()) {
+        ColourSchemes::instance().apply(dialog.colourScheme());
+        if (!saveColourScheme(dataDir_, dialog.colourScheme()))
+            warn(this, toQString(messageCannotCreate(windowSettingsPath(dataDir_))));
+    }
     sources_->fillDrives(settings_.cdDrives, settings_.hardDisks, settings_.removableDisks);
     folders_->setIconsByFileType(settings_.iconsByFileType);
 }
