@@ -140,8 +140,7 @@ QList<QWidget*> tabStops(QWidget* window) {
             continue;
         bool inner = false; // a part of a spin box or combo box takes the focus for it
         for (QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
-            inner = inner || p->focusProxy() || qobject_cast<QAbstractSpinBox*>(p) ||
-                    qobject_cast<QComboBox*>(p);
+            inner = inner || qobject_cast<QAbstractSpinBox*>(p) || qobject_cast<QComboBox*>(p);
         if (inner) continue;
         if (auto* radio = qobject_cast<QRadioButton*>(w);
             radio && radio->autoExclusive() && !radio->isChecked())
@@ -168,7 +167,7 @@ QString tabWalkProblem(QWidget* window, QWidget* start, bool backwards) {
     if (!first) return QStringLiteral("start takes no focus");
     QList<QWidget*> visited{first};
     const QList<QWidget*> stops = tabStops(window);
-    for (int step = 0; step <= stops.size() + 2; ++step) {
+    for (int step = 0; step <= 2 * stops.size() + 10; ++step) {
         QWidget* at = QApplication::focusWidget();
         QTest::keyClick(at, Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
         QWidget* next = QApplication::focusWidget();

@@ -1,5 +1,6 @@
 // The window's way to what the command line offers: the duplicates view and
 // the check of the name indexes.
+#include "gui/common/indexbuilder.h"
 #include "gui/dialogs/duplicatesdialog.h"
 #include "gui/guitestutil.h"
 #include "gui/main/mainwindow.h"
@@ -94,6 +95,8 @@ class ToolsTest : public QObject {
         ScopedDialogs dlg;
         auto w = makeWindow(data.path());
         QVERIFY(waitIdle(*w));
+        // The background builder has checked every stock: nothing else builds meanwhile.
+        QTRY_VERIFY_WITH_TIMEOUT(w->indexBuilder()->idle(), 30000);
         for (const char* s : {"a", "b"})
             QVERIFY(buildIndex(data.path(), s));
         test::writeFile(indexFilePath(data.path(), "b"), "not an index");
