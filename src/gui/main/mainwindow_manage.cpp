@@ -182,7 +182,8 @@ void MainWindow::showOptions() {
     dialog.setColourScheme(scheme);
     if (dialog.exec() != QDialog::Accepted) return;
     dialog.copyTo(settings_);
-    if (dialog.colourScheme() != scheme || dialog.colourScheme() != ColourSchemes::instance().scheme()) {
+    // Only a change applies: OK alone keeps this run's --dark or ZUTOMELARK_DARK.
+    if (dialog.colourScheme() != scheme) {
         ColourSchemes::instance().apply(dialog.colourScheme());
         if (!saveColourScheme(dataDir_, dialog.colourScheme()))
             warn(this, toQString(messageCannotCreate(windowSettingsPath(dataDir_))));
