@@ -117,10 +117,10 @@ RegexPattern::RegexPattern(std::string_view pattern, bool caseSensitive)
     : impl_(std::make_unique<Impl>()) {
     UErrorCode status = U_ZERO_ERROR;
     UParseError where{};
-    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(pattern.data(), int32_t(pattern.size())));
-    impl_->pattern.reset(
-        icu::RegexPattern::compile(text, caseSensitive ? 0 : UREGEX_CASE_INSENSITIVE, where, status));
+    const icu::UnicodeString text =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(pattern.data(), int32_t(pattern.size())));
+    impl_->pattern.reset(icu::RegexPattern::compile(
+        text, caseSensitive ? 0 : UREGEX_CASE_INSENSITIVE, where, status));
     if (U_SUCCESS(status)) impl_->matcher.reset(impl_->pattern->matcher(status));
     if (U_SUCCESS(status)) impl_->matcher->setTimeLimit(kStepsPerName, status);
     if (U_FAILURE(status)) {

@@ -135,8 +135,8 @@ namespace {
 QList<QWidget*> tabStops(QWidget* window) {
     QList<QWidget*> out;
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (w->window() != window || !(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(window) ||
-            !w->isEnabled() || w->focusProxy())
+        if (w->window() != window || !(w->focusPolicy() & Qt::TabFocus) ||
+            !w->isVisibleTo(window) || !w->isEnabled() || w->focusProxy())
             continue;
         bool inner = false; // a part of a spin box or combo box takes the focus for it
         for (QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
@@ -175,7 +175,8 @@ QString tabWalkProblem(QWidget* window, QWidget* start, bool backwards) {
             QStringList missed;
             for (QWidget* w : stops)
                 if (!visited.contains(w)) missed << nameOf(w);
-            return missed.isEmpty() ? QString() : QStringLiteral("never reached: ") + missed.join(", ");
+            return missed.isEmpty() ? QString()
+                                    : QStringLiteral("never reached: ") + missed.join(", ");
         }
         if (next == at) return QStringLiteral("stuck in ") + nameOf(at);
         if (visited.contains(next)) return QStringLiteral("reached twice: ") + nameOf(next);

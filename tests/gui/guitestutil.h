@@ -4,8 +4,8 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <condition_variable>
 #include <filesystem>
@@ -19,7 +19,7 @@
 namespace zt {
 class MainWindow;
 class WorkRunner;
-}
+} // namespace zt
 
 namespace zt::guitest {
 

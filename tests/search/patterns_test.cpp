@@ -15,15 +15,23 @@ TEST(Wildcard, MatchesWholeNamesCharacterByCharacter) {
         bool match;
     };
     const Case cases[] = {
-        {"song.mp3", "*.mp3", true},     {"song.mp3.bak", "*.mp3", false},
-        {"a.mp3", "?.mp3", true},        {"ab.mp3", "?.mp3", false},
-        {"写真.jpg", "??.jpg", true},    // a double-byte character is one
-        {"写真.jpg", "?.jpg", false},    {"ｱｲｳ", "?ｲ?", true}, // half-width kana too
-        {"夏の写真2024", "*写真*", true}, {"写", "*写*", true},
-        {"abc", "a*b*c", true},          {"acb", "a*b*c", false},
-        {"aaab", "*ab", true},           {"", "*", true},
-        {"", "?", false},                {"x", "", false},
-        {"*lit", "*lit", true},          {"a.b", "a?b", true},
+        {"song.mp3", "*.mp3", true},
+        {"song.mp3.bak", "*.mp3", false},
+        {"a.mp3", "?.mp3", true},
+        {"ab.mp3", "?.mp3", false},
+        {"写真.jpg", "??.jpg", true}, // a double-byte character is one
+        {"写真.jpg", "?.jpg", false},
+        {"ｱｲｳ", "?ｲ?", true}, // half-width kana too
+        {"夏の写真2024", "*写真*", true},
+        {"写", "*写*", true},
+        {"abc", "a*b*c", true},
+        {"acb", "a*b*c", false},
+        {"aaab", "*ab", true},
+        {"", "*", true},
+        {"", "?", false},
+        {"x", "", false},
+        {"*lit", "*lit", true},
+        {"a.b", "a?b", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(matchWildcard(c.name, c.pattern), c.match) << c.name << " ~ " << c.pattern;

@@ -87,7 +87,6 @@ void chooseIconTheme() {
     QIcon::setFallbackThemeName(spare);
 }
 
-
 } // namespace
 
 void setupAppearance(QApplication& app, bool dark) {

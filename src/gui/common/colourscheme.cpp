@@ -169,8 +169,8 @@ void ColourSchemes::apply(ColourScheme scheme) {
 std::optional<bool> ColourSchemes::askPortal() const {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return std::nullopt;
-    QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath,
-                                                       kPortalSettings, QStringLiteral("Read"));
+    QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kPortalSettings,
+                                                       QStringLiteral("Read"));
     call << kAppearance << kColorScheme;
     // Briefly: a portal that is slow to start must not hold the window back.
     const QDBusMessage reply = bus.call(call, QDBus::Block, 300);

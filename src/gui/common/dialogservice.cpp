@@ -117,10 +117,10 @@ bool usableStartFolder(const QString& folder) {
         const QString t = QString::fromLatin1(top);
         if (real == t || real.startsWith(t + QLatin1Char('/'))) return false;
     }
-    static const QStringList kPseudo = {"proc",     "sysfs",   "devtmpfs", "devpts",  "cgroup",
-                                        "cgroup2",  "debugfs", "tracefs",  "securityfs",
-                                        "configfs", "pstore",  "bpf",      "efivarfs", "fusectl",
-                                        "mqueue",   "hugetlbfs"};
+    static const QStringList kPseudo = {"proc",       "sysfs",    "devtmpfs", "devpts",
+                                        "cgroup",     "cgroup2",  "debugfs",  "tracefs",
+                                        "securityfs", "configfs", "pstore",   "bpf",
+                                        "efivarfs",   "fusectl",  "mqueue",   "hugetlbfs"};
     return !kPseudo.contains(QString::fromLatin1(QStorageInfo(real).fileSystemType()));
 }
 

@@ -11,8 +11,8 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QWidget>
 #include <QString>
+#include <QWidget>
 #include <atomic>
 #include <chrono>
 #include <functional>

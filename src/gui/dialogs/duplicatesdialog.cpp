@@ -74,8 +74,7 @@ QVariant DuplicatesModel::headerData(int section, Qt::Orientation orientation, i
     return QString::fromUtf8(kTitles[section]);
 }
 
-DuplicatesDialog::DuplicatesDialog(QWidget* owner, std::vector<DupeGroup> groups)
-    : QDialog(owner) {
+DuplicatesDialog::DuplicatesDialog(QWidget* owner, std::vector<DupeGroup> groups) : QDialog(owner) {
     setObjectName(QStringLiteral("duplicatesDialog"));
     runner_ = new WorkRunner(this);
     setWindowTitle(QStringLiteral("重複ファイル"));
@@ -83,10 +82,10 @@ DuplicatesDialog::DuplicatesDialog(QWidget* owner, std::vector<DupeGroup> groups
     for (const DupeGroup& g : groups)
         files += g.files.size();
     auto* summary = new QLabel(
-        groups.empty() ? QStringLiteral("同じ名前と大きさのファイルは見つかりませんでした")
-                       : QStringLiteral("%1 グループ、%2 ファイル（名前と大きさが同じもの）")
-                             .arg(toQString(groupThousands(groups.size())),
-                                  toQString(groupThousands(files))),
+        groups.empty()
+            ? QStringLiteral("同じ名前と大きさのファイルは見つかりませんでした")
+            : QStringLiteral("%1 グループ、%2 ファイル（名前と大きさが同じもの）")
+                  .arg(toQString(groupThousands(groups.size())), toQString(groupThousands(files))),
         this);
     summary->setObjectName(QStringLiteral("summaryLabel"));
     model_ = new DuplicatesModel(std::move(groups), this);
@@ -137,10 +136,9 @@ void DuplicatesDialog::jumpToCurrent() {
 }
 
 void DuplicatesDialog::saveCsv() {
-    const auto file =
-        dialogs().saveFileName(this, QStringLiteral("重複ファイルをCSV形式で保存"),
-                               saveStartFolder(), QStringLiteral("CSVファイル (*.csv)"),
-                               QStringLiteral("csv"));
+    const auto file = dialogs().saveFileName(
+        this, QStringLiteral("重複ファイルをCSV形式で保存"), saveStartFolder(),
+        QStringLiteral("CSVファイル (*.csv)"), QStringLiteral("csv"));
     if (!file || file->isEmpty() || runner_->busy()) return;
     // On the worker, like the search's CSV: the file may be slow to take the
     // bytes (a pipe, a network folder). The groups stay as they are meanwhile.
@@ -155,10 +153,8 @@ void DuplicatesDialog::saveCsv() {
     look.cancel = false;
     runner_->start(
         look,
-        [saved, path = std::filesystem::path(file->toStdString()),
-         groups = &model_->groups()](WorkControl&) {
-            saved->ok = saveDupesCsv(path, *groups, &saved->why);
-        },
+        [saved, path = std::filesystem::path(file->toStdString()), groups = &model_->groups()](
+            WorkControl&) { saved->ok = saveDupesCsv(path, *groups, &saved->why); },
         [this, saved, file = *file](const JobEnd& end) {
             if (end.threw()) {
                 warn(this, end.failure);

@@ -4,15 +4,15 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QRadioButton>
-#include <algorithm>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zt {
 

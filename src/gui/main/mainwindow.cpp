@@ -149,7 +149,8 @@ void MainWindow::applyBounds() {
                          geometry().top() - frameGeometry().top(),
                          frameGeometry().right() - geometry().right(),
                          frameGeometry().bottom() - geometry().bottom());
-    const int w = fit(settings_.width, minimumWidth(), avail.width() - frame.left() - frame.right());
+    const int w =
+        fit(settings_.width, minimumWidth(), avail.width() - frame.left() - frame.right());
     const int h =
         fit(settings_.height, minimumHeight(), avail.height() - frame.top() - frame.bottom());
     resize(w, h);

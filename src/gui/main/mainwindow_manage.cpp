@@ -54,9 +54,10 @@ void MainWindow::renameSelectedStock() {
     std::string newName;
     {
         // On the stack: the dialog lives exactly as long as this call.
-        RenameStockDialog dialog(this, [this, stock = StockRef{oldName, row}](const std::string& n) {
-            return StockLibrary(dataDir_).checkRename(stock, n);
-        });
+        RenameStockDialog dialog(this,
+                                 [this, stock = StockRef{oldName, row}](const std::string& n) {
+                                     return StockLibrary(dataDir_).checkRename(stock, n);
+                                 });
         dialog.setNewName(oldName);
         if (dialog.exec() != QDialog::Accepted) return;
         newName = dialog.newName();
@@ -138,8 +139,7 @@ void MainWindow::adoptUnlistedStocks() {
         chosen = dialog.checkedNames();
     }
     for (const std::string& name : chosen)
-        if (const StockResult r = StockLibrary(dataDir_).adopt(name); !r.ok())
-            warn(this, r);
+        if (const StockResult r = StockLibrary(dataDir_).adopt(name); !r.ok()) warn(this, r);
     reloadStockList();
 }
 

@@ -43,13 +43,13 @@ void MainWindow::buildToolBar() {
                          QStringLiteral("ドライブからデータを読み込む"), "media-optical",
                          QStyle::SP_DriveCDIcon);
     connect(captureButton_, &QToolButton::clicked, this, &MainWindow::captureSelectedSource);
-    exportButton_ = add("exportButton", QStringLiteral("書き出し"),
-                        QStringLiteral("ファイル名の書き出し"), "document-save-as",
-                        QStyle::SP_DialogSaveButton);
+    exportButton_ =
+        add("exportButton", QStringLiteral("書き出し"), QStringLiteral("ファイル名の書き出し"),
+            "document-save-as", QStyle::SP_DialogSaveButton);
     connect(exportButton_, &QToolButton::clicked, this, &MainWindow::exportNames);
-    QToolButton* remove = add("deleteButton", QStringLiteral("削除"),
-                              QStringLiteral("ストックデータの削除"), "edit-delete",
-                              QStyle::SP_TrashIcon);
+    QToolButton* remove =
+        add("deleteButton", QStringLiteral("削除"), QStringLiteral("ストックデータの削除"),
+            "edit-delete", QStyle::SP_TrashIcon);
     connect(remove, &QToolButton::clicked, this, &MainWindow::deleteSelectedStock);
     stockActions_ << remove;
     upButton_ = add("upButton", QStringLiteral("上へ"), QStringLiteral("フォルダを一つ上へ"),
@@ -81,12 +81,11 @@ void MainWindow::buildMenus() {
 
     QMenu* operations = bar->addMenu(QStringLiteral("操作(&O)"));
     operations->setObjectName(QStringLiteral("operationsMenu"));
-    captureAction_ =
-        named(operations->addAction(QStringLiteral("ドライブからデータを読み込む(&S)")),
-              "captureAction");
+    captureAction_ = named(
+        operations->addAction(QStringLiteral("ドライブからデータを読み込む(&S)")), "captureAction");
     connect(captureAction_, &QAction::triggered, this, &MainWindow::captureSelectedSource);
-    exportAction_ =
-        named(operations->addAction(QStringLiteral("ファイル名を書き出す(&W)")), "exportNamesAction");
+    exportAction_ = named(operations->addAction(QStringLiteral("ファイル名を書き出す(&W)")),
+                          "exportNamesAction");
     connect(exportAction_, &QAction::triggered, this, &MainWindow::exportNames);
     // What the window offers beyond the two classic commands comes after them.
     operations->addSeparator();

@@ -1,9 +1,9 @@
 // The search window as seen from the main window: toggle, close, the jump
 // from a result into the folder browser.
+#include "gui/common/indexbuilder.h"
 #include "gui/main/mainwindow.h"
 #include "gui/panes/folders/folderbrowserpane.h"
 #include "gui/panes/stocklist/stocklistpane.h"
-#include "gui/common/indexbuilder.h"
 #include "gui/search/searchwindow.h"
 
 #include <QAction>

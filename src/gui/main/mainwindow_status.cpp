@@ -30,7 +30,8 @@ QString shortSize(uint64_t bytes) {
 
 QString countsText(uint64_t folders, uint64_t files, uint64_t bytes) {
     return QStringLiteral("フォルダ %1、ファイル %2、%3")
-        .arg(toQString(groupThousands(folders)), toQString(groupThousands(files)), shortSize(bytes));
+        .arg(toQString(groupThousands(folders)), toQString(groupThousands(files)),
+             shortSize(bytes));
 }
 
 } // namespace

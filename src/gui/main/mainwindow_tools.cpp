@@ -92,11 +92,10 @@ void MainWindow::checkIndexes(bool selectedOnly) {
                 warn(this, end.failure);
                 return;
             }
-            const QString text =
-                QStringLiteral("正常 %1、作り直し %2、作れなかったもの %3")
-                    .arg(counts->fresh)
-                    .arg(counts->built)
-                    .arg(counts->failed.size());
+            const QString text = QStringLiteral("正常 %1、作り直し %2、作れなかったもの %3")
+                                     .arg(counts->fresh)
+                                     .arg(counts->built)
+                                     .arg(counts->failed.size());
             say(QStringLiteral("名前索引を確認しました: ") + text);
             if (counts->failed.empty()) return;
             QString names;

@@ -15,12 +15,12 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QKeyEvent>
-#include <QLocale>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableView>
 #include <chrono>
@@ -280,8 +280,10 @@ void SearchWindow::searchEnded(const SearchOutcome& outcome, const std::string& 
 }
 
 QString hitCountText(int count, bool stopped) {
-    QString text = count == 0 ? QStringLiteral("見つかりませんでした")
-                              : QStringLiteral("%1 件見つかりました").arg(QLocale(QLocale::English).toString(count));
+    QString text =
+        count == 0
+            ? QStringLiteral("見つかりませんでした")
+            : QStringLiteral("%1 件見つかりました").arg(QLocale(QLocale::English).toString(count));
     if (stopped) text += QStringLiteral("（中断）");
     return text;
 }

@@ -101,7 +101,7 @@ class SearchWindow : public QDialog {
     const IconCache* icons_;
     WorkRunner* runner_ = nullptr;
     ResultsModel* results_ = nullptr;
-    bool saving_ = false; // a CSV save reads the rows on the worker
+    bool saving_ = false;    // a CSV save reads the rows on the worker
     QWidget* top_ = nullptr; // the parameters above the result list
     QLabel* stocksCaption_ = nullptr;
     QListView* stocks_ = nullptr;

@@ -11,7 +11,8 @@ class NoDisplayTest : public QObject {
 
   private slots:
     void saysSoInOneLineAndEnds() {
-        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/zutomelark");
+        const QString program =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/zutomelark");
         if (!QFileInfo(program).isExecutable()) QSKIP("the program is not built");
         QTemporaryDir data;
         // No display at all, and a display that is not there.

@@ -12,8 +12,8 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTableWidget>
-#include <QVBoxLayout>
 #include <QTest>
+#include <QVBoxLayout>
 #include <functional>
 #include <memory>
 
@@ -52,7 +52,11 @@ class DialogKeysTest : public QObject {
             std::function<QDialog*()> make;
             bool escCancels;
         } cases[] = {
-            {"rename", [] { return new RenameStockDialog(nullptr, [](const std::string&) { return std::string(); }); },
+            {"rename",
+             [] {
+                 return new RenameStockDialog(nullptr,
+                                              [](const std::string&) { return std::string(); });
+             },
              false}, // Escape is not bound there: it has no close box either
             {"export", [] { return new ExportNamesDialog(nullptr); }, true},
             {"options", [] { return new OptionsDialog(nullptr); }, true},
@@ -64,7 +68,11 @@ class DialogKeysTest : public QObject {
              },
              true},
             {"update", [&diff] { return new UpdateStockDialog(nullptr, "S", diff); }, true},
-            {"adopt", [] { return new AdoptStocksDialog(nullptr, {"x", "y"}); }, true},
+            {"adopt",
+             [] {
+                 return new AdoptStocksDialog(nullptr, {"x", "y"});
+             },
+             true},
         };
         QStringList failed;
         for (const auto& c : cases) {

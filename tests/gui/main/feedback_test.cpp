@@ -126,9 +126,9 @@ class FeedbackTest : public QObject {
             return child<QObject>(w.get(), name)->property("enabled").toBool();
         };
         // Nothing selected: nothing to read, export, delete or go up from.
-        for (const char* name : {"captureButton", "captureAction", "exportButton",
-                                 "exportNamesAction", "deleteButton", "renameStockAction",
-                                 "updateStockAction", "upButton"})
+        for (const char* name :
+             {"captureButton", "captureAction", "exportButton", "exportNamesAction", "deleteButton",
+              "renameStockAction", "updateStockAction", "upButton"})
             QVERIFY2(!enabled(name), name);
         auto* counts = child<QLabel>(w.get(), "countsLabel");
         QCOMPARE(counts->text(), QString());
@@ -142,7 +142,8 @@ class FeedbackTest : public QObject {
         QCOMPARE(counts->text(), QStringLiteral("a: フォルダ 1、ファイル 3、3 バイト"));
         w->folderBrowser()->selectFolder(w->folderBrowser()->tree().root()->children.at(0), true);
         QVERIFY(enabled("upButton"));
-        QVERIFY(counts->text().endsWith(QStringLiteral("｜　sub: フォルダ 0、ファイル 2、0 バイト")));
+        QVERIFY(
+            counts->text().endsWith(QStringLiteral("｜　sub: フォルダ 0、ファイル 2、0 バイト")));
 
         // A capture says what it read.
         std::filesystem::create_directory(data->path().parent_path() / "src-dir");
@@ -151,7 +152,8 @@ class FeedbackTest : public QObject {
         QVERIFY(enabled("captureButton"));
         child<QToolButton>(w.get(), "captureButton")->click();
         QVERIFY(waitIdle(*w));
-        QVERIFY2((*dlg)->shown.empty(), qPrintable((*dlg)->shown.empty() ? QString() : (*dlg)->shown[0].text));
+        QVERIFY2((*dlg)->shown.empty(),
+                 qPrintable((*dlg)->shown.empty() ? QString() : (*dlg)->shown[0].text));
         QVERIFY2(w->lastSaid().startsWith(QStringLiteral("読み出しました: ")) &&
                      w->lastSaid().endsWith(QStringLiteral(" (1 ファイル)")),
                  qPrintable(w->lastSaid()));

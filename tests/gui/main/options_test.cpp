@@ -14,13 +14,13 @@
 #include <QCheckBox>
 #include <QDBusVariant>
 #include <QGroupBox>
-#include <QRadioButton>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -59,7 +59,8 @@ class OptionsTest : public QObject {
         for (const char* off : {"0", "", "no", "off", "False"})
             QCOMPARE(forcedColourScheme(false, QByteArray(off)), ColourScheme::Light);
         QCOMPARE(forcedColourScheme(false, QByteArray("1")), ColourScheme::Dark);
-        const QVariant nested = QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(1u))));
+        const QVariant nested =
+            QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(1u))));
         QCOMPARE(portalPrefersDark(nested), std::optional<bool>(true));
         QCOMPARE(portalPrefersDark(QVariant(2u)), std::optional<bool>(false));
         QCOMPARE(portalPrefersDark(QVariant(0u)), std::nullopt);
@@ -94,12 +95,12 @@ class OptionsTest : public QObject {
         QStyleOptionButton option;
         option.initFrom(&box);
         const QRect indicator =
-            box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box) &
-            shot.rect();
+            box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box) & shot.rect();
         int most = 0;
         for (int y = indicator.top(); y <= indicator.bottom(); ++y)
             for (int x = indicator.left(); x <= indicator.right(); ++x)
-                most = std::max(most, std::abs(QColor(shot.pixel(x, y)).lightness() - window.lightness()));
+                most = std::max(
+                    most, std::abs(QColor(shot.pixel(x, y)).lightness() - window.lightness()));
         QVERIFY2(most > 60, qPrintable(QString::number(most)));
 
         ColourSchemes::instance().apply(ColourScheme::Light);

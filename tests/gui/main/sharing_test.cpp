@@ -85,10 +85,10 @@ class SharingTest : public QObject {
         QTemporaryDir tmp;
         fs::create_directories(fs::path(tmp.path().toStdString()) / "src/sub");
         QCOMPARE(test::runCli(cli(data.path(), "delete c")).status, 0);
-        QCOMPARE(test::runCli(cli(data.path(), "capture --quiet '" + tmp.path().toStdString() +
-                                                   "/src'"))
-                     .status,
-                 0);
+        QCOMPARE(
+            test::runCli(cli(data.path(), "capture --quiet '" + tmp.path().toStdString() + "/src'"))
+                .status,
+            0);
         QTRY_COMPARE(stockNames(*w), QStringList({"z", "src"}));
         QVERIFY(w->folderBrowser()->tree().empty());
         QCOMPARE(w->stockList()->selectedRow(), -1);
@@ -222,8 +222,8 @@ class SharingTest : public QObject {
             {"wrapped", int(99999999999LL & 0x7FFFFFFF), INT_MIN, INT_MIN, 5},
             {"negative", -500, -1, -100000, -100000},
             // Saved at 100 % on this screen's size, restored where pixels are twice as big.
-            {"off the edge", avail.width() * 3 / 4, avail.height() * 3 / 4,
-             avail.right() - 50, avail.bottom() - 50},
+            {"off the edge", avail.width() * 3 / 4, avail.height() * 3 / 4, avail.right() - 50,
+             avail.bottom() - 50},
         };
         for (const Case& c : cases) {
             TempDataDir data;

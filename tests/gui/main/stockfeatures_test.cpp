@@ -147,7 +147,7 @@ class StockFeaturesTest : public QObject {
         auto w = makeWindow(s.data.path());
         w->stockList()->selectRow(0);
         QVERIFY(w->indexBuilder()->holdOff({})); // then the read polls once a folder
-        JobGate gate(runnerOf(*w), 2);          // held in the source's second folder
+        JobGate gate(runnerOf(*w), 2);           // held in the source's second folder
         child<QAction>(w.get(), "updateStockAction")->trigger();
         QVERIFY(gate.waitHeld());
         QTest::mouseClick(child<QWidget>(w->findChild<ProgressDialog*>(), "progressCancel"),

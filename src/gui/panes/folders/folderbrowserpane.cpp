@@ -17,8 +17,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <utility>
 #include <memory>
+#include <utility>
 
 namespace zt {
 
