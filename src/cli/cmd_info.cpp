@@ -230,17 +230,7 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             }
     }
     // Each line is made as the file is written: a deep stock's paths never sit in memory together.
-    const auto write = [&groups](const CsvSink& sink) {
-        static constexpr std::string_view kHeader[] = {
-            "グループ", "ファイル・フォルダ名", "パス", "サイズ", "作成日時", "更新日時"};
-        CsvWriter file(sink, kHeader);
-        for (size_t g = 0; g < groups.value.size(); ++g)
-            for (const DupeFile& f : groups.value[g].files) {
-                const ResultCells c = makeCells(hitOf(f));
-                file.row({std::to_string(g + 1), c.name, c.path, c.size, c.created, c.modified});
-            }
-        return file.finish();
-    };
+    const auto write = [&groups](const CsvSink& sink) { return writeDupesCsv(groups.value, sink); };
     if (csv) {
         if (const auto failed = writeCsvOutput(*csv, write)) return *failed;
     }

@@ -52,38 +52,6 @@ const char* const kSearchUsage =
     "  3 バイト以上の文字列 (正規表現を除く) は名前索引 (Data/Index) で探します。\n"
     "  ないものや古いものは検索の前に作ります。結果は索引を使わないときと同じです。\n";
 
-// ICU's reason for refusing an expression, in words ("U_REGEX_MISMATCHED_PAREN (3)").
-std::string regexErrorWords(const std::string& icu) {
-    static const std::pair<const char*, const char*> kWords[] = {
-        {"U_REGEX_MISSING_CLOSE_BRACKET", "] が閉じていません"},
-        {"U_REGEX_MISMATCHED_PAREN", "括弧 ( ) の対応が取れていません"},
-        {"U_REGEX_BAD_ESCAPE_SEQUENCE", "\\ の後ろの文字が正しくありません"},
-        {"U_REGEX_RULE_SYNTAX", "書き方が正しくありません"},
-        {"U_REGEX_PROPERTY_SYNTAX", "\\p{...} の書き方が正しくありません"},
-        {"U_REGEX_BAD_INTERVAL", "{ } の回数指定が正しくありません"},
-        {"U_REGEX_MAX_LT_MIN", "{ } の回数指定で最大が最小より小さくなっています"},
-        {"U_REGEX_NUMBER_TOO_BIG", "回数指定の数が大きすぎます"},
-        {"U_REGEX_INVALID_BACK_REF", "後方参照が存在しないグループを指しています"},
-        {"U_REGEX_INVALID_FLAG", "(?...) のフラグが正しくありません"},
-        {"U_REGEX_LOOK_BEHIND_LIMIT", "後読みの長さが決まっていません"},
-        {"U_REGEX_INVALID_RANGE", "[ ] の範囲が正しくありません"},
-        {"U_REGEX_OCTAL_TOO_BIG", "8 進数が大きすぎます"},
-        {"U_REGEX_SET_CONTAINS_STRING", "[ ] の中に文字列は書けません"},
-        {"U_REGEX_PATTERN_TOO_BIG", "式が大きすぎます"},
-        {"U_REGEX_INVALID_CAPTURE_GROUP_NAME", "グループの名前が正しくありません"},
-        {"U_REGEX_UNIMPLEMENTED", "使えない書き方です"},
-    };
-    const size_t space = icu.find(' ');
-    const std::string name = icu.substr(0, space);
-    std::string words = "書き方が正しくありません";
-    for (const auto& [code, text] : kWords)
-        if (name == code) words = text;
-    // ICU's "(N)": where in the expression it went wrong.
-    if (space != std::string::npos && icu.size() > space + 2)
-        words += " (位置 " + icu.substr(space + 2, icu.size() - space - 3) + ")";
-    return words;
-}
-
 // The request from the arguments; false after a message on a usage error.
 bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
     if (args.positional.size() != 1)
@@ -125,7 +93,7 @@ bool makeRequest(const ParsedArgs& args, SearchRequest& r) {
     if (r.mode == MatchMode::Regex) {
         if (const RegexPattern check(r.text, r.caseSensitive); !check.valid())
             return usageError("search",
-                              "正規表現が正しくありません: " + regexErrorWords(check.error())),
+                              "正規表現が正しくありません: " + check.error()),
                    false;
     }
     if (const auto l = args.value("limit")) {

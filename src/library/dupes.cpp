@@ -84,4 +84,39 @@ StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
     return out;
 }
 
+SearchHit dupeHit(const DupeFile& f) {
+    SearchHit hit;
+    hit.name = f.name;
+    hit.stock = f.stock;
+    hit.parent = f.folders;
+    hit.size = f.size;
+    hit.created = f.created;
+    hit.modified = f.modified;
+    return hit;
+}
+
+bool writeDupesCsv(const std::vector<DupeGroup>& groups, const CsvWriter::Sink& sink) {
+    static constexpr std::string_view kHeader[] = {
+        "グループ", "ファイル・フォルダ名", "パス", "サイズ", "作成日時", "更新日時"};
+    CsvWriter file(sink, kHeader);
+    for (size_t g = 0; g < groups.size(); ++g)
+        for (const DupeFile& f : groups[g].files) {
+            const ResultCells c = makeCells(dupeHit(f));
+            file.row({std::to_string(g + 1), c.name, c.path, c.size, c.created, c.modified});
+        }
+    return file.finish();
+}
+
+bool saveDupesCsv(const std::filesystem::path& path, const std::vector<DupeGroup>& groups,
+                  std::string* why) {
+    InPlaceFileWriter file;
+    bool ok = file.open(path);
+    if (ok) {
+        ok = writeDupesCsv(groups, [&file](std::string_view piece) { return file.write(piece); });
+        ok = file.close() && ok;
+    }
+    if (!ok && why) *why = file.why();
+    return ok;
+}
+
 } // namespace zt

@@ -2,6 +2,7 @@
 // Files stored more than once across stocks: the same name and size (or the
 // same size only), in any stocks and folders.
 #include "library/stocklibrary.h"
+#include "search/csv.h"
 #include "search/folderchain.h"
 
 #include <cstdint>
@@ -36,5 +37,17 @@ struct DupeRequest {
 // candidates rather than the whole catalogue.
 [[nodiscard]] StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
                                                                   const DupeRequest& request);
+
+// A file of a group as a search result has it (its cells, the jump to it).
+[[nodiscard]] SearchHit dupeHit(const DupeFile& file);
+
+// The groups as CSV: "グループ" (its number from 1) before the search
+// results' five columns, every line made as it is written, so a deep stock's
+// paths never sit in memory together.
+[[nodiscard]] bool writeDupesCsv(const std::vector<DupeGroup>& groups, const CsvWriter::Sink& sink);
+// The same into a file the user chose, written in place; false with the
+// system's reason when it cannot be written.
+[[nodiscard]] bool saveDupesCsv(const std::filesystem::path& path,
+                                const std::vector<DupeGroup>& groups, std::string* why = nullptr);
 
 } // namespace zt

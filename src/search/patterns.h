@@ -31,7 +31,8 @@ class RegexPattern {
     RegexPattern& operator=(const RegexPattern&) = delete;
 
     [[nodiscard]] bool valid() const { return error_.empty(); }
-    [[nodiscard]] const std::string& error() const { return error_; } // ICU's reason
+    // What is wrong, in words, with the character where it was found.
+    [[nodiscard]] const std::string& error() const { return error_; }
     [[nodiscard]] bool find(std::string_view name);
     // How many names find() gave up on since it was last asked.
     [[nodiscard]] int takeTimedOut() { return std::exchange(timedOut_, 0); }

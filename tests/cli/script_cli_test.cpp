@@ -119,7 +119,7 @@ TEST_F(ScriptCli, OneShortOptionVocabularyAndOneLineUsageErrors) {
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << args << '\n' << r.err;
         EXPECT_TRUE(r.err.ends_with(hint)) << args << '\n' << r.err;
     }
-    EXPECT_NE(cli("search -m regex '[a'").err.find("] が閉じていません"), std::string::npos);
+    EXPECT_NE(cli("search -m regex '[a'").err.find("[ に対応する ] がありません"), std::string::npos);
 }
 
 TEST_F(ScriptCli, JsonLinesGiveExactValuesAndTsvTheWindowsCells) {

@@ -6,8 +6,11 @@
 #include "gui/main/mainwindow.h"
 #include "platform/datadir.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QRadioButton>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -124,6 +127,65 @@ void JobGate::release() {
     const std::lock_guard lock(state_->mutex);
     state_->released = true;
     state_->changed.notify_all();
+}
+
+namespace {
+
+// The widgets of window that Tab should reach.
+QList<QWidget*> tabStops(QWidget* window) {
+    QList<QWidget*> out;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (w->window() != window || !(w->focusPolicy() & Qt::TabFocus) ||
+            !w->isVisibleTo(window) || !w->isEnabled() || w->focusProxy())
+            continue;
+        bool inner = false; // a part of a spin box or combo box takes the focus for it
+        for (QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
+            inner = inner || qobject_cast<QAbstractSpinBox*>(p) || qobject_cast<QComboBox*>(p);
+        if (inner) continue;
+        if (auto* radio = qobject_cast<QRadioButton*>(w);
+            radio && radio->autoExclusive() && !radio->isChecked())
+            continue;
+        out << w;
+    }
+    return out;
+}
+
+QString nameOf(const QWidget* w) {
+    return w ? QString::fromLatin1(w->metaObject()->className()) + QLatin1Char('(') +
+                   (w->objectName().isEmpty() ? w->accessibleName() : w->objectName()) +
+                   QLatin1Char(')')
+             : QStringLiteral("(none)");
+}
+
+} // namespace
+
+QString tabWalkProblem(QWidget* window, QWidget* start, bool backwards) {
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window)) return QStringLiteral("window not active");
+    start->setFocus(Qt::TabFocusReason);
+    QWidget* const first = QApplication::focusWidget();
+    if (!first) return QStringLiteral("start takes no focus");
+    QList<QWidget*> visited{first};
+    const QList<QWidget*> stops = tabStops(window);
+    for (int step = 0; step <= 2 * stops.size() + 10; ++step) {
+        QWidget* at = QApplication::focusWidget();
+        QTest::keyClick(at, Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        QWidget* next = QApplication::focusWidget();
+        if (next == first) {
+            QStringList missed;
+            for (QWidget* w : stops)
+                if (!visited.contains(w)) missed << nameOf(w);
+            return missed.isEmpty() ? QString()
+                                    : QStringLiteral("never reached: ") + missed.join(", ");
+        }
+        if (next == at) return QStringLiteral("stuck in ") + nameOf(at);
+        if (visited.contains(next)) return QStringLiteral("reached twice: ") + nameOf(next);
+        visited << next;
+    }
+    QStringList path;
+    for (QWidget* w : visited)
+        path << nameOf(w);
+    return QStringLiteral("no way back: ") + path.join(" > ");
 }
 
 } // namespace zt::guitest

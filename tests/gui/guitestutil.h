@@ -4,8 +4,8 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <condition_variable>
 #include <filesystem>
@@ -19,7 +19,7 @@
 namespace zt {
 class MainWindow;
 class WorkRunner;
-}
+} // namespace zt
 
 namespace zt::guitest {
 
@@ -100,6 +100,13 @@ template <class T> T* child(const QObject* parent, const char* name) {
 
 // The texts of a model's first column, in row order.
 [[nodiscard]] QStringList texts(const QAbstractItemModel* model);
+
+// Walks a shown window with Tab (Shift+Tab when backwards) from start and
+// says what is wrong: a control that takes the focus but is never reached,
+// one reached twice in a round, or a round that never comes back to start (a
+// keyboard trap). Empty when the walk is sound. A group of radio buttons is
+// one stop (the checked one); so is a control made of parts (a spin box).
+[[nodiscard]] QString tabWalkProblem(QWidget* window, QWidget* start, bool backwards = false);
 
 // Waits (running events) until the window has no long work running.
 [[nodiscard]] bool waitIdle(const MainWindow& window, int timeoutMs = 10000);

@@ -44,7 +44,7 @@ std::optional<QString> ScriptedDialogs::browseForFolder(QWidget*, const QString&
 
 bool ScriptedDialogs::openWithDesktop(const QString& path) {
     opened.append(path);
-    return true;
+    return desktopOpens;
 }
 
 void ScriptedDialogs::showHelp(QWidget*, int topic) {

@@ -27,6 +27,7 @@ class ScriptedDialogs : public DialogService {
     QStringList saveTitles, folderTitles;
     QStringList saveStarts, folderStarts; // where each dialog was asked to start
     QStringList opened;                   // paths given to the desktop to open
+    bool desktopOpens = true;             // what openWithDesktop answers
     std::vector<int> helpTopics;
 
     using DialogService::messageBox;

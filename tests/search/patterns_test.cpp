@@ -15,15 +15,23 @@ TEST(Wildcard, MatchesWholeNamesCharacterByCharacter) {
         bool match;
     };
     const Case cases[] = {
-        {"song.mp3", "*.mp3", true},     {"song.mp3.bak", "*.mp3", false},
-        {"a.mp3", "?.mp3", true},        {"ab.mp3", "?.mp3", false},
-        {"写真.jpg", "??.jpg", true},    // a double-byte character is one
-        {"写真.jpg", "?.jpg", false},    {"ｱｲｳ", "?ｲ?", true}, // half-width kana too
-        {"夏の写真2024", "*写真*", true}, {"写", "*写*", true},
-        {"abc", "a*b*c", true},          {"acb", "a*b*c", false},
-        {"aaab", "*ab", true},           {"", "*", true},
-        {"", "?", false},                {"x", "", false},
-        {"*lit", "*lit", true},          {"a.b", "a?b", true},
+        {"song.mp3", "*.mp3", true},
+        {"song.mp3.bak", "*.mp3", false},
+        {"a.mp3", "?.mp3", true},
+        {"ab.mp3", "?.mp3", false},
+        {"写真.jpg", "??.jpg", true}, // a double-byte character is one
+        {"写真.jpg", "?.jpg", false},
+        {"ｱｲｳ", "?ｲ?", true}, // half-width kana too
+        {"夏の写真2024", "*写真*", true},
+        {"写", "*写*", true},
+        {"abc", "a*b*c", true},
+        {"acb", "a*b*c", false},
+        {"aaab", "*ab", true},
+        {"", "*", true},
+        {"", "?", false},
+        {"x", "", false},
+        {"*lit", "*lit", true},
+        {"a.b", "a?b", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(matchWildcard(c.name, c.pattern), c.match) << c.name << " ~ " << c.pattern;
@@ -42,9 +50,26 @@ TEST(Regex, FindsAnywhereAndReportsBadPatterns) {
     EXPECT_TRUE(blind.find("IMG_1234.JPG"));
     RegexPattern japanese("写.", true);
     EXPECT_TRUE(japanese.find("夏の写真"));
-    RegexPattern bad("(unclosed", true);
-    EXPECT_FALSE(bad.valid());
-    EXPECT_FALSE(bad.error().empty());
+}
+
+// A pattern that does not compile says what is wrong in words, never ICU's code name.
+TEST(RegexPattern, ErrorsInWords) {
+    const struct {
+        const char* pattern;
+        const char* words;
+    } cases[] = {
+        {"(unclosed", "括弧 ( ) の対応がとれていません"},
+        {"[abc", "[ に対応する ] がありません"},
+        {"a{3,1}", "回数 {最小,最大} の書き方が正しくありません"},
+        {"[z-a]", "文字の範囲 [x-y] の x が y より後ろです"},
+    };
+    for (const auto& c : cases) {
+        RegexPattern bad(c.pattern, true);
+        EXPECT_FALSE(bad.valid()) << c.pattern;
+        EXPECT_TRUE(bad.error().starts_with(c.words)) << c.pattern << ": " << bad.error();
+        EXPECT_EQ(bad.error().find("U_"), std::string::npos) << bad.error();
+        EXPECT_NE(bad.error().find("文字目"), std::string::npos) << bad.error();
+    }
 }
 
 // An expression that backtracks without end gives up on the name (it does

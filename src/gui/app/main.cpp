@@ -1,6 +1,7 @@
 // Program start: the application object, the Data folder, the look, the main
 // window and the event loop.
 #include "gui/common/appearance.h"
+#include "gui/common/colourscheme.h"
 #include "gui/common/termsignals.h"
 #include "gui/main/mainwindow.h"
 #include "library/stocklibrary.h"
@@ -9,17 +10,21 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace {
 
 constexpr const char* kUsage =
     "使い方 / Usage: zutomelark [--data DIR] [--dark]\n"
     "  --data DIR  Data フォルダ / the Data folder (settings, stock list, stocks)\n"
-    "  --dark      暗い配色で表示 / dark colours (Fusion style; also ZUTOMELARK_DARK=1)\n"
+    "  --dark      暗い配色で表示 / dark colours for this run (also ZUTOMELARK_DARK=1;\n"
+    "              ZUTOMELARK_DARK=0 明るい配色 / light; otherwise the 設定 dialog's 配色)\n"
     "  --version   版 / the version\n"
     "  --help      この説明 / this text\n"
     "\n"
@@ -86,6 +91,36 @@ Options parseArguments(int argc, char** argv) {
     return o;
 }
 
+constexpr const char* kNoDisplay = "画面に接続できません (DISPLAY / WAYLAND_DISPLAY)\n";
+
+// True when Qt will need a display server: no platform asked for that runs
+// without one (offscreen, minimal, vnc, ...).
+bool needsDisplay(int argc, char** argv) {
+    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string_view(argv[i]) == "-platform" || std::string_view(argv[i]) == "--platform")
+            platform = argv[i + 1];
+    return platform.isEmpty() || platform.startsWith("xcb") || platform.startsWith("wayland");
+}
+
+// While the application object connects to the display, Qt ends a failed
+// connection with a fatal message and an abort (a core dump, and advice to
+// reinstall): the user gets one line and exit status 1 instead. What Qt says
+// on the way is held, and shown only when the start goes on.
+QStringList& startMessages() {
+    static QStringList held;
+    return held;
+}
+
+void onStartMessage(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtFatalMsg) {
+        startMessages() << text;
+        return;
+    }
+    std::fputs(kNoDisplay, stderr);
+    std::_Exit(1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -103,7 +138,16 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (needsDisplay(argc, argv) && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fputs(kNoDisplay, stderr);
+        return 1;
+    }
+    const QtMessageHandler previous = qInstallMessageHandler(onStartMessage);
     Application app(argc, argv);
+    qInstallMessageHandler(previous);
+    for (const QString& m : std::exchange(startMessages(), {}))
+        std::fprintf(stderr, "%s\n", qPrintable(m));
     const Options opts = parseArguments(argc, argv);
     if (!opts.error.isEmpty()) {
         std::fprintf(stderr, "%s\n%s", qPrintable(opts.error), kUsage);
@@ -112,7 +156,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("ZuTomelark"));
     // The desktop matches the windows to the installed desktop entry (and its icon).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.zutomelark.zutomelark"));
-    zt::setupAppearance(app, opts.dark || qEnvironmentVariableIsSet("ZUTOMELARK_DARK"));
+    zt::setupAppearance(app);
 
     try {
         const std::filesystem::path dataDir =
@@ -123,6 +167,12 @@ int main(int argc, char** argv) {
                                      : QString::fromStdString(zt::messageCannotCreate(failed)));
             return 1;
         }
+        // --dark and ZUTOMELARK_DARK for this run, else the setting (自動 by default).
+        const auto env = qEnvironmentVariableIsSet("ZUTOMELARK_DARK")
+                             ? std::optional<QByteArray>(qgetenv("ZUTOMELARK_DARK"))
+                             : std::nullopt;
+        zt::ColourSchemes::instance().apply(
+            zt::forcedColourScheme(opts.dark, env).value_or(zt::loadColourScheme(dataDir)));
         zt::MainWindow window(dataDir);
         // Before start-up: a signal while a start-up warning is up ends the
         // box and then closes the window as its close box does.

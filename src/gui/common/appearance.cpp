@@ -1,5 +1,7 @@
 #include "gui/common/appearance.h"
 
+#include "gui/common/colourscheme.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFont>
@@ -85,36 +87,6 @@ void chooseIconTheme() {
     QIcon::setFallbackThemeName(spare);
 }
 
-void setDarkPalette(QApplication& app) {
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    QPalette p;
-    const QColor window(45, 45, 48), base(30, 30, 32), text(230, 230, 230);
-    const QColor disabledText(128, 128, 128), highlight(42, 130, 218);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::ToolTipBase, base);
-    p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::PlaceholderText, disabledText);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, window);
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::BrightText, Qt::red);
-    p.setColor(QPalette::Link, highlight.lighter(130));
-    p.setColor(QPalette::Highlight, highlight);
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Light, window.lighter(160));
-    p.setColor(QPalette::Midlight, window.lighter(130));
-    p.setColor(QPalette::Mid, window.darker(120));
-    p.setColor(QPalette::Dark, window.darker(160));
-    p.setColor(QPalette::Shadow, Qt::black);
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(QPalette::Disabled, role, disabledText);
-    p.setColor(QPalette::Disabled, QPalette::Base, window);
-    app.setPalette(p);
-}
-
 } // namespace
 
 void setupAppearance(QApplication& app, bool dark) {
@@ -128,7 +100,7 @@ void setupAppearance(QApplication& app, bool dark) {
         delete qtText;
     chooseFont(app);
     chooseIconTheme();
-    if (dark) setDarkPalette(app);
+    if (dark) ColourSchemes::instance().apply(ColourScheme::Dark);
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("org.zutomelark.zutomelark"),
                          QIcon(QStringLiteral(":/icons/org.zutomelark.zutomelark.svg"))));

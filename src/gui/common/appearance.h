@@ -13,8 +13,8 @@ namespace zt {
 // Keeps the desktop's font when it covers Japanese, else takes a proportional
 // Japanese Gothic (IPAPGothic first) at the desktop's size; keeps the desktop's
 // icon theme when it has the program's icons, else Adwaita (hicolor when that
-// is missing), which also fills gaps. dark: Fusion with a dark palette (for
-// checking the windows in dark colours). Call once after the QApplication exists.
+// is missing), which also fills gaps. dark: the dark colours at once (see
+// colourscheme.h for the setting). Call once after the QApplication exists.
 void setupAppearance(QApplication& app, bool dark = false);
 
 // A theme icon, or the style's standard pixmap when the theme lacks it. An

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStorageInfo>
 #include <QUrl>
 
 namespace zt {
@@ -105,14 +106,32 @@ QString& lastSaveFolder() {
 }
 } // namespace
 
+bool usableStartFolder(const QString& folder) {
+    if (folder.isEmpty()) return false;
+    const QFileInfo info(folder);
+    if (!info.isDir()) return false;
+    // The kernel's own trees: a file dialog that lists them can hang on a
+    // single read, and nothing the program writes belongs there.
+    const QString real = info.canonicalFilePath();
+    for (const char* top : {"/proc", "/sys", "/dev"}) {
+        const QString t = QString::fromLatin1(top);
+        if (real == t || real.startsWith(t + QLatin1Char('/'))) return false;
+    }
+    static const QStringList kPseudo = {"proc",       "sysfs",    "devtmpfs", "devpts",
+                                        "cgroup",     "cgroup2",  "debugfs",  "tracefs",
+                                        "securityfs", "configfs", "pstore",   "bpf",
+                                        "efivarfs",   "fusectl",  "mqueue",   "hugetlbfs"};
+    return !kPseudo.contains(QString::fromLatin1(QStorageInfo(real).fileSystemType()));
+}
+
 QString saveStartFolder() {
     const QString& last = lastSaveFolder();
-    return !last.isEmpty() && QFileInfo(last).isDir() ? last : QDir::homePath();
+    return usableStartFolder(last) ? last : QDir::homePath();
 }
 
 void rememberSavedFile(const QString& file) {
     const QString folder = QFileInfo(file).absolutePath();
-    if (!folder.isEmpty()) lastSaveFolder() = folder;
+    if (usableStartFolder(folder)) lastSaveFolder() = folder;
 }
 
 void warn(QWidget* owner, const QString& text) {

@@ -53,10 +53,14 @@ DialogService& dialogs();
 // Installs a service; returns the previous one so a test can put it back.
 std::unique_ptr<DialogService> setDialogService(std::unique_ptr<DialogService> service);
 
-// Where a save dialog starts: the folder of the file last chosen in one
-// while the program runs, else the home folder.
+// Where a save dialog starts: the folder of the last file saved while the
+// program runs, else the home folder. Only a save that succeeded is
+// remembered (call rememberSavedFile once the file is written), and never a
+// folder that is gone or lies in a pseudo file system (/proc, /sys, /dev).
 [[nodiscard]] QString saveStartFolder();
 void rememberSavedFile(const QString& file);
+// True for an existing folder on a real file system: a dialog may start there.
+[[nodiscard]] bool usableStartFolder(const QString& folder);
 
 // Warning box with the title "警告" and an OK button: the usual error report.
 void warn(QWidget* owner, const QString& text);

@@ -2,6 +2,7 @@
 
 #include "gui/common/progressdialog.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QWidget>
 #include <exception>
@@ -82,6 +83,10 @@ bool WorkRunner::start(const WorkLook& look, Job job, Done done) {
         dialog_->setMaximum(look.maximum);
         dialog_->setPathShown(look.path);
         dialog_->setCancelShown(look.cancel);
+        // Disabling the window takes the focus away from the widget that had it:
+        // it gets it back when the job ends, so the keys go on where they were.
+        focusBefore_ = owner_->window()->focusWidget();
+        wasActive_ = owner_->window()->isActiveWindow();
         owner_->setEnabled(false);
         ownerDisabled_ = true;
         dialog_->setEnabled(true); // a window of its own: Cancel stays usable
@@ -145,8 +150,19 @@ void WorkRunner::ended(unsigned serial) {
 
 void WorkRunner::release() {
     control_.reset();
-    if (ownerDisabled_) owner_->setEnabled(true);
+    if (ownerDisabled_) {
+        owner_->setEnabled(true);
+        QWidget* window = owner_->window();
+        const QWidget* now = window->focusWidget();
+        if (focusBefore_ && focusBefore_->isEnabled() && focusBefore_->isVisible() &&
+            (!now || now == window))
+            focusBefore_->setFocus(Qt::OtherFocusReason);
+        // The progress dialog took the activation; the keys go back to the window.
+        if (wasActive_ && dialog_ && dialog_->isVisible() && !QApplication::activeModalWidget())
+            window->activateWindow();
+    }
     ownerDisabled_ = false;
+    focusBefore_.clear();
     delete dialog_;
     dialog_ = nullptr;
 }

@@ -10,15 +10,15 @@
 #include "library/stocklibrary.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string_view>
 #include <thread>
-
-class QWidget;
 
 namespace zt {
 
@@ -133,6 +133,8 @@ class WorkRunner : public QObject {
     QWidget* owner_;
     ProgressDialog* dialog_ = nullptr;
     bool ownerDisabled_ = false;
+    bool wasActive_ = false;
+    QPointer<QWidget> focusBefore_; // the focus in the owner's window when it was disabled
     std::thread worker_;
     std::unique_ptr<WorkControl> control_;
     Done done_;

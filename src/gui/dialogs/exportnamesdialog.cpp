@@ -133,12 +133,14 @@ ExportOptions ExportNamesDialog::options() const {
 }
 
 void ExportNamesDialog::chooseOutputFile() {
+    // The folder chosen last time, unless it went away (or is no place to
+    // browse): then where the last save went.
+    const QString folder = usableStartFolder(outputFolder_) ? outputFolder_ : saveStartFolder();
     const auto chosen =
         dialogs().saveFileName(this, QStringLiteral("書き出し先ファイル選択"),
-                               outputFolder_ + QLatin1Char('/') + fileName_->text(),
+                               folder + QLatin1Char('/') + fileName_->text(),
                                QStringLiteral("Text files (*.txt)"), QStringLiteral("txt"));
     if (!chosen) return;
-    rememberSavedFile(*chosen);
     const qsizetype slash = chosen->lastIndexOf(QLatin1Char('/'));
     fileName_->setText(chosen->mid(slash + 1));
     // A file right under the root keeps "/" as its folder rather than an empty one.

@@ -2,14 +2,17 @@
 
 #include "settings/settings.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zt {
 
@@ -46,9 +49,25 @@ OptionsDialog::OptionsDialog(QWidget* parent)
     typeIcons_ =
         new QCheckBox(QStringLiteral("ファイルリストのアイコンをファイル種別で変える"), viewPage);
     typeIcons_->setObjectName(QStringLiteral("typeIconsCheck"));
+    auto* schemeBox = new QGroupBox(QStringLiteral("配色"), viewPage);
+    schemeBox->setObjectName(QStringLiteral("colourSchemeGroup"));
+    schemes_ = new QButtonGroup(schemeBox);
+    auto* schemeRow = new QHBoxLayout(schemeBox);
+    const char* const schemeNames[] = {"autoSchemeRadio", "lightSchemeRadio", "darkSchemeRadio"};
+    const QString schemeCaptions[] = {QStringLiteral("自動"), QStringLiteral("明るい"),
+                                      QStringLiteral("暗い")};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QRadioButton(schemeCaptions[i], schemeBox);
+        b->setObjectName(QString::fromLatin1(schemeNames[i]));
+        schemes_->addButton(b, i);
+        schemeRow->addWidget(b);
+    }
+    schemeRow->addStretch();
+    schemes_->button(0)->setChecked(true);
     auto* viewLayout = new QVBoxLayout(viewPage);
     viewLayout->addWidget(showPath_);
     viewLayout->addWidget(typeIcons_);
+    viewLayout->addWidget(schemeBox);
     viewLayout->addStretch();
 
     tabs->addTab(drivePage, QStringLiteral("ドライブ"));
@@ -86,6 +105,14 @@ void OptionsDialog::copyTo(Settings& s) const {
     s.removableDisks = removableDisks_->isChecked();
     s.showPathWhileReading = showPath_->isChecked();
     s.iconsByFileType = typeIcons_->isChecked();
+}
+
+void OptionsDialog::setColourScheme(ColourScheme scheme) {
+    schemes_->button(int(scheme))->setChecked(true);
+}
+
+ColourScheme OptionsDialog::colourScheme() const {
+    return ColourScheme(std::max(0, schemes_->checkedId()));
 }
 
 void OptionsDialog::showEvent(QShowEvent* e) {

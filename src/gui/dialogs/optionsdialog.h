@@ -2,8 +2,11 @@
 // The options dialog "設定": which drive types the source list shows, and two
 // display options. It only edits its check boxes; the main window copies them
 // to and from its settings.
+#include "gui/common/colourscheme.h"
+
 #include <QDialog>
 
+class QButtonGroup;
 class QCheckBox;
 
 namespace zt {
@@ -19,6 +22,9 @@ class OptionsDialog : public QDialog {
     // The five check boxes from settings, and back (the other settings are untouched).
     void setFrom(const Settings& s);
     void copyTo(Settings& s) const;
+    // 配色: 自動, 明るい or 暗い (kept in a side file, not in the settings file).
+    void setColourScheme(ColourScheme scheme);
+    [[nodiscard]] ColourScheme colourScheme() const;
 
   protected:
     void showEvent(QShowEvent* e) override;
@@ -29,6 +35,7 @@ class OptionsDialog : public QDialog {
     QCheckBox* removableDisks_ = nullptr;
     QCheckBox* showPath_ = nullptr;
     QCheckBox* typeIcons_ = nullptr;
+    QButtonGroup* schemes_ = nullptr;
 };
 
 } // namespace zt

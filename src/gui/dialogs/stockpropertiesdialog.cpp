@@ -14,7 +14,7 @@ namespace zt {
 
 StockPropertiesDialog::StockPropertiesDialog(QWidget* owner, const QString& stockName,
                                              const StockInfo& info, SaveNote save)
-    : QDialog(owner), saved_(info.note), save_(std::move(save)) {
+    : QDialog(owner), saved_(info.note), original_(info.note), save_(std::move(save)) {
     setObjectName(QStringLiteral("stockPropertiesDialog"));
     setWindowTitle(QStringLiteral("ストックのプロパティ"));
 
@@ -47,7 +47,11 @@ StockPropertiesDialog::StockPropertiesDialog(QWidget* owner, const QString& stoc
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
+    QPushButton* cancel =
+        buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(name);
@@ -73,7 +77,13 @@ bool StockPropertiesDialog::saveNote() {
 }
 
 void StockPropertiesDialog::done(int result) {
-    (void)saveNote(); // OK, Esc and the close box alike
+    if (result == Accepted) {
+        (void)saveNote();
+    } else if (saved_ != original_) {
+        // Cancelled after a focus change saved an edit: the edit is taken back.
+        note_->setPlainText(toQString(original_));
+        (void)saveNote();
+    }
     QDialog::done(result);
 }
 

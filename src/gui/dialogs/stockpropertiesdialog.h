@@ -1,8 +1,8 @@
 #pragma once
 // "ストックのプロパティ": the facts of one stock (where and when it was read,
 // how much it holds) and its note, which the user may edit. The note is saved
-// whenever the field loses the focus and when the dialog closes, however it
-// closes, so an edit is never lost.
+// whenever the field loses the focus (so a crash loses no edit) and by OK;
+// Esc, キャンセル and the close box put back the note the dialog opened with.
 #include "library/stockinfo.h"
 
 #include <QDialog>
@@ -35,7 +35,8 @@ class StockPropertiesDialog : public QDialog {
 
   private:
     QPlainTextEdit* note_ = nullptr;
-    std::string saved_; // the note as it is on disk
+    std::string saved_;    // the note as it is on disk
+    std::string original_; // as it was when the dialog opened
     SaveNote save_;
 };
 

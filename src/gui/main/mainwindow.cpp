@@ -23,6 +23,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -45,6 +46,8 @@ MainWindow::MainWindow(std::filesystem::path dataDir, QWidget* parent)
     connect(runner_, &WorkRunner::finished, this, [this] {
         if (busy()) return; // the work went on with a job of its own
         indexBuilder_->resume();
+        refreshActions();
+        showCounts();
         // A close that came while work ran happens now.
         if (closeAfterWork_) close();
     });
@@ -54,6 +57,8 @@ MainWindow::MainWindow(std::filesystem::path dataDir, QWidget* parent)
     buildContextMenus();
     buildSizeViews();
     buildKeys();
+    buildStatusBar();
+    refreshActions();
     // Never so narrow that the tool bar needs a third row: the bar's height
     // has room for two.
     setMinimumSize(toolBar_->minimumWidthForRows(2), designPixels(*this, 240));
@@ -124,30 +129,62 @@ void MainWindow::loadSettings() {
 }
 
 void MainWindow::applyBounds() {
-    // Sizes from the file may be anything an int holds: the window is brought
-    // to fit the screen (but never below its minimum), in 64-bit arithmetic.
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    const QRect avail = primary ? primary->availableGeometry() : QRect(0, 0, 1024, 768);
+    // Sizes from the file may be anything an int holds, and were saved at
+    // whatever scale that screen had (at 200 % a screen has half the logical
+    // pixels): the window is brought to fit the free area of the screen it
+    // was on (but never below its minimum), in 64-bit arithmetic.
+    const int64_t left = settings_.left, top = settings_.top;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    for (QScreen* s : QGuiApplication::screens()) {
+        const QRect g = s->availableGeometry();
+        if (left >= g.left() && left < int64_t(g.left()) + g.width() && top >= g.top() &&
+            top < int64_t(g.top()) + g.height())
+            screen = s;
+    }
+    const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     const auto fit = [](int64_t v, int64_t lo, int64_t hi) {
         return int(std::clamp(v, lo, std::max(lo, hi)));
     };
-    const int w = fit(settings_.width, minimumWidth(), avail.width());
-    const int h = fit(settings_.height, minimumHeight(), avail.height());
+    // The frame is known once the window is shown; until then it counts as none.
+    const QMargins frame(geometry().left() - frameGeometry().left(),
+                         geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(),
+                         frameGeometry().bottom() - geometry().bottom());
+    const int w =
+        fit(settings_.width, minimumWidth(), avail.width() - frame.left() - frame.right());
+    const int h =
+        fit(settings_.height, minimumHeight(), avail.height() - frame.top() - frame.bottom());
     resize(w, h);
-    // Bounds saved on a screen that is gone would put the window out of reach.
-    const int64_t left = settings_.left, top = settings_.top;
-    bool visible = false;
-    for (const QScreen* s : QGuiApplication::screens()) {
-        const QRect g = s->availableGeometry();
-        visible = visible || (left < int64_t(g.left()) + g.width() && left + w > g.left() &&
-                              top < int64_t(g.top()) + g.height() && top + h > g.top());
-    }
-    move(visible ? QPoint(int(left), int(top)) : avail.topLeft() + QPoint(40, 40));
+    // Wholly on that screen: a place saved on a screen that is gone, or one
+    // that runs off the edge, would put the window (or its title) out of reach.
+    const int outerW = w + frame.left() + frame.right(), outerH = h + frame.top() + frame.bottom();
+    move(fit(left, avail.left(), int64_t(avail.left()) + avail.width() - outerW),
+         fit(top, avail.top(), int64_t(avail.top()) + avail.height() - outerH));
 
     const int big = std::max(w, h) + 1000;
     columns_->setSizes({fit(settings_.leftColumnWidth, 0, w), big});
     leftColumn_->setSizes({fit(settings_.stockListHeight, 0, h), big});
     folders_->setFolderTreeWidth(fit(settings_.folderTreeWidth, 50, w));
+}
+
+void MainWindow::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (boundsFitted_) return;
+    boundsFitted_ = true;
+    // Now the frame is known: the place and size are fitted once more, with it.
+    QTimer::singleShot(0, this, [this] {
+        const QRect frame = frameGeometry();
+        settings_.left = frame.left();
+        settings_.top = frame.top();
+        settings_.width = width();
+        settings_.height = height();
+        const QList<int> columns = columns_->sizes(), left = leftColumn_->sizes();
+        const int tree = folders_->folderTreeWidth();
+        applyBounds();
+        columns_->setSizes(columns);
+        leftColumn_->setSizes(left);
+        folders_->setFolderTreeWidth(tree);
+    });
 }
 
 void MainWindow::saveSettings() {

@@ -13,6 +13,8 @@
 //   mainwindow_shared.cpp  following changes other processes make to the stock list
 //   mainwindow_search.cpp  the search window
 //   mainwindow_sizes.cpp   the size map window and the size columns
+//   mainwindow_tools.cpp   the duplicates and the check of the name indexes
+//   mainwindow_status.cpp  the status bar, and the commands shown disabled when they cannot run
 #include "browser/contents.h"
 #include "capture/capture.h"
 #include "gui/common/workrunner.h"
@@ -28,6 +30,7 @@
 #include <vector>
 
 class QAction;
+class QLabel;
 class QFileSystemWatcher;
 class QFrame;
 class QMenu;
@@ -80,6 +83,8 @@ class MainWindow : public QMainWindow {
     [[nodiscard]] bool isShutDown() const { return shutDownDone_; }
     // A save at shut-down failed while the program was ending on a signal.
     [[nodiscard]] bool shutDownFailed() const { return shutDownFailed_; }
+    // The outcome of the last command, as the status bar shows it.
+    [[nodiscard]] QString lastSaid() const;
 
   public slots:
     void captureSelectedSource();
@@ -97,6 +102,11 @@ class MainWindow : public QMainWindow {
     void openItemFolderOnMedium();
     void exportNames();
     void adoptUnlistedStocks();
+    // The files stored more than once, found on the worker, then shown.
+    void showDuplicates();
+    // Reads every part of the indexes of the listed (or the selected) stocks
+    // and builds those that are missing, stale or damaged.
+    void checkIndexes(bool selectedOnly);
     void showOptions();
     void toggleSearchWindow();
     void toggleSizeMap();
@@ -108,6 +118,7 @@ class MainWindow : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
@@ -124,6 +135,7 @@ class MainWindow : public QMainWindow {
     void buildContextMenus();
     void buildKeys(); // shortcuts without a menu item, tab order
     void enableMediumActions();
+    void openOnDesktop(const std::optional<std::filesystem::path>& path);
     void setArrangement(Arrangement arrangement);
     void showProperties(bool ofFolder);
     // mainwindow_stocks.cpp
@@ -148,6 +160,11 @@ class MainWindow : public QMainWindow {
     void stockListChanged();
     void followOpenStock(const std::vector<std::string>& before,
                          const std::vector<std::string>& after);
+    // mainwindow_status.cpp
+    void buildStatusBar();
+    void say(const QString& text); // the outcome of a command, in the status bar
+    void showCounts();             // the open stock's and the selected folder's
+    void refreshActions();
     // mainwindow_search.cpp
     void createSearchWindow();
     void closeSearchWindow();
@@ -166,6 +183,11 @@ class MainWindow : public QMainWindow {
     WorkRunner* runner_ = nullptr;
     IndexBuilder* indexBuilder_ = nullptr; // made after the runner: destroyed after it
     QToolButton* upButton_ = nullptr;
+    QToolButton* captureButton_ = nullptr;
+    QToolButton* exportButton_ = nullptr;
+    QAction* goUpAction_ = nullptr;
+    QList<QObject*> stockActions_; // act on the selected stock: off without one
+    QLabel* countsLabel_ = nullptr;
     FlowToolBar* toolBar_ = nullptr;
     QToolButton* searchButton_ = nullptr;
     QFrame* frame_ = nullptr;         // the bevelled frame holding every pane
@@ -175,6 +197,8 @@ class MainWindow : public QMainWindow {
     SourcePane* sources_ = nullptr;
     FolderBrowserPane* folders_ = nullptr;
     QAction* searchAction_ = nullptr;
+    QAction* captureAction_ = nullptr;
+    QAction* exportAction_ = nullptr;
     QAction* updateAction_ = nullptr;
     QAction* byNameAction_ = nullptr;
     QAction* byKindAction_ = nullptr;
@@ -194,8 +218,10 @@ class MainWindow : public QMainWindow {
     QTimer* listChangeTimer_ = nullptr;
     std::string openStockName_;                           // the stock the folder browser shows
     std::optional<FileIdentity> openStockIdentity_;       // its stock file, when it was read
+    uint64_t openStockBytes_ = 0;                         // the size of all its files
     std::optional<std::vector<std::string>> pendingJump_; // folders to select once open
     bool closeAfterWork_ = false;
+    bool boundsFitted_ = false; // once shown, with the frame known
     bool shutDownDone_ = false;
     bool shutDownFailed_ = false;
 };

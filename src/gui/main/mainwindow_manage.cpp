@@ -1,5 +1,6 @@
 // Stock list operations (move, rename, delete, adopt), the file-name export
 // and the options dialog. Every change goes through the stock library.
+#include "gui/common/colourscheme.h"
 #include "gui/common/dialogservice.h"
 #include "gui/common/text.h"
 #include "gui/dialogs/adoptstocksdialog.h"
@@ -13,6 +14,8 @@
 #include "gui/panes/stocklist/stocklistpane.h"
 #include "gui/search/searchwindow.h"
 #include "library/stocklibrary.h"
+
+#include <algorithm>
 
 namespace zt {
 
@@ -51,9 +54,10 @@ void MainWindow::renameSelectedStock() {
     std::string newName;
     {
         // On the stack: the dialog lives exactly as long as this call.
-        RenameStockDialog dialog(this, [this, stock = StockRef{oldName, row}](const std::string& n) {
-            return StockLibrary(dataDir_).checkRename(stock, n);
-        });
+        RenameStockDialog dialog(this,
+                                 [this, stock = StockRef{oldName, row}](const std::string& n) {
+                                     return StockLibrary(dataDir_).checkRename(stock, n);
+                                 });
         dialog.setNewName(oldName);
         if (dialog.exec() != QDialog::Accepted) return;
         newName = dialog.newName();
@@ -63,6 +67,7 @@ void MainWindow::renameSelectedStock() {
         return;
     }
     stockList_->renameRow(row, newName);
+    say(QStringLiteral("名前を変更しました: %1 → %2").arg(toQString(oldName), toQString(newName)));
     scheduleIndexes();
     if (openStockName_ == oldName) {
         openStockName_ = newName;
@@ -86,11 +91,21 @@ void MainWindow::deleteSelectedStock() {
         warn(this, r);
         return;
     }
-    // No other stock gets selected (and opened) in its place.
+    // No other stock gets selected (and opened) in its place; the views are
+    // emptied only when they showed the stock that is gone.
     stockList_->removeRow(row);
-    selectStock(-1);
-    folders_->clear();
-    openStockName_.clear();
+    say(QStringLiteral("削除しました: ") + toQString(name));
+    if (name == openStockName_) {
+        folders_->clear();
+        openStockName_.clear();
+        openStockIdentity_.reset();
+        selectStock(-1);
+        return;
+    }
+    // The stock still shown stays the selected one.
+    const auto names = stockList_->names();
+    const auto open = std::find(names.begin(), names.end(), openStockName_);
+    selectStock(openStockName_.empty() || open == names.end() ? -1 : int(open - names.begin()));
 }
 
 void MainWindow::showStockProperties() {
@@ -124,8 +139,7 @@ void MainWindow::adoptUnlistedStocks() {
         chosen = dialog.checkedNames();
     }
     for (const std::string& name : chosen)
-        if (const StockResult r = StockLibrary(dataDir_).adopt(name); !r.ok())
-            warn(this, r);
+        if (const StockResult r = StockLibrary(dataDir_).adopt(name); !r.ok()) warn(this, r);
     reloadStockList();
 }
 
@@ -149,17 +163,31 @@ void MainWindow::exportNames() {
          options = exportDialog_->options(), out = exportDialog_->outputPath()](WorkControl&) {
             *result = StockLibrary(dataDir).exportNames(*tree, start, options, out);
         },
-        [this, result](const JobEnd& end) {
+        [this, result, out = exportDialog_->outputPath()](const JobEnd& end) {
             end.into(*result);
-            if (!result->ok()) warn(this, *result);
+            if (!result->ok())
+                warn(this, *result);
+            else {
+                // Only a folder that took the file is where the next save starts.
+                rememberSavedFile(QString::fromStdString(out.string()));
+                say(QStringLiteral("書き出しました: ") + QString::fromStdString(out.string()));
+            }
         });
 }
 
 void MainWindow::showOptions() {
     OptionsDialog dialog(this);
     dialog.setFrom(settings_);
+    const ColourScheme scheme = loadColourScheme(dataDir_);
+    dialog.setColourScheme(scheme);
     if (dialog.exec() != QDialog::Accepted) return;
     dialog.copyTo(settings_);
+    // Only a change applies: OK alone keeps this run's --dark or ZUTOMELARK_DARK.
+    if (dialog.colourScheme() != scheme) {
+        ColourSchemes::instance().apply(dialog.colourScheme());
+        if (!saveColourScheme(dataDir_, dialog.colourScheme()))
+            warn(this, toQString(messageCannotCreate(windowSettingsPath(dataDir_))));
+    }
     sources_->fillDrives(settings_.cdDrives, settings_.hardDisks, settings_.removableDisks);
     folders_->setIconsByFileType(settings_.iconsByFileType);
 }

@@ -36,15 +36,30 @@ void MainWindow::enableMediumActions() {
     openFolderOnMediumAction_->setEnabled(there);
 }
 
+// Hands a path to the desktop, and says so when nothing could open it.
+void MainWindow::openOnDesktop(const std::optional<std::filesystem::path>& path) {
+    if (!path) {
+        // Gone from its medium since the menu opened, or the medium was taken out.
+        warn(this, QStringLiteral("ファイルが見つかりません"));
+        return;
+    }
+    if (dialogs().openWithDesktop(native(*path))) return;
+    dialogs().messageBox(this, QStringLiteral("警告"),
+                         QStringLiteral("開けませんでした: ") + native(*path), MsgButtons::Ok,
+                         MsgIcon::Warning,
+                         QStringLiteral("この種類のファイルを開くアプリケーションが見つからないか、"
+                                        "起動できませんでした"));
+}
+
 void MainWindow::openItemOnMedium() {
-    if (const auto path = itemOnMedium(dataDir_, openStockName_, *folders_))
-        dialogs().openWithDesktop(native(*path));
+    openOnDesktop(itemOnMedium(dataDir_, openStockName_, *folders_));
 }
 
 void MainWindow::openItemFolderOnMedium() {
     bool isFolder = false;
-    const auto path = itemOnMedium(dataDir_, openStockName_, *folders_, &isFolder);
-    if (path) dialogs().openWithDesktop(native(isFolder ? *path : path->parent_path()));
+    auto path = itemOnMedium(dataDir_, openStockName_, *folders_, &isFolder);
+    if (path && !isFolder) path = path->parent_path();
+    openOnDesktop(path);
 }
 
 } // namespace zt

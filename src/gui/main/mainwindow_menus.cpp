@@ -39,16 +39,19 @@ void MainWindow::buildToolBar() {
                 QStyle::SP_DialogCloseButton),
             &QToolButton::clicked, this, &QWidget::close);
     toolBar_->addSeparator();
-    connect(add("captureButton", QStringLiteral("読み出し"),
-                QStringLiteral("ドライブからデータを読み込む"), "media-optical",
-                QStyle::SP_DriveCDIcon),
-            &QToolButton::clicked, this, &MainWindow::captureSelectedSource);
-    connect(add("exportButton", QStringLiteral("書き出し"), QStringLiteral("ファイル名の書き出し"),
-                "document-save-as", QStyle::SP_DialogSaveButton),
-            &QToolButton::clicked, this, &MainWindow::exportNames);
-    connect(add("deleteButton", QStringLiteral("削除"), QStringLiteral("ストックデータの削除"),
-                "edit-delete", QStyle::SP_TrashIcon),
-            &QToolButton::clicked, this, &MainWindow::deleteSelectedStock);
+    captureButton_ = add("captureButton", QStringLiteral("読み出し"),
+                         QStringLiteral("ドライブからデータを読み込む"), "media-optical",
+                         QStyle::SP_DriveCDIcon);
+    connect(captureButton_, &QToolButton::clicked, this, &MainWindow::captureSelectedSource);
+    exportButton_ =
+        add("exportButton", QStringLiteral("書き出し"), QStringLiteral("ファイル名の書き出し"),
+            "document-save-as", QStyle::SP_DialogSaveButton);
+    connect(exportButton_, &QToolButton::clicked, this, &MainWindow::exportNames);
+    QToolButton* remove =
+        add("deleteButton", QStringLiteral("削除"), QStringLiteral("ストックデータの削除"),
+            "edit-delete", QStyle::SP_TrashIcon);
+    connect(remove, &QToolButton::clicked, this, &MainWindow::deleteSelectedStock);
+    stockActions_ << remove;
     upButton_ = add("upButton", QStringLiteral("上へ"), QStringLiteral("フォルダを一つ上へ"),
                     "go-up", QStyle::SP_FileDialogToParent);
     upButton_->setFocusPolicy(Qt::TabFocus); // the one button a keyboard user needs here
@@ -75,22 +78,29 @@ void MainWindow::buildMenus() {
     updateAction_ =
         named(new QAction(QStringLiteral("ストックを更新..."), this), "updateStockAction");
     connect(updateAction_, &QAction::triggered, this, &MainWindow::updateSelectedStock);
+    stockActions_ << updateAction_;
     QAction* exit = named(bar->addAction(QStringLiteral("終了(&X)")), "exitAction");
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* operations = bar->addMenu(QStringLiteral("操作(&O)"));
     operations->setObjectName(QStringLiteral("operationsMenu"));
-    connect(named(operations->addAction(QStringLiteral("ドライブからデータを読み込む(&S)")),
-                  "captureAction"),
-            &QAction::triggered, this, &MainWindow::captureSelectedSource);
+    captureAction_ = named(
+        operations->addAction(QStringLiteral("ドライブからデータを読み込む(&S)")), "captureAction");
+    connect(captureAction_, &QAction::triggered, this, &MainWindow::captureSelectedSource);
+    exportAction_ = named(operations->addAction(QStringLiteral("ファイル名を書き出す(&W)")),
+                          "exportNamesAction");
+    connect(exportAction_, &QAction::triggered, this, &MainWindow::exportNames);
+    // What the window offers beyond the two classic commands comes after them.
+    operations->addSeparator();
     operations->addAction(updateAction_);
-    connect(named(operations->addAction(QStringLiteral("ファイル名を書き出す(&W)")),
-                  "exportNamesAction"),
-            &QAction::triggered, this, &MainWindow::exportNames);
     connect(named(operations->addAction(QStringLiteral("一覧にないストックを追加...")),
                   "adoptStocksAction"),
             &QAction::triggered, this, &MainWindow::adoptUnlistedStocks);
+    connect(named(operations->addAction(QStringLiteral("重複ファイル...")), "duplicatesAction"),
+            &QAction::triggered, this, &MainWindow::showDuplicates);
+    connect(named(operations->addAction(QStringLiteral("名前索引を確認...")), "checkIndexesAction"),
+            &QAction::triggered, this, [this] { checkIndexes(false); });
 
     QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
     view->setObjectName(QStringLiteral("viewMenu"));
@@ -140,14 +150,21 @@ void MainWindow::buildContextMenus() {
         named(stockMenu_->addAction(QStringLiteral("名前の変更")), "renameStockAction");
     rename->setShortcut(QKeySequence(Qt::Key_F2));
     connect(rename, &QAction::triggered, this, &MainWindow::renameSelectedStock);
-    stockMenu_->addAction(updateAction_);
     stockMenu_->addSeparator();
     QAction* remove = named(stockMenu_->addAction(QStringLiteral("削除")), "deleteStockAction");
     remove->setShortcut(QKeySequence(QKeySequence::Delete));
     connect(remove, &QAction::triggered, this, &MainWindow::deleteSelectedStock);
+    // The classic items first, then what the window adds.
     stockMenu_->addSeparator();
-    connect(named(stockMenu_->addAction(QStringLiteral("プロパティ")), "stockPropertiesAction"),
-            &QAction::triggered, this, &MainWindow::showStockProperties);
+    stockMenu_->addAction(updateAction_);
+    QAction* checkIndex =
+        named(stockMenu_->addAction(QStringLiteral("名前索引を確認")), "checkIndexAction");
+    connect(checkIndex, &QAction::triggered, this, [this] { checkIndexes(true); });
+    stockActions_ << rename << remove << checkIndex;
+    QAction* properties =
+        named(stockMenu_->addAction(QStringLiteral("プロパティ")), "stockPropertiesAction");
+    connect(properties, &QAction::triggered, this, &MainWindow::showStockProperties);
+    stockActions_ << properties;
     stockList_->setContextMenu(stockMenu_);
     // Their keys work while the list has the focus, not wherever the user is.
     stockList_->addListAction(rename);
@@ -175,7 +192,7 @@ void MainWindow::buildContextMenus() {
 }
 
 void MainWindow::buildKeys() {
-    auto* up = named(new QAction(QStringLiteral("上へ"), this), "goUpAction");
+    auto* up = goUpAction_ = named(new QAction(QStringLiteral("上へ"), this), "goUpAction");
     up->setShortcuts({QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_Up)});
     connect(up, &QAction::triggered, this, [this] { folders_->goUp(); });
     addAction(up);

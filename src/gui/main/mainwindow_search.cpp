@@ -1,9 +1,9 @@
 // The search window as seen from the main window: toggle, close, the jump
 // from a result into the folder browser.
+#include "gui/common/indexbuilder.h"
 #include "gui/main/mainwindow.h"
 #include "gui/panes/folders/folderbrowserpane.h"
 #include "gui/panes/stocklist/stocklistpane.h"
-#include "gui/common/indexbuilder.h"
 #include "gui/search/searchwindow.h"
 
 #include <QAction>
@@ -30,6 +30,8 @@ void showBeside(QWidget& main, QWidget& window) {
     window.move(
         placeBeside(outer.adjusted(-gap, -gap, gap, gap), window.size().grownBy(frame), avail));
     window.show();
+    // Typed text goes to the search window's 検索文字列, not to the list that had the focus.
+    window.activateWindow();
 }
 
 } // namespace

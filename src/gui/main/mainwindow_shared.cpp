@@ -75,19 +75,21 @@ void MainWindow::followOpenStock(const std::vector<std::string>& before,
     if (openStockName_.empty() ||
         std::find(after.begin(), after.end(), openStockName_) != after.end())
         return;
-    // Gone from the list: renamed when a name new to the list took its row
-    // in a list as long as before and names the very file that was open (a
-    // rename keeps the file; another process's delete and capture of a new
-    // stock that ends in that row makes a new one), else deleted.
-    const auto was = std::find(before.begin(), before.end(), openStockName_);
-    const size_t row = size_t(was - before.begin());
-    if (before.size() == after.size() && row < after.size() &&
-        std::find(before.begin(), before.end(), after[row]) == before.end() && openStockIdentity_ &&
-        StockLibrary(dataDir_).stockIdentity(after[row]) == openStockIdentity_) {
-        openStockName_ = after[row];
-        folders_->renameRoot(openStockName_);
-        stockList_->selectRow(int(row));
-        return;
+    // Gone from the list under its name: renamed when a name new to the list
+    // names the very file that was open (a rename keeps the file; another
+    // process's delete and capture of a new stock makes a new one), else
+    // deleted. The file tells it, not the rows: several changes may have come
+    // in one settling period (a rename here, a delete or a move there).
+    if (openStockIdentity_) {
+        const StockLibrary library(dataDir_);
+        for (size_t row = 0; row < after.size(); ++row) {
+            if (std::find(before.begin(), before.end(), after[row]) != before.end()) continue;
+            if (library.stockIdentity(after[row]) != openStockIdentity_) continue;
+            openStockName_ = after[row];
+            folders_->renameRoot(openStockName_);
+            stockList_->selectRow(int(row));
+            return;
+        }
     }
     openStockName_.clear();
     openStockIdentity_.reset();

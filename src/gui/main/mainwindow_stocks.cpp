@@ -10,6 +10,7 @@
 #include "gui/panes/stocklist/stocklistpane.h"
 #include "gui/search/searchwindow.h"
 #include "library/stocklibrary.h"
+#include "platform/numbertext.h"
 
 #include <algorithm>
 #include <memory>
@@ -20,10 +21,12 @@ struct OpenRun {
     std::string name;
     StockOutcome<OpenedStock> result;
     std::optional<FileIdentity> identity; // the stock file as it was before the read
+    uint64_t bytes = 0;                   // the size of all its files
 };
 
 struct CaptureRun {
     CaptureOutcome result;
+    size_t files = 0; // in the new stock
 };
 
 void MainWindow::selectStock(int row) {
@@ -97,6 +100,8 @@ void MainWindow::openStock(const std::string& name) {
             };
             run->identity = StockLibrary(dataDir).stockIdentity(run->name);
             run->result = StockLibrary(dataDir).open(run->name, callbacks);
+            if (const FolderNode* root = run->result.value.tree.root())
+                run->bytes = folderSize(*root); // a walk of every file: not on the window's thread
         },
         [this, run](const JobEnd& end) {
             end.into(run->result);
@@ -118,6 +123,7 @@ void MainWindow::stockOpened(OpenRun& run, bool cancelled) {
         folders_->setTree(std::move(opened.value.tree));
         openStockName_ = run.name;
         openStockIdentity_ = run.identity;
+        openStockBytes_ = run.bytes;
         if (closeAfterWork_) return;
         if (jump)
             folders_->selectPath(*jump);
@@ -152,6 +158,7 @@ void MainWindow::captureSelectedSource() {
             };
             run->result =
                 StockLibrary(dataDir).capture({source.path, source.rootText, {}}, tree, callbacks);
+            run->files = tree.fileCount();
         },
         [this, run](const JobEnd& end) {
             end.into(run->result);
@@ -161,6 +168,8 @@ void MainWindow::captureSelectedSource() {
 
 void MainWindow::captureEnded(const CaptureRun& run) {
     if (run.result.ok()) {
+        say(QStringLiteral("読み出しました: %1 (%2 ファイル)")
+                .arg(toQString(run.result.value), toQString(groupThousands(run.files))));
         // The new stock, and whatever other processes did meanwhile.
         reloadStockList();
         const auto names = stockList_->names();

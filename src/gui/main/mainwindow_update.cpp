@@ -98,6 +98,7 @@ void MainWindow::updateApplied(const UpdateRun& run) {
         return;
     }
     // The updated stock, opened again wherever it is in the list now.
+    say(QStringLiteral("更新しました: ") + toQString(run.name));
     reloadStockList();
     const auto names = stockList_->names();
     const auto at = std::find(names.begin(), names.end(), run.name);

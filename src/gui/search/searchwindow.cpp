@@ -16,9 +16,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QPushButton>
 #include <QTableView>
 #include <chrono>
@@ -100,17 +102,41 @@ SearchWindow::SearchWindow(QAbstractItemModel* stocks, std::filesystem::path dat
     buildParameters();
     buildResults();
     stocks_->setModel(stocks);
-    // The design size, wider when the font needs it; never so small that a
-    // caption of the controls above the list would be cut.
+    // The design size; never so small that a caption of the controls above
+    // the list would be cut (the minimum wins when the font needs more).
     const QSize top = top_->minimumSizeHint();
     setMinimumSize(top.width(), top.height() + 4 + 4 * resultsView_->fontMetrics().height() + 20);
-    resize(std::max(506, top_->sizeHint().width()), 441);
+    resize(506, 441);
 }
 
 SearchWindow::~SearchWindow() {
     // The worker uses the window's model and labels through queued calls:
     // it stops, and is waited for, before any of them goes.
     delete runner_;
+}
+
+void SearchWindow::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    focusSearchText();
+}
+
+void SearchWindow::focusSearchText() {
+    // What the user types next is the text to search for, replacing the last one.
+    text_->setFocus(Qt::OtherFocusReason);
+    text_->selectAll();
+}
+
+bool SearchWindow::eventFilter(QObject* watched, QEvent* e) {
+    // Enter on a result jumps to it as a double click does; the default
+    // button (検索開始) belongs to the search fields, not to the results.
+    if (watched == resultsView_ && e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            openSelectedResult();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
 }
 
 bool SearchWindow::searching() const {
@@ -174,6 +200,15 @@ void SearchWindow::startSearch() {
         warn(this, QStringLiteral("検索文字列が空欄です"));
         return;
     }
+    if (MatchMode(methods_->checkedId()) == MatchMode::Regex) {
+        // Checked before anything is read: a pattern that does not compile would find nothing.
+        const RegexPattern check(toUtf8(text_->text()), caseSensitive_->isChecked());
+        if (!check.valid()) {
+            warn(this, QStringLiteral("正規表現が正しくありません: ") + toQString(check.error()));
+            text_->setFocus();
+            return;
+        }
+    }
     results_->clear();
     setSearchControlsEnabled(false);
     const bool withStatus = showStatus_->isChecked();
@@ -214,7 +249,7 @@ void SearchWindow::startSearch() {
         },
         [this, run](const JobEnd& end) {
             if (!run->unusableIndexes.empty()) emit indexesUnusable(run->unusableIndexes);
-            searchEnded(run->outcome, run->limitMessage);
+            searchEnded(run->outcome, run->limitMessage, end.cancelled);
             if (end.threw()) warn(this, end.failure);
         });
 }
@@ -223,13 +258,15 @@ void SearchWindow::showStatus(const QString& text) {
     status_->setText(status_->fontMetrics().elidedText(text, Qt::ElideMiddle, status_->width()));
 }
 
-void SearchWindow::searchEnded(const SearchOutcome& outcome, const std::string& limitMessage) {
-    status_->hide();
+void SearchWindow::searchEnded(const SearchOutcome& outcome, const std::string& limitMessage,
+                               bool stopped) {
     setSearchControlsEnabled(true);
     if (!limitMessage.empty()) warn(this, toQString(limitMessage));
-    // Stocks whose file could not be read are named in the status line, and
-    // names a regular expression took too long on are counted there.
+    // The count says the search ran (one that found nothing would look like
+    // one never started); stocks whose file could not be read are named, and
+    // names a regular expression took too long on are counted.
     QStringList lines;
+    lines << hitCountText(results_->rowCount(), stopped);
     if (!outcome.skippedStocks.empty()) {
         QString names;
         for (const std::string& s : outcome.skippedStocks)
@@ -237,10 +274,18 @@ void SearchWindow::searchEnded(const SearchOutcome& outcome, const std::string& 
         lines << QStringLiteral("読み込めないストックは飛ばしました: ") + names;
     }
     if (outcome.namesTimedOut > 0) lines << toQString(messageNamesTimedOut(outcome.namesTimedOut));
-    if (!lines.isEmpty()) {
-        status_->setText(lines.join(QStringLiteral("\n")));
-        status_->show();
-    }
+    status_->setText(lines.join(QStringLiteral("　")));
+    status_->setToolTip(lines.join(QStringLiteral("\n")));
+    status_->show();
+}
+
+QString hitCountText(int count, bool stopped) {
+    QString text =
+        count == 0
+            ? QStringLiteral("見つかりませんでした")
+            : QStringLiteral("%1 件見つかりました").arg(QLocale(QLocale::English).toString(count));
+    if (stopped) text += QStringLiteral("（中断）");
+    return text;
 }
 
 void SearchWindow::stopSearch() {
@@ -252,7 +297,6 @@ void SearchWindow::saveResults() {
         dialogs().saveFileName(this, QStringLiteral("検索結果をCSV形式で保存"), saveStartFolder(),
                                QStringLiteral("CSVファイル (*.csv)"), QStringLiteral("csv"));
     if (!file || file->isEmpty() || searching()) return;
-    rememberSavedFile(*file);
     // On the worker, like a search: the file may be slow to take the bytes
     // (a pipe, a network folder), and the window stays responsive. The rows
     // are read where they are; nothing reorders them until the save ends.
@@ -268,9 +312,10 @@ void SearchWindow::saveResults() {
             const auto cellsAt = [model](size_t i) { return model->cellsAt(int(i)); };
             *saved = saveResultsCsv(path, size_t(model->rowCount()), cellsAt);
         },
-        [this, saved](const JobEnd& end) {
+        [this, saved, file = *file](const JobEnd& end) {
             saving_ = false;
             setSearchControlsEnabled(true);
+            if (*saved && !end.threw()) rememberSavedFile(file); // only a folder that took a file
             if (end.threw())
                 warn(this, end.failure);
             else if (!*saved)
@@ -305,7 +350,8 @@ void SearchWindow::closeEvent(QCloseEvent* e) {
 }
 
 void SearchWindow::reject() {
-    close();
+    // Esc does not close the window and discard the results: only the close
+    // box, the menu item and the tool button do.
 }
 
 } // namespace zt

@@ -38,6 +38,10 @@ class WorkRunner;
 // least of the owner.
 [[nodiscard]] QPoint placeBeside(const QRect& owner, const QSize& size, const QRect& screen);
 
+// The status line after a search: "N 件見つかりました" or "見つかりませんでした",
+// with "（中断）" when it was stopped.
+[[nodiscard]] QString hitCountText(int count, bool stopped);
+
 class SearchWindow : public QDialog {
     Q_OBJECT
 
@@ -66,6 +70,8 @@ class SearchWindow : public QDialog {
     void saveResults(); // as CSV, to a file the user chooses
     void sortByColumn(int column);
     void openSelectedResult();
+    // The focus into 検索文字列, its text selected: done whenever the window shows.
+    void focusSearchText();
 
   signals:
     // The user closed the window (it is hidden already).
@@ -78,7 +84,9 @@ class SearchWindow : public QDialog {
   protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    void reject() override; // Esc closes like the close box
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void reject() override; // Esc leaves the window open
 
   private:
     void buildParameters();
@@ -86,14 +94,14 @@ class SearchWindow : public QDialog {
     void buildResults();
     void layoutResults();
     void setSearchControlsEnabled(bool enabled);
-    void searchEnded(const SearchOutcome& outcome, const std::string& limitMessage);
+    void searchEnded(const SearchOutcome& outcome, const std::string& limitMessage, bool stopped);
     void showStatus(const QString& text);
 
     std::filesystem::path dataDir_;
     const IconCache* icons_;
     WorkRunner* runner_ = nullptr;
     ResultsModel* results_ = nullptr;
-    bool saving_ = false; // a CSV save reads the rows on the worker
+    bool saving_ = false;    // a CSV save reads the rows on the worker
     QWidget* top_ = nullptr; // the parameters above the result list
     QLabel* stocksCaption_ = nullptr;
     QListView* stocks_ = nullptr;

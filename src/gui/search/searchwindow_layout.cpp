@@ -98,7 +98,7 @@ void SearchWindow::buildParameters() {
     methodBox_ = radioGroup(top_, QStringLiteral("検索方法"),
                             {QStringLiteral("デフォルト"), QStringLiteral("完全一致"),
                              QStringLiteral("前方一致"), QStringLiteral("後方一致"),
-                             QStringLiteral("ワイルドカード")},
+                             QStringLiteral("ワイルドカード"), QStringLiteral("正規表現")},
                             methods_);
     for (QGroupBox* box : {targetBox_, methodBox_})
         box->setMinimumWidth(box->sizeHint().width());
@@ -159,6 +159,9 @@ void SearchWindow::buildResults() {
     resultsView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     resultsView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     resultsView_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // One tab stop: the arrows move inside, Tab and Shift+Tab leave.
+    resultsView_->setTabKeyNavigation(false);
+    resultsView_->installEventFilter(this);
     resultsView_->setWordWrap(false);
     resultsView_->setIconSize(QSize(16, 16));
     resultsView_->verticalHeader()->hide();

@@ -293,6 +293,7 @@ class ManageWindowTest : public QObject {
         QVERIFY(
             (*dlg)->shown[0].text.endsWith(QStringLiteral("missing/names.txt を作成できません")));
         QCOMPARE((*dlg)->shown[0].detail, QString::fromLocal8Bit(std::strerror(ENOENT))); // why
+        QCOMPARE(saveStartFolder(), outDir.path()); // a failed save is not remembered
     }
 
     void exportNeedsASelectedFolder() {

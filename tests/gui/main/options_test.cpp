@@ -1,4 +1,5 @@
 // Settings at start-up and shut-down of the main window, and the options dialog.
+#include "gui/common/colourscheme.h"
 #include "gui/dialogs/optionsdialog.h"
 #include "gui/guitestutil.h"
 #include "gui/main/mainwindow.h"
@@ -11,10 +12,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDBusVariant>
+#include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -45,6 +51,61 @@ class OptionsTest : public QObject {
 
   private slots:
     void initTestCase() { initWindowTests(); }
+
+    void theColourSchemeIsASideSettingAndLegible() {
+        // The forcing of one run, and the portal's answer.
+        QCOMPARE(forcedColourScheme(false, std::nullopt), std::nullopt);
+        QCOMPARE(forcedColourScheme(true, QByteArray("0")), ColourScheme::Dark);
+        for (const char* off : {"0", "", "no", "off", "False"})
+            QCOMPARE(forcedColourScheme(false, QByteArray(off)), ColourScheme::Light);
+        QCOMPARE(forcedColourScheme(false, QByteArray("1")), ColourScheme::Dark);
+        const QVariant nested =
+            QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(1u))));
+        QCOMPARE(portalPrefersDark(nested), std::optional<bool>(true));
+        QCOMPARE(portalPrefersDark(QVariant(2u)), std::optional<bool>(false));
+        QCOMPARE(portalPrefersDark(QVariant(0u)), std::nullopt);
+        QCOMPARE(portalPrefersDark(QVariant(QStringLiteral("x"))), std::nullopt);
+
+        // Chosen in the options, kept in Data/Window/settings.txt (other lines kept).
+        TempDataDir data;
+        QCOMPARE(loadColourScheme(data.path()), ColourScheme::Auto);
+        std::filesystem::create_directories(data / "Window");
+        test::writeFile(data / "Window" / "settings.txt", "other=1\ncolour-scheme=light\n");
+        QCOMPARE(loadColourScheme(data.path()), ColourScheme::Light);
+        ScopedDialogs dlg;
+        auto w = makeWindow(data.path());
+        const QColor lightWindow = QApplication::palette().color(QPalette::Window);
+        whenShown<OptionsDialog>([](OptionsDialog& d) {
+            QVERIFY(child<QRadioButton>(&d, "lightSchemeRadio")->isChecked());
+            QCOMPARE(child<QGroupBox>(&d, "colourSchemeGroup")->title(), QStringLiteral("配色"));
+            child<QRadioButton>(&d, "darkSchemeRadio")->click();
+            d.accept();
+        });
+        w->showOptions();
+        QCOMPARE(loadColourScheme(data.path()), ColourScheme::Dark);
+        QCOMPARE(test::readFile(data / "Window" / "settings.txt"),
+                 std::string("colour-scheme=dark\nother=1\n"));
+        QVERIFY(QApplication::palette().color(QPalette::Window).lightness() < 100);
+
+        // An unchecked box stands out from the window in the dark colours.
+        QCheckBox box(QStringLiteral("x"));
+        box.resize(box.sizeHint());
+        const QImage shot = box.grab().toImage();
+        const QColor window = QApplication::palette().color(QPalette::Window);
+        QStyleOptionButton option;
+        option.initFrom(&box);
+        const QRect indicator =
+            box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box) & shot.rect();
+        int most = 0;
+        for (int y = indicator.top(); y <= indicator.bottom(); ++y)
+            for (int x = indicator.left(); x <= indicator.right(); ++x)
+                most = std::max(
+                    most, std::abs(QColor(shot.pixel(x, y)).lightness() - window.lightness()));
+        QVERIFY2(most > 60, qPrintable(QString::number(most)));
+
+        ColourSchemes::instance().apply(ColourScheme::Light);
+        QCOMPARE(QApplication::palette().color(QPalette::Window), lightWindow);
+    }
 
     void dialogLayout() {
         OptionsDialog d;

@@ -73,11 +73,23 @@ class StockFeaturesTest : public QObject {
             for (const QLabel* l : d.findChildren<QLabel*>())
                 captions << l->text();
             child<QPlainTextEdit>(&d, "noteEdit")->setPlainText(QStringLiteral("棚の二段目"));
-            d.reject(); // Esc or the close box: the note is kept all the same
+            child<QPushButton>(&d, "okButton")->click();
         });
         child<QAction>(w.get(), "stockPropertiesAction")->trigger();
         QVERIFY(captions.contains(QStringLiteral("src")));
         QVERIFY(captions.contains(QString::fromStdString(s.src.string())));
+        QCOMPARE(QString::fromStdString(StockLibrary(s.data.path()).info("src").value.note),
+                 QStringLiteral("棚の二段目"));
+
+        // Esc cancels: the note is the one the dialog opened with, even after
+        // a focus change saved the edit meanwhile.
+        whenShown<StockPropertiesDialog>([&](StockPropertiesDialog& d) {
+            auto* note = child<QPlainTextEdit>(&d, "noteEdit");
+            note->setPlainText(QStringLiteral("書きかけ"));
+            QVERIFY(d.saveNote()); // as the focus leaving the field does
+            QTest::keyClick(note, Qt::Key_Escape);
+        });
+        child<QAction>(w.get(), "stockPropertiesAction")->trigger();
         QCOMPARE(QString::fromStdString(StockLibrary(s.data.path()).info("src").value.note),
                  QStringLiteral("棚の二段目"));
     }
@@ -135,7 +147,7 @@ class StockFeaturesTest : public QObject {
         auto w = makeWindow(s.data.path());
         w->stockList()->selectRow(0);
         QVERIFY(w->indexBuilder()->holdOff({})); // then the read polls once a folder
-        JobGate gate(runnerOf(*w), 2);          // held in the source's second folder
+        JobGate gate(runnerOf(*w), 2);           // held in the source's second folder
         child<QAction>(w.get(), "updateStockAction")->trigger();
         QVERIFY(gate.waitHeld());
         QTest::mouseClick(child<QWidget>(w->findChild<ProgressDialog*>(), "progressCancel"),

@@ -2,13 +2,13 @@
 // sorting, the jump into the main window, CSV and closing.
 #include "catalogue/stockfile.h"
 #include "catalogue/stockpath.h"
+#include "gui/common/indexbuilder.h"
 #include "gui/common/workrunner.h"
 #include "gui/guitestutil.h"
 #include "gui/main/mainwindow.h"
 #include "gui/panes/folders/folderbrowserpane.h"
 #include "gui/panes/stocklist/stocklistpane.h"
 #include "gui/search/resultsmodel.h"
-#include "gui/common/indexbuilder.h"
 #include "gui/search/searchwindow.h"
 #include "index/nameindex.h"
 #include "library/indexstore.h"
@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -226,6 +227,80 @@ class SearchWindowTest : public QObject {
                  QStringLiteral("検索対象のストックデータが選ばれていません"));
         QCOMPARE((*dlgs)->shown[1].text, QStringLiteral("検索文字列が空欄です"));
         QCOMPARE((*dlgs)->shown[1].title, QStringLiteral("警告"));
+    }
+
+    void regularExpressionsAreCheckedFirstAndCountsShown() {
+        SearchWindow* d = open();
+        auto* status = child<QLabel>(d, "statusLabel");
+        d->setMode(MatchMode::Regex);
+        QCOMPARE(d->request().mode, MatchMode::Regex);
+        search(d, "(docs");
+        QCOMPARE(int((*dlgs)->shown.size()), 1);
+        QVERIFY2((*dlgs)->shown[0].text.startsWith(
+                     QStringLiteral("正規表現が正しくありません: 括弧 ( ) の対応がとれていません")),
+                 qPrintable((*dlgs)->shown[0].text));
+        QCOMPARE(d->results()->rowCount(), 0);
+        search(d, "^(readme|Big)\\.");
+        QCOMPARE(d->results()->rowCount(), 2);
+        QVERIFY(status->text().startsWith(QStringLiteral("2 件見つかりました　"))); // then "Gone"
+        search(d, "^zzz");
+        QVERIFY(status->text().startsWith(QStringLiteral("見つかりませんでした")));
+        QVERIFY(status->isVisible());
+        QCOMPARE(hitCountText(12345, true), QStringLiteral("12,345 件見つかりました（中断）"));
+    }
+
+    void worksFromTheKeyboard() {
+        // Ctrl+F from the stock list: typing goes into 検索文字列, replacing its text.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        auto* list = child<QWidget>(w.get(), "stockList");
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+        SearchWindow* d = w->searchWindow();
+        QVERIFY(d);
+        auto* text = child<QLineEdit>(d, "searchTextEdit");
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(text));
+        d->setSearchText(QStringLiteral("old"));
+        d->focusSearchText();
+        QCOMPARE(text->selectedText(), QStringLiteral("old"));
+        QTest::keyClicks(text, "i");
+        QCOMPARE(text->text(), QStringLiteral("i"));
+        d->setAllStocks(true);
+        QTest::keyClick(text, Qt::Key_Return); // the default button, from the search field
+        QTRY_VERIFY(!d->searching());
+        const int rows = d->results()->rowCount();
+        QVERIFY(rows >= 2);
+
+        // Every control once, the result list one stop, both ways round.
+        for (bool backwards : {false, true}) {
+            const QString problem = tabWalkProblem(d, text, backwards);
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        }
+
+        // Enter on a result jumps to it; the results stay as they were.
+        auto* view = child<QTableView>(d, "resultsView");
+        int big = -1;
+        for (int r = 0; r < rows; ++r)
+            if (d->results()->row(r).cells.name == "Big.bin") big = r;
+        view->setFocus();
+        view->selectRow(big);
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Up); // the arrows move inside the list
+        QCOMPARE(view->selectionModel()->selectedRows().value(0).row(), big);
+        QTest::keyClick(view, Qt::Key_Return);
+        QVERIFY(waitIdle(*w));
+        QCOMPARE(w->stockList()->selectedName(), std::string("Alpha"));
+        QCOMPARE(w->folderBrowser()->selectedFolder()->name, std::string("sub"));
+        QCOMPARE(d->results()->rowCount(), rows);
+        QVERIFY(!d->searching());
+
+        // Esc neither closes the window nor drops the results.
+        QTest::keyClick(text, Qt::Key_Escape);
+        QTest::keyClick(view, Qt::Key_Escape);
+        QVERIFY(d->isVisible());
+        QCOMPARE(w->searchWindow(), d);
+        QCOMPARE(d->results()->rowCount(), rows);
+        QCOMPARE(d->size(), d->size().expandedTo(d->minimumSize()));
     }
 
     void searchesChosenStocksAndNamesUnreadableOnes() {
@@ -440,6 +515,19 @@ class SearchWindowTest : public QObject {
         QCOMPARE((*dlgs)->shown[0].title, QStringLiteral("ERROR"));
         QCOMPARE((*dlgs)->shown[0].text, QStringLiteral("ファイルが開けません"));
         QVERIFY((*dlgs)->shown[0].icon == MsgIcon::Exclamation);
+
+        // Only the folder of a save that succeeded is where the next one
+        // starts; never a pseudo file system, nor a folder that is gone.
+        const QString saved = QString::fromStdString(data->path().string());
+        QCOMPARE(saveStartFolder(), saved);
+        rememberSavedFile(QStringLiteral("/proc/nope.csv"));
+        rememberSavedFile(QStringLiteral("/sys/kernel/x.csv"));
+        QCOMPARE(saveStartFolder(), saved);
+        const auto gone = data->path() / "gone";
+        std::filesystem::create_directory(gone);
+        rememberSavedFile(QString::fromStdString((gone / "a.csv").string()));
+        std::filesystem::remove(gone);
+        QCOMPARE(saveStartFolder(), QDir::homePath());
     }
 
     void opensBesideTheMainWindowAndKeepsItsCaptions() {

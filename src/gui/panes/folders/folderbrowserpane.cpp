@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace zt {
 
@@ -159,6 +160,7 @@ void FolderBrowserPane::setTree(FolderTree tree) {
 }
 
 void FolderBrowserPane::clear() {
+    currentAfterFill_ = nullptr;
     beginTreeChange();
     tree_.clear();
     endTreeChange();
@@ -203,7 +205,10 @@ void FolderBrowserPane::selectPath(const std::vector<std::string>& folders) {
 
 void FolderBrowserPane::goUp() {
     const FolderNode* node = selectedFolder();
-    if (node && node->parent) selectFolder(node->parent, true);
+    if (!node || !node->parent) return;
+    // The folder just left is where the user goes on from, as in a file manager.
+    currentAfterFill_ = node;
+    selectFolder(node->parent, true);
 }
 
 void FolderBrowserPane::selectItem(const FolderNode* folder, const FileRecord* file) {
@@ -353,6 +358,16 @@ void FolderBrowserPane::showItems(std::vector<ContentsItem> items, bool sorted) 
                 ContentsModel::sizeSuffix(999'999'999, 1000));
         contents_->setItemSize(QSize(std::min(hint.width(), 0xFFFF), hint.height()));
     }
+    const FolderNode* current = std::exchange(currentAfterFill_, nullptr);
+    const auto& shown = contents_->items();
+    for (size_t i = 0; current && i < shown.size(); ++i)
+        if (shown[i].folder == current) {
+            const QModelIndex index = contents_->index(int(i));
+            contentsView_->selectionModel()->setCurrentIndex(index,
+                                                             QItemSelectionModel::ClearAndSelect);
+            contentsView_->scrollTo(index);
+            break;
+        }
 }
 
 void FolderBrowserPane::showContentsMenu(const QPoint& pos) {

@@ -136,6 +136,7 @@ class FolderBrowserPane : public QWidget {
     bool showSizes_ = false;
     std::shared_ptr<const FolderSizes> sizes_;
     const void* pendingItem_ = nullptr; // selected in the list once it is filled
+    const FolderNode* currentAfterFill_ = nullptr; // made current in the contents once listed
 };
 
 } // namespace zt

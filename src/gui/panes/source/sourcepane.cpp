@@ -60,6 +60,8 @@ SourcePane::SourcePane(const IconCache* icons, QWidget* parent) : QWidget(parent
         drives_->clearFocus();
     });
     connect(folder_, &QListWidget::itemDoubleClicked, this, &SourcePane::captureRequested);
+    for (QListWidget* list : {drives_, folder_})
+        connect(list, &QListWidget::itemSelectionChanged, this, &SourcePane::sourceChanged);
     browse_ = new QPushButton(QStringLiteral("フォルダ参照..."), folderStrip_);
     browse_->setObjectName(QStringLiteral("browseFolderButton"));
     browse_->setAccessibleName(QStringLiteral("フォルダ参照"));

@@ -44,6 +44,8 @@ class SourcePane : public QWidget {
 
   signals:
     void captureRequested();
+    // What selectedSource() says may have changed.
+    void sourceChanged();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

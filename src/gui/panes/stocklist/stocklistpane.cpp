@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStringListModel>
 #include <QStyle>
@@ -31,11 +32,14 @@ StockListPane::StockListPane(QWidget* parent) : QWidget(parent) {
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->setAccessibleName(QStringLiteral("ストック"));
     list_->installEventFilter(this);
+    list_->viewport()->installEventFilter(this);
     enableContextMenuKeys(list_);
     connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (contextMenu_) contextMenu_->popup(list_->viewport()->mapToGlobal(pos));
     });
     connect(list_, &QListView::clicked, this, &StockListPane::openRequested);
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &StockListPane::selectionChanged);
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (inKeyPress_ && current.isValid()) emit openRequested();
@@ -92,6 +96,12 @@ QWidget* StockListPane::buildHeader() {
 bool StockListPane::eventFilter(QObject* watched, QEvent* e) {
     // Set just before the list handles a key press; any later event ends it.
     if (watched == list_) inKeyPress_ = e->type() == QEvent::KeyPress;
+    // A right press keeps the selection on the open stock: the menu it opens
+    // acts on the selected stock, which must be the one shown.
+    if (watched == list_->viewport() &&
+        (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick) &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::RightButton)
+        return true;
     return QWidget::eventFilter(watched, e);
 }
 

@@ -49,6 +49,8 @@ class StockListPane : public QWidget {
 
   signals:
     void openRequested();
+    // The selected row changed (by the user or the program).
+    void selectionChanged();
     void moveUpClicked();
     void moveDownClicked();
     void deleteClicked();
