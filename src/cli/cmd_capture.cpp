@@ -17,11 +17,14 @@ namespace zt::cli {
 namespace {
 
 const char* const kCaptureUsage =
-    "使い方: zutomelark-cli [--data フォルダ] capture パス [--name 名前] [--quiet]\n"
+    "使い方: zutomelark-cli [--data フォルダ] capture パス... [--name 名前] [--quiet]\n"
     "  パスの下のフォルダとファイルを読み込んで新しいストックにし、一覧の最後に加えて\n"
     "  その名前を表示します。名前はパスの最後の部分 (/ なら \"root\") か指定の名前で、\n"
     "  使われている名前には _2、_3... が付きます。別のファイルシステムのフォルダ\n"
     "  (マウントポイント) は中を読まず、その数を標準エラーに表示します。\n"
+    "  パスがディスクイメージ (ISO 9660、UDF) かディスクのデバイスなら中のファイル\n"
+    "  システムを読み、名前はボリュームラベル (なければファイル名) になります。\n"
+    "  パスをいくつも指定すると 1 つずつストックにします (--name は 1 つのときだけ)。\n"
     "  -n, --name 名前  ストックの名前\n"
     "  -q, --quiet      標準エラーに進み具合を表示しない (端末のときだけ表示します)\n";
 
@@ -56,9 +59,9 @@ class ProgressLine {
     bool dirty_ = false;
 };
 
-int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
-    if (args.positional.size() != 1 || args.positional[0].empty()) return usageError("capture");
-    const std::string& path = args.positional[0];
+// One source into one stock; its exit status.
+int captureOne(const std::filesystem::path& dataDir, const ParsedArgs& args,
+               const std::string& path) {
     CaptureRequest request;
     request.source = path;
     // The name as the window shows it: the file system's bytes made into text,
@@ -78,7 +81,7 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     const auto stored = StockLibrary(dataDir).capture(request, tree, callbacks);
     progress.reset();
     if (!stored.ok()) {
-        if (stored.failure == StockFailure::NoSource)
+        if (stored.failure == StockFailure::NoSource && stored.message == kMessageInvalidSource)
             printError(stored.message + ": " + path, stored.detail);
         else
             printError(stored.message, stored.detail);
@@ -86,8 +89,25 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     }
     if (stored.otherFileSystemFolders > 0)
         printError(messageOtherFileSystemFolders(stored.otherFileSystemFolders));
+    if (stored.incomplete) printError(std::string(kMessagePartlyRead) + ": " + path, stored.problem);
     std::cout << escapeName(stored.value) << '\n';
     return kOk;
+}
+
+// Each source makes a stock of its own; one that fails is reported and the
+// others are still read. The status is the first failure's.
+int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
+    if (args.positional.empty()) return usageError("capture");
+    for (const std::string& path : args.positional)
+        if (path.empty()) return usageError("capture");
+    // One name cannot name several stocks.
+    if (args.positional.size() > 1 && args.value("name")) return usageError("capture");
+    int status = kOk;
+    for (const std::string& path : args.positional) {
+        const int one = captureOne(dataDir, args, path);
+        if (status == kOk) status = one;
+    }
+    return status;
 }
 
 } // namespace
