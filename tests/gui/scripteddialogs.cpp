@@ -42,6 +42,16 @@ std::optional<QString> ScriptedDialogs::browseForFolder(QWidget*, const QString&
     return popAnswer(folderAnswers);
 }
 
+std::optional<QStringList> ScriptedDialogs::openFileNames(QWidget*, const QString& title,
+                                                          const QString&, const QString& filter) {
+    fileTitles.append(title);
+    fileFilters.append(filter);
+    if (fileAnswers.empty()) return std::nullopt;
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
 bool ScriptedDialogs::openWithDesktop(const QString& path) {
     opened.append(path);
     return true;
