@@ -47,9 +47,12 @@ std::optional<QStringList> ScriptedDialogs::openFileNames(QWidget*, const QStrin
     fileTitles.append(title);
     fileFilters.append(filter);
     if (fileAnswers.empty()) return std::nullopt;
-    auto answer = fileAnswers.front();
+    // As popAnswer: the list copied out before the optional goes.
+    const bool given = fileAnswers.front().has_value();
+    const QStringList files = given ? *fileAnswers.front() : QStringList();
     fileAnswers.pop_front();
-    return answer;
+    if (!given) return std::nullopt;
+    return files;
 }
 
 bool ScriptedDialogs::openWithDesktop(const QString& path) {
