@@ -3,9 +3,9 @@
 // the image could hold.
 //
 // The input is a sparse image, so that the fuzzer's small inputs can reach a
-// UDF anchor 512 KiB in: records of a sector number and a length (2 bytes
-// each, little-endian) and that many bytes (at most 2048) put at the start of
-// that sector; everything else is zero. The seeds are
+// UDF anchor 512 KiB in: records of a sector number (modulo 1024) and a
+// length (2 bytes each, little-endian) and that many bytes (at most 2048) put
+// at the start of that sector; everything else is zero. The seeds are
 // small images made by xorriso, genisoimage and mkudffs in that form.
 #include "image/imagereader.h"
 
@@ -18,12 +18,15 @@
 namespace {
 
 constexpr size_t kSector = 2048;
+// Images of at most 2 MiB: room for the UDF anchors at 256 and at the end,
+// small enough to make and read thousands of times a second.
+constexpr size_t kMaxSectors = 1024;
 
 std::string sparseImage(const uint8_t* data, size_t size) {
     std::map<size_t, std::string_view> sectors;
     size_t at = 0;
     while (at + 4 <= size) {
-        const size_t lba = size_t(data[at]) | size_t(data[at + 1]) << 8;
+        const size_t lba = (size_t(data[at]) | size_t(data[at + 1]) << 8) % kMaxSectors;
         const size_t length = size_t(data[at + 2]) | size_t(data[at + 3]) << 8;
         at += 4;
         const size_t n = std::min({kSector, length, size - at});

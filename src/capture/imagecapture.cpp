@@ -3,6 +3,7 @@
 // folder is then put in the folder walk's order (names by their bytes).
 #include "capture/capture.h"
 #include "capture/records.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -20,6 +21,9 @@ namespace {
 // Cancel and progress are offered every so many entries: an image is read
 // far faster than a folder, and the callbacks cost more than an entry.
 constexpr uint64_t kEntriesPerCancelCheck = 256;
+// No file system on disk holds a longer name; a crafted image's Rock Ridge
+// name may run on far past it and past the stock file's line bound.
+constexpr size_t kMaxImageNameBytes = 1024;
 
 class ImageWalk {
   public:
@@ -46,7 +50,7 @@ class ImageWalk {
                 return false;
             DirEntry d;
             d.nativeName = std::string(name);
-            d.name = displayNameOfNative(name);
+            d.name = std::string(utf8Prefix(displayNameOfNative(name), kMaxImageNameBytes));
             d.isDirectory = e.isDirectory;
             d.size = e.size;
             d.created = e.created;
