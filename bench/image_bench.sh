@@ -8,7 +8,8 @@
 #   zutomelark-cli capture UDF-IMAGE against  udf_lister UDF-IMAGE > /dev/null
 # (a capture also writes the stock file and its name index; the listers only
 # list), and the peak memory (maximum resident set) of each capture against a
-# capture of the folder the images were made from.
+# capture of the folder the images were made from (and of the references,
+# which tells what the libraries themselves hold).
 #
 # usage: bench/image_bench.sh [build folder] [runs]
 # Use a Release build, e.g.
@@ -73,6 +74,9 @@ printf 'UDF:      capture %.3f s, udf_lister %.3f s, ratio %.2f\n' "$udf" "$ref"
 folderPeak=$(peak "$cli" --data "$work/data" capture --quiet "$src")
 isoPeak=$(peak "$cli" --data "$work/data" capture --quiet "$work/bench.iso")
 udfPeak=$(peak "$cli" --data "$work/data" capture --quiet "$work/bench-udf.iso")
+tarPeak=$(peak bsdtar -tvf "$work/bench.iso")
+listerPeak=$(peak "$lister" "$work/bench-udf.iso")
+printf 'peak memory of the references: bsdtar -tvf %d KiB, udf_lister %d KiB\n' "$tarPeak" "$listerPeak"
 printf 'peak memory: folder capture %d KiB, ISO capture %d KiB (%.2fx), UDF capture %d KiB (%.2fx)\n' \
     "$folderPeak" "$isoPeak" "$(echo "$isoPeak / $folderPeak" | bc -l)" \
     "$udfPeak" "$(echo "$udfPeak / $folderPeak" | bc -l)"
