@@ -102,4 +102,41 @@ ScopedTimeZone::~ScopedTimeZone() {
     tzset();
 }
 
+bool haveTool(const char* name) {
+    const std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
+    return std::system(cmd.c_str()) == 0;
+}
+
+namespace {
+std::string quoted(const std::filesystem::path& p) {
+    return "'" + p.string() + "'";
+}
+bool runTool(const std::string& cmd) {
+    const int rc = std::system((cmd + " >/dev/null 2>&1").c_str());
+    if (rc != 0) std::fprintf(stderr, "failed: %s\n", cmd.c_str());
+    return rc == 0;
+}
+} // namespace
+
+bool makeImage(ImageKind kind, const std::filesystem::path& tree,
+               const std::filesystem::path& image, const std::string& label) {
+    const char* tool = kind == ImageKind::IsoRockRidgeJoliet ? "xorriso" : "genisoimage";
+    if (!haveTool(tool)) return false;
+    std::string cmd = kind == ImageKind::IsoRockRidgeJoliet
+                          ? "xorriso -as mkisofs -quiet -J -R"
+                          : "genisoimage -quiet -input-charset utf-8";
+    if (kind == ImageKind::IsoJoliet) cmd += " -J -joliet-long";
+    if (kind == ImageKind::HybridUdf) cmd += " -J -R -udf";
+    return runTool(cmd + " -V " + label + " -o " + quoted(image) + " " + quoted(tree));
+}
+
+bool makeEmptyUdf(const std::filesystem::path& image, const std::string& revision,
+                  const std::string& label) {
+    if (!haveTool("mkudffs")) return false;
+    { std::ofstream(image).put('\0'); }
+    std::filesystem::resize_file(image, 4 << 20);
+    return runTool("mkudffs -b 2048 --media-type=hd --udfrev=" + revision + " -l " + label + " " +
+                   quoted(image));
+}
+
 } // namespace zt::test

@@ -64,4 +64,21 @@ class ScopedTimeZone {
     std::optional<std::string> saved_;
 };
 
+// Disc images made at test time from a folder, by the tools that make them
+// (xorriso, genisoimage, mkudffs). Each returns false when the tool is not
+// installed or failed (said on standard error); tests skip on !haveTool and
+// assert on the result.
+enum class ImageKind {
+    IsoRockRidgeJoliet, // xorriso: Rock Ridge and Joliet
+    IsoJoliet,          // genisoimage -J: Joliet only
+    IsoPlain,           // genisoimage: the primary names alone
+    HybridUdf,          // genisoimage -udf: UDF 1.02 beside ISO 9660 with Joliet and Rock Ridge
+};
+[[nodiscard]] bool makeImage(ImageKind kind, const std::filesystem::path& tree,
+                             const std::filesystem::path& image, const std::string& label);
+// An empty UDF file system of the given revision ("0x0201") made by mkudffs.
+[[nodiscard]] bool makeEmptyUdf(const std::filesystem::path& image, const std::string& revision,
+                                const std::string& label);
+[[nodiscard]] bool haveTool(const char* name);
+
 } // namespace zt::test

@@ -1,5 +1,6 @@
 #include "capture/capture.h"
 
+#include "capture/records.h"
 #include "platform/direnum.h"
 
 #include <cstring>
@@ -38,14 +39,6 @@ std::string joinDisplay(std::string_view folder, std::string_view name) {
     return out;
 }
 
-// A directory entry's times and size into a file record or a folder.
-template <class Record> void copyValues(const DirEntry& e, Record& r) {
-    r.created = e.created;
-    r.accessed = e.accessed;
-    r.modified = e.modified;
-    r.size = e.size;
-}
-
 struct FolderId {
     uint64_t device, inode;
     bool operator==(const FolderId&) const = default;
@@ -63,7 +56,7 @@ struct FolderIdHash {
 class Walk {
   public:
     Walk(FolderTree& tree, const CaptureCallbacks& callbacks, CaptureResult& result)
-        : tree_(tree), callbacks_(callbacks), result_(result) {}
+        : records_(tree), callbacks_(callbacks), result_(result) {}
 
     // False when cancelled.
     bool run(Frame root) {
@@ -78,20 +71,18 @@ class Walk {
             const DirEntry& e = f.listing.entries[f.next++];
             if (callbacks_.onEntry) callbacks_.onEntry(f.displayPath, e.name);
             if (!e.isDirectory) {
-                copyValues(e, *tree_.addFile(f.node, e.name));
+                records_.addFile(f.node, e);
             } else if (!enter(f, e)) {
                 return false;
             }
         }
+        result_.folderCount = records_.folderCount();
         return true;
     }
 
   private:
     FolderNode* addFolder(Frame& parent, const DirEntry& e) {
-        ++result_.folderCount;
-        FolderNode* child = tree_.addChild(parent.node, e.name);
-        copyValues(e, *child);
-        return child;
+        return records_.addFolder(parent.node, e);
     }
 
     // The folder entry e of parent: read, or kept empty, or kept as a file
@@ -112,7 +103,7 @@ class Walk {
         if (status == OpenFolder::Child::NotAFolder) {
             DirEntry now;
             if (parent.folder.entryNow(e.nativeName, now) && !now.isDirectory) {
-                copyValues(now, *tree_.addFile(parent.node, now.name));
+                records_.addFile(parent.node, now);
                 return true;
             }
         }
@@ -166,7 +157,7 @@ class Walk {
         if (from->isOpen()) stack_[index].folder = std::move(at);
     }
 
-    FolderTree& tree_;
+    RecordBuilder records_;
     const CaptureCallbacks& callbacks_;
     CaptureResult& result_;
     std::vector<Frame> stack_;

@@ -2,9 +2,11 @@
 // Reading a source (a drive's mount point or any folder) into a folder tree,
 // and naming the stock it becomes.
 #include "catalogue/foldertree.h"
+#include "image/imagereader.h"
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,7 @@ enum class CaptureStatus {
     Completed,    // the tree holds the source
     Cancelled,    // the cancel check asked to stop; the tree is emptied
     NothingFound, // the source could not be read or holds nothing; the tree is emptied
+    NotAnImage,   // a file (or device) that holds no file system known here; the tree is emptied
 };
 
 struct CaptureResult {
@@ -36,6 +39,12 @@ struct CaptureResult {
     // empty, not read. The faces tell the user when there were any.
     int otherFileSystemFolders = 0;
     std::string error;   // NothingFound: the system's reason when the source could not be read
+    // An image (or a disc read as one): its volume's facts.
+    std::optional<ImageVolume> image;
+    // Some of an image could not be read (truncated, damaged): the tree holds
+    // what could be read, `problem` says why the rest could not.
+    bool incomplete = false;
+    std::string problem;
 };
 
 // Replaces tree with the source's file tree: a root named rootText holding the
@@ -47,6 +56,21 @@ struct CaptureResult {
 // contents.
 CaptureResult captureTree(const std::filesystem::path& source, std::string rootText,
                           FolderTree& tree, const CaptureCallbacks& callbacks = {});
+
+// Reads the file system inside an image file or a device into tree, as
+// captureTree reads a folder: the same records in the same order. The root is
+// named after the volume label, else the image's file name without its
+// extension (the stock name is made from it).
+CaptureResult captureImage(const std::filesystem::path& image, FolderTree& tree,
+                           const CaptureCallbacks& callbacks = {});
+
+// A folder through captureTree, an image file or a device through
+// captureImage (rootText is then only used for a folder).
+CaptureResult captureSource(const std::filesystem::path& source, std::string rootText,
+                            FolderTree& tree, const CaptureCallbacks& callbacks = {});
+
+// "ディスクイメージとして読めません: %s"
+[[nodiscard]] std::string messageNotAnImage(std::string_view path);
 
 // The display name of a folder source: its last component; "/" for the root.
 [[nodiscard]] std::string folderDisplayName(std::string_view path);

@@ -217,11 +217,44 @@ std::vector<DriveInfo> listDrives(const DriveSourcePaths& paths) {
     return drives;
 }
 
+std::vector<DriveInfo> listUnmountedDiscs(const DriveSourcePaths& paths) {
+    const auto text = readFileBytes(paths.mountInfo);
+    std::vector<std::string> mountedDevices;
+    for (const MountEntry& m : text ? parseMountInfo(*text) : std::vector<MountEntry>{})
+        if (m.source.starts_with("/dev/")) mountedDevices.push_back(kernelDeviceName(m.source, paths.dev));
+    const auto labels = labelsByDevice(paths.byLabel, paths.dev);
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(paths.sysClassBlock, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!name.starts_with("sr")) continue;
+        // No disc in the drive: its size is 0.
+        const std::string size = firstLineOf(it->path() / "size");
+        if (size.empty() || size == "0") continue;
+        if (std::find(mountedDevices.begin(), mountedDevices.end(), name) != mountedDevices.end())
+            continue;
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    std::vector<DriveInfo> out;
+    for (const std::string& name : names) {
+        DriveInfo d;
+        d.device = (paths.dev / name).string();
+        d.mountPoint = d.device;
+        d.kind = DriveKind::Cd;
+        d.mounted = false;
+        const auto label = labels.find(name);
+        d.label = label != labels.end() ? label->second : name;
+        out.push_back(std::move(d));
+    }
+    return out;
+}
+
 std::string driveCaption(const DriveInfo& drive) {
     const char* word = drive.kind == DriveKind::Cd          ? "CDドライブ"
                        : drive.kind == DriveKind::Removable ? "リムーバブル"
                                                             : "HDドライブ";
-    return " (" + drive.label + ") " + word;
+    return " (" + drive.label + ") " + word + (drive.mounted ? "" : " (未マウント)");
 }
 
 int driveImageIndex(DriveKind kind) {

@@ -25,6 +25,7 @@ struct DriveInfo {
     std::string device;     // mount source, e.g. /dev/sda1
     std::string fsType;
     DriveKind kind = DriveKind::HardDisk;
+    bool mounted = true; // false: an optical disc no one mounted, read through its device
 };
 
 // One line of the mount table, fields de-escaped.
@@ -47,7 +48,13 @@ struct MountEntry {
 // listed once, as the volume visible there.
 [[nodiscard]] std::vector<DriveInfo> listDrives(const DriveSourcePaths& paths = {});
 
-// " (label) CDドライブ", " (label) HDドライブ", " (label) リムーバブル".
+// Optical drives holding a disc that is not mounted (sr* with a size above
+// zero, whose device no mount names): mountPoint is then the device to read
+// as an image, and mounted is false.
+[[nodiscard]] std::vector<DriveInfo> listUnmountedDiscs(const DriveSourcePaths& paths = {});
+
+// " (label) CDドライブ", " (label) HDドライブ", " (label) リムーバブル"; an
+// unmounted disc adds " (未マウント)".
 [[nodiscard]] std::string driveCaption(const DriveInfo& drive);
 // Image of the drive list: 3 CD, 4 hard disk, 5 removable.
 [[nodiscard]] int driveImageIndex(DriveKind kind);

@@ -1,5 +1,6 @@
 #include "capture/sourcefacts.h"
 
+#include "platform/direnum.h"
 #include "platform/fileops.h"
 #include "platform/textfile.h"
 
@@ -29,6 +30,19 @@ bool isBelow(const std::string& path, const std::string& mountPoint) {
 }
 
 } // namespace
+
+SourceFacts imageFactsOf(const fs::path& image, const ImageVolume& volume) {
+    SourceFacts facts;
+    std::error_code ec;
+    const fs::path real = fs::weakly_canonical(fs::absolute(image, ec), ec);
+    facts.path = ec ? image.string() : real.string();
+    facts.kind = SourceKind::Image;
+    facts.label = displayNameOfNative(volume.label);
+    facts.fileSystem = volume.fileSystem;
+    if (!volume.created.isZero()) facts.volumeCreated = volume.created;
+    facts.imageSize = volume.imageSize;
+    return facts;
+}
 
 SourceFacts sourceFactsOf(const fs::path& source, const DriveSourcePaths& paths) {
     SourceFacts facts;

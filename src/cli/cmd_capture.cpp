@@ -18,13 +18,16 @@ namespace zt::cli {
 namespace {
 
 const char* const kCaptureUsage =
-    "使い方: zutomelark-cli [--data フォルダ] capture パス [-N 名前] [-q]\n"
+    "使い方: zutomelark-cli [--data フォルダ] capture パス... [-N 名前] [-q]\n"
     "  パスの下のフォルダとファイルを読み込んで新しいストックにし、一覧の最後に加えて\n"
     "  その名前を表示します。名前はそのフォルダの名前 (. や .. や末尾の / も実際の\n"
     "  フォルダの名前に、/ なら \"root\") か指定の名前で、使われている名前には\n"
     "  _2、_3... が付きます。別のファイルシステムのフォルダ (マウントポイント) は中を\n"
     "  読まず、その数を標準エラーに表示します。どの文字コードでも読めない名前の\n"
     "  バイトはそのまま記録します (表示は &#56448; などの形)。\n"
+    "  パスがディスクイメージ (ISO 9660、UDF) かディスクのデバイスなら中のファイル\n"
+    "  システムを読み、名前はボリュームラベル (なければファイル名) になります。\n"
+    "  パスをいくつも指定すると 1 つずつストックにします (--name は 1 つのときだけ)。\n"
     "  -N, --name 名前  ストックの名前\n"
     "  -q, --quiet      標準エラーに進み具合を表示しない (端末のときだけ表示します)\n";
 
@@ -71,10 +74,9 @@ std::string sourceFolderName(const std::string& path) {
     return folderDisplayName(text);
 }
 
-int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
-    if (args.positional.size() != 1 || args.positional[0].empty())
-        return usageError("capture", "読み込むパスを一つ指定してください");
-    const std::string& path = args.positional[0];
+// One source into one stock; its exit status.
+int captureOne(const std::filesystem::path& dataDir, const ParsedArgs& args,
+               const std::string& path) {
     CaptureRequest request;
     request.source = path;
     // The name as the window shows it: the file system's bytes made into text,
@@ -95,7 +97,7 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     const auto stored = StockLibrary(dataDir).capture(request, tree, callbacks);
     progress.reset();
     if (!stored.ok()) {
-        if (stored.failure == StockFailure::NoSource)
+        if (stored.failure == StockFailure::NoSource && stored.message == kMessageInvalidSource)
             printError(stored.message + ": " + path, stored.detail);
         else
             printError(stored.message, stored.detail);
@@ -103,8 +105,25 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     }
     if (stored.otherFileSystemFolders > 0)
         printError(messageOtherFileSystemFolders(stored.otherFileSystemFolders));
+    if (stored.incomplete) printError(std::string(kMessagePartlyRead) + ": " + path, stored.problem);
     out() << escapeName(stored.value) << '\n';
     return kOk;
+}
+
+// Each source makes a stock of its own; one that fails is reported and the
+// others are still read. The status is the first failure's.
+int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
+    if (args.positional.empty()) return usageError("capture");
+    for (const std::string& path : args.positional)
+        if (path.empty()) return usageError("capture");
+    // One name cannot name several stocks.
+    if (args.positional.size() > 1 && args.value("name")) return usageError("capture");
+    int status = kOk;
+    for (const std::string& path : args.positional) {
+        const int one = captureOne(dataDir, args, path);
+        if (status == kOk) status = one;
+    }
+    return status;
 }
 
 } // namespace

@@ -22,6 +22,7 @@ const std::pair<SourceKind, const char*> kKindWords[] = {
     {SourceKind::Removable, "removable"},
     {SourceKind::HardDisk, "harddisk"},
     {SourceKind::Folder, "folder"},
+    {SourceKind::Image, "image"},
 };
 
 std::optional<uint64_t> number(std::string_view text) {
@@ -75,6 +76,8 @@ StockInfo infoOfCapture(const SourceFacts& facts, const FolderTree& tree, FileTi
     info.captured = now;
     info.volumeSize = facts.volumeSize;
     info.volumeFree = facts.volumeFree;
+    info.volumeCreated = facts.volumeCreated;
+    info.imageSize = facts.imageSize;
     countTree(tree, info);
     return info;
 }
@@ -95,6 +98,8 @@ std::string serializeStockInfo(const StockInfo& info) {
     put("bytes", std::to_string(info.bytes));
     if (info.volumeSize) put("volumesize", std::to_string(*info.volumeSize));
     if (info.volumeFree) put("volumefree", std::to_string(*info.volumeFree));
+    if (info.volumeCreated) put("volumecreated", timeText(*info.volumeCreated));
+    if (info.imageSize) put("imagesize", std::to_string(*info.imageSize));
     put("note", info.note); // line breaks in it become &#10; through the codec
     return out.bytes();
 }
@@ -120,6 +125,9 @@ StockInfo parseStockInfo(std::string_view bytes) {
             info.note = value;
         else if (key == "captured")
             info.captured = parseTime(value);
+        else if (key == "volumecreated") {
+            if (const FileTime t = parseTime(value); !t.isZero()) info.volumeCreated = t;
+        }
         else if (key == "device") {
             for (const auto& [kind, word] : kKindWords)
                 if (value == word) info.kind = kind;
@@ -134,6 +142,8 @@ StockInfo parseStockInfo(std::string_view bytes) {
                 info.volumeSize = n;
             else if (key == "volumefree")
                 info.volumeFree = n;
+            else if (key == "imagesize")
+                info.imageSize = n;
         }
     }
     return info;
@@ -181,13 +191,16 @@ std::vector<std::pair<std::string, std::string>> stockInfoTexts(const StockInfo&
     case SourceKind::Folder:
         kind = "フォルダ";
         break;
+    case SourceKind::Image:
+        kind = "イメージファイル";
+        break;
     case SourceKind::Unknown:
         break;
     }
     const auto bytesText = [](std::optional<uint64_t> v) {
         return v ? groupThousands(*v) + " バイト" : std::string(kUnknown);
     };
-    return {
+    std::vector<std::pair<std::string, std::string>> texts{
         {"読み込み元", orUnknown(info.source)},
         {"ボリュームラベル", orUnknown(info.label)},
         {"ファイルシステム", orUnknown(info.fileSystem)},
@@ -198,8 +211,16 @@ std::vector<std::pair<std::string, std::string>> stockInfoTexts(const StockInfo&
         {"合計サイズ", groupThousands(info.bytes) + " バイト"},
         {"ボリュームの容量", bytesText(info.volumeSize)},
         {"ボリュームの空き", bytesText(info.volumeFree)},
-        {"メモ", info.note},
     };
+    // Only an image has these: other stocks show what they always showed.
+    if (info.kind == SourceKind::Image) {
+        texts.emplace_back("ボリュームの作成日時", info.volumeCreated
+                                                   ? captureDateText(*info.volumeCreated)
+                                                   : std::string(kUnknown));
+        texts.emplace_back("イメージのサイズ", bytesText(info.imageSize));
+    }
+    texts.emplace_back("メモ", info.note);
+    return texts;
 }
 
 } // namespace zt

@@ -9,6 +9,7 @@
 //   source=/media/disc   label=DISC   filesystem=iso9660   device=cd
 //   captured=2026-12-08 14:21:18   folders=12   files=345   bytes=67890
 //   volumesize=700000000   volumefree=0   note=...
+// and for an image (device=image): volumecreated=2001-02-03 04:05:06  imagesize=...
 #include "capture/sourcefacts.h"
 #include "catalogue/foldertree.h"
 #include "platform/filetime.h"
@@ -31,6 +32,8 @@ struct StockInfo {
     FileTime captured; // zero: unknown
     uint64_t folders = 0, files = 0, bytes = 0;
     std::optional<uint64_t> volumeSize, volumeFree;
+    std::optional<FileTime> volumeCreated; // an image's volume date
+    std::optional<uint64_t> imageSize;     // an image's size in bytes
     std::string note;
 };
 

@@ -54,6 +54,10 @@ std::string messageNameNotAllowed(std::string_view name) {
     return "ストック名 " + std::string(name) + " は使えません";
 }
 
+std::string messageMountOrReadable(std::string_view device) {
+    return "ディスクをマウントするか、デバイス " + std::string(device) + " を読めるようにしてください";
+}
+
 std::string messageOtherFileSystemFolders(int count) {
     return "別のファイルシステムのフォルダ " + std::to_string(count) + " 個は読み込みませんでした";
 }
@@ -227,6 +231,18 @@ StockOutcome<OpenedStock> StockLibrary::open(std::string_view name,
 
 namespace {
 
+SourceFacts factsOf(const fs::path& source, const CaptureResult& read) {
+    return read.image ? imageFactsOf(source, *read.image) : sourceFactsOf(source);
+}
+
+// What the user is told of a source that could not be read: a disc in a
+// drive that no one mounted needs the device to be readable.
+std::string unreadableSourceMessage(const fs::path& source) {
+    std::error_code ec;
+    if (fs::is_block_file(source, ec)) return messageMountOrReadable(source.string());
+    return std::string(kMessageInvalidSource);
+}
+
 CaptureOutcome captureFailed(const StockResult& r, std::string detail = {}) {
     CaptureOutcome out;
     static_cast<StockResult&>(out) = r;
@@ -245,12 +261,17 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
         return captureFailed(
             failure(StockFailure::NameRefused, std::string(kMessageNameForbidden)));
 
-    const CaptureResult read = captureTree(request.source, request.rootText, tree, callbacks);
+    const CaptureResult read = captureSource(request.source, request.rootText, tree, callbacks);
     if (read.status == CaptureStatus::Cancelled)
         return captureFailed(failure(StockFailure::Cancelled, {}));
+    if (read.status == CaptureStatus::NotAnImage)
+        return captureFailed(
+            failure(StockFailure::NoSource, messageNotAnImage(request.source.string())));
     if (read.status == CaptureStatus::NothingFound)
-        return captureFailed(failure(StockFailure::NoSource, std::string(kMessageInvalidSource)),
+        return captureFailed(failure(StockFailure::NoSource, unreadableSourceMessage(request.source)),
                              read.error);
+    // An image names itself: its label, else its file name.
+    const std::string rootText = read.image ? tree.root()->name : request.rootText;
 
     if (callbacks.onStoring) callbacks.onStoring();
     // The file is written before the lock is taken (it may be large) and gets
@@ -265,7 +286,7 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
             if (stockNameTaken(names, chosen) || existsInAnyForm(*stockFile(chosen)))
                 return failure(StockFailure::NameRefused, std::string(kMessageNameTaken));
         } else {
-            chosen = uniqueStockName(stockNameBase(request.rootText), names, dataDir_);
+            chosen = uniqueStockName(stockNameBase(rootText), names, dataDir_);
         }
         const auto path = stockFile(chosen);
         if (!path || !file.commitAs(*path, true))
@@ -286,12 +307,14 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
     tree.root()->name = chosen;
     // The facts are a convenience: a stock without them still opens and shows
     // what its file tells.
-    (void)writeStockInfo(dataDir_, chosen,
-                         infoOfCapture(sourceFactsOf(request.source), tree, nowFileTime()));
+    (void)writeStockInfo(dataDir_, chosen, infoOfCapture(factsOf(request.source, read), tree,
+                                                        nowFileTime()));
     (void)buildIndex(dataDir_, chosen); // else built when it is first needed
     CaptureOutcome out;
     out.value = chosen;
     out.otherFileSystemFolders = read.otherFileSystemFolders;
+    out.incomplete = read.incomplete;
+    out.problem = read.problem;
     return out;
 }
 
@@ -449,17 +472,20 @@ StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
     StockUpdate& u = out.value;
     u.name = std::string(name);
     u.stored = *identity;
-    const CaptureResult read = captureTree(from, u.name, u.tree, callbacks);
+    const CaptureResult read = captureSource(from, u.name, u.tree, callbacks);
     if (read.status == CaptureStatus::Cancelled)
         return failed<StockUpdate>(failure(StockFailure::Cancelled, {}));
+    if (read.status == CaptureStatus::NotAnImage)
+        return failed<StockUpdate>(
+            failure(StockFailure::NoSource, messageNotAnImage(from.string())));
+    if (u.tree.root()) u.tree.root()->name = u.name; // an image names its top after itself
     if (read.status == CaptureStatus::NothingFound) {
-        auto r = failed<StockUpdate>(
-            failure(StockFailure::NoSource, std::string(kMessageInvalidSource)));
+        auto r = failed<StockUpdate>(failure(StockFailure::NoSource, unreadableSourceMessage(from)));
         r.detail = read.error.empty() ? from.string() : from.string() + ": " + read.error;
         return r;
     }
     u.diff = diffTrees(stored.value.tree, u.tree);
-    u.info = infoOfCapture(sourceFactsOf(from), u.tree, nowFileTime());
+    u.info = infoOfCapture(factsOf(from, read), u.tree, nowFileTime());
     return out; // the note is taken as it is when the update is applied
 }
 
@@ -508,7 +534,8 @@ StockOutcome<StockInfo> StockLibrary::info(std::string_view name) const {
 std::optional<fs::path> StockLibrary::pathOnMedium(std::string_view name,
                                                    const std::vector<std::string>& parts) const {
     const auto facts = readStockInfo(dataDir_, name);
-    if (!facts || facts->source.empty()) return std::nullopt;
+    // What a stock of an image holds is inside the image, nowhere a desktop can open it.
+    if (!facts || facts->source.empty() || facts->kind == SourceKind::Image) return std::nullopt;
     // The names as the file system holds them: raw bytes given back as bytes.
     fs::path p = nativeBytesOf(facts->source);
     for (const std::string& part : parts) {

@@ -85,11 +85,16 @@ struct OpenCallbacks {
 // source were not read because they are on another file system.
 struct CaptureOutcome : StockOutcome<std::string> {
     int otherFileSystemFolders = 0;
+    // An image of which some could not be read: the stock holds the rest,
+    // the faces warn with kMessagePartlyRead and this reason.
+    bool incomplete = false;
+    std::string problem;
 };
 
 struct CaptureRequest {
-    std::filesystem::path source;    // the folder or mount point to read
-    std::string rootText;            // the root's text (drive label, folder name)
+    std::filesystem::path source;    // the folder, mount point, image file or device to read
+    std::string rootText;            // the root's text (drive label, folder name); an
+                                     // image names itself (its volume label, its file name)
     std::optional<std::string> name; // a name chosen by the user, else made from rootText
 };
 
@@ -208,6 +213,8 @@ messageCannotCreate(const std::filesystem::path& p); // ファイル %s を作�
 [[nodiscard]] std::string messageNameNotAllowed(std::string_view name);
 // 別のファイルシステムのフォルダ n 個は読み込みませんでした
 [[nodiscard]] std::string messageOtherFileSystemFolders(int count);
+// ディスクをマウントするか、デバイス %s を読めるようにしてください
+[[nodiscard]] std::string messageMountOrReadable(std::string_view device);
 inline constexpr std::string_view kMessageInvalidSource = "無効な読み込み元指定です";
 inline constexpr std::string_view kMessageNoSourceRecorded =
     "読み込み元が記録されていません。読み込み元を指定してください";
@@ -220,6 +227,7 @@ inline constexpr std::string_view kMessageNoSourceRecorded =
 // The failure to write the side file `file` with errno `err`: its refused
 // side folder named when that was the cause, else the file and the reason.
 [[nodiscard]] StockResult sideFileFailure(const std::filesystem::path& file, int err);
+inline constexpr std::string_view kMessagePartlyRead = "一部を読めませんでした";
 inline constexpr std::string_view kMessageNoteTooLong = "メモが長すぎます";
 inline constexpr std::string_view kMessageDataBusy =
     "Data フォルダを他のプログラムが使っています。しばらくしてからやり直してください";

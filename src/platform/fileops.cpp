@@ -6,10 +6,12 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <time.h>
 #include <unistd.h>
+#include <utility>
 
 namespace zt {
 
@@ -40,6 +42,32 @@ std::optional<FileIdentity> fileIdentity(const std::filesystem::path& p) {
 
 RandomAccessFile::RandomAccessFile(const std::filesystem::path& p)
     : fd_(::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {}
+
+RandomAccessFile::RandomAccessFile(RandomAccessFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)) {}
+
+RandomAccessFile RandomAccessFile::inMemory(std::string_view bytes) {
+    RandomAccessFile out;
+    out.fd_ = ::memfd_create("zutomelark", MFD_CLOEXEC);
+    size_t put = 0;
+    while (out.fd_ >= 0 && put < bytes.size()) {
+        const ssize_t n = ::pwrite(out.fd_, bytes.data() + put, bytes.size() - put, off_t(put));
+        if (n <= 0) break;
+        put += size_t(n);
+    }
+    return out;
+}
+
+std::optional<uint64_t> RandomAccessFile::fileOrDeviceSize() const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return std::nullopt;
+    if (S_ISREG(st.st_mode)) return uint64_t(st.st_size);
+    if (!S_ISBLK(st.st_mode)) return std::nullopt;
+    // A block device's stat says nothing of its size; its end does.
+    const off_t end = ::lseek(fd_, 0, SEEK_END);
+    if (end < 0) return std::nullopt;
+    return uint64_t(end);
+}
 
 RandomAccessFile::~RandomAccessFile() {
     if (fd_ >= 0) ::close(fd_);

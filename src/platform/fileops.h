@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zt {
 
@@ -55,8 +56,18 @@ class RandomAccessFile {
     bool readAt(uint64_t offset, size_t size, std::string& out) const;
     // The same into memory of the caller's; the number of bytes read, or -1.
     [[nodiscard]] int64_t readInto(uint64_t offset, char* to, size_t size) const;
+    // The size of a plain file or a block device (a disc in its drive, a
+    // disk); nullopt for anything else (a folder, a pipe, a terminal).
+    [[nodiscard]] std::optional<uint64_t> fileOrDeviceSize() const;
+    // The open descriptor, for a library that reads through one itself.
+    [[nodiscard]] int descriptor() const { return fd_; }
+    // A file of these bytes that lives in memory only (a fuzz target hands
+    // its input to a reader of files this way).
+    [[nodiscard]] static RandomAccessFile inMemory(std::string_view bytes);
+    RandomAccessFile(RandomAccessFile&& other) noexcept;
 
   private:
+    RandomAccessFile() = default;
     int fd_ = -1;
 };
 

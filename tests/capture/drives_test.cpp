@@ -165,3 +165,28 @@ TEST(Drives, Escapes) {
 
 } // namespace
 } // namespace zt
+
+namespace zt {
+namespace {
+
+// Optical drives with a disc (size above zero) that no mount names are
+// listed by their device; empty drives and mounted discs are not.
+TEST(Drives, UnmountedDiscsAreListedByTheirDevice) {
+    FakeMachine m;
+    for (const auto& [name, size] : {std::pair{"sr0", "1400000"}, {"sr1", "0"}, {"sr2", "2000"},
+                                     {"sda", "99999"}}) {
+        m.blockDevice(name, std::string("pci/") + name, nullptr);
+        test::writeFile(m.paths.sysClassBlock / name / "size", std::string(size) + "\n");
+    }
+    m.label("MY\\x20DISC", "sr0");
+    test::writeFile(m.paths.mountInfo, mountLine(20, "/media/cd", "iso9660", "/dev/sr2"));
+    const auto discs = listUnmountedDiscs(m.paths);
+    ASSERT_EQ(discs.size(), size_t(1));
+    EXPECT_EQ(discs[0].mountPoint, (m.paths.dev / "sr0").string());
+    EXPECT_EQ(discs[0].label, "MY DISC");
+    EXPECT_FALSE(discs[0].mounted);
+    EXPECT_EQ(driveCaption(discs[0]), " (MY DISC) CDドライブ (未マウント)");
+}
+
+} // namespace
+} // namespace zt

@@ -42,6 +42,19 @@ std::optional<QString> ScriptedDialogs::browseForFolder(QWidget*, const QString&
     return popAnswer(folderAnswers);
 }
 
+std::optional<QStringList> ScriptedDialogs::openFileNames(QWidget*, const QString& title,
+                                                          const QString&, const QString& filter) {
+    fileTitles.append(title);
+    fileFilters.append(filter);
+    if (fileAnswers.empty()) return std::nullopt;
+    // As popAnswer: the list copied out before the optional goes.
+    const bool given = fileAnswers.front().has_value();
+    const QStringList files = given ? *fileAnswers.front() : QStringList();
+    fileAnswers.pop_front();
+    if (!given) return std::nullopt;
+    return files;
+}
+
 bool ScriptedDialogs::openWithDesktop(const QString& path) {
     opened.append(path);
     return desktopOpens;

@@ -23,6 +23,8 @@ class ScriptedDialogs : public DialogService {
                                                       // (an OK-only box answers Ok, taking none)
     std::deque<std::optional<QString>> saveAnswers;   // default cancelled
     std::deque<std::optional<QString>> folderAnswers; // default cancelled
+    std::deque<std::optional<QStringList>> fileAnswers; // open-file dialogs; default cancelled
+    QStringList fileTitles, fileFilters;
     std::vector<Shown> shown;                         // every message box, in order
     QStringList saveTitles, folderTitles;
     QStringList saveStarts, folderStarts; // where each dialog was asked to start
@@ -38,6 +40,8 @@ class ScriptedDialogs : public DialogService {
                                         const QString& defaultSuffix) override;
     std::optional<QString> browseForFolder(QWidget*, const QString& title,
                                            const QString& startFolder) override;
+    std::optional<QStringList> openFileNames(QWidget*, const QString& title, const QString&,
+                                             const QString& filter) override;
     bool openWithDesktop(const QString& path) override;
     void showHelp(QWidget*, int topic) override;
 };

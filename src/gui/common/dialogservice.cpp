@@ -59,6 +59,15 @@ class QtDialogs final : public DialogService {
         return dir;
     }
 
+    std::optional<QStringList> openFileNames(QWidget* owner, const QString& title,
+                                             const QString& startFolder,
+                                             const QString& filter) override {
+        const QString start = startFolder.isEmpty() ? QDir::homePath() : startFolder;
+        const QStringList files = QFileDialog::getOpenFileNames(owner, title, start, filter);
+        if (files.isEmpty()) return std::nullopt;
+        return files;
+    }
+
     bool openWithDesktop(const QString& path) override {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     }

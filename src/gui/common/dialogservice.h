@@ -40,6 +40,13 @@ class DialogService {
     virtual std::optional<QString> browseForFolder(QWidget* owner, const QString& title,
                                                    const QString& startFolder) = 0;
 
+    // Open-file dialog choosing one or more existing files, starting in
+    // startFolder (empty: the home folder); nullopt when cancelled. filter uses
+    // Qt's "Images (*.iso *.img);;All (*)" form.
+    virtual std::optional<QStringList> openFileNames(QWidget* owner, const QString& title,
+                                                     const QString& startFolder,
+                                                     const QString& filter) = 0;
+
     // Opens a file or folder with the desktop's default application (a folder:
     // the file manager); false when nothing could be started.
     virtual bool openWithDesktop(const QString& path) = 0;

@@ -99,6 +99,7 @@ void MainWindow::buildPanes() {
     connect(stockList_, &StockListPane::moveDownClicked, this, &MainWindow::moveStockDown);
     connect(stockList_, &StockListPane::deleteClicked, this, &MainWindow::deleteSelectedStock);
     connect(sources_, &SourcePane::captureRequested, this, &MainWindow::captureSelectedSource);
+    connect(sources_, &SourcePane::imagesChosen, this, &MainWindow::captureImages);
 }
 
 bool MainWindow::busy() const {

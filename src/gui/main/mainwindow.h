@@ -51,6 +51,7 @@ class SourcePane;
 class StockListPane;
 class WorkRunner;
 struct CaptureRun;
+struct ImagesRun;
 struct OpenRun;
 struct SearchHit;
 struct UpdateRun;
@@ -88,6 +89,8 @@ class MainWindow : public QMainWindow {
 
   public slots:
     void captureSelectedSource();
+    // Reads each image (or device) into a stock of its own, in one job.
+    void captureImages(const std::vector<std::string>& paths);
     void openSelectedStock();
     void moveStockUp();
     void moveStockDown();
@@ -142,6 +145,8 @@ class MainWindow : public QMainWindow {
     void openStock(const std::string& name);
     void stockOpened(OpenRun& run, bool cancelled);
     void captureEnded(const CaptureRun& run);
+    // mainwindow_images.cpp
+    void imagesCaptured(const ImagesRun& run);
     void selectStock(int row); // in the list and the search window, without opening
     void loadStockList();      // at start-up: warns when the list cannot be read
     void scheduleIndexes();    // the background index builder checks every listed stock

@@ -181,6 +181,10 @@ void MainWindow::captureEnded(const CaptureRun& run) {
                 this, QStringLiteral("情報"),
                 toQString(messageOtherFileSystemFolders(run.result.otherFileSystemFolders)),
                 MsgButtons::Ok, MsgIcon::Information);
+        // A damaged image (or disc) gave what could be read.
+        if (run.result.incomplete)
+            dialogs().messageBox(this, QStringLiteral("警告"), toQString(kMessagePartlyRead),
+                                 MsgButtons::Ok, MsgIcon::Warning, toQString(run.result.problem));
         if (shutDownDone_) return;
     } else if (run.result.failure != StockFailure::Cancelled) {
         warn(this, run.result);

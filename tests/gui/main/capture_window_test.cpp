@@ -7,6 +7,7 @@
 #include "gui/panes/source/sourcepane.h"
 #include "gui/panes/stocklist/stocklistpane.h"
 #include "settings/settings.h"
+#include "testutil.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -115,6 +116,34 @@ class CaptureWindowTest : public QObject {
         QVERIFY(waitIdle(*w));
         QCOMPARE(stockNames(*w).value(2), QStringLiteral("My Src_2"));
         QCOMPARE(selectedStock(*w), QStringLiteral("My Src_2"));
+    }
+
+    // Several images chosen at once: one job, one stock each named after its
+    // disc; the one that is no image is told of and the others are kept.
+    void chosenImagesMakeOneStockEach() {
+        if (!test::haveTool("xorriso")) QSKIP("xorriso is not installed");
+        TempDataDir data;
+        QTemporaryDir tmp;
+        const fs::path dir = tmp.path().toStdString();
+        makeSource(dir / "tree");
+        QVERIFY(test::makeImage(test::ImageKind::IsoRockRidgeJoliet, dir / "tree", dir / "a.iso", "DISC_A"));
+        QVERIFY(test::makeImage(test::ImageKind::IsoRockRidgeJoliet, dir / "tree", dir / "b.iso", "DISC_B"));
+        std::ofstream(dir / "bad.iso") << "no image";
+        ScopedDialogs dlg;
+        dlg->fileAnswers.push_back(QStringList{QString::fromStdString((dir / "a.iso").string()),
+                                               QString::fromStdString((dir / "bad.iso").string()),
+                                               QString::fromStdString((dir / "b.iso").string())});
+        auto w = makeWindow(data.path());
+        QTest::mouseClick(child<QPushButton>(w.get(), "imageFileButton"), Qt::LeftButton);
+        QVERIFY(waitIdle(*w));
+        QCOMPARE(dlg->fileTitles, QStringList{QStringLiteral("イメージファイル")});
+        QVERIFY(dlg->fileFilters.value(0).contains(QStringLiteral("*.iso *.img *.udf *.bin")));
+        QCOMPARE(stockNames(*w), QStringList({"DISC_A", "DISC_B"}));
+        QCOMPARE(selectedStock(*w), QStringLiteral("DISC_B"));
+        QCOMPARE(dlg->shown.size(), size_t(1));
+        QCOMPARE(dlg->shown[0].text, QStringLiteral("ディスクイメージとして読めません: ") +
+                                         QString::fromStdString((dir / "bad.iso").string()));
+        QCOMPARE(w->folderBrowser()->tree().folderCount(), 3);
     }
 
     void driveItemIsReadFromItsMountPoint() {

@@ -73,13 +73,16 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->stockList()->width(), 129);
         QCOMPARE(w->stockList()->height(), 100);
         QCOMPARE(w->folderBrowser()->folderTreeWidth(), 208);
-        // The source pane's bottom strip: the chosen folder and the browse
-        // button share its width, the button under the one-line list.
+        // The source pane's bottom strip: the one-line chosen folder over its
+        // width, the browse and image buttons side by side under it.
         auto* folder = child<QWidget>(w.get(), "chosenFolderList");
         auto* browse = child<QWidget>(w.get(), "browseFolderButton");
+        auto* images = child<QWidget>(w.get(), "imageFileButton");
         QCOMPARE(folder->parentWidget()->height(), 41);
         QCOMPARE(folder->width(), folder->parentWidget()->width());
-        QCOMPARE(browse->width(), folder->parentWidget()->width());
+        QCOMPARE(browse->width() + images->width(), folder->parentWidget()->width());
+        QCOMPARE(images->x(), browse->width());
+        QCOMPARE(images->y(), browse->y());
         QCOMPARE(folder->height(), 19);
         QCOMPARE(browse->y(), 20);
         QCOMPARE(browse->height(), 21);

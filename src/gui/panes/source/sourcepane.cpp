@@ -10,6 +10,7 @@
 
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -66,6 +67,10 @@ SourcePane::SourcePane(const IconCache* icons, QWidget* parent) : QWidget(parent
     browse_->setObjectName(QStringLiteral("browseFolderButton"));
     browse_->setAccessibleName(QStringLiteral("フォルダ参照"));
     connect(browse_, &QPushButton::clicked, this, &SourcePane::chooseFolder);
+    images_ = new QPushButton(QStringLiteral("イメージファイル..."), folderStrip_);
+    images_->setObjectName(QStringLiteral("imageFileButton"));
+    images_->setAccessibleName(QStringLiteral("イメージファイル"));
+    connect(images_, &QPushButton::clicked, this, &SourcePane::chooseImages);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -86,9 +91,11 @@ void SourcePane::layoutFolderStrip() {
     const int w = folderStrip_->width();
     const int listHeight = designPixels(*this, 19);
     folder_->setGeometry(0, 0, w, listHeight);
-    browse_->setGeometry(
-        0, listHeight + 1, w,
-        std::max(designPixels(*this, 21), folderStrip_->height() - listHeight - 1));
+    // The two buttons side by side under it, halving its width.
+    const int buttonHeight =
+        std::max(designPixels(*this, 21), folderStrip_->height() - listHeight - 1);
+    browse_->setGeometry(0, listHeight + 1, w / 2, buttonHeight);
+    images_->setGeometry(w / 2, listHeight + 1, w - w / 2, buttonHeight);
 }
 
 void SourcePane::fillDrives(bool cdDrives, bool hardDisks, bool removableDisks) {
@@ -100,6 +107,22 @@ void SourcePane::fillDrives(bool cdDrives, bool hardDisks, bool removableDisks) 
         if (shown)
             addDrive(toQString(driveCaption(d)), d.mountPoint, d.label, driveImageIndex(d.kind));
     }
+    // A disc in a drive that no one mounted is read through its device.
+    if (cdDrives)
+        for (const DriveInfo& d : listUnmountedDiscs())
+            addDrive(toQString(driveCaption(d)), d.mountPoint, d.label, driveImageIndex(d.kind));
+}
+
+void SourcePane::chooseImages() {
+    const auto chosen = dialogs().openFileNames(
+        this, QStringLiteral("イメージファイル"), imageFolder_,
+        QStringLiteral("ディスクイメージ (*.iso *.img *.udf *.bin);;すべてのファイル (*)"));
+    if (!chosen || chosen->isEmpty()) return;
+    imageFolder_ = QFileInfo(chosen->first()).absolutePath();
+    std::vector<std::string> paths;
+    for (const QString& file : *chosen)
+        paths.push_back(QFile::encodeName(file).toStdString());
+    emit imagesChosen(paths);
 }
 
 void SourcePane::addDrive(const QString& caption, const std::string& mountPoint,
@@ -151,7 +174,7 @@ std::optional<CaptureSource> SourcePane::selectedSource() const {
 namespace zt {
 
 QList<QWidget*> SourcePane::focusOrder() const {
-    return {drives_, folder_, browse_};
+    return {drives_, folder_, browse_, images_};
 }
 
 } // namespace zt

@@ -1,10 +1,13 @@
 #pragma once
-// The source pane "読み出し元": the mounted drives, and under them the one
-// folder chosen with "フォルダ参照...". One of the two lists has the selection;
-// a double click on either asks for a capture.
+// The source pane "読み出し元": the mounted drives (and optical discs no one
+// mounted, read through their device), and under them the one folder chosen
+// with "フォルダ参照...". One of the two lists has the selection; a double
+// click on either asks for a capture. "イメージファイル..." picks disc images,
+// each to be read into a stock of its own.
 #include <QWidget>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QListWidget;
 class QPushButton;
@@ -37,6 +40,10 @@ class SourcePane : public QWidget {
     void setChosenFolder(const std::string& path);
     [[nodiscard]] const std::string& chosenFolder() const { return chosenFolder_; }
 
+    // Shows the open-file dialog for disc images; what is chosen goes out
+    // through imagesChosen.
+    void chooseImages();
+
     // The selected drive, else the chosen folder when it is selected.
     [[nodiscard]] std::optional<CaptureSource> selectedSource() const;
     // The widgets that take the focus, in tab order.
@@ -46,6 +53,8 @@ class SourcePane : public QWidget {
     void captureRequested();
     // What selectedSource() says may have changed.
     void sourceChanged();
+    // Image files to read, as the file system's bytes, in the order chosen.
+    void imagesChosen(const std::vector<std::string>& paths);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -58,6 +67,8 @@ class SourcePane : public QWidget {
     QWidget* folderStrip_ = nullptr; // the chosen folder over the browse button
     QListWidget* folder_ = nullptr;
     QPushButton* browse_ = nullptr;
+    QPushButton* images_ = nullptr;
+    QString imageFolder_; // where the last images were chosen, while the program runs
     std::string chosenFolder_;
 };
 
