@@ -190,6 +190,15 @@ StockResult changeList(const StockLibrary& library, bool& save, Change&& change)
     return r;
 }
 
+// After a change: the index of the stock it wrote (when one did), then the
+// catalogue summary brought to the list as it is now. Both are conveniences
+// a search builds again when they are missing.
+void indexAndSummarise(const fs::path& dataDir, std::string_view written = {}) {
+    std::vector<SummaryStock> built;
+    if (!written.empty()) (void)buildIndex(dataDir, written, &built);
+    if (const auto listed = loadStockList(dataDir)) refreshSummary(dataDir, *listed, std::move(built));
+}
+
 } // namespace
 
 std::optional<FileIdentity> StockLibrary::stockIdentity(std::string_view name) const {
@@ -283,7 +292,7 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
     // what its file tells.
     (void)writeStockInfo(dataDir_, chosen,
                          infoOfCapture(sourceFactsOf(request.source), tree, nowFileTime()));
-    (void)buildIndex(dataDir_, chosen); // else built when it is first needed
+    indexAndSummarise(dataDir_, chosen); // else built when it is first needed
     CaptureOutcome out;
     out.value = chosen;
     out.otherFileSystemFolders = read.otherFileSystemFolders;
@@ -340,10 +349,12 @@ StockResult StockLibrary::rename(const StockRef& stock, std::string_view newName
         // One file under both names (a file system blind to letter case):
         // its side files are renamed, as it was.
         renameSideFiles(dataDir_, stock.name, newName);
+        indexAndSummarise(dataDir_);
         return r;
     }
     std::remove(oldPath.c_str());
     removeSideFiles(dataDir_, stock.name);
+    indexAndSummarise(dataDir_);
     return r;
 }
 
@@ -363,6 +374,7 @@ StockResult StockLibrary::remove(const StockRef& stock) {
     if (const auto path = stockFile(stock.name)) {
         std::remove(path->c_str());
         removeSideFiles(dataDir_, stock.name);
+        indexAndSummarise(dataDir_);
     }
     return r;
 }
@@ -420,7 +432,7 @@ StockResult StockLibrary::adopt(std::string_view name) {
         save = true;
         return StockResult{};
     });
-    if (r.ok()) (void)buildIndex(dataDir_, name);
+    if (r.ok()) indexAndSummarise(dataDir_, name);
     return r;
 }
 
@@ -481,7 +493,7 @@ StockResult StockLibrary::applyUpdate(const StockUpdate& update) {
     StockInfo facts = update.info;
     if (const auto current = readStockInfo(dataDir_, update.name)) facts.note = current->note;
     (void)writeStockInfo(dataDir_, update.name, facts);
-    (void)buildIndex(dataDir_, update.name);
+    indexAndSummarise(dataDir_, update.name);
     return {};
 }
 
