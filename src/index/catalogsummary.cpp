@@ -55,7 +55,10 @@ SummaryColumn SummaryColumn::ofTrigrams(std::span<const uint32_t> trigrams) {
     return c;
 }
 
-std::string buildSummary(const std::vector<SummaryStock>& all) {
+std::string buildSummary(const std::vector<SummaryStock>& all, unsigned bucketBits) {
+    bucketBits = std::clamp(bucketBits, kMinSummaryBucketBits, kSummaryBucketBits);
+    const unsigned shift = kSummaryBucketBits - bucketBits;
+    const size_t rowCount = size_t(1) << bucketBits;
     const size_t stocks = std::min(all.size(), kMaxSummaryStocks);
     std::string table;
     for (size_t s = 0; s < stocks; ++s) {
@@ -74,7 +77,7 @@ std::string buildSummary(const std::vector<SummaryStock>& all) {
     std::string out(kMagic);
     put(out, kVersion);
     put(out, uint32_t(stocks));
-    put(out, uint32_t(kSummaryBuckets));
+    put(out, uint32_t(bucketBits));
     put(out, uint32_t(rowBytes));
     put(out, uint64_t(table.size()));
     put(out, uint64_t(kHeaderSize + table.size()));
@@ -84,17 +87,17 @@ std::string buildSummary(const std::vector<SummaryStock>& all) {
     put(out, uint64_t(indexChecksum(out)));
     out += table;
     // The rows, made stock by stock from each column's set bits.
-    std::string rows(kSummaryBuckets * rowBytes, '\0');
+    std::string rows(rowCount * rowBytes, '\0');
     for (size_t s = 0; s < stocks; ++s) {
         const auto& words = all[s].column.words();
         for (size_t w = 0; w < words.size(); ++w)
             for (uint64_t word = words[w]; word; word &= word - 1) {
-                const size_t b = w * 64 + size_t(std::countr_zero(word));
+                const size_t b = (w * 64 + size_t(std::countr_zero(word))) >> shift;
                 rows[b * rowBytes + s / 8] |= char(1 << (s % 8));
             }
     }
-    out.reserve(out.size() + kSummaryBuckets * (rowBytes + kRowChecksum));
-    for (size_t b = 0; b < kSummaryBuckets; ++b) {
+    out.reserve(out.size() + rowCount * (rowBytes + kRowChecksum));
+    for (size_t b = 0; b < rowCount; ++b) {
         const std::string_view bits = std::string_view(rows).substr(b * rowBytes, rowBytes);
         out += bits;
         put(out, rowChecksum(b, bits));
@@ -137,16 +140,19 @@ bool CatalogueSummary::parse() {
             indexChecksum(std::string_view(head).substr(0, kHeadChecksumAt)))
         return false;
     const uint32_t stocks = get<uint32_t>(head, 12);
+    const uint32_t bucketBits = get<uint32_t>(head, 16);
     const uint64_t tableLength = get<uint64_t>(head, 24);
+    if (bucketBits < kMinSummaryBucketBits || bucketBits > kSummaryBucketBits) return false;
+    shift_ = kSummaryBucketBits - bucketBits;
+    rowCount_ = size_t(1) << bucketBits;
     rowBytes_ = rowBytesFor(stocks);
     rowsPos_ = kHeaderSize + tableLength;
     // Every length is bounded before anything is read on its word, and the
     // file must be exactly as long as they say.
-    if (stocks > kMaxSummaryStocks || get<uint32_t>(head, 16) != kSummaryBuckets ||
-        get<uint32_t>(head, 20) != rowBytes_ || tableLength < uint64_t(stocks) * kMinEntry ||
+    if (stocks > kMaxSummaryStocks || get<uint32_t>(head, 20) != rowBytes_ || tableLength < uint64_t(stocks) * kMinEntry ||
         tableLength > uint64_t(stocks) * (kMinEntry + kMaxSummaryName) ||
         get<uint64_t>(head, 32) != rowsPos_ ||
-        fileSize_ != rowsPos_ + uint64_t(kSummaryBuckets) * (rowBytes_ + kRowChecksum))
+        fileSize_ != rowsPos_ + uint64_t(rowCount_) * (rowBytes_ + kRowChecksum))
         return false;
     std::string table;
     if (!fetch(kHeaderSize, tableLength, table) ||
@@ -184,7 +190,7 @@ std::optional<size_t> CatalogueSummary::slotOf(std::string_view name) const {
 
 bool CatalogueSummary::rows(size_t first, size_t count, std::string& out) const {
     const size_t stride = rowBytes_ + kRowChecksum;
-    if (first + count > kSummaryBuckets ||
+    if (first + count > rowCount_ ||
         !fetch(rowsPos_ + uint64_t(first) * stride, uint64_t(count) * stride, out))
         return false;
     for (size_t r = 0; r < count; ++r) {
@@ -202,7 +208,7 @@ std::optional<std::vector<bool>>
 CatalogueSummary::mayHold(std::span<const uint32_t> trigrams) const {
     std::vector<size_t> buckets;
     for (const uint32_t t : trigrams)
-        buckets.push_back(summaryBucket(t));
+        buckets.push_back(summaryBucket(t) >> shift_);
     std::sort(buckets.begin(), buckets.end());
     buckets.erase(std::unique(buckets.begin(), buckets.end()), buckets.end());
     std::string all(rowBytes_, char(0xFF)), bits;
@@ -222,15 +228,17 @@ std::optional<std::vector<SummaryColumn>> CatalogueSummary::columns() const {
     // Read a run of rows at a time: a few megabytes, not a call per row.
     const size_t run = std::max<size_t>(1, (size_t(4) << 20) / (rowBytes_ + kRowChecksum));
     std::string bits;
-    for (size_t first = 0; first < kSummaryBuckets; first += run) {
-        const size_t count = std::min(run, kSummaryBuckets - first);
+    for (size_t first = 0; first < rowCount_; first += run) {
+        const size_t count = std::min(run, rowCount_ - first);
         if (!rows(first, count, bits)) return std::nullopt;
         for (size_t r = 0; r < count; ++r)
             for (size_t i = 0; i < rowBytes_; ++i)
                 for (auto byte = static_cast<unsigned char>(bits[r * rowBytes_ + i]); byte;
                      byte &= byte - 1) {
                     const size_t s = i * 8 + size_t(std::countr_zero(byte));
-                    if (s < out.size()) out[s].set(first + r);
+                    // A row of several buckets sets them all: never fewer than the stock's.
+                    for (size_t b = (first + r) << shift_; b < (first + r + 1) << shift_; ++b)
+                        if (s < out.size()) out[s].set(b);
                 }
     }
     return out;

@@ -53,8 +53,12 @@ struct SummaryStock {
     SummaryColumn column;
 };
 
-// The summary file's bytes for these stocks (the first kMaxSummaryStocks).
-[[nodiscard]] std::string buildSummary(const std::vector<SummaryStock>& stocks);
+// The summary file's bytes for these stocks (the first kMaxSummaryStocks),
+// with 2^bucketBits rows (4 to 16; fewer rows each stand for several
+// buckets: a smaller file that rules out fewer stocks).
+inline constexpr unsigned kSummaryBucketBits = 16, kMinSummaryBucketBits = 4;
+[[nodiscard]] std::string buildSummary(const std::vector<SummaryStock>& stocks,
+                                       unsigned bucketBits = kSummaryBucketBits);
 
 // A summary read from its file (or bytes the caller keeps alive). Opening
 // reads and checks the header and the stock table; a row is read and
@@ -91,6 +95,8 @@ class CatalogueSummary {
     uint64_t fileSize_ = 0;
     uint64_t rowsPos_ = 0;
     size_t rowBytes_ = 0;
+    unsigned shift_ = 0; // a bucket's row: bucket >> shift_
+    size_t rowCount_ = 0;
     std::vector<std::string> names_;
     std::vector<FileStamp> stamps_;
     std::unordered_map<std::string_view, size_t> slots_; // views into names_

@@ -50,6 +50,12 @@ TEST(CatalogueSummary, HoldsEveryStocksBucketsAndRefusesDamage) {
         }
     }
     EXPECT_FALSE(CatalogueSummary::open(bytes.substr(0, bytes.size() - 1)));
+    // A summary of fewer rows rules out fewer stocks, never one that may match.
+    const std::string smallBytes = buildSummary(stocks, kMinSummaryBucketBits);
+    const auto small = CatalogueSummary::open(smallBytes);
+    ASSERT_TRUE(small && small->mayHold(query));
+    EXPECT_TRUE((*small->mayHold(query))[4]);
+    EXPECT_TRUE((*small->columns())[4].has(summaryBucket(0x616263 + 4)));
     EXPECT_FALSE(CatalogueSummary::open(""));
 }
 
