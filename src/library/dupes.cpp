@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace zt {
 
@@ -41,10 +42,24 @@ template <class Visit> void forEachFile(const FolderTree& tree, Visit&& visit) {
 StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
                                                     const DupeRequest& request) {
     StockOutcome<std::vector<DupeGroup>> out;
+    // The list read once: every stock asked for must be on it.
+    const auto listed = library.names();
+    if (!listed.ok()) {
+        static_cast<StockResult&>(out) = listed;
+        return out;
+    }
+    const std::unordered_set<std::string_view> isListed(listed.value.begin(), listed.value.end());
+    const auto open = [&](const std::string& stock) {
+        if (isListed.contains(stock)) return library.openListed(stock);
+        StockOutcome<OpenedStock> missing;
+        missing.failure = StockFailure::NoSuchStock;
+        missing.message = messageNoSuchStock(stock);
+        return missing;
+    };
     // First pass: how often each key (by its hash) occurs.
     std::unordered_map<uint64_t, uint32_t> counts;
     for (const std::string& stock : request.stocks) {
-        const auto opened = library.open(stock);
+        const auto opened = open(stock);
         if (!opened.ok()) {
             static_cast<StockResult&>(out) = opened;
             return out;
@@ -56,7 +71,7 @@ StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
     // Second pass: the files whose hash occurs twice or more, grouped by their real key.
     std::map<std::pair<uint64_t, std::string>, DupeGroup> groups;
     for (const std::string& stock : request.stocks) {
-        const auto opened = library.open(stock);
+        const auto opened = open(stock);
         if (!opened.ok()) {
             static_cast<StockResult&>(out) = opened;
             return out;

@@ -212,6 +212,11 @@ StockOutcome<OpenedStock> StockLibrary::open(std::string_view name,
     if (!listed.ok()) return failed<OpenedStock>(listed);
     if (std::find(listed.value.begin(), listed.value.end(), name) == listed.value.end())
         return failed<OpenedStock>(failure(StockFailure::NoSuchStock, messageNoSuchStock(name)));
+    return openListed(name, callbacks);
+}
+
+StockOutcome<OpenedStock> StockLibrary::openListed(std::string_view name,
+                                                   const OpenCallbacks& callbacks) const {
     const auto path = stockFile(name);
     if (!path)
         return failed<OpenedStock>(failure(StockFailure::NameRefused, messageNameNotAllowed(name)));
@@ -260,7 +265,8 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
     // The file is written before the lock is taken (it may be large) and gets
     // its name under the lock, together with the list entry.
     AtomicFileWriter file(dataDir_ / "capture.dat", AtomicFileWriter::FollowLinks::No);
-    file.write(serializeStock(tree));
+    // Streamed: the tree is held already, its file is never held whole beside it.
+    streamStock(tree, [&file](std::string_view piece) { file.write(piece); });
     std::string chosen;
     bool save = false;
     const StockResult r = changeList(*this, save, [&](std::vector<std::string>& names) {
@@ -497,19 +503,38 @@ StockResult StockLibrary::applyUpdate(const StockUpdate& update) {
     return {};
 }
 
+namespace {
+
+// The facts of a stock the list names: its side file, else the counts its
+// stock file gives (streamed: no tree is built for them).
+StockOutcome<StockInfo> infoOfListed(const fs::path& dataDir, std::string_view name) {
+    const auto path = stockFilePath(dataDir, name);
+    if (!path)
+        return failed<StockInfo>(failure(StockFailure::NameRefused, messageNameNotAllowed(name)));
+    if (auto side = readStockInfo(dataDir, name)) return succeeded(std::move(*side));
+    StockInfo computed;
+    if (!countStockFile(*path, computed))
+        return failed<StockInfo>(failure(StockFailure::CannotOpen, messageCannotOpen(*path)));
+    return succeeded(std::move(computed));
+}
+
+} // namespace
+
 StockOutcome<StockInfo> StockLibrary::info(std::string_view name) const {
     const auto listed = names();
     if (!listed.ok()) return failed<StockInfo>(listed);
     if (std::find(listed.value.begin(), listed.value.end(), name) == listed.value.end())
         return failed<StockInfo>(failure(StockFailure::NoSuchStock, messageNoSuchStock(name)));
-    if (!stockFile(name))
-        return failed<StockInfo>(failure(StockFailure::NameRefused, messageNameNotAllowed(name)));
-    if (auto side = readStockInfo(dataDir_, name)) return succeeded(std::move(*side));
-    auto opened = open(name);
-    if (!opened.ok()) return failed<StockInfo>(opened);
-    StockInfo computed;
-    countTree(opened.value.tree, computed);
-    return succeeded(std::move(computed));
+    return infoOfListed(dataDir_, name);
+}
+
+std::vector<StockOutcome<StockInfo>>
+StockLibrary::infoOfEach(const std::vector<std::string>& listed) const {
+    std::vector<StockOutcome<StockInfo>> out;
+    out.reserve(listed.size());
+    for (const std::string& name : listed)
+        out.push_back(infoOfListed(dataDir_, name));
+    return out;
 }
 
 std::optional<fs::path> StockLibrary::pathOnMedium(std::string_view name,
