@@ -4,12 +4,14 @@
 #include "index/indexsearch.h"
 #include "library/catalogsearch.h"
 #include "library/indexstore.h"
+#include "library/stockinfo.h"
 #include "platform/collate.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 namespace zt {
 namespace {
@@ -242,6 +244,13 @@ TEST(NameIndex, DamagedRecordsReadAlikeByLoaderScanAndIndex) {
         r.text = "abc";
         std::vector<std::string> rows[2];
         test::writeFile(dir / "S.dat", c.bytes);
+        // The counts `list --long` streams are those of the loaded tree.
+        StockInfo fromTree, streamed;
+        countTree(tree, fromTree);
+        ASSERT_TRUE(countStockFile(dir / "S.dat", streamed)) << c.what;
+        EXPECT_EQ(std::tie(streamed.folders, streamed.files, streamed.bytes),
+                  std::tie(fromTree.folders, fromTree.files, fromTree.bytes))
+            << c.what;
         const std::string indexBytes = buildNameIndex(c.bytes, *fileStamp(dir / "S.dat"));
         auto index = NameIndex::open(indexBytes, *fileStamp(dir / "S.dat"));
         ASSERT_TRUE(index) << c.what;
