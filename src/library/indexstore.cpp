@@ -100,7 +100,7 @@ std::vector<Planned> planSummary(const std::filesystem::path& dataDir,
         else if (const auto slot = old ? old->slotOf(name) : std::nullopt;
                  slot && old->stamp(*slot) == *stamp)
             plan.push_back({name, *stamp, Planned::Kept, *slot});
-        else
+        else if (openIndex(dataDir, name)) // one without a fresh index stays out
             plan.push_back({name, *stamp, Planned::FromIndex, 0});
     };
     for (const std::string& name : stocks)
