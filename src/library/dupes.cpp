@@ -41,10 +41,12 @@ template <class Visit> void forEachFile(const FolderTree& tree, Visit&& visit) {
     }
 }
 
-// Appends the key hash of every file of a stock to hashes, reading its file
-// record by record as the loader would.
+// Calls take(hash) with the key hash of every file of a stock (of the
+// request's least size), reading its file record by record as the loader
+// would; take returns false to stop early.
+template <class Take>
 StockResult hashFiles(const StockLibrary& library, const std::string& stock,
-                      const DupeRequest& request, std::vector<uint64_t>& hashes) {
+                      const DupeRequest& request, Take&& take) {
     const auto path = library.stockFile(stock);
     if (!path) return StockResult::fail(StockFailure::NameRefused, messageNameNotAllowed(stock));
     PieceReader in;
@@ -59,7 +61,7 @@ StockResult hashFiles(const StockLibrary& library, const std::string& stock,
         name.clear();
         cp932::decodeAppend(r.name, name); // before the values: the line lasts till then
         const uint64_t size = records.values().size;
-        if (size >= request.minSize) hashes.push_back(keyHash(request, name, size));
+        if (size >= request.minSize && !take(keyHash(request, name, size))) return {};
     }
     if (in.failed()) return StockResult::fail(StockFailure::CannotOpen, messageCannotOpen(*path));
     return {};
@@ -94,7 +96,11 @@ StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
             out.message = messageNoSuchStock(stock);
             return out;
         }
-        if (StockResult r = hashFiles(library, stock, request, hashes); !r.ok()) {
+        const auto keep = [&hashes](uint64_t h) {
+            hashes.push_back(h);
+            return true;
+        };
+        if (StockResult r = hashFiles(library, stock, request, keep); !r.ok()) {
             static_cast<StockResult&>(out) = r;
             return out;
         }
@@ -112,6 +118,14 @@ StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
     // Second pass: the files whose hash occurs twice or more, grouped by their real key.
     std::map<std::pair<uint64_t, std::string>, DupeGroup> groups;
     for (const std::string& stock : request.stocks) {
+        // Only a stock holding a repeated key is loaded (and sorted) whole.
+        bool any = false;
+        const auto look = [&](uint64_t h) { return !(any = repeated(h)); };
+        if (StockResult r = hashFiles(library, stock, request, look); !r.ok() || !any) {
+            if (r.ok()) continue;
+            static_cast<StockResult&>(out) = r;
+            return out;
+        }
         const auto opened = open(stock);
         if (!opened.ok()) {
             static_cast<StockResult&>(out) = opened;
