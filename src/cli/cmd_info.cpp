@@ -59,6 +59,7 @@ int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     static const char* const kStates[] = {"fresh", "missing", "stale", "damaged"};
     int status = kOk;
     std::string out;
+    std::vector<SummaryStock> built; // the catalogue summary follows the indexes built
     for (const std::string& s : stocks) {
         if (!library.stockFile(s)) continue; // a name that may not name a file has no index
         const IndexState state = indexState(dataDir, s, IndexCheck::Thorough);
@@ -66,7 +67,7 @@ int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             out += escapeName(s) + '\t' + kStates[int(state)] + '\n';
             if (state != IndexState::Fresh) status = kFileError;
         } else if (state != IndexState::Fresh) {
-            if (buildIndex(dataDir, s)) {
+            if (buildIndex(dataDir, s, &built)) {
                 out += escapeName(s) + "\tbuilt\n";
             } else {
                 printError(messageCannotCreate(indexFilePath(dataDir, s)));
@@ -74,6 +75,7 @@ int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             }
         }
     }
+    if (!args.has("check")) refreshSummary(dataDir, names.value, std::move(built));
     std::cout << out << std::flush;
     return status;
 }
