@@ -3,10 +3,13 @@
 // Uses the sets of search_bench (generated into DIR by `search_bench
 // --prepare`, which this program runs from beside itself):
 //   many    100 stocks, 5,000,000 names: selective texts searched through the
-//           indexes, by the scan, and by `plocate -c -i` over a database of the
-//           same paths (plocate-build --plaintext, no visibility check; it
-//           counts whole paths, so a matching folder's contents too), timed
-//           pair by pair
+//           indexes against the scan (both in this process), and then as
+//           processes: zutomelark-cli (beside this program) against
+//           `plocate -c -i` over a database of the same paths (plocate-build
+//           --plaintext, no visibility check; it counts whole paths, so a
+//           matching folder's contents too), both started the same way (no
+//           shell, output to /dev/null), timed in turns pair by pair, warm
+//           cache (every file read once before)
 //   1m      one stock of 1,000,000 records: index size against the stock
 //           file, and the time to build it
 // Then the peak memory of an indexed search of `many` in a fresh process.
@@ -23,8 +26,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -89,16 +96,29 @@ void writePathList(const fs::path& dir, const fs::path& list) {
     (void)zt::searchCatalogue(all, cb, zt::IndexUse::Never);
 }
 
-double timePlocate(const fs::path& db, const Case& c, const fs::path& out) {
-    const std::string cmd = "plocate -c -i -d " + shellQuoted(db) + " '" + c.plocateText + "' > " +
-                            shellQuoted(out);
+// The wall time of a whole process, started directly (no shell) with its
+// output to /dev/null; exits when it could not run (status 1: nothing found).
+double timeProcess(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t io;
+    posix_spawn_file_actions_init(&io);
+    posix_spawn_file_actions_addopen(&io, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&io, 2, "/dev/null", O_WRONLY, 0);
     const auto t = Clock::now();
-    const int rc = std::system(cmd.c_str());
-    if (rc != 0 && !(WIFEXITED(rc) && WEXITSTATUS(rc) == 1)) { // 1: nothing found
-        std::fprintf(stderr, "plocate did not run (apt-get install plocate)\n");
+    pid_t pid = 0;
+    int rc = -1;
+    if (posix_spawnp(&pid, argv[0], &io, nullptr, argv.data(), environ) == 0)
+        ::waitpid(pid, &rc, 0);
+    const double s = secondsSince(t);
+    posix_spawn_file_actions_destroy(&io);
+    if (!WIFEXITED(rc) || WEXITSTATUS(rc) > 1) {
+        std::fprintf(stderr, "%s did not run\n", argv[0]);
         std::exit(2);
     }
-    return secondsSince(t);
+    return s;
 }
 
 void reportIndexSize(const fs::path& dir) {
@@ -171,11 +191,18 @@ int main(int argc, char** argv) {
                           {"ascii 'track 123'", "track 123", zt::MatchMode::Contains, "track 123"},
                           {"wildcard *qzxw_1*", "*qzxw_1*", zt::MatchMode::Wildcard, "qzxw_1"},
                           {"no such name", "zqxjzq", zt::MatchMode::Contains, "zqxjzq"}};
-    std::printf("%-20s %7s %9s %9s %10s %8s %8s\n", "case (many)", "hits", "index ms", "scan ms",
-                "plocate ms", "idx/scan", "idx/ploc");
+    std::printf("%-20s %7s %9s %9s %8s %9s %10s %8s\n", "case (many)", "hits", "index ms",
+                "scan ms", "idx/scan", "cli ms", "plocate ms", "cli/ploc");
+    const std::string cli = (here / "zutomelark-cli").string();
     for (const Case& c : cases) {
         const zt::SearchRequest r = makeRequest(dir, c);
-        std::vector<double> index, scan, plocate, toScan, toPlocate;
+        std::vector<std::string> ours{cli, "--data", dir.string(), "search", "--limit", "0"};
+        if (c.mode == zt::MatchMode::Wildcard) ours.insert(ours.end(), {"--mode", "wildcard"});
+        for (const std::string& s : r.stocks)
+            ours.insert(ours.end(), {"--stock", s});
+        ours.insert(ours.end(), {"--", c.text});
+        const std::vector<std::string> theirs{"plocate", "-c", "-i", "-d", db.string(), c.plocateText};
+        std::vector<double> index, scan, toScan, process, plocate, toPlocate;
         int hits = 0;
         for (int i = 0; i < pairs; ++i) {
             t = Clock::now();
@@ -184,13 +211,14 @@ int main(int argc, char** argv) {
             t = Clock::now();
             if (search(r, zt::IndexUse::Never) != hits) std::fprintf(stderr, "hits differ!\n");
             scan.push_back(secondsSince(t));
-            plocate.push_back(timePlocate(db, c, dir / "plocate.out"));
             toScan.push_back(index.back() / scan.back());
-            toPlocate.push_back(index.back() / plocate.back());
+            process.push_back(timeProcess(ours));
+            plocate.push_back(timeProcess(theirs));
+            toPlocate.push_back(process.back() / plocate.back());
         }
-        std::printf("%-20s %7d %9.2f %9.1f %10.2f %8.3f %8.2f\n", c.label, hits,
-                    median(index) * 1e3, median(scan) * 1e3, median(plocate) * 1e3,
-                    median(toScan), median(toPlocate));
+        std::printf("%-20s %7d %9.2f %9.1f %8.3f %9.2f %10.2f %8.2f\n", c.label, hits,
+                    median(index) * 1e3, median(scan) * 1e3, median(toScan),
+                    median(process) * 1e3, median(plocate) * 1e3, median(toPlocate));
     }
     reportPeak(dir);
     return 0;

@@ -114,18 +114,19 @@ std::string serializeStock(const FolderTree& tree) {
     return std::move(sink.out);
 }
 
+void streamStock(const FolderTree& tree, const std::function<void(std::string_view)>& out) {
+    Sink sink;
+    sink.out.reserve(Sink::kPiece + 64 * 1024);
+    sink.drain = &out;
+    serialize(tree, sink);
+    if (!sink.out.empty()) out(sink.out);
+}
+
 bool writeStockFile(const std::filesystem::path& path, const FolderTree& tree) {
     // Streamed in pieces: the disk writes one piece while the next is built,
     // and a large stock never needs its whole file in memory.
     AtomicFileWriter file(path);
-    const std::function<void(std::string_view)> drain = [&file](std::string_view piece) {
-        file.write(piece);
-    };
-    Sink sink;
-    sink.out.reserve(Sink::kPiece + 64 * 1024);
-    sink.drain = &drain;
-    serialize(tree, sink);
-    file.write(sink.out);
+    streamStock(tree, [&file](std::string_view piece) { file.write(piece); });
     return file.commit();
 }
 

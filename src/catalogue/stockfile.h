@@ -22,6 +22,9 @@ constexpr int kStockFormatMark = 1200;
 // Writes the tree as the stock file `path` (temporary file, then rename).
 // False when the file cannot be created or written; an old file is then untouched.
 [[nodiscard]] bool writeStockFile(const std::filesystem::path& path, const FolderTree& tree);
+// The stock file's bytes handed to `out` piece by piece (a few megabytes at
+// a time) as they are made: a large stock never needs its whole file in memory.
+void streamStock(const FolderTree& tree, const std::function<void(std::string_view)>& out);
 
 enum class StockReadStatus {
     Completed,  // the end of the file was reached

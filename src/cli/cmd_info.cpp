@@ -77,6 +77,7 @@ int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             out() << escapeName(stock) << '\t' << word << '\n';
     };
     int status = kOk;
+    std::vector<SummaryStock> built; // the catalogue summary follows the indexes built
     for (const std::string& s : stocks) {
         if (!library.stockFile(s)) continue; // a name that may not name a file has no index
         const IndexState state = indexState(dataDir, s, IndexCheck::Thorough);
@@ -89,7 +90,7 @@ int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
                 status = kNothingFound;
         } else if (state != IndexState::Fresh) {
             errno = 0;
-            if (buildIndex(dataDir, s)) {
+            if (buildIndex(dataDir, s, &built)) {
                 row(s, "作成", "built");
             } else {
                 const int err = errno;
@@ -98,6 +99,7 @@ int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             }
         }
     }
+    if (!args.has("check")) refreshSummary(dataDir, names.value, std::move(built));
     return status;
 }
 

@@ -29,14 +29,17 @@ int runList(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     const auto names = args.has("unlisted") ? library.unlisted() : library.names();
     if (!names.ok()) return report(names);
     const bool json = args.has("json"), longForm = args.has("long") && !args.has("unlisted");
-    for (const auto& n : names.value) {
+    // The facts of every stock from the list read above, not read again for each.
+    auto facts = longForm ? library.infoOfEach(names.value)
+                          : std::vector<StockOutcome<StockInfo>>{};
+    for (size_t row = 0; row < names.value.size(); ++row) {
+        const std::string& n = names.value[row];
         std::optional<StockInfo> info;
         if (longForm) {
-            auto i = library.info(n);
-            if (i.ok())
-                info = std::move(i.value);
+            if (facts[row].ok())
+                info = std::move(facts[row].value);
             else
-                printError(i.message);
+                printError(facts[row].message);
         }
         if (json) {
             JsonLine line;

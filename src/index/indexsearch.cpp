@@ -200,6 +200,13 @@ std::vector<uint32_t> requestTrigrams(const SearchRequest& request) {
     }
 }
 
+void searchNoCandidates(const std::string& stock, const SearchRequest& request,
+                        const SearchCallbacks& callbacks, SearchOutcome& outcome) {
+    SearchSteps steps(request, callbacks, outcome);
+    steps.status("\\" + stock + std::string(kStatusSearching));
+    (void)steps.enter();
+}
+
 IndexSearchStatus searchWithIndex(NameIndex& index, const std::filesystem::path& stockFile,
                                   const std::string& stock, const SearchRequest& request,
                                   const std::vector<uint32_t>& trigrams,
@@ -209,6 +216,11 @@ IndexSearchStatus searchWithIndex(NameIndex& index, const std::filesystem::path&
     // The record places are read only for a stock with something to place.
     if (!candidates || (!candidates->empty() && !index.loadFolders()))
         return IndexSearchStatus::Damaged;
+    // Nothing to read: the stock file need not even be opened.
+    if (candidates->empty()) {
+        searchNoCandidates(stock, request, callbacks, outcome);
+        return IndexSearchStatus::Done;
+    }
     StockReader reader(stockFile, index.builtFrom());
     if (!reader.ok()) return IndexSearchStatus::Unusable;
     const bool limitBefore = outcome.limitExceeded;

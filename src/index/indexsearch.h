@@ -22,6 +22,13 @@ enum class IndexSearchStatus {
     Damaged,  // the index failed a check as it was read: scan, and build it again
 };
 
+// What searching a stock that holds no candidate does (the catalogue summary
+// or its index says no name can match): its status line and the entry of its
+// top folder, where a limit reached before it or a stop asked for ends the
+// search, exactly as the scan would meet them.
+void searchNoCandidates(const std::string& stock, const SearchRequest& request,
+                        const SearchCallbacks& callbacks, SearchOutcome& outcome);
+
 // Searches the stock file `stockFile` (named `stock`) with its opened index.
 // The status line shows the stock being searched, not every folder.
 [[nodiscard]] IndexSearchStatus

@@ -178,6 +178,10 @@ class RecordWalk {
 
 } // namespace
 
+uint32_t indexChecksum(std::string_view bytes, uint64_t seed) {
+    return uint32_t(hashOn(0xCBF29CE484222325ull ^ seed, bytes));
+}
+
 std::vector<uint32_t> trigramsOf(std::string_view text) {
     std::vector<uint32_t> out;
     for (size_t i = 0; i + 3 <= text.size(); ++i)
@@ -189,12 +193,14 @@ std::vector<uint32_t> trigramsOf(std::string_view text) {
     return out;
 }
 
-std::string buildNameIndex(std::string_view stockBytes, const FileStamp& stamp) {
+std::string buildNameIndex(std::string_view stockBytes, const FileStamp& stamp,
+                           std::vector<uint32_t>* trigrams) {
     PlacedLines lines(stockBytes);
-    return buildNameIndex(lines, stamp);
+    return buildNameIndex(lines, stamp, trigrams);
 }
 
-std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
+std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp,
+                           std::vector<uint32_t>* trigrams) {
     std::vector<uint64_t> offsets;
     std::string folders;
     std::unordered_map<uint32_t, Posting> postings;
@@ -234,6 +240,12 @@ std::string buildNameIndex(PlacedLines& lines, const FileStamp& stamp) {
     for (const auto& [t, p] : postings)
         sorted.emplace_back(t, &p);
     std::sort(sorted.begin(), sorted.end());
+    if (trigrams) {
+        trigrams->clear();
+        trigrams->reserve(sorted.size());
+        for (const auto& [t, p] : sorted)
+            trigrams->push_back(t);
+    }
     std::string table;
     uint64_t place = 0;
     for (const auto& [t, p] : sorted) {
@@ -319,18 +331,20 @@ std::optional<NameIndexHeader> readNameIndexHeader(const std::filesystem::path& 
     return NameIndexHeader::parse(head);
 }
 
-bool writeNameIndex(const std::filesystem::path& stockFile,
-                    const std::filesystem::path& indexFile) {
+std::optional<BuiltIndex> writeNameIndex(const std::filesystem::path& stockFile,
+                                         const std::filesystem::path& indexFile) {
     // Read piece by piece: the memory is the index's, not the stock file's.
     const RandomAccessFile file(stockFile);
     const auto stamp = file.ok() ? file.stamp() : std::nullopt;
-    if (!stamp) return false;
+    if (!stamp) return std::nullopt;
     PlacedLines lines(file, PieceReader::kDefaultPieceBytes);
-    const std::string index = buildNameIndex(lines, *stamp);
+    BuiltIndex built{*stamp, {}};
+    const std::string index = buildNameIndex(lines, *stamp, &built.trigrams);
     // A file changed while it was read gives no index (the next use builds it).
-    if (lines.failed() || file.stamp() != stamp) return false;
+    if (lines.failed() || file.stamp() != stamp) return std::nullopt;
     // Data/Index is made when missing and never followed when it is a link.
-    return writeSideFile(indexFile, index);
+    if (!writeSideFile(indexFile, index, SideFileSync::Rebuildable)) return std::nullopt;
+    return built;
 }
 
 std::optional<NameIndex> NameIndex::open(std::string_view bytes, const FileStamp& stock) {
@@ -443,6 +457,22 @@ bool NameIndex::checkWhole() {
         }
     }
     return true;
+}
+
+std::optional<std::vector<uint32_t>> NameIndex::allTrigrams() const {
+    std::vector<uint32_t> out;
+    out.reserve(header_.trigrams);
+    std::string table;
+    for (size_t page = 0; page < (head_.size() - kHeaderSize) / 8; ++page) {
+        if (!fetchPage(page, table)) return std::nullopt;
+        for (size_t at = 0; at + kEntrySize <= table.size(); at += kEntrySize) {
+            const uint32_t t = get<uint32_t>(table, at);
+            // Ascending without repeats, as written: anything else is damage.
+            if (!out.empty() && t <= out.back()) return std::nullopt;
+            out.push_back(t);
+        }
+    }
+    return out;
 }
 
 uint64_t NameIndex::recordOffset(uint32_t record) const {

@@ -60,16 +60,30 @@ struct NameIndexHeader {
 [[nodiscard]] std::optional<NameIndexHeader> readNameIndexHeader(const std::filesystem::path& indexFile);
 
 // The index's bytes for a stock file's bytes (read by the search's rules: the
-// records it reaches, in file order).
-[[nodiscard]] std::string buildNameIndex(std::string_view stockBytes, const FileStamp& stamp);
+// records it reaches, in file order). The distinct trigrams of its names go
+// to `trigrams` when given, ascending (the catalogue summary takes them).
+[[nodiscard]] std::string buildNameIndex(std::string_view stockBytes, const FileStamp& stamp,
+                                         std::vector<uint32_t>* trigrams = nullptr);
 // The same over a stock file's lines as they are read.
-[[nodiscard]] std::string buildNameIndex(PlacedLines& stockLines, const FileStamp& stamp);
+[[nodiscard]] std::string buildNameIndex(PlacedLines& stockLines, const FileStamp& stamp,
+                                         std::vector<uint32_t>* trigrams = nullptr);
+
+// What an index was built from: the stock file's stamp and its names' trigrams.
+struct BuiltIndex {
+    FileStamp stock;
+    std::vector<uint32_t> trigrams; // distinct, ascending
+};
 
 // Builds the index of a stock file and saves it atomically as the side file
 // indexFile (<Data>/Index/<name>.idx, its folder made when missing, neither
-// followed when a link). False when the stock cannot be read or the index
+// followed when a link). Not flushed to the disk one by one: a lost index
+// costs only its rebuild. Nullopt when the stock cannot be read or the index
 // cannot be written.
-bool writeNameIndex(const std::filesystem::path& stockFile, const std::filesystem::path& indexFile);
+std::optional<BuiltIndex> writeNameIndex(const std::filesystem::path& stockFile,
+                                         const std::filesystem::path& indexFile);
+
+// The checksum every part of an index and of the catalogue summary carries.
+[[nodiscard]] uint32_t indexChecksum(std::string_view bytes, uint64_t seed = 0);
 
 // The distinct trigrams of a text as the index keys them (3 bytes each).
 [[nodiscard]] std::vector<uint32_t> trigramsOf(std::string_view foldedUtf8);
@@ -99,6 +113,9 @@ class NameIndex {
     [[nodiscard]] bool loadFolders();
     // Reads and checks every part, as `index --check` asks.
     [[nodiscard]] bool checkWhole();
+    // Every trigram some name holds, ascending; nullopt when a page of the
+    // trigram table fails its check.
+    [[nodiscard]] std::optional<std::vector<uint32_t>> allTrigrams() const;
     // Byte offset of a record in the stock file, its block of places read and
     // checked on first use; UINT64_MAX when it cannot be read or is damaged.
     [[nodiscard]] uint64_t recordOffset(uint32_t record) const;

@@ -1,9 +1,14 @@
 #include "library/dupes.h"
 
+#include "catalogue/stockrecords.h"
+#include "platform/codec.h"
+#include "platform/piecereader.h"
+
 #include <algorithm>
 #include <functional>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace zt {
 
@@ -36,35 +41,99 @@ template <class Visit> void forEachFile(const FolderTree& tree, Visit&& visit) {
     }
 }
 
+// Calls take(hash) with the key hash of every file of a stock (of the
+// request's least size), reading its file record by record as the loader
+// would; take returns false to stop early.
+template <class Take>
+StockResult hashFiles(const StockLibrary& library, const std::string& stock,
+                      const DupeRequest& request, Take&& take) {
+    const auto path = library.stockFile(stock);
+    if (!path) return StockResult::fail(StockFailure::NameRefused, messageNameNotAllowed(stock));
+    PieceReader in;
+    if (!in.open(*path)) return StockResult::fail(StockFailure::CannotOpen, messageCannotOpen(*path));
+    PieceLines lines(in);
+    RecordCursor<PieceLines> records(lines);
+    (void)records.header();
+    StockRecord r;
+    std::string name;
+    while (records.next(r)) {
+        if (r.folder) continue;
+        name.clear();
+        cp932::decodeAppend(r.name, name); // before the values: the line lasts till then
+        const uint64_t size = records.values().size;
+        if (size >= request.minSize && !take(keyHash(request, name, size))) return {};
+    }
+    if (in.failed()) return StockResult::fail(StockFailure::CannotOpen, messageCannotOpen(*path));
+    return {};
+}
+
 } // namespace
 
 StockOutcome<std::vector<DupeGroup>> findDuplicates(const StockLibrary& library,
                                                     const DupeRequest& request) {
     StockOutcome<std::vector<DupeGroup>> out;
-    // First pass: how often each key (by its hash) occurs.
-    std::unordered_map<uint64_t, uint32_t> counts;
+    // The list read once: every stock asked for must be on it.
+    const auto listed = library.names();
+    if (!listed.ok()) {
+        static_cast<StockResult&>(out) = listed;
+        return out;
+    }
+    const std::unordered_set<std::string_view> isListed(listed.value.begin(), listed.value.end());
+    const auto open = [&](const std::string& stock) {
+        if (isListed.contains(stock)) return library.openListed(stock);
+        StockOutcome<OpenedStock> missing;
+        missing.failure = StockFailure::NoSuchStock;
+        missing.message = messageNoSuchStock(stock);
+        return missing;
+    };
+    // First pass, streamed (no tree is built): the hash of every file's key.
+    // Sorted, the hashes that occur twice or more are kept: eight bytes a
+    // file at the peak, where a table of counts took several times that.
+    std::vector<uint64_t> hashes;
     for (const std::string& stock : request.stocks) {
-        const auto opened = library.open(stock);
-        if (!opened.ok()) {
-            static_cast<StockResult&>(out) = opened;
+        if (!isListed.contains(stock)) {
+            out.failure = StockFailure::NoSuchStock;
+            out.message = messageNoSuchStock(stock);
             return out;
         }
-        forEachFile(opened.value.tree, [&](const FolderChain&, const FileRecord& f) {
-            if (f.size >= request.minSize) ++counts[keyHash(request, f.name(), f.size)];
-        });
+        const auto keep = [&hashes](uint64_t h) {
+            hashes.push_back(h);
+            return true;
+        };
+        if (StockResult r = hashFiles(library, stock, request, keep); !r.ok()) {
+            static_cast<StockResult&>(out) = r;
+            return out;
+        }
     }
+    std::sort(hashes.begin(), hashes.end());
+    size_t kept = 0;
+    for (size_t i = 0; i + 1 < hashes.size(); ++i)
+        if (hashes[i] == hashes[i + 1] && (kept == 0 || hashes[kept - 1] != hashes[i]))
+            hashes[kept++] = hashes[i];
+    hashes.resize(kept);
+    hashes.shrink_to_fit();
+    const auto repeated = [&hashes](uint64_t h) {
+        return std::binary_search(hashes.begin(), hashes.end(), h);
+    };
     // Second pass: the files whose hash occurs twice or more, grouped by their real key.
     std::map<std::pair<uint64_t, std::string>, DupeGroup> groups;
     for (const std::string& stock : request.stocks) {
-        const auto opened = library.open(stock);
+        // Only a stock holding a repeated key is loaded (and sorted) whole.
+        bool any = false;
+        const auto look = [&](uint64_t h) { return !(any = repeated(h)); };
+        if (StockResult r = hashFiles(library, stock, request, look); !r.ok() || !any) {
+            if (r.ok()) continue;
+            static_cast<StockResult&>(out) = r;
+            return out;
+        }
+        const auto opened = open(stock);
         if (!opened.ok()) {
             static_cast<StockResult&>(out) = opened;
             return out;
         }
         forEachFile(opened.value.tree, [&](const FolderChain& folders, const FileRecord& f) {
             if (f.size < request.minSize) return;
-            const auto it = counts.find(keyHash(request, f.name(), f.size));
-            if (it == counts.end() || it->second < 2) return;
+            if (!repeated(keyHash(request, f.name(), f.size))) return;
             const std::string name =
                 request.key == DupeKey::Size ? std::string() : std::string(f.name());
             DupeGroup& g = groups[{f.size, name}];

@@ -1,5 +1,6 @@
 #include "library/stockinfo.h"
 
+#include "catalogue/stockrecords.h"
 #include "library/sidefiles.h"
 #include "platform/codec.h"
 #include "platform/datafiles.h"
@@ -64,6 +65,29 @@ void countTree(const FolderTree& tree, StockInfo& info) {
     info.folders = uint64_t(tree.folderCount());
     info.files = tree.fileCount();
     info.bytes = tree.root() ? folderSize(*tree.root()) : 0;
+}
+
+bool countStockFile(const std::filesystem::path& stockFile, StockInfo& info) {
+    PieceReader in;
+    if (!in.open(stockFile)) return false;
+    PieceLines lines(in);
+    RecordCursor<PieceLines> records(lines);
+    (void)records.header();
+    uint64_t folders = 0, files = 0, bytes = 0;
+    StockRecord r;
+    // A folder's values are never needed: the cursor skips them unread.
+    while (records.next(r))
+        if (r.folder) {
+            ++folders;
+        } else {
+            ++files;
+            bytes += records.values().size;
+        }
+    if (in.failed()) return false;
+    info.folders = folders;
+    info.files = files;
+    info.bytes = bytes;
+    return true;
 }
 
 StockInfo infoOfCapture(const SourceFacts& facts, const FolderTree& tree, FileTime now) {

@@ -39,6 +39,9 @@ struct StockInfo {
 
 // The counts of a tree: folders below the top, files, the sum of file sizes.
 void countTree(const FolderTree& tree, StockInfo& info);
+// The same counts streamed from a stock file, as its loaded tree would give
+// them (no tree is built); false when it cannot be read.
+[[nodiscard]] bool countStockFile(const std::filesystem::path& stockFile, StockInfo& info);
 
 // The facts of a fresh capture.
 [[nodiscard]] StockInfo infoOfCapture(const SourceFacts& facts, const FolderTree& tree,

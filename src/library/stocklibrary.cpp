@@ -199,6 +199,15 @@ StockResult changeList(const StockLibrary& library, bool& save, Change&& change)
     return r;
 }
 
+// After a change: the index of the stock it wrote (when one did), then the
+// catalogue summary brought to the list as it is now. Both are conveniences
+// a search builds again when they are missing.
+void indexAndSummarise(const fs::path& dataDir, std::string_view written = {}) {
+    std::vector<SummaryStock> built;
+    if (!written.empty()) (void)buildIndex(dataDir, written, &built);
+    if (const auto listed = loadStockList(dataDir)) refreshSummary(dataDir, *listed, std::move(built));
+}
+
 } // namespace
 
 std::optional<FileIdentity> StockLibrary::stockIdentity(std::string_view name) const {
@@ -212,6 +221,11 @@ StockOutcome<OpenedStock> StockLibrary::open(std::string_view name,
     if (!listed.ok()) return failed<OpenedStock>(listed);
     if (std::find(listed.value.begin(), listed.value.end(), name) == listed.value.end())
         return failed<OpenedStock>(failure(StockFailure::NoSuchStock, messageNoSuchStock(name)));
+    return openListed(name, callbacks);
+}
+
+StockOutcome<OpenedStock> StockLibrary::openListed(std::string_view name,
+                                                   const OpenCallbacks& callbacks) const {
     const auto path = stockFile(name);
     if (!path)
         return failed<OpenedStock>(failure(StockFailure::NameRefused, messageNameNotAllowed(name)));
@@ -277,7 +291,8 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
     // The file is written before the lock is taken (it may be large) and gets
     // its name under the lock, together with the list entry.
     AtomicFileWriter file(dataDir_ / "capture.dat", AtomicFileWriter::FollowLinks::No);
-    file.write(serializeStock(tree));
+    // Streamed: the tree is held already, its file is never held whole beside it.
+    streamStock(tree, [&file](std::string_view piece) { file.write(piece); });
     std::string chosen;
     bool save = false;
     const StockResult r = changeList(*this, save, [&](std::vector<std::string>& names) {
@@ -309,7 +324,7 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
     // what its file tells.
     (void)writeStockInfo(dataDir_, chosen, infoOfCapture(factsOf(request.source, read), tree,
                                                         nowFileTime()));
-    (void)buildIndex(dataDir_, chosen); // else built when it is first needed
+    indexAndSummarise(dataDir_, chosen); // else built when it is first needed
     CaptureOutcome out;
     out.value = chosen;
     out.otherFileSystemFolders = read.otherFileSystemFolders;
@@ -368,10 +383,12 @@ StockResult StockLibrary::rename(const StockRef& stock, std::string_view newName
         // One file under both names (a file system blind to letter case):
         // its side files are renamed, as it was.
         renameSideFiles(dataDir_, stock.name, newName);
+        indexAndSummarise(dataDir_);
         return r;
     }
     std::remove(oldPath.c_str());
     removeSideFiles(dataDir_, stock.name);
+    indexAndSummarise(dataDir_);
     return r;
 }
 
@@ -391,6 +408,7 @@ StockResult StockLibrary::remove(const StockRef& stock) {
     if (const auto path = stockFile(stock.name)) {
         std::remove(path->c_str());
         removeSideFiles(dataDir_, stock.name);
+        indexAndSummarise(dataDir_);
     }
     return r;
 }
@@ -448,7 +466,7 @@ StockResult StockLibrary::adopt(std::string_view name) {
         save = true;
         return StockResult{};
     });
-    if (r.ok()) (void)buildIndex(dataDir_, name);
+    if (r.ok()) indexAndSummarise(dataDir_, name);
     return r;
 }
 
@@ -512,23 +530,42 @@ StockResult StockLibrary::applyUpdate(const StockUpdate& update) {
     StockInfo facts = update.info;
     if (const auto current = readStockInfo(dataDir_, update.name)) facts.note = current->note;
     (void)writeStockInfo(dataDir_, update.name, facts);
-    (void)buildIndex(dataDir_, update.name);
+    indexAndSummarise(dataDir_, update.name);
     return {};
 }
+
+namespace {
+
+// The facts of a stock the list names: its side file, else the counts its
+// stock file gives (streamed: no tree is built for them).
+StockOutcome<StockInfo> infoOfListed(const fs::path& dataDir, std::string_view name) {
+    const auto path = stockFilePath(dataDir, name);
+    if (!path)
+        return failed<StockInfo>(failure(StockFailure::NameRefused, messageNameNotAllowed(name)));
+    if (auto side = readStockInfo(dataDir, name)) return succeeded(std::move(*side));
+    StockInfo computed;
+    if (!countStockFile(*path, computed))
+        return failed<StockInfo>(failure(StockFailure::CannotOpen, messageCannotOpen(*path)));
+    return succeeded(std::move(computed));
+}
+
+} // namespace
 
 StockOutcome<StockInfo> StockLibrary::info(std::string_view name) const {
     const auto listed = names();
     if (!listed.ok()) return failed<StockInfo>(listed);
     if (std::find(listed.value.begin(), listed.value.end(), name) == listed.value.end())
         return failed<StockInfo>(failure(StockFailure::NoSuchStock, messageNoSuchStock(name)));
-    if (!stockFile(name))
-        return failed<StockInfo>(failure(StockFailure::NameRefused, messageNameNotAllowed(name)));
-    if (auto side = readStockInfo(dataDir_, name)) return succeeded(std::move(*side));
-    auto opened = open(name);
-    if (!opened.ok()) return failed<StockInfo>(opened);
-    StockInfo computed;
-    countTree(opened.value.tree, computed);
-    return succeeded(std::move(computed));
+    return infoOfListed(dataDir_, name);
+}
+
+std::vector<StockOutcome<StockInfo>>
+StockLibrary::infoOfEach(const std::vector<std::string>& listed) const {
+    std::vector<StockOutcome<StockInfo>> out;
+    out.reserve(listed.size());
+    for (const std::string& name : listed)
+        out.push_back(infoOfListed(dataDir_, name));
+    return out;
 }
 
 std::optional<fs::path> StockLibrary::pathOnMedium(std::string_view name,

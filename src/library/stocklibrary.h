@@ -135,6 +135,10 @@ class StockLibrary {
     // Reads a listed stock and sorts it as the window shows it.
     [[nodiscard]] StockOutcome<OpenedStock> open(std::string_view name,
                                                  const OpenCallbacks& callbacks = {}) const;
+    // The same for a stock of a list the caller has just read (the list is
+    // not read again: a use case over many stocks reads it once).
+    [[nodiscard]] StockOutcome<OpenedStock> openListed(std::string_view name,
+                                                       const OpenCallbacks& callbacks = {}) const;
 
     // Reads the source into tree, stores it as a new stock at the end of the
     // list with its facts beside it, and returns its name. Cancelled, empty
@@ -174,6 +178,10 @@ class StockLibrary {
     // The facts and note of a listed stock: its side file, else what its
     // stock file tells.
     [[nodiscard]] StockOutcome<StockInfo> info(std::string_view name) const;
+    // The same for every stock of a list read once (`list --long`), in its
+    // order: the list is not read again for each.
+    [[nodiscard]] std::vector<StockOutcome<StockInfo>>
+    infoOfEach(const std::vector<std::string>& listed) const;
     // Where the stock was read from, from its facts file alone (never the
     // stock file); empty when nothing is recorded.
     [[nodiscard]] std::filesystem::path recordedSource(std::string_view name) const;

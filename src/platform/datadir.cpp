@@ -135,10 +135,8 @@ bool seedDataDir(const fs::path& dataDir, fs::path* failed) {
     if (::access((iconDir / "test.dat").c_str(), F_OK) != 0 && !restoreSampleFile(iconDir))
         make(iconDir / "test.dat", kSampleFile);
     make(dataDir / "StockList.dat", "");
-    // Start-up never waits for this: a busy Data folder is cleaned next time.
-    if (const auto lock =
-            DataLock::acquire(dataDir, DataLock::Mode::Exclusive, std::chrono::milliseconds(0)))
-        removeDataTemporaries(dataDir);
+    // Temporaries a killed writer left are swept by the next change (under the
+    // lock), not here: every start of either program would list all of Data.
     return ok;
 }
 

@@ -93,12 +93,23 @@ bool sideFolderWritable(const fs::path& folder) {
     return ::access(data.c_str(), W_OK | X_OK) == 0;
 }
 
-bool writeSideFile(const fs::path& file, std::string_view bytes) {
+bool writeSideFile(const fs::path& file, std::string_view bytes, SideFileSync sync) {
     const Placed p = placeSideFile(file, true);
     if (p.folder.get() < 0) return false;
     AtomicFileWriter out(p.folder.get(), p.name);
+    if (sync == SideFileSync::Rebuildable) out.skipDiskFlush();
     out.write(bytes);
     return out.commit();
+}
+
+std::unique_ptr<RandomAccessFile> openSideFile(const fs::path& file) {
+    const Placed p = placeSideFile(file, false);
+    if (p.folder.get() < 0) return nullptr;
+    Fd fd(::openat(p.folder.get(), p.name.c_str(),
+                   O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    return std::make_unique<RandomAccessFile>(RandomAccessFile::Adopt{fd.release()});
 }
 
 std::optional<std::string> readSideFile(const fs::path& file, size_t maxBytes) {

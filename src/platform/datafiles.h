@@ -9,8 +9,11 @@
 // refused (errno ELOOP or ENOTDIR), never followed, moved or removed.
 //
 // Every path given here is <Data>/<folder>/<name>.
+#include "platform/fileops.h"
+
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,10 +30,20 @@ namespace zt {
 // not a link, or missing in a writable Data folder.
 [[nodiscard]] bool sideFolderWritable(const std::filesystem::path& folder);
 
+// Whether a side file must survive a crash (the facts, a note) or is a cache
+// the program builds again when it is missing or damaged (the name indexes,
+// the catalogue summary), which is then not flushed to the disk.
+enum class SideFileSync { Durable, Rebuildable };
+
 // Saves a side file atomically (created with its folder when missing); a
 // link of that name is replaced, never written through. False with errno
 // set on failure, the old file unchanged.
-[[nodiscard]] bool writeSideFile(const std::filesystem::path& file, std::string_view bytes);
+[[nodiscard]] bool writeSideFile(const std::filesystem::path& file, std::string_view bytes,
+                                 SideFileSync sync = SideFileSync::Durable);
+
+// A side file opened for reads at offsets (never through a link, only a
+// plain file); null when it is missing or cannot be opened so.
+[[nodiscard]] std::unique_ptr<RandomAccessFile> openSideFile(const std::filesystem::path& file);
 
 // The first maxBytes bytes of a side file (what lies beyond is never read);
 // nullopt when it is missing, a link, not a plain file or unreadable.

@@ -44,6 +44,11 @@ struct FileIdentity {
 class RandomAccessFile {
   public:
     explicit RandomAccessFile(const std::filesystem::path& p);
+    // A descriptor already open for reading, which the object then owns.
+    struct Adopt {
+        int fd;
+    };
+    explicit RandomAccessFile(Adopt open) : fd_(open.fd) {}
     ~RandomAccessFile();
     RandomAccessFile(const RandomAccessFile&) = delete;
     RandomAccessFile& operator=(const RandomAccessFile&) = delete;

@@ -326,7 +326,8 @@ void AtomicFileWriter::write(std::string_view bytes) {
     if (!ok_) return;
     // Hand the pages to the disk now (without waiting), so the final fsync
     // finds little left to do. Where unsupported this is just a no-op.
-    (void)::sync_file_range(fd_, written_, off_t(bytes.size()), SYNC_FILE_RANGE_WRITE);
+    if (durable_)
+        (void)::sync_file_range(fd_, written_, off_t(bytes.size()), SYNC_FILE_RANGE_WRITE);
     written_ += static_cast<long long>(bytes.size());
 }
 
@@ -335,7 +336,7 @@ void AtomicFileWriter::write(std::string_view bytes) {
 bool AtomicFileWriter::flush() {
     if (flushed_) return true;
     if (fd_ < 0) return false;
-    if (!ok_ || ::fsync(fd_) != 0) {
+    if (!ok_ || (durable_ && ::fsync(fd_) != 0)) {
         discard();
         return false;
     }
@@ -364,7 +365,7 @@ bool AtomicFileWriter::publish(const std::string& name, bool noReplace) {
     // the new bytes, so a folder that cannot be synced (some file systems
     // refuse) does not turn the write into a failure: false promises an
     // unchanged target.
-    (void)::fsync(dir_);
+    if (durable_) (void)::fsync(dir_);
     return true;
 }
 

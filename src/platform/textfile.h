@@ -115,6 +115,11 @@ class AtomicFileWriter {
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     void write(std::string_view bytes); // a failure is remembered and reported by commit()
+    // For a file that can always be made again (a cache): neither the bytes
+    // nor the rename are flushed to the disk, so many such files cost no
+    // wait each. A crash may then leave the old file, an empty one or the
+    // new one under the name; never a mix with another file's bytes.
+    void skipDiskFlush() { durable_ = false; }
     // The new file takes p's owner, group and permission bits (as a replaced
     // target's are taken by commit()), for a copy of p under another name.
     void copyAttributesFrom(const std::filesystem::path& p);
@@ -136,6 +141,7 @@ class AtomicFileWriter {
     std::string name_; // the target's name in it
     std::string tmp_;  // the temporary file's name in it
     bool flushed_ = false;
+    bool durable_ = true;
     int fd_ = -1;
     bool ok_ = false;
     long long written_ = 0;

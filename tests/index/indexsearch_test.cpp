@@ -4,12 +4,14 @@
 #include "index/indexsearch.h"
 #include "library/catalogsearch.h"
 #include "library/indexstore.h"
+#include "library/stockinfo.h"
 #include "platform/collate.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 namespace zt {
 namespace {
@@ -127,6 +129,40 @@ TEST(NameIndex, SearchesExactlyAsTheScan) {
     }
 }
 
+// The whole catalogue search, with the summary ruling stocks out, against
+// the scan of every stock: the same rows, count, stop and limit messages.
+TEST(NameIndex, TheCatalogueSummarySearchesExactlyAsTheScan) {
+    std::mt19937 rng(99);
+    const std::vector<std::string> parts = {"ab", "Abc", "アA", "表示", "xyz", "qrs", "a", "klm"};
+    for (int round = 0; round < 40; ++round) {
+        test::TempDir dir;
+        SearchRequest r;
+        r.dataDir = dir.path();
+        for (int i = 0, n = 2 + int(rng() % 8); i < n; ++i) {
+            r.stocks.push_back("S" + std::to_string(i));
+            test::writeFile(dir / (r.stocks.back() + ".dat"), randomStock(rng, {parts[i % 8], parts[rng() % 8]}));
+            (void)buildIndex(dir.path(), r.stocks.back());
+        }
+        refreshSummary(dir.path(), r.stocks);
+        r.text = parts[rng() % parts.size()] + parts[rng() % parts.size()];
+        r.mode = MatchMode(rng() % 4);
+        r.caseSensitive = rng() % 2;
+        r.limit = rng() % 3 == 0 ? 1 + int(rng() % 6) : kSearchResultLimit;
+        SearchRun scan, indexed;
+        for (SearchRun* run : {&scan, &indexed}) {
+            SearchCallbacks cb;
+            cb.hit = [run](const SearchHit& h) { run->rows.push_back(describe(h)); };
+            cb.limitExceeded = [run](std::string_view) { ++run->limitMessages; };
+            run->outcome = searchCatalogue(r, cb, run == &scan ? IndexUse::Never : IndexUse::WhenFresh);
+        }
+        ASSERT_EQ(indexed.rows, scan.rows) << "round " << round << " text " << r.text;
+        EXPECT_EQ(indexed.outcome.resultCount, scan.outcome.resultCount) << round;
+        EXPECT_EQ(indexed.outcome.stopped, scan.outcome.stopped) << round;
+        EXPECT_EQ(indexed.outcome.skippedStocks, scan.outcome.skippedStocks) << round;
+        EXPECT_EQ(indexed.limitMessages, scan.limitMessages) << round;
+    }
+}
+
 // The record grammar's edge cases, read alike by the loader, the scan and
 // the index; the check that a file is a stock refuses every damaged one.
 TEST(NameIndex, DamagedRecordsReadAlikeByLoaderScanAndIndex) {
@@ -208,6 +244,13 @@ TEST(NameIndex, DamagedRecordsReadAlikeByLoaderScanAndIndex) {
         r.text = "abc";
         std::vector<std::string> rows[2];
         test::writeFile(dir / "S.dat", c.bytes);
+        // The counts `list --long` streams are those of the loaded tree.
+        StockInfo fromTree, streamed;
+        countTree(tree, fromTree);
+        ASSERT_TRUE(countStockFile(dir / "S.dat", streamed)) << c.what;
+        EXPECT_EQ(std::tie(streamed.folders, streamed.files, streamed.bytes),
+                  std::tie(fromTree.folders, fromTree.files, fromTree.bytes))
+            << c.what;
         const std::string indexBytes = buildNameIndex(c.bytes, *fileStamp(dir / "S.dat"));
         auto index = NameIndex::open(indexBytes, *fileStamp(dir / "S.dat"));
         ASSERT_TRUE(index) << c.what;

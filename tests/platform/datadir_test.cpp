@@ -122,7 +122,7 @@ TEST(DataDir, SeedRestoresSampleLeftByInterruptedIconLoad) {
     EXPECT_EQ(test::readFile(icons / "test.txt"), "the user's own");
 }
 
-TEST(DataDir, SeedRemovesTemporariesLeftByKilledWriters) {
+TEST(DataDir, SweepRemovesTemporariesLeftByKilledWriters) {
     test::TempDir tmp;
     const fs::path data = tmp / "Data";
     fs::create_directories(data / "Info");
@@ -131,7 +131,10 @@ TEST(DataDir, SeedRemovesTemporariesLeftByKilledWriters) {
     for (const fs::path& p : {data / ".zutomelark-000001.tmp", data / "Info/.zutomelark-000002.tmp",
                               tmp / "Outside/.zutomelark-000003.tmp"})
         test::writeFile(p, "left by a kill");
+    // Swept by a change under the lock, not by every start.
     ASSERT_TRUE(seedDataDir(data));
+    EXPECT_TRUE(fs::exists(data / ".zutomelark-000001.tmp"));
+    removeDataTemporaries(data);
     EXPECT_FALSE(fs::exists(data / ".zutomelark-000001.tmp"));
     EXPECT_FALSE(fs::exists(data / "Info/.zutomelark-000002.tmp"));
     EXPECT_TRUE(fs::exists(tmp / "Outside/.zutomelark-000003.tmp")); // never through a link

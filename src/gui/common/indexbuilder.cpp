@@ -7,6 +7,7 @@
 #include <chrono>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace zt {
 
@@ -34,7 +35,10 @@ void IndexBuilder::enqueue(const std::vector<std::string>& stocks, bool thorough
     {
         const std::lock_guard lock(mutex_);
         if (stopping_) return;
-        if (!thorough) queue_.clear();
+        if (!thorough) {
+            queue_.clear();
+            listed_ = stocks;
+        }
         // Each name once, however long the list (a search of the queue per
         // name would take the list's length squared).
         std::unordered_map<std::string, size_t> queued;
@@ -96,6 +100,8 @@ bool IndexBuilder::idle() const {
 void IndexBuilder::run() {
     for (;;) {
         Pending next;
+        bool last = false;
+        std::vector<std::string> listed;
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return stopping_ || (!held_ && !queue_.empty()); });
@@ -103,13 +109,19 @@ void IndexBuilder::run() {
             next = std::move(queue_.front());
             queue_.pop_front();
             building_ = true;
+            last = queue_.empty();
+            if (last) listed = listed_;
         }
         try {
             const auto check = next.thorough ? IndexCheck::Thorough : IndexCheck::Quick;
             if (indexState(dataDir_, next.stock, check) != IndexState::Fresh)
-                (void)buildIndex(dataDir_, next.stock);
+                (void)buildIndex(dataDir_, next.stock, &built_);
+            // Every stock looked at: the catalogue summary follows the indexes
+            // (it writes nothing when nothing changed).
+            if (last) refreshSummary(dataDir_, listed, std::exchange(built_, {}));
         } catch (...) {
             // Out of memory, say: that stock is searched without its index.
+            built_.clear();
         }
         {
             const std::lock_guard lock(mutex_);

@@ -3,6 +3,8 @@
 // thread of the lowest priority, so a search finds them ready. The window never
 // waits for it: the work that writes stocks holds it off from its own worker
 // (holdOff), and only closing the window waits for the stock being indexed.
+#include "index/catalogsummary.h"
+
 #include <QObject>
 #include <condition_variable>
 #include <deque>
@@ -58,6 +60,10 @@ class IndexBuilder : public QObject {
         bool thorough = false;
     };
     std::deque<Pending> queue_;
+    // The list last scheduled, and the summary bits of the indexes built
+    // since the summary was last brought up to date (when the queue empties).
+    std::vector<std::string> listed_;
+    std::vector<SummaryStock> built_;
     bool held_ = false;
     bool building_ = false;
     bool stopping_ = false;

@@ -37,22 +37,42 @@ constexpr auto kStatusInterval = std::chrono::milliseconds(50);
 constexpr size_t kStatusEndBytes = 400;
 
 // Rows found on the worker, waiting for the window's thread.
+// Rows go to the table in batches by time, not by count: every batch costs
+// the table a layout and a repaint, so a fast search handing over rows one
+// by one would spend more time showing them than finding them.
+constexpr auto kRowsInterval = std::chrono::milliseconds(100);
+
 class HitInbox {
   public:
-    // True when the inbox was empty: the caller posts one collection.
+    // True when the caller is to post one collection: none is on its way,
+    // and the last was taken long enough ago (the first row goes at once).
     bool put(std::unique_ptr<ResultRow> row) {
         const std::lock_guard lock(mutex_);
         rows_.push_back(std::move(row));
-        return rows_.size() == 1;
+        if (posted_ || std::chrono::steady_clock::now() - taken_ < kRowsInterval) return false;
+        posted_ = true;
+        return true;
+    }
+    // True when rows are left that no posted collection will take (the
+    // search's end posts one for them).
+    bool leftOver() {
+        const std::lock_guard lock(mutex_);
+        if (posted_ || rows_.empty()) return false;
+        posted_ = true;
+        return true;
     }
     std::vector<std::unique_ptr<ResultRow>> take() {
         const std::lock_guard lock(mutex_);
+        posted_ = false;
+        taken_ = std::chrono::steady_clock::now();
         return std::exchange(rows_, {});
     }
 
   private:
     std::mutex mutex_;
     std::vector<std::unique_ptr<ResultRow>> rows_;
+    bool posted_ = false;
+    std::chrono::steady_clock::time_point taken_{};
 };
 
 QString statusEnds(std::string_view text) {
@@ -246,6 +266,8 @@ void SearchWindow::startSearch() {
             };
             cb.limitExceeded = [&run](std::string_view m) { run->limitMessage = m; };
             run->outcome = searchCatalogue(request, cb, IndexUse::WhenFresh, &run->unusableIndexes);
+            if (run->inbox.leftOver())
+                work.post([this, run] { results_->addRows(run->inbox.take()); });
         },
         [this, run](const JobEnd& end) {
             if (!run->unusableIndexes.empty()) emit indexesUnusable(run->unusableIndexes);
