@@ -2,6 +2,7 @@
 #include "capture/capture.h"
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/progress.h"
 #include "cli/status.h"
 #include "library/stocklibrary.h"
 #include "platform/direnum.h"
@@ -17,12 +18,14 @@ namespace zt::cli {
 namespace {
 
 const char* const kCaptureUsage =
-    "使い方: zutomelark-cli [--data フォルダ] capture パス [--name 名前] [--quiet]\n"
+    "使い方: zutomelark-cli [--data フォルダ] capture パス [--name 名前] [--checksums] [--quiet]\n"
     "  パスの下のフォルダとファイルを読み込んで新しいストックにし、一覧の最後に加えて\n"
     "  その名前を表示します。名前はパスの最後の部分 (/ なら \"root\") か指定の名前で、\n"
     "  使われている名前には _2、_3... が付きます。別のファイルシステムのフォルダ\n"
     "  (マウントポイント) は中を読まず、その数を標準エラーに表示します。\n"
     "  -n, --name 名前  ストックの名前\n"
+    "  -c, --checksums  内容のチェックサムも記録する (すべてのファイルを一度読みます。\n"
+    "                   読めないファイルは読めないと記録して続けます)\n"
     "  -q, --quiet      標準エラーに進み具合を表示しない (端末のときだけ表示します)\n";
 
 // One line on standard error, rewritten in place: entries read, the folder
@@ -74,8 +77,12 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             progress->entry(folder);
         };
     }
+    ChecksumOptions checksums;
+    if (args.has("checksums")) checksums.mode = ChecksumMode::Add;
+    ContentProgressLine contentProgress(args.has("quiet"));
+    checksums.content = contentProgress.callbacks();
     FolderTree tree;
-    const auto stored = StockLibrary(dataDir).capture(request, tree, callbacks);
+    const auto stored = StockLibrary(dataDir).capture(request, tree, callbacks, checksums);
     progress.reset();
     if (!stored.ok()) {
         if (stored.failure == StockFailure::NoSource)
@@ -86,6 +93,10 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     }
     if (stored.otherFileSystemFolders > 0)
         printError(messageOtherFileSystemFolders(stored.otherFileSystemFolders));
+    if (stored.unreadableFiles > 0)
+        printError("読めないファイル " + std::to_string(stored.unreadableFiles) +
+                   " 個は読めないと記録しました");
+    if (args.has("checksums") && !stored.checksumsSaved) printError("チェックサムを保存できませんでした");
     std::cout << escapeName(stored.value) << '\n';
     return kOk;
 }
@@ -94,7 +105,7 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 
 void addCaptureCommands(std::vector<Command>& out) {
     out.push_back(
-        {"capture", kCaptureUsage, {{"name", 'n', true}, {"quiet", 'q', false}}, runCapture});
+        {"capture", kCaptureUsage, {{"name", 'n', true}, {"checksums", 'c', false}, {"quiet", 'q', false}}, runCapture});
 }
 
 } // namespace zt::cli

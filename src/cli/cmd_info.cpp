@@ -1,6 +1,7 @@
 // info, note, update and dupes: facts about stocks, refreshing one, and what is stored twice.
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/progress.h"
 #include "cli/status.h"
 #include "library/dupes.h"
 #include "library/indexstore.h"
@@ -25,19 +26,25 @@ const char* const kNoteUsage = "使い方: zutomelark-cli [--data フォルダ] 
                                "  ストックのメモを設定します (空の文字列で消します)\n";
 const char* const kUpdateUsage =
     "使い方: zutomelark-cli [--data フォルダ] update ストック [パス] [--dry-run]\n"
+    "        [--checksums [--rehash]]\n"
     "  ストックの読み込み元 (記録されたもの、またはパス) をもう一度読み込み、変わった\n"
     "  ところを一行ずつ表示してストックを置き換えます: + 追加、- 削除、~ 変更。\n"
     "  件数は標準エラーに表示します。読み込みが終わるまで元のストックはそのままです。\n"
-    "  -n, --dry-run  変わったところを表示するだけで置き換えない\n";
+    "  -n, --dry-run  変わったところを表示するだけで置き換えない\n"
+    "  -c, --checksums 内容のチェックサムを加える・新しくする (サイズと日時が同じ\n"
+    "                 ファイルは記録済みのものを使う)\n"
+    "  --rehash       すべてのファイルを読み直してチェックサムを作り直す\n";
 const char* const kDupesUsage =
     "使い方: zutomelark-cli [--data フォルダ] dupes [--stock 名前]... [--min-size サイズ]\n"
-    "        [--by name+size|size] [--csv ファイル]\n"
-    "  同じ名前と大きさ (または同じ大きさ) のファイルを、ストックをまたいで探します。\n"
+    "        [--by name+size|size|content] [--csv ファイル]\n"
+    "  同じ名前と大きさ (または同じ大きさ、同じ内容) のファイルを、ストックをまたいで\n"
+    "  探します。content は記録したチェックサムと大きさで比べ、チェックサムのない\n"
+    "  ファイルは除いてその数を標準エラーに表示します。\n"
     "  件数の多いグループから順に、一行に グループ番号・サイズ・パス をタブ区切りで\n"
     "  表示します。\n"
     "  -s, --stock 名前     このストックだけを調べる (繰り返して複数)\n"
     "  -m, --min-size サイズ これより小さいファイルは除く (KB・MB・GB も可、既定 1)\n"
-    "  -b, --by             name+size (既定) または size\n"
+    "  -b, --by             name+size (既定)、size または content\n"
     "  --csv ファイル       検索結果の CSV と同じ形式で書く (- は標準出力)\n";
 
 const char* const kIndexUsage =
@@ -115,7 +122,12 @@ int runUpdate(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     if (p.empty() || p.size() > 2) return usageError("update");
     StockLibrary library(dataDir);
     const auto source = p.size() > 1 ? std::optional<std::filesystem::path>(p[1]) : std::nullopt;
-    const auto update = library.prepareUpdate(p[0], source);
+    ChecksumOptions checksums;
+    if (args.has("checksums") || args.has("rehash"))
+        checksums.mode = args.has("rehash") ? ChecksumMode::Rehash : ChecksumMode::Add;
+    ContentProgressLine progress(false);
+    checksums.content = progress.callbacks();
+    const auto update = library.prepareUpdate(p[0], source, {}, checksums);
     if (!update.ok()) return report(update);
     const StockDiff& d = update.value.diff;
     std::string out;
@@ -132,7 +144,10 @@ int runUpdate(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     }
     std::cout << out << std::flush;
     std::cerr << "追加 " << d.added << "、削除 " << d.removed << "、変更 " << d.changed << '\n';
-    if (args.has("dry-run") || d.empty()) return kOk;
+    if (update.value.unreadableFiles > 0)
+        printError("読めないファイル " + std::to_string(update.value.unreadableFiles) +
+                   " 個は読めないと記録しました");
+    if (args.has("dry-run") || (d.empty() && !update.value.sumsChanged)) return kOk;
     return report(library.applyUpdate(update.value));
 }
 
@@ -152,14 +167,21 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         request.minSize = *size;
     }
     if (const auto by = args.value("by")) {
-        if (*by != "name+size" && *by != "size") return usageError("dupes");
-        request.key = *by == "size" ? DupeKey::Size : DupeKey::NameAndSize;
+        const auto key = pickWord<DupeKey>(
+            *by, {{"name+size", DupeKey::NameAndSize}, {"size", DupeKey::Size},
+                  {"content", DupeKey::Content}});
+        if (!key) return usageError("dupes");
+        request.key = *key;
     }
     const StockLibrary library(dataDir);
     if (const auto failed = chooseStocks(dataDir, args, request.stocks)) return *failed;
 
+    uint64_t unchecked = 0;
+    request.unchecked = &unchecked;
     const auto groups = findDuplicates(library, request);
     if (!groups.ok()) return report(groups);
+    if (unchecked > 0)
+        printError("チェックサムのないファイル " + std::to_string(unchecked) + " 個は除きました");
     const auto csv = args.value("csv");
     if (csv != "-") { // "-": standard output holds the CSV alone
         std::string out;
@@ -202,7 +224,10 @@ void addInfoCommands(std::vector<Command>& out) {
     out.push_back({"info", kInfoUsage, {{"json", 0, false}}, runInfo});
     out.push_back({"index", kIndexUsage, {{"check", 'c', false}}, runIndex});
     out.push_back({"note", kNoteUsage, {}, runNote});
-    out.push_back({"update", kUpdateUsage, {{"dry-run", 'n', false}}, runUpdate});
+    out.push_back({"update",
+                   kUpdateUsage,
+                   {{"dry-run", 'n', false}, {"checksums", 'c', false}, {"rehash", 0, false}},
+                   runUpdate});
     out.push_back(
         {"dupes",
          kDupesUsage,

@@ -14,7 +14,7 @@ const char* const kListUsage =
     "使い方: zutomelark-cli [--data フォルダ] list [--unlisted] [--long] [--json]\n"
     "  ストックを一覧の順に一行ずつ表示します\n"
     "  -u, --unlisted  Data にあって一覧にないストックファイル (adopt で一覧に戻せます)\n"
-    "  -l, --long      フォルダ数・ファイル数・合計バイト数・読み込み日時もタブ区切りで\n"
+    "  -l, --long      フォルダ数・ファイル数・合計バイト数・読み込み日時・最終検証もタブ区切りで\n"
     "  --json          一行に一つの JSON オブジェクト: {\"name\": ...}\n";
 
 const char* const kAdoptUsage =
@@ -43,13 +43,16 @@ int runList(const std::filesystem::path& dataDir, const ParsedArgs& args) {
                 out += ",\"folders\":" + std::to_string(info->folders) +
                        ",\"files\":" + std::to_string(info->files) +
                        ",\"bytes\":" + std::to_string(info->bytes) +
-                       ",\"captured\":" + jsonTime(info->captured);
+                       ",\"captured\":" + jsonTime(info->captured) +
+                       ",\"verified\":" +
+                       jsonTime(info->lastVerify ? info->lastVerify->when : FileTime{});
             out += "}\n";
         } else {
             out += escapeName(n);
             if (info)
                 out += '\t' + std::to_string(info->folders) + '\t' + std::to_string(info->files) +
-                       '\t' + std::to_string(info->bytes) + '\t' + captureDateText(info->captured);
+                       '\t' + std::to_string(info->bytes) + '\t' + captureDateText(info->captured) +
+                       "\t最終検証: " + verifyText(info->lastVerify);
             out += '\n';
         }
     }

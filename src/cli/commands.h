@@ -59,5 +59,6 @@ void addStockCommands(std::vector<Command>& out);   // show, export, rename, del
 void addCaptureCommands(std::vector<Command>& out); // capture
 void addSearchCommands(std::vector<Command>& out);  // search
 void addInfoCommands(std::vector<Command>& out);    // info, note, update, dupes
+void addVerifyCommands(std::vector<Command>& out);  // verify
 
 } // namespace zt::cli

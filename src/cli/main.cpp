@@ -22,7 +22,8 @@ const char* const kMainUsage =
     "  list [--unlisted] [--long] [--json]   ストックを一覧の順に表示する\n"
     "  show ストック [フォルダ] [--by-kind] [--json]\n"
     "                                        フォルダの中身を表示する (フォルダは \\a\\b)\n"
-    "  capture パス [--name 名前] [--quiet]  パスを読み込んで新しいストックにする\n"
+    "  capture パス [--name 名前] [--checksums] [--quiet]\n"
+    "                                        パスを読み込んで新しいストックにする\n"
     "  search 文字列 [--mode contains|exact|prefix|suffix|wildcard|regex] [--case]\n"
     "         [--target all|files|folders] [--stock 名前]... [--limit N]\n"
     "         [--min-size サイズ] [--max-size サイズ] [--newer 日付] [--older 日付]\n"
@@ -36,8 +37,12 @@ const char* const kMainUsage =
     "  adopt 名前...                         一覧にないストックを一覧に加える\n"
     "  info ストック [--json]                ストックの情報 (読み込み元、日時、件数など)\n"
     "  note ストック 文字列                  ストックのメモを設定する\n"
-    "  update ストック [パス] [--dry-run]    読み込み元を読み直してストックを更新する\n"
-    "  dupes [--stock 名前]... [--min-size サイズ] [--by name+size|size] [--csv ファイル]\n"
+    "  update ストック [パス] [--dry-run] [--checksums [--rehash]]\n"
+    "                                        読み込み元を読み直してストックを更新する\n"
+    "  verify ストック [パス] [--all] [--json]\n"
+    "                                        読み込み元を読み直してストックと比べる\n"
+    "  dupes [--stock 名前]... [--min-size サイズ] [--by name+size|size|content]\n"
+    "        [--csv ファイル]\n"
     "                                        ストックをまたいで重複ファイルを探す\n"
     "  index [ストック...] [--check]         名前索引を作る・確かめる\n"
     "\n"
@@ -116,6 +121,7 @@ const std::vector<Command>& commands() {
         addCaptureCommands(c);
         addSearchCommands(c);
         addInfoCommands(c);
+        addVerifyCommands(c);
         return c;
     }();
     return all;

@@ -94,6 +94,12 @@ std::string serializeStockInfo(const StockInfo& info) {
     put("bytes", std::to_string(info.bytes));
     if (info.volumeSize) put("volumesize", std::to_string(*info.volumeSize));
     if (info.volumeFree) put("volumefree", std::to_string(*info.volumeFree));
+    if (info.lastVerify) {
+        std::vector<std::string> lines;
+        appendVerifyFacts(*info.lastVerify, lines);
+        for (const std::string& l : lines)
+            out.line(l);
+    }
     put("note", info.note); // line breaks in it become &#10; through the codec
     return out.bytes();
 }
@@ -119,6 +125,8 @@ StockInfo parseStockInfo(std::string_view bytes) {
             info.note = value;
         else if (key == "captured")
             info.captured = parseTime(value);
+        else if (parseVerifyFact(key, value, info.lastVerify))
+            continue;
         else if (key == "device") {
             for (const auto& [kind, word] : kKindWords)
                 if (value == word) info.kind = kind;
@@ -197,6 +205,7 @@ std::vector<std::pair<std::string, std::string>> stockInfoTexts(const StockInfo&
         {"合計サイズ", groupThousands(info.bytes) + " バイト"},
         {"ボリュームの容量", bytesText(info.volumeSize)},
         {"ボリュームの空き", bytesText(info.volumeFree)},
+        {"最終検証", verifyText(info.lastVerify)},
         {"メモ", info.note},
     };
 }

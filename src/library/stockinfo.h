@@ -11,6 +11,7 @@
 //   volumesize=700000000   volumefree=0   note=...
 #include "capture/sourcefacts.h"
 #include "catalogue/foldertree.h"
+#include "library/health.h"
 #include "platform/filetime.h"
 
 #include <cstdint>
@@ -32,6 +33,7 @@ struct StockInfo {
     uint64_t folders = 0, files = 0, bytes = 0;
     std::optional<uint64_t> volumeSize, volumeFree;
     std::string note;
+    std::optional<VerifyRecord> lastVerify; // none: never verified
 };
 
 // The counts of a tree: folders below the top, files, the sum of file sizes.

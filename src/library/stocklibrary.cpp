@@ -2,6 +2,7 @@
 
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
+#include "library/checksumstore.h"
 #include "library/indexstore.h"
 #include "library/names.h"
 #include "library/sidefiles.h"
@@ -232,7 +233,8 @@ CaptureOutcome captureFailed(const StockResult& r, std::string detail = {}) {
 } // namespace
 
 CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& tree,
-                                     const CaptureCallbacks& callbacks) {
+                                     const CaptureCallbacks& callbacks,
+                                     const ChecksumOptions& checksums) {
     if (const auto listed = names(); !listed.ok()) return captureFailed(listed);
     const bool named = request.name && !request.name->empty();
     if (named && (!adoptableName(*request.name) ||
@@ -246,6 +248,18 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
     if (read.status == CaptureStatus::NothingFound)
         return captureFailed(failure(StockFailure::NoSource, std::string(kMessageInvalidSource)),
                              read.error);
+    // The content is read after the tree, whoever writes the stock and however.
+    std::optional<HashPass> hashed;
+    if (checksums.mode != ChecksumMode::Keep) {
+        hashed = hashTree(request.source, tree, checksums.content);
+        if (hashed->end != PassEnd::Completed) {
+            tree.clear();
+            if (hashed->end == PassEnd::Cancelled)
+                return captureFailed(failure(StockFailure::Cancelled, {}));
+            return captureFailed(failure(StockFailure::NoSource, std::string(kMessageMediumGone)),
+                                 hashed->goneError ? std::strerror(hashed->goneError) : "");
+        }
+    }
 
     if (callbacks.onStoring) callbacks.onStoring();
     // The file is written before the lock is taken (it may be large) and gets
@@ -285,6 +299,10 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
                          infoOfCapture(sourceFactsOf(request.source), tree, nowFileTime()));
     (void)buildIndex(dataDir_, chosen); // else built when it is first needed
     CaptureOutcome out;
+    if (hashed) {
+        out.checksumsSaved = saveChecksums(dataDir_, chosen, hashed->sums);
+        out.unreadableFiles = hashed->unreadable;
+    }
     out.value = chosen;
     out.otherFileSystemFolders = read.otherFileSystemFolders;
     return out;
@@ -426,7 +444,8 @@ StockResult StockLibrary::adopt(std::string_view name) {
 
 StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
                                                       const std::optional<fs::path>& source,
-                                                      const CaptureCallbacks& callbacks) const {
+                                                      const CaptureCallbacks& callbacks,
+                                                      const ChecksumOptions& checksums) const {
     // Taken before the read: a file changed while it is read differs from it
     // too, and the update is refused rather than put over the change.
     const auto identity = stockIdentity(name);
@@ -455,6 +474,25 @@ StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
     }
     u.diff = diffTrees(stored.value.tree, u.tree);
     u.info = infoOfCapture(sourceFactsOf(from), u.tree, nowFileTime());
+    ChecksumSet old;
+    const bool usable = loadChecksums(dataDir_, name, old) == SumsState::Usable &&
+                        old.stamp == SumStamp{identity->size, identity->modifiedNs};
+    if (checksums.mode != ChecksumMode::Keep || usable) {
+        const ChecksumSet* keep = checksums.mode == ChecksumMode::Rehash || !usable ? nullptr : &old;
+        const bool read = checksums.mode != ChecksumMode::Keep;
+        HashPass pass = hashTree(from, u.tree, checksums.content, keep, read);
+        if (pass.end == PassEnd::Cancelled)
+            return failed<StockUpdate>(failure(StockFailure::Cancelled, {}));
+        if (pass.end == PassEnd::MediumGone) {
+            auto r = failed<StockUpdate>(
+                failure(StockFailure::NoSource, std::string(kMessageMediumGone)));
+            if (pass.goneError) r.detail = std::strerror(pass.goneError);
+            return r;
+        }
+        u.sums = std::move(pass.sums);
+        u.sumsChanged = read;
+        u.unreadableFiles = pass.unreadable;
+    }
     return out; // the note is taken as it is when the update is applied
 }
 
@@ -477,9 +515,17 @@ StockResult StockLibrary::applyUpdate(const StockUpdate& update) {
         return failure(StockFailure::StockChanged, messageStockChanged(update.name));
     if (!writeStockFile(*path, update.tree))
         return failure(StockFailure::CannotCreate, messageCannotCreate(*path));
-    // The note as it is now: it may have been edited while the source was read.
+    // Sums made for the old file would never match the new one: replaced or gone.
+    ChecksumSet sums = update.sums ? *update.sums : ChecksumSet();
+    if (!update.sums || !saveChecksums(dataDir_, update.name, sums))
+        removeChecksums(dataDir_, update.name);
+    // The note as it is now: it may have been edited while the source was read;
+    // the health record stays (it tells how the medium read, not the stock).
     StockInfo facts = update.info;
-    if (const auto current = readStockInfo(dataDir_, update.name)) facts.note = current->note;
+    if (const auto current = readStockInfo(dataDir_, update.name)) {
+        facts.note = current->note;
+        facts.lastVerify = current->lastVerify;
+    }
     (void)writeStockInfo(dataDir_, update.name, facts);
     (void)buildIndex(dataDir_, update.name);
     return {};
