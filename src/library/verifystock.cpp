@@ -3,6 +3,8 @@
 #include "library/checksumstore.h"
 #include "platform/datalock.h"
 #include "platform/numbertext.h"
+#include "platform/textfile.h"
+#include "search/csv.h"
 
 #include <cstdio>
 #include <cstring>
@@ -75,6 +77,48 @@ StockOutcome<VerifyResult> verifyStock(const StockLibrary& library, const Verify
 std::string verifyKindText(VerifyKind kind) {
     static const char* const kTexts[] = {"内容変更", "読めない", "変更", "消失", "新規", "正常"};
     return kTexts[int(kind)];
+}
+
+std::string verifyRowPath(std::string_view stock, const VerifyRow& row) {
+    std::string out = "\\" + std::string(stock);
+    for (const std::string& part : row.parts)
+        out += "\\" + part;
+    return out;
+}
+
+std::string verifyRowReason(const VerifyRow& row) {
+    return row.kind == VerifyKind::Unreadable ? std::strerror(row.error) : std::string();
+}
+
+bool saveVerifyCsv(const std::filesystem::path& path, std::string_view stock, size_t count,
+                   const std::function<const VerifyRow&(size_t)>& rowAt, std::string* why) {
+    static constexpr std::string_view kHeader[] = {"結果",     "パス",
+                                                   "サイズ",   "記録時のサイズ",
+                                                   "更新日時", "記録時の更新日時",
+                                                   "理由"};
+    InPlaceFileWriter file;
+    const auto failed = [&] {
+        if (why) *why = file.why();
+        return false;
+    };
+    if (!file.open(path)) return failed();
+    CsvWriter csv([&file](std::string_view bytes) { return file.write(bytes); }, kHeader);
+    const auto when = [](FileTime t) { return t.isZero() ? std::string() : captureDateText(t); };
+    for (size_t i = 0; i < count; ++i) {
+        const VerifyRow& r = rowAt(i);
+        const bool now = r.kind != VerifyKind::Missing, before = r.kind != VerifyKind::New;
+        const std::string cells[] = {verifyKindText(r.kind),
+                                     verifyRowPath(stock, r),
+                                     now ? std::to_string(r.size) : std::string(),
+                                     before ? std::to_string(r.storedSize) : std::string(),
+                                     now ? when(r.modified) : std::string(),
+                                     before ? when(r.storedModified) : std::string(),
+                                     verifyRowReason(r)};
+        csv.row({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6]});
+    }
+    const bool written = csv.finish();
+    if (!file.close() || !written) return failed();
+    return true;
 }
 
 std::string checksumUseText(ChecksumUse use) {

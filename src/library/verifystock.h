@@ -5,6 +5,7 @@
 #include "library/stocklibrary.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -41,5 +42,16 @@ struct VerifyResult {
 [[nodiscard]] std::string contentProgressText(const ContentProgress& p, double seconds);
 // The word for a row's kind as both faces show it ("内容変更", ...).
 [[nodiscard]] std::string verifyKindText(VerifyKind kind);
+// "\stock\folder\name" of a row.
+[[nodiscard]] std::string verifyRowPath(std::string_view stock, const VerifyRow& row);
+// The system's reason of an unreadable row, else empty.
+[[nodiscard]] std::string verifyRowReason(const VerifyRow& row);
+
+// The rows as a CSV file where the user chose it (in place, CP932 with CR LF
+// like the search results): 結果, パス, サイズ, 記録時のサイズ, 更新日時,
+// 記録時の更新日時, 理由; rowAt(i) for i below count, in the order shown.
+[[nodiscard]] bool saveVerifyCsv(const std::filesystem::path& path, std::string_view stock,
+                                 size_t count, const std::function<const VerifyRow&(size_t)>& rowAt,
+                                 std::string* why = nullptr);
 
 } // namespace zt

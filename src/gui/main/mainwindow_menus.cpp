@@ -71,6 +71,9 @@ void MainWindow::buildMenus() {
     updateAction_ =
         named(new QAction(QStringLiteral("ストックを更新..."), this), "updateStockAction");
     connect(updateAction_, &QAction::triggered, this, &MainWindow::updateSelectedStock);
+    verifyAction_ =
+        named(new QAction(QStringLiteral("ストックを検証..."), this), "verifyStockAction");
+    connect(verifyAction_, &QAction::triggered, this, &MainWindow::verifySelectedStock);
     QAction* exit = named(bar->addAction(QStringLiteral("終了(&X)")), "exitAction");
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -87,6 +90,7 @@ void MainWindow::buildMenus() {
     connect(named(operations->addAction(QStringLiteral("一覧にないストックを追加...")),
                   "adoptStocksAction"),
             &QAction::triggered, this, &MainWindow::adoptUnlistedStocks);
+    operations->addAction(verifyAction_);
 
     QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
     view->setObjectName(QStringLiteral("viewMenu"));
@@ -138,6 +142,8 @@ void MainWindow::buildContextMenus() {
     stockMenu_->addSeparator();
     connect(named(stockMenu_->addAction(QStringLiteral("プロパティ")), "stockPropertiesAction"),
             &QAction::triggered, this, &MainWindow::showStockProperties);
+    stockMenu_->addSeparator();
+    stockMenu_->addAction(verifyAction_);
     stockList_->setContextMenu(stockMenu_);
     // Their keys work while the list has the focus, not wherever the user is.
     stockList_->addListAction(rename);

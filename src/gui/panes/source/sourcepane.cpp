@@ -8,6 +8,7 @@
 #include "gui/common/text.h"
 #include "platform/direnum.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
@@ -65,12 +66,27 @@ SourcePane::SourcePane(const IconCache* icons, QWidget* parent) : QWidget(parent
     browse_->setAccessibleName(QStringLiteral("フォルダ参照"));
     connect(browse_, &QPushButton::clicked, this, &SourcePane::chooseFolder);
 
+    checksums_ = new QCheckBox(QStringLiteral("内容のチェックサムも記録する"), this);
+    checksums_->setObjectName(QStringLiteral("recordChecksumsBox"));
+    checksums_->setToolTip(
+        QStringLiteral("読み込むときにすべてのファイルの内容を読み、あとで検証できるようにします"));
+    connect(checksums_, &QCheckBox::clicked, this, &SourcePane::recordChecksumsToggled);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(caption);
     layout->addWidget(drives_, 1);
     layout->addWidget(folderStrip_);
+    layout->addWidget(checksums_);
+}
+
+bool SourcePane::recordChecksums() const {
+    return checksums_->isChecked();
+}
+
+void SourcePane::setRecordChecksums(bool on) {
+    checksums_->setChecked(on);
 }
 
 bool SourcePane::eventFilter(QObject* watched, QEvent* e) {
@@ -149,7 +165,7 @@ std::optional<CaptureSource> SourcePane::selectedSource() const {
 namespace zt {
 
 QList<QWidget*> SourcePane::focusOrder() const {
-    return {drives_, folder_, browse_};
+    return {drives_, folder_, browse_, checksums_};
 }
 
 } // namespace zt

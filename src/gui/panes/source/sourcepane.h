@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+class QCheckBox;
 class QListWidget;
 class QPushButton;
 
@@ -39,11 +40,16 @@ class SourcePane : public QWidget {
 
     // The selected drive, else the chosen folder when it is selected.
     [[nodiscard]] std::optional<CaptureSource> selectedSource() const;
+    // "内容のチェックサムも記録する": whether a capture reads the files' content too.
+    [[nodiscard]] bool recordChecksums() const;
+    void setRecordChecksums(bool on); // without telling recordChecksumsToggled
     // The widgets that take the focus, in tab order.
     [[nodiscard]] QList<QWidget*> focusOrder() const;
 
   signals:
     void captureRequested();
+    // The user ticked or cleared the check box.
+    void recordChecksumsToggled(bool on);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -56,6 +62,7 @@ class SourcePane : public QWidget {
     QWidget* folderStrip_ = nullptr; // the chosen folder over the browse button
     QListWidget* folder_ = nullptr;
     QPushButton* browse_ = nullptr;
+    QCheckBox* checksums_ = nullptr;
     std::string chosenFolder_;
 };
 
