@@ -252,13 +252,14 @@ class MainWindowTest : public QObject {
                  QStringList({"終了(&X)", "操作(&O)", "表示(&V)", "設定(&S)", "ﾍﾙﾌﾟ(&H)"}));
         QCOMPARE(actionTexts(menu("operationsMenu")),
                  QStringList({"ドライブからデータを読み込む(&S)", "ストックを更新...",
-                              "ファイル名を書き出す(&W)", "一覧にないストックを追加..."}));
+                              "ファイル名を書き出す(&W)", "一覧にないストックを追加...",
+                              "ストックを検証..."}));
         QCOMPARE(actionTexts(menu("viewMenu")),
                  QStringList({"検索ダイアログ(&F)", "-", "アイコンの整列(&I)"}));
         QCOMPARE(actionTexts(menu("arrangeMenu")), QStringList({"名前順(&N)", "種類順で整列(&T)"}));
         QCOMPARE(actionTexts(menu("stockMenu")),
                  QStringList({"上へ", "下へ", "-", "名前の変更", "ストックを更新...", "-", "削除",
-                              "-", "プロパティ"}));
+                              "-", "プロパティ", "-", "ストックを検証..."}));
         QCOMPARE(actionTexts(menu("contentsMenu")),
                  QStringList({"開く", "フォルダを開く", "-", "プロパティ"}));
         QCOMPARE(actionTexts(menu("folderMenu")), QStringList({"プロパティ"}));

@@ -68,9 +68,12 @@ SourcePane::SourcePane(const IconCache* icons, QWidget* parent) : QWidget(parent
 
     checksums_ = new QCheckBox(QStringLiteral("内容のチェックサムも記録する"), this);
     checksums_->setObjectName(QStringLiteral("recordChecksumsBox"));
+    checksums_->setAccessibleName(QStringLiteral("内容のチェックサムも記録する"));
     checksums_->setToolTip(
         QStringLiteral("読み込むときにすべてのファイルの内容を読み、あとで検証できるようにします"));
     connect(checksums_, &QCheckBox::clicked, this, &SourcePane::recordChecksumsToggled);
+    // Its caption never widens the column past the width the settings give it.
+    checksums_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
