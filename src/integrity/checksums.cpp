@@ -5,6 +5,15 @@
 
 #include <charconv>
 #include <xxhash.h>
+#if defined(__x86_64__) || defined(_M_X64)
+// The library picks the widest vector unit of the machine it runs on (AVX2
+// where there is one) for the bytes of a file's content, as xxhsum does.
+#define XXH_DISPATCH_DISABLE_REPLACE
+#include <xxh_x86dispatch.h>
+#define ZT_XXH3_128_UPDATE XXH3_128bits_update_dispatch
+#else
+#define ZT_XXH3_128_UPDATE XXH3_128bits_update
+#endif
 
 namespace zt {
 
@@ -69,7 +78,7 @@ void ContentHasher::reset() {
 }
 
 void ContentHasher::update(const char* data, size_t size) {
-    (void)XXH3_128bits_update(static_cast<XXH3_state_t*>(state_), data, size);
+    (void)ZT_XXH3_128_UPDATE(static_cast<XXH3_state_t*>(state_), data, size);
 }
 
 ContentHash ContentHasher::digest() const {
