@@ -230,6 +230,13 @@ CaptureOutcome captureFailed(const StockResult& r, std::string detail = {}) {
     return out;
 }
 
+// A capture whose content could not be read to the end keeps nothing.
+CaptureOutcome hashFailed(const HashPass& pass) {
+    if (pass.end == PassEnd::Cancelled) return captureFailed(failure(StockFailure::Cancelled, {}));
+    return captureFailed(failure(StockFailure::NoSource, std::string(kMessageMediumGone)),
+                         pass.goneError ? std::strerror(pass.goneError) : "");
+}
+
 } // namespace
 
 CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& tree,
@@ -254,10 +261,7 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
         hashed = hashTree(request.source, tree, checksums.content);
         if (hashed->end != PassEnd::Completed) {
             tree.clear();
-            if (hashed->end == PassEnd::Cancelled)
-                return captureFailed(failure(StockFailure::Cancelled, {}));
-            return captureFailed(failure(StockFailure::NoSource, std::string(kMessageMediumGone)),
-                                 hashed->goneError ? std::strerror(hashed->goneError) : "");
+            return hashFailed(*hashed);
         }
     }
 
