@@ -7,12 +7,18 @@
 include(GNUInstallDirs)
 
 set(ZT_APP_ID org.zutomelark.zutomelark)
-set(ZT_SCREENSHOT_URL "https://zutomelark.invalid/screenshots/main-window.png"
+set(ZT_SCREENSHOT_URL "https://zutomelark.org/screenshots/main-window.png"
     CACHE STRING "Published address of data/screenshots/main-window.png, for the AppStream metainfo")
 
 foreach(program zutomelark zutomelark-cli)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    # A stripped install (the package) also drops the compilers' version
+    # notes, which only make the programs larger.
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\")
+    endif()")
   endif()
 endforeach()
 
@@ -25,7 +31,27 @@ if(TARGET zutomelark)
                  ${CMAKE_BINARY_DIR}/install/${ZT_APP_ID}.metainfo.xml @ONLY)
   install(FILES ${CMAKE_BINARY_DIR}/install/${ZT_APP_ID}.metainfo.xml DESTINATION ${ZT_SHARE}/metainfo)
   install(DIRECTORY data/icons/hicolor DESTINATION ${ZT_SHARE}/icons)
+  # The picture the metainfo's screenshot address publishes, for a software
+  # centre without network.
+  install(FILES data/screenshots/main-window.png DESTINATION ${ZT_SHARE}/zutomelark/screenshots)
 endif()
+
+# ---- Licence, copyright and the change log, where Debian keeps them.
+set(ZT_PACKAGE_DATE "")
+if(ZT_GIT_COMMIT STREQUAL "unknown")
+  string(TIMESTAMP ZT_PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+else()
+  execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%aD
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR} OUTPUT_VARIABLE ZT_PACKAGE_DATE
+    OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endif()
+configure_file(data/package/changelog.in ${CMAKE_BINARY_DIR}/install/changelog @ONLY)
+execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/install/changelog RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "gzip failed on the change log")
+endif()
+install(FILES data/package/copyright ${CMAKE_BINARY_DIR}/install/changelog.gz
+        DESTINATION ${ZT_SHARE}/doc/zutomelark)
 
 # ---- Manuals: the version filled in, compressed as Debian keeps them. groff
 # cannot break Japanese text by itself, so the Japanese pages get a break

@@ -5,8 +5,8 @@
 # texts, a Japanese font, an icon theme and the MIME database.
 set(CPACK_PACKAGE_NAME zutomelark)
 set(CPACK_PACKAGE_VENDOR "The ZuTomelark developers")
-set(CPACK_PACKAGE_CONTACT "The ZuTomelark developers <zutomelark@localhost>")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "The ZuTomelark developers <developers@zutomelark.org>")
+set(CPACK_PACKAGE_VERSION ${ZT_PACKAGE_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "catalogue of discs, drives and folders, browsed offline")
 set(CPACK_PACKAGE_DESCRIPTION
     "ZuTomelark reads the file tree of a CD, a hard disk, a removable disk or any
@@ -15,6 +15,7 @@ folders and files. Stocks can be browsed without the medium, searched by file
 name (results saved as CSV) and their file names written out. The interface is
 Japanese; the catalogue files are Shift_JIS text shared with Windows machines.
 The command-line companion zutomelark-cli does the same from scripts.")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 
@@ -24,7 +25,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, qt6-wayland, libqt6svg6, qt6-translations-l10n, fonts-ipafont-gothic, adwaita-icon-theme | hicolor-icon-theme, shared-mime-info")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
+# xdg-utils opens an item of a mounted medium in the program that handles it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, bash-completion")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zutomelark.org/")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -11,6 +11,7 @@
 #include "search/engine.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <iostream>
 
 namespace zt::cli {
@@ -73,10 +74,12 @@ int runIndex(const std::filesystem::path& dataDir, const ParsedArgs& args) {
             out += escapeName(s) + '\t' + kStates[int(state)] + '\n';
             if (state != IndexState::Fresh) status = kFileError;
         } else if (state != IndexState::Fresh) {
+            errno = 0;
             if (buildIndex(dataDir, s)) {
                 out += escapeName(s) + "\tbuilt\n";
             } else {
-                printError(messageCannotCreate(indexFilePath(dataDir, s)));
+                const int err = errno;
+                (void)report(sideFileFailure(indexFilePath(dataDir, s), err));
                 status = kFileError;
             }
         }

@@ -2,6 +2,7 @@
 #include "browser/contents.h"
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/sizes.h"
 #include "cli/status.h"
 #include "library/stocklibrary.h"
 #include "manage/export.h"
@@ -14,12 +15,17 @@ namespace zt::cli {
 namespace {
 
 const char* const kShowUsage =
-    "使い方: zutomelark-cli [--data フォルダ] show ストック [フォルダ] [--by-kind] [--json]\n"
+    "使い方: zutomelark-cli [--data フォルダ] show ストック [フォルダ] [--by-kind] [--sizes]\n"
+    "        [--sort name|kind|size] [--json]\n"
     "  フォルダ (ストックの一番上から \\a\\b と書く。省略時は一番上) の中身を、\n"
     "  サブフォルダを先に (末尾に \\ を付けて)、名前順か種類順で表示します。\n"
     "  フォルダは名前が一致するもの、なければ大文字・小文字だけが違う一つを選びます。\n"
-    "  -k, --by-kind  種類順に並べる\n"
-    "  --json         一行に一つの JSON オブジェクト (名前、フォルダか、大きさ、日時)\n";
+    "  -k, --by-kind  種類順に並べる (--sort kind と同じ)\n"
+    "  -s, --sizes    大きさ (フォルダは中の合計) と、フォルダの中での割合を前に付ける\n"
+    "                 (バイト数、割合、名前をタブで区切る)\n"
+    "  --sort         name: 名前順 (既定)、kind: 種類順、size: 大きい順\n"
+    "  --json         一行に一つの JSON オブジェクト (名前、フォルダか、大きさ、日時。\n"
+    "                 --sizes では合計 total と千分率 share も)\n";
 const char* const kExportUsage =
     "使い方: zutomelark-cli [--data フォルダ] export ストック 出力先 [--folder \\a\\b]\n"
     "        [--kind files|folders|both] [--range tree|folder|stock] [--strip-ext]\n"
@@ -48,9 +54,21 @@ int runShow(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     if (!node)
         return report(StockResult::fail(StockFailure::NoSuchFolder, messageNoSuchFolder(folder)));
 
+    const auto sort = pickWord<char>(args.value("sort").value_or("name"),
+                                     {{"name", 'n'}, {"kind", 'k'}, {"size", 's'}});
+    if (!sort) return usageError("show");
     auto items = listContents(*node, [](std::string_view) { return 2; });
-    sortContents(items, args.has("by-kind") ? Arrangement::ByKind : Arrangement::ByName);
+    sortContents(items,
+                 args.has("by-kind") || *sort == 'k' ? Arrangement::ByKind : Arrangement::ByName);
     const bool json = args.has("json");
+    if (args.has("sizes") || *sort == 's') {
+        const FolderSizes sizes(opened.value.tree);
+        if (*sort == 's') sortBySize(items, sizes);
+        if (args.has("sizes")) {
+            std::cout << sizedLines(items, sizes, sizes.bytesOf(*node), json) << std::flush;
+            return std::cout.good() ? kOk : kFileError;
+        }
+    }
     std::string out;
     for (const ContentsItem& item : items) {
         if (json) {
@@ -125,7 +143,11 @@ int runMove(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 } // namespace
 
 void addStockCommands(std::vector<Command>& out) {
-    out.push_back({"show", kShowUsage, {{"by-kind", 'k', false}, {"json", 0, false}}, runShow});
+    out.push_back(
+        {"show",
+         kShowUsage,
+         {{"by-kind", 'k', false}, {"sizes", 's', false}, {"sort", 0, true}, {"json", 0, false}},
+         runShow});
     out.push_back({"export",
                    kExportUsage,
                    {{"folder", 'f', true},

@@ -60,5 +60,6 @@ void addCaptureCommands(std::vector<Command>& out); // capture
 void addSearchCommands(std::vector<Command>& out);  // search
 void addInfoCommands(std::vector<Command>& out);    // info, note, update, dupes
 void addVerifyCommands(std::vector<Command>& out);  // verify
+void addSizesCommands(std::vector<Command>& out);   // export-ncdu
 
 } // namespace zt::cli

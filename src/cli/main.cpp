@@ -20,7 +20,7 @@ const char* const kMainUsage =
     "\n"
     "コマンド:\n"
     "  list [--unlisted] [--long] [--json]   ストックを一覧の順に表示する\n"
-    "  show ストック [フォルダ] [--by-kind] [--json]\n"
+    "  show ストック [フォルダ] [--by-kind] [--sizes] [--sort name|kind|size] [--json]\n"
     "                                        フォルダの中身を表示する (フォルダは \\a\\b)\n"
     "  capture パス [--name 名前] [--checksums] [--quiet]\n"
     "                                        パスを読み込んで新しいストックにする\n"
@@ -45,6 +45,7 @@ const char* const kMainUsage =
     "        [--csv ファイル]\n"
     "                                        ストックをまたいで重複ファイルを探す\n"
     "  index [ストック...] [--check]         名前索引を作る・確かめる\n"
+    "  export-ncdu ストック [ファイル|-]     ncdu の JSON 形式で書き出す (ncdu -f で見る)\n"
     "\n"
     "コマンド --help でそのコマンドのオプションを表示します。\n"
     "\n"
@@ -122,6 +123,7 @@ const std::vector<Command>& commands() {
         addSearchCommands(c);
         addInfoCommands(c);
         addVerifyCommands(c);
+        addSizesCommands(c);
         return c;
     }();
     return all;

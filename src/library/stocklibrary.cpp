@@ -574,15 +574,18 @@ StockResult StockLibrary::setNote(std::string_view name, std::string_view note) 
     if (!current.ok()) return current;
     current.value.note = std::string(note);
     const fs::path file = sideFilePath(dataDir_, kStockInfoFile, name);
-    if (!writeStockInfo(dataDir_, name, current.value)) {
-        const int err = errno;
-        if (err == ELOOP || err == ENOTDIR)
-            return failure(StockFailure::CannotCreate, messageSideFolderRefused(file.parent_path()));
-        StockResult r = failure(StockFailure::CannotCreate, messageCannotCreate(file));
-        r.detail = std::strerror(err);
-        return r;
-    }
+    if (!writeStockInfo(dataDir_, name, current.value)) return sideFileFailure(file, errno);
     return {};
+}
+
+StockResult sideFileFailure(const fs::path& file, int err) {
+    // A side folder refused as a link (or as no folder) is named itself: the
+    // file in it was never reached.
+    if (err == ELOOP || err == ENOTDIR)
+        return failure(StockFailure::CannotCreate, messageSideFolderRefused(file.parent_path()));
+    StockResult r = failure(StockFailure::CannotCreate, messageCannotCreate(file));
+    if (err != 0) r.detail = std::strerror(err);
+    return r;
 }
 
 StockResult StockLibrary::exportNames(const FolderTree& tree, const FolderNode* start,

@@ -241,6 +241,9 @@ inline constexpr std::string_view kMessageNoSourceRecorded =
 [[nodiscard]] std::string messageCannotOpenLock(const std::filesystem::path& p);
 // フォルダ %s はリンクかフォルダでないため使えません
 [[nodiscard]] std::string messageSideFolderRefused(const std::filesystem::path& p);
+// The failure to write the side file `file` with errno `err`: its refused
+// side folder named when that was the cause, else the file and the reason.
+[[nodiscard]] StockResult sideFileFailure(const std::filesystem::path& file, int err);
 inline constexpr std::string_view kMessageNoteTooLong = "メモが長すぎます";
 // The medium was taken out or stopped answering while its files were read.
 inline constexpr std::string_view kMessageMediumGone = "読み込み元が応答しなくなりました";

@@ -5,10 +5,12 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <string_view>
 #include <vector>
 
 namespace zt {
@@ -141,10 +143,27 @@ bool seedDataDir(const fs::path& dataDir, fs::path* failed) {
 }
 
 void removeDataTemporaries(const fs::path& dataDir) {
-    removeStaleTemporaries(dataDir);
-    std::error_code ec, typeEc;
-    for (fs::directory_iterator it(dataDir, ec), end; !ec && it != end; it.increment(ec))
-        if (fs::is_directory(it->symlink_status(typeEc))) removeStaleTemporaries(it->path());
+    const int data = ::open(dataDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (data < 0) return;
+    removeStaleTemporariesAt(data);
+    // Each side folder is opened from the Data folder without following a
+    // link, so one swapped for a link after the listing is never swept.
+    std::vector<std::string> folders;
+    if (DIR* d = ::fdopendir(::dup(data))) {
+        ::rewinddir(d);
+        while (const dirent* e = ::readdir(d))
+            if ((e->d_type == DT_DIR || e->d_type == DT_UNKNOWN) && std::string_view(e->d_name) != "." &&
+                std::string_view(e->d_name) != "..")
+                folders.emplace_back(e->d_name);
+        ::closedir(d);
+    }
+    for (const std::string& name : folders) {
+        const int folder = ::openat(data, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folder < 0) continue;
+        removeStaleTemporariesAt(folder);
+        ::close(folder);
+    }
+    ::close(data);
 }
 
 } // namespace zt

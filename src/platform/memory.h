@@ -5,9 +5,9 @@
 
 namespace zt {
 
-// An uninitialised block of at least `bytes`, aligned to 2 MiB and offered
-// to the system for huge pages, so filling it takes few page faults. Never
-// null (throws std::bad_alloc like new).
+// An uninitialised block of at least `bytes`; from 2 MiB up aligned to 2 MiB
+// and offered to the system for huge pages, so filling it takes few page
+// faults. Never null (throws std::bad_alloc like new).
 [[nodiscard]] void* allocateBlock(size_t bytes);
 void freeBlock(void* block) noexcept;
 

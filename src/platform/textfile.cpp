@@ -250,7 +250,9 @@ int createOwnedTemporary(int dir, std::string& name) {
 // that a file system or the process's rights may refuse.
 void takeOverAttributes(int fd, const struct stat& st) {
     if (!S_ISREG(st.st_mode)) return;
-    if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)::fchown(fd, uid_t(-1), st.st_gid);
+    const bool owned = ::fchown(fd, st.st_uid, st.st_gid) == 0 ||
+                       ::fchown(fd, uid_t(-1), st.st_gid) == 0;
+    (void)owned; // refused: the file keeps the writer's owner and group
     (void)::fchmod(fd, st.st_mode & 07777);
 }
 
@@ -413,9 +415,14 @@ bool isTemporaryFileName(std::string_view name) {
 
 int removeStaleTemporaries(const std::filesystem::path& dir) {
     Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() < 0) return 0;
-    DIR* d = ::fdopendir(::dup(dirFd.get()));
+    return dirFd.get() < 0 ? 0 : removeStaleTemporariesAt(dirFd.get());
+}
+
+int removeStaleTemporariesAt(int folder) {
+    // A duplicate shares the folder's read position: rewound before listing.
+    DIR* d = ::fdopendir(::dup(folder));
     if (!d) return 0;
+    ::rewinddir(d);
     std::vector<std::string> candidates;
     while (const dirent* e = ::readdir(d))
         if (isTemporaryFileName(e->d_name)) candidates.emplace_back(e->d_name);
@@ -423,7 +430,7 @@ int removeStaleTemporaries(const std::filesystem::path& dir) {
 
     int removed = 0;
     for (const std::string& name : candidates) {
-        Fd fd(::openat(dirFd.get(), name.c_str(),
+        Fd fd(::openat(folder, name.c_str(),
                        O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
         struct stat locked {};
         struct stat named {};
@@ -432,9 +439,9 @@ int removeStaleTemporaries(const std::filesystem::path& dir) {
         if (fd.get() < 0 || ::fstat(fd.get(), &locked) != 0 || !S_ISREG(locked.st_mode) ||
             ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
             continue;
-        if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        if (::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             named.st_dev == locked.st_dev && named.st_ino == locked.st_ino &&
-            ::unlinkat(dirFd.get(), name.c_str(), 0) == 0)
+            ::unlinkat(folder, name.c_str(), 0) == 0)
             ++removed;
     }
     return removed;

@@ -149,6 +149,8 @@ class AtomicFileWriter {
 // process that was killed or crashed); a file whose lock cannot be taken is
 // left alone. Returns how many were removed.
 int removeStaleTemporaries(const std::filesystem::path& dir);
+// The same in the open folder `folder` (a descriptor the caller keeps).
+int removeStaleTemporariesAt(int folder);
 
 // Builds file content: every line encoded to CP932 and ended with CR LF.
 class TextFileBuilder {

@@ -53,6 +53,7 @@ MainWindow::MainWindow(std::filesystem::path dataDir, QWidget* parent)
     buildMenus();
     buildPanes();
     buildContextMenus();
+    buildSizeViews();
     buildKeys();
     // Never so narrow that the tool bar needs a third row: the bar's height
     // has room for two.

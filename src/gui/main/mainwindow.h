@@ -12,6 +12,7 @@
 //   mainwindow_medium.cpp  opening an item of the open stock on its medium
 //   mainwindow_shared.cpp  following changes other processes make to the stock list
 //   mainwindow_search.cpp  the search window
+//   mainwindow_sizes.cpp   the size map window and the size columns
 #include "browser/contents.h"
 #include "capture/capture.h"
 #include "gui/common/workrunner.h"
@@ -43,6 +44,7 @@ class FolderBrowserPane;
 class IconCache;
 class IndexBuilder;
 class SearchWindow;
+class SizeMapWindow;
 class SourcePane;
 class StockListPane;
 class WorkRunner;
@@ -70,6 +72,7 @@ class MainWindow : public QMainWindow {
     [[nodiscard]] SourcePane* sources() const { return sources_; }
     [[nodiscard]] FolderBrowserPane* folderBrowser() const { return folders_; }
     [[nodiscard]] SearchWindow* searchWindow() const;
+    [[nodiscard]] SizeMapWindow* sizeMapWindow() const;
     [[nodiscard]] const IconCache* icons() const { return icons_; }
     [[nodiscard]] IndexBuilder* indexBuilder() const { return indexBuilder_; }
     // True while long work (a capture, an open, a large folder) runs.
@@ -100,6 +103,7 @@ class MainWindow : public QMainWindow {
     void adoptUnlistedStocks();
     void showOptions();
     void toggleSearchWindow();
+    void toggleSizeMap();
     void showHelp();
     // Shows the list as it is on disk, keeping the selection and the open
     // stock where they still exist.
@@ -158,6 +162,11 @@ class MainWindow : public QMainWindow {
     void searchWindowClosed();
     void openSearchHit(const SearchHit& hit);
     void setSearchChecked(bool checked);
+    // mainwindow_sizes.cpp
+    void buildSizeViews(); // follows the folder browser
+    void createSizeMap();
+    void showStockSizes(); // every stock by its bytes, read as a job
+    void mapChoseStock(const QString& name);
 
     std::filesystem::path dataDir_;
     Settings settings_;
@@ -184,6 +193,11 @@ class MainWindow : public QMainWindow {
     QAction* openFolderOnMediumAction_ = nullptr;
     QMenu* folderMenu_ = nullptr;
     QPointer<SearchWindow> searchWindow_;
+    QPointer<SizeMapWindow> sizeMap_;
+    QAction* sizeMapAction_ = nullptr;
+    QAction* showSizesAction_ = nullptr;
+    QToolButton* sizeMapButton_ = nullptr;
+    bool mapSelecting_ = false;                 // the tree follows the map: the map keeps its root
     ExportNamesDialog* exportDialog_ = nullptr; // made at first use, kept for its choices
     QFileSystemWatcher* listWatcher_ = nullptr;
     QTimer* listChangeTimer_ = nullptr;

@@ -59,6 +59,10 @@ void MainWindow::buildToolBar() {
                         "edit-find", QStyle::SP_FileDialogContentsView);
     searchButton_->setCheckable(true);
     connect(searchButton_, &QToolButton::clicked, this, &MainWindow::toggleSearchWindow);
+    sizeMapButton_ = add("sizeMapButton", QStringLiteral("容量"), QStringLiteral("容量マップ"),
+                         "drive-harddisk", QStyle::SP_DriveHDIcon);
+    sizeMapButton_->setCheckable(true);
+    connect(sizeMapButton_, &QToolButton::clicked, this, &MainWindow::toggleSizeMap);
     connect(add("optionsButton", QStringLiteral("設定"), QStringLiteral("設定"),
                 "preferences-system", QStyle::SP_ComputerIcon),
             &QToolButton::clicked, this, &MainWindow::showOptions);
@@ -98,6 +102,9 @@ void MainWindow::buildMenus() {
     searchAction_->setCheckable(true);
     searchAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(searchAction_, &QAction::triggered, this, &MainWindow::toggleSearchWindow);
+    sizeMapAction_ = named(view->addAction(QStringLiteral("容量マップ(&M)")), "sizeMapAction");
+    sizeMapAction_->setCheckable(true);
+    connect(sizeMapAction_, &QAction::triggered, this, &MainWindow::toggleSizeMap);
     view->addSeparator();
     QMenu* arrange = view->addMenu(QStringLiteral("アイコンの整列(&I)"));
     arrange->setObjectName(QStringLiteral("arrangeMenu"));
@@ -114,6 +121,9 @@ void MainWindow::buildMenus() {
             [this] { setArrangement(Arrangement::ByName); });
     connect(byKindAction_, &QAction::triggered, this,
             [this] { setArrangement(Arrangement::ByKind); });
+    showSizesAction_ =
+        named(view->addAction(QStringLiteral("フォルダの大きさ(&Z)")), "showSizesAction");
+    showSizesAction_->setCheckable(true);
 
     connect(named(bar->addAction(QStringLiteral("設定(&S)")), "optionsAction"), &QAction::triggered,
             this, &MainWindow::showOptions);

@@ -255,7 +255,8 @@ class MainWindowTest : public QObject {
                               "ファイル名を書き出す(&W)", "一覧にないストックを追加...",
                               "ストックを検証..."}));
         QCOMPARE(actionTexts(menu("viewMenu")),
-                 QStringList({"検索ダイアログ(&F)", "-", "アイコンの整列(&I)"}));
+                 QStringList({"検索ダイアログ(&F)", "容量マップ(&M)", "-", "アイコンの整列(&I)",
+                              "フォルダの大きさ(&Z)"}));
         QCOMPARE(actionTexts(menu("arrangeMenu")), QStringList({"名前順(&N)", "種類順で整列(&T)"}));
         QCOMPARE(actionTexts(menu("stockMenu")),
                  QStringList({"上へ", "下へ", "-", "名前の変更", "ストックを更新...", "-", "削除",

@@ -80,8 +80,14 @@ QVariant ContentsModel::data(const QModelIndex& index, int role) const {
     if (!item) return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        return QString::fromUtf8(item->caption.data(), qsizetype(item->caption.size()));
+    case Qt::ToolTipRole: {
+        QString text = QString::fromUtf8(item->caption.data(), qsizetype(item->caption.size()));
+        if (sizes_) {
+            const uint64_t bytes = item->file ? item->file->size : sizes_->bytesOf(*item->folder);
+            text += sizeSuffix(bytes, shareThousandths(bytes, folderBytes_));
+        }
+        return text;
+    }
     case Qt::DecorationRole:
         return icons_ ? icons_->image(item->imageIndex) : QVariant();
     case Qt::SizeHintRole:
@@ -89,6 +95,20 @@ QVariant ContentsModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+void ContentsModel::setSizes(const FolderSizes* sizes, uint64_t folderBytes) {
+    if (sizes == sizes_ && folderBytes == folderBytes_) return;
+    sizes_ = sizes;
+    folderBytes_ = folderBytes;
+    if (!items_.empty())
+        emit dataChanged(index(0), index(int(items_.size()) - 1), {Qt::DisplayRole});
+}
+
+QString ContentsModel::sizeSuffix(uint64_t bytes, int thousandths) {
+    return QStringLiteral("  (%1, %2)")
+        .arg(QString::fromStdString(shortSizeText(bytes)),
+             QString::fromStdString(shareText(thousandths)));
 }
 
 Qt::ItemFlags ContentsModel::flags(const QModelIndex& index) const {

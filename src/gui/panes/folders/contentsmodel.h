@@ -4,6 +4,7 @@
 // emptied before that tree changes. The items' sort keys are made once per
 // fill and serve every later sort.
 #include "browser/contents.h"
+#include "browser/foldersizes.h"
 
 #include <QAbstractListModel>
 #include <QSize>
@@ -37,6 +38,14 @@ class ContentsModel : public QAbstractListModel {
     void setItemSize(QSize size);
     [[nodiscard]] QSize itemSize() const { return itemSize_; }
 
+    // Each caption followed by the item's bytes (a folder's total) and its
+    // share of folderBytes; null sizes: captions alone, as at start. sizes
+    // is not owned.
+    void setSizes(const FolderSizes* sizes, uint64_t folderBytes);
+    [[nodiscard]] bool showsSizes() const { return sizes_ != nullptr; }
+    // What follows a caption: "  (12.3 MB, 45.6%)".
+    [[nodiscard]] static QString sizeSuffix(uint64_t bytes, int thousandths);
+
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -46,6 +55,8 @@ class ContentsModel : public QAbstractListModel {
     std::vector<ContentsItem> items_;
     ContentsKeys keys_;
     QSize itemSize_;
+    const FolderSizes* sizes_ = nullptr;
+    uint64_t folderBytes_ = 0;
 };
 
 // Row of the caption that is widest in font, or -1 for no items.

@@ -102,6 +102,7 @@ QWidget* FolderBrowserPane::buildTreePanel() {
     connect(treeView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         treeModel_->setSelectedNode(const_cast<FolderNode*>(selectedFolder()));
         if (!changingTree_) refillContents();
+        emit folderSelected(selectedFolder());
     });
     return captioned(QStringLiteral("　フォルダ"), treeView_);
 }
@@ -136,13 +137,19 @@ QWidget* FolderBrowserPane::buildContentsPanel() {
 
 void FolderBrowserPane::beginTreeChange() {
     stopFill();
+    emit treeAboutToChange();
     changingTree_ = true;
+    pendingItem_ = nullptr;
     treeModel_->beginTreeReset();
+    sizes_.reset();
+    treeModel_->setSizes(nullptr);
+    contents_->setSizes(nullptr, 0);
 }
 
 void FolderBrowserPane::endTreeChange() {
     treeModel_->endTreeReset();
     changingTree_ = false;
+    emit treeChanged();
 }
 
 void FolderBrowserPane::setTree(FolderTree tree) {
@@ -199,6 +206,69 @@ void FolderBrowserPane::goUp() {
     if (node && node->parent) selectFolder(node->parent, true);
 }
 
+void FolderBrowserPane::selectItem(const FolderNode* folder, const FileRecord* file) {
+    if (!folder) return;
+    const FolderNode* holder = file ? folder : folder->parent;
+    if (!holder) {
+        selectFolder(folder, false);
+        return;
+    }
+    pendingItem_ = file ? static_cast<const void*>(file) : static_cast<const void*>(folder);
+    if (selectedFolder() != holder)
+        selectFolder(holder, false); // refills, then selects the item
+    else if (!filling_)
+        selectPendingItem();
+}
+
+void FolderBrowserPane::selectPendingItem() {
+    const void* wanted = pendingItem_;
+    pendingItem_ = nullptr;
+    if (!wanted) return;
+    const auto& items = contents_->items();
+    for (size_t i = 0; i < items.size(); ++i) {
+        const void* its = items[i].file ? static_cast<const void*>(items[i].file)
+                                        : static_cast<const void*>(items[i].folder);
+        if (its != wanted) continue;
+        const QModelIndex index = contents_->index(int(i));
+        contentsView_->selectionModel()->setCurrentIndex(index,
+                                                         QItemSelectionModel::ClearAndSelect);
+        contentsView_->scrollTo(index);
+        return;
+    }
+}
+
+const ContentsItem* FolderBrowserPane::selectedContentsItem() const {
+    const QModelIndex current = contentsView_->currentIndex();
+    if (!contentsView_->selectionModel()->isSelected(current)) return nullptr;
+    return contents_->itemAt(current);
+}
+
+std::shared_ptr<const FolderSizes> FolderBrowserPane::sizes() {
+    if (!sizes_ && tree_.root()) adoptSizes(std::make_shared<const FolderSizes>(tree_));
+    return sizes_;
+}
+
+void FolderBrowserPane::adoptSizes(std::shared_ptr<const FolderSizes> sizes) {
+    sizes_ = std::move(sizes);
+    if (!showSizes_) return;
+    treeModel_->setSizes(sizes_.get());
+    const FolderNode* node = selectedFolder();
+    contents_->setSizes(sizes_.get(), node && sizes_ ? sizes_->bytesOf(*node) : 0);
+    showItems({}, true);
+}
+
+void FolderBrowserPane::setShowSizes(bool show) {
+    if (show == showSizes_) return;
+    showSizes_ = show;
+    if (show) (void)sizes();
+    treeModel_->setSizes(show ? sizes_.get() : nullptr);
+    treeView_->setHeaderHidden(!show);
+    if (show) treeView_->resizeColumnToContents(0);
+    const FolderNode* node = selectedFolder();
+    contents_->setSizes(show ? sizes_.get() : nullptr, node && sizes_ ? sizes_->bytesOf(*node) : 0);
+    showItems({}, true);
+}
+
 void FolderBrowserPane::openContentsItem() {
     const ContentsItem* item = contents_->itemAt(contentsView_->currentIndex());
     const bool selected =
@@ -221,6 +291,7 @@ void FolderBrowserPane::refillContents() {
     contents_->clear();
     const FolderNode* node = selectedFolder();
     if (!node) return; // nothing selected (the tree was emptied): an empty list
+    if (showSizes_ && sizes_) contents_->setSizes(sizes_.get(), sizes_->bytesOf(*node));
 
     const IconCache* icons = iconsByType_ ? icons_ : nullptr;
     const auto imageOf = [icons](std::string_view name) {
@@ -228,6 +299,7 @@ void FolderBrowserPane::refillContents() {
     };
     if (node->fileCount <= kProgressThreshold || !runner_ || runner_->busy()) {
         showItems(listContents(*node, imageOf), false);
+        selectPendingItem();
         return;
     }
     struct Fill {
@@ -259,6 +331,7 @@ void FolderBrowserPane::refillContents() {
             if (fill->stopped || end.threw()) return;
             contents_->setItems(std::move(fill->items), std::move(fill->keys));
             showItems({}, true);
+            selectPendingItem();
         });
 }
 
@@ -273,7 +346,11 @@ void FolderBrowserPane::showItems(std::vector<ContentsItem> items, bool sorted) 
     const int widestRow = widestCaption(contents_->items(), contentsView_->font());
     contents_->setItemSize(QSize());
     if (widestRow >= 0) {
-        const QSize hint = contentsView_->sizeHintForIndex(contents_->index(widestRow));
+        QSize hint = contentsView_->sizeHintForIndex(contents_->index(widestRow));
+        // The widest size text any item can have, so no row measures its own.
+        if (contents_->showsSizes())
+            hint.rwidth() += contentsView_->fontMetrics().horizontalAdvance(
+                ContentsModel::sizeSuffix(999'999'999, 1000));
         contents_->setItemSize(QSize(std::min(hint.width(), 0xFFFF), hint.height()));
     }
 }

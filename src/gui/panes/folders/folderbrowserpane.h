@@ -3,11 +3,13 @@
 // selected folder. The pane owns the open stock's tree; a folder of many files
 // is listed on a worker (the progress dialog up, the window disabled).
 #include "browser/contents.h"
+#include "browser/foldersizes.h"
 #include "browser/properties.h"
 #include "catalogue/foldertree.h"
 
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +50,13 @@ class FolderBrowserPane : public QWidget {
     // Down from the root by these names as far as they lead, expanded.
     void selectPath(const std::vector<std::string>& folders);
     void goUp();
+    // Selects an item in the tree and the list: a file (in its folder), or a
+    // folder (the folder's parent in the tree, the folder in its contents;
+    // the top is selected in the tree). Once a large folder is listed, when
+    // it is listed on the worker.
+    void selectItem(const FolderNode* folder, const FileRecord* file);
+    // The contents item selected in the list, if any.
+    [[nodiscard]] const ContentsItem* selectedContentsItem() const;
     // Enters the selected contents item when it is a folder.
     void openContentsItem();
 
@@ -77,8 +86,24 @@ class FolderBrowserPane : public QWidget {
     // The widgets that take the focus, in tab order.
     [[nodiscard]] QList<QWidget*> focusOrder() const;
 
+    // The open stock's folder totals: made once per stock (here, or handed
+    // in by whoever made them on a worker), forgotten when the tree changes.
+    [[nodiscard]] std::shared_ptr<const FolderSizes> sizesIfMade() const { return sizes_; }
+    [[nodiscard]] std::shared_ptr<const FolderSizes> sizes();
+    void adoptSizes(std::shared_ptr<const FolderSizes> sizes);
+    // The size column of the tree and the sizes in the list (off at start).
+    void setShowSizes(bool show);
+    [[nodiscard]] bool showsSizes() const { return showSizes_; }
+
     [[nodiscard]] int folderTreeWidth() const;
     void setFolderTreeWidth(int width);
+
+  signals:
+    // Before the tree changes (its nodes are about to go) and after.
+    void treeAboutToChange();
+    void treeChanged();
+    // The tree's selected folder changed (null: none).
+    void folderSelected(const FolderNode* folder);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -92,6 +117,7 @@ class FolderBrowserPane : public QWidget {
     void showItems(std::vector<ContentsItem> items, bool sorted);
     void showContentsMenu(const QPoint& pos);
     void showTreeMenu(const QPoint& pos);
+    void selectPendingItem();
 
     const IconCache* icons_;
     QPointer<WorkRunner> runner_;
@@ -107,6 +133,9 @@ class FolderBrowserPane : public QWidget {
     bool iconsByType_ = true;
     bool filling_ = false; // a large folder is being listed on the worker
     bool changingTree_ = false;
+    bool showSizes_ = false;
+    std::shared_ptr<const FolderSizes> sizes_;
+    const void* pendingItem_ = nullptr; // selected in the list once it is filled
 };
 
 } // namespace zt

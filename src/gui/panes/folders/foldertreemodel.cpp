@@ -1,5 +1,6 @@
 #include "gui/panes/folders/foldertreemodel.h"
 
+#include "browser/foldersizes.h"
 #include "catalogue/foldertree.h"
 #include "gui/common/iconcache.h"
 
@@ -23,15 +24,46 @@ QModelIndex FolderTreeModel::indexOf(const FolderNode* node) const {
 }
 
 QModelIndex FolderTreeModel::index(int row, int column, const QModelIndex& parent) const {
-    if (column != 0 || row < 0) return {};
+    if (column < 0 || column >= columnCount() || row < 0) return {};
     if (!parent.isValid()) {
         if (row != 0 || !tree_->root()) return {};
-        return createIndex(0, 0, tree_->root());
+        return createIndex(0, column, tree_->root());
     }
     if (parent.column() != 0) return {};
     const FolderNode* p = nodeOf(parent);
     if (size_t(row) >= p->children.size()) return {};
-    return createIndex(row, 0, p->children[size_t(row)]);
+    return createIndex(row, column, p->children[size_t(row)]);
+}
+
+void FolderTreeModel::setSizes(const FolderSizes* sizes) {
+    if (sizes == sizes_) return;
+    if (!sizes_ && sizes) {
+        beginInsertColumns({}, 1, 2);
+        sizes_ = sizes;
+        endInsertColumns();
+    } else if (sizes_ && !sizes) {
+        beginRemoveColumns({}, 1, 2);
+        sizes_ = nullptr;
+        endRemoveColumns();
+    } else {
+        sizes_ = sizes;
+        if (tree_->root()) emit dataChanged(index(0, 1), index(0, 2));
+        emit layoutChanged(); // every row's numbers, without losing what is open
+    }
+}
+
+QVariant FolderTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    switch (section) {
+    case 0:
+        return QStringLiteral("フォルダ");
+    case 1:
+        return QStringLiteral("大きさ");
+    case 2:
+        return QStringLiteral("割合");
+    default:
+        return {};
+    }
 }
 
 QModelIndex FolderTreeModel::parent(const QModelIndex& child) const {
@@ -47,7 +79,7 @@ int FolderTreeModel::rowCount(const QModelIndex& parent) const {
 }
 
 int FolderTreeModel::columnCount(const QModelIndex&) const {
-    return 1;
+    return sizes_ ? 3 : 1;
 }
 
 bool FolderTreeModel::hasChildren(const QModelIndex& parent) const {
@@ -59,6 +91,15 @@ bool FolderTreeModel::hasChildren(const QModelIndex& parent) const {
 QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
     const FolderNode* n = nodeOf(index);
     if (!n) return {};
+    if (index.column() > 0) {
+        if (!sizes_) return {};
+        if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        if (role != Qt::DisplayRole) return {};
+        const uint64_t bytes = sizes_->bytesOf(*n);
+        if (index.column() == 1) return QString::fromStdString(shortSizeText(bytes));
+        const uint64_t whole = n->parent ? sizes_->bytesOf(*n->parent) : bytes;
+        return QString::fromStdString(shareText(shareThousandths(bytes, whole)));
+    }
     switch (role) {
     case Qt::DisplayRole:
         return QString::fromStdString(n->name);

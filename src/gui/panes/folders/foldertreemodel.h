@@ -7,6 +7,7 @@ namespace zt {
 
 class FolderTree;
 class FolderNode;
+class FolderSizes;
 class IconCache;
 
 class FolderTreeModel : public QAbstractItemModel {
@@ -29,6 +30,11 @@ class FolderTreeModel : public QAbstractItemModel {
     void setIcons(const IconCache* icons);
     [[nodiscard]] const IconCache* icons() const { return icons_; }
 
+    // With sizes, two more columns: each folder's total and its share of its
+    // parent's (the top's of the whole); null (as at start): the names alone.
+    // sizes is not owned.
+    void setSizes(const FolderSizes* sizes);
+
     [[nodiscard]] QModelIndex indexOf(const FolderNode* node) const;
     [[nodiscard]] static FolderNode* nodeOf(const QModelIndex& index);
 
@@ -38,11 +44,13 @@ class FolderTreeModel : public QAbstractItemModel {
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     bool hasChildren(const QModelIndex& parent = {}) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
   private:
     const FolderTree* tree_;               // not owned
     const IconCache* icons_;               // not owned
     const FolderNode* selected_ = nullptr; // not owned
+    const FolderSizes* sizes_ = nullptr;   // not owned
 };
 
 } // namespace zt
