@@ -104,7 +104,10 @@ int runInfo(const std::filesystem::path& dataDir, const ParsedArgs& args) {
                   << ",\"captured\":" << jsonTime(i.captured) << ",\"folders\":" << i.folders
                   << ",\"files\":" << i.files << ",\"bytes\":" << i.bytes
                   << ",\"volumeSize\":" << opt(i.volumeSize)
-                  << ",\"volumeFree\":" << opt(i.volumeFree) << ",\"note\":" << jsonString(i.note)
+                  << ",\"volumeFree\":" << opt(i.volumeFree)
+                  << ",\"verified\":" << jsonTime(i.lastVerify ? i.lastVerify->when : FileTime{})
+                  << ",\"lastVerify\":" << jsonString(verifyText(i.lastVerify))
+                  << ",\"note\":" << jsonString(i.note)
                   << "}\n";
         return kOk;
     }

@@ -59,6 +59,7 @@ TEST_F(VerifyCli, ExitStatusTellsAllOkDifferencesAndAnUnreadableSource) {
     r = cli("info disc");
     EXPECT_NE(r.out.find("最終検証: "), std::string::npos);
     EXPECT_NE(r.out.find("内容変更 1"), std::string::npos);
+    EXPECT_NE(cli("info disc --json").out.find("\"lastVerify\":\"" ), std::string::npos);
     r = cli("list --long");
     EXPECT_NE(r.out.find("\t最終検証: "), std::string::npos);
 }
