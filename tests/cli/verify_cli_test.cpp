@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -81,6 +82,48 @@ TEST_F(VerifyCli, AStockWithoutChecksumsIsVerifiedBySizeAndTimeAndSaysSo) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "1\t5\t\\disc\\a.txt\n1\t5\t\\disc\\sub\\copy.txt\n");
     EXPECT_EQ(cli("dupes --by contents").status, 2);
+}
+
+// Read errors from below the program: a preloaded library fails the reads of
+// one file with EIO, as a damaged disc does.
+class PreloadedReadErrors {
+  public:
+    explicit PreloadedReadErrors(const char* file) {
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        asan_ = asan ? asan : "";
+        hadAsan_ = asan != nullptr;
+        // The library comes before a sanitizer's runtime in the list of libraries.
+        ::setenv("ASAN_OPTIONS", (asan_ + (asan_.empty() ? "" : ":") + "verify_asan_link_order=0").c_str(), 1);
+        ::setenv("LD_PRELOAD", ZT_FAILREAD_LIB, 1);
+        ::setenv("ZT_FAIL_READ", file, 1);
+    }
+    ~PreloadedReadErrors() {
+        ::unsetenv("LD_PRELOAD");
+        ::unsetenv("ZT_FAIL_READ");
+        if (hadAsan_)
+            ::setenv("ASAN_OPTIONS", asan_.c_str(), 1);
+        else
+            ::unsetenv("ASAN_OPTIONS");
+    }
+
+  private:
+    std::string asan_;
+    bool hadAsan_ = false;
+};
+
+TEST_F(VerifyCli, ASystemReadErrorIsRecordedReportedAndNeverEndsTheJob) {
+    {
+        PreloadedReadErrors eio("b.txt");
+        const auto captured = cli("capture --checksums '" + src.string() + "'");
+        EXPECT_EQ(captured.status, 0) << captured.err;
+        EXPECT_NE(captured.err.find("読めないファイル 1 個"), std::string::npos) << captured.err;
+        const auto r = cli("verify disc");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out.rfind("読めない\t\\disc\\sub\\b.txt\t", 0), 0u) << r.out;
+        EXPECT_NE(r.err.find("正常 1"), std::string::npos); // a.txt was read and compared
+    }
+    // Readable again: the file reads back, though it had no checksum to compare.
+    EXPECT_EQ(cli("verify disc").status, 0);
 }
 
 } // namespace
