@@ -2,6 +2,7 @@
 #include "capture/capture.h"
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/progress.h"
 #include "cli/status.h"
 #include "cli/writer.h"
 #include "library/stocklibrary.h"
@@ -18,7 +19,7 @@ namespace zt::cli {
 namespace {
 
 const char* const kCaptureUsage =
-    "使い方: zutomelark-cli [--data フォルダ] capture パス... [-N 名前] [-q]\n"
+    "使い方: zutomelark-cli [--data フォルダ] capture パス... [-N 名前] [--checksums] [-q]\n"
     "  パスの下のフォルダとファイルを読み込んで新しいストックにし、一覧の最後に加えて\n"
     "  その名前を表示します。名前はそのフォルダの名前 (. や .. や末尾の / も実際の\n"
     "  フォルダの名前に、/ なら \"root\") か指定の名前で、使われている名前には\n"
@@ -29,6 +30,8 @@ const char* const kCaptureUsage =
     "  システムを読み、名前はボリュームラベル (なければファイル名) になります。\n"
     "  パスをいくつも指定すると 1 つずつストックにします (--name は 1 つのときだけ)。\n"
     "  -N, --name 名前  ストックの名前\n"
+    "  --checksums      内容のチェックサムも記録する (すべてのファイルを一度読みます。\n"
+    "                   読めないファイルは読めないと記録して続けます)\n"
     "  -q, --quiet      標準エラーに進み具合を表示しない (端末のときだけ表示します)\n";
 
 // One line on standard error, rewritten in place: entries read, the folder
@@ -93,8 +96,12 @@ int captureOne(const std::filesystem::path& dataDir, const ParsedArgs& args,
             progress->entry(folder);
         };
     }
+    ChecksumOptions checksums;
+    if (args.has("checksums")) checksums.mode = ChecksumMode::Add;
+    ContentProgressLine contentProgress(args.has("quiet"));
+    checksums.content = contentProgress.callbacks();
     FolderTree tree;
-    const auto stored = StockLibrary(dataDir).capture(request, tree, callbacks);
+    const auto stored = StockLibrary(dataDir).capture(request, tree, callbacks, checksums);
     progress.reset();
     if (!stored.ok()) {
         if (stored.failure == StockFailure::NoSource && stored.message == kMessageInvalidSource)
@@ -106,6 +113,10 @@ int captureOne(const std::filesystem::path& dataDir, const ParsedArgs& args,
     if (stored.otherFileSystemFolders > 0)
         printError(messageOtherFileSystemFolders(stored.otherFileSystemFolders));
     if (stored.incomplete) printError(std::string(kMessagePartlyRead) + ": " + path, stored.problem);
+    if (stored.unreadableFiles > 0)
+        printError("読めないファイル " + std::to_string(stored.unreadableFiles) +
+                   " 個は読めないと記録しました");
+    if (args.has("checksums") && !stored.checksumsSaved) printError("チェックサムを保存できませんでした");
     out() << escapeName(stored.value) << '\n';
     return kOk;
 }
@@ -129,7 +140,10 @@ int runCapture(const std::filesystem::path& dataDir, const ParsedArgs& args) {
 } // namespace
 
 void addCaptureCommands(std::vector<Command>& out) {
-    out.push_back({"capture", kCaptureUsage, {{"name", true}, {"quiet", false}}, runCapture});
+    out.push_back({"capture",
+                   kCaptureUsage,
+                   {{"name", true}, {"checksums", false}, {"quiet", false}},
+                   runCapture});
 }
 
 } // namespace zt::cli

@@ -1,6 +1,7 @@
 // info, note, update and dupes: facts about stocks, refreshing one, and what is stored twice.
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/progress.h"
 #include "cli/status.h"
 #include "cli/writer.h"
 #include "library/dupes.h"
@@ -27,22 +28,28 @@ const char* const kInfoUsage =
 const char* const kNoteUsage = "使い方: zutomelark-cli [--data フォルダ] note ストック 文字列\n"
                                "  ストックのメモを設定します (空の文字列で消します)\n";
 const char* const kUpdateUsage =
-    "使い方: zutomelark-cli [--data フォルダ] update ストック [パス] [--dry-run] [-j]\n"
+    "使い方: zutomelark-cli [--data フォルダ] update ストック [パス] [--dry-run]\n"
+    "        [--checksums [--rehash]] [-j]\n"
     "  ストックの読み込み元 (記録されたもの、またはパス) をもう一度読み込み、変わった\n"
     "  ところを一行ずつ表示してストックを置き換えます: + 追加、- 削除、~ 変更。\n"
     "  件数は標準エラーに表示します。読み込みが終わるまで元のストックはそのままです。\n"
     "  --dry-run    変わったところを表示するだけで置き換えない\n"
+    "  --checksums  内容のチェックサムを加える・新しくする (サイズと日時が同じ\n"
+    "               ファイルは記録済みのものを使う)\n"
+    "  --rehash     すべてのファイルを読み直してチェックサムを作り直す\n"
     "  -j, --json   JSON Lines: 変わったところ一件ごとに一行\n"
     "               {\"change\": \"added\"|\"removed\"|\"changed\", \"path\": ...}\n";
 const char* const kDupesUsage =
     "使い方: zutomelark-cli [--data フォルダ] dupes [-s 名前]... [--min-size サイズ]\n"
-    "        [-b name+size|size] [--csv ファイル] [-j]\n"
-    "  同じ名前と大きさ (または同じ大きさ) のファイルを、ストックをまたいで探します。\n"
+    "        [-b name+size|size|content] [--csv ファイル] [-j]\n"
+    "  同じ名前と大きさ (または同じ大きさ、同じ内容) のファイルを、ストックをまたいで\n"
+    "  探します。content は記録したチェックサムと大きさで比べ、チェックサムのない\n"
+    "  ファイルは除いてその数を標準エラーに表示します。\n"
     "  件数の多いグループから順に、一行に グループ番号・サイズ・パス をタブ区切りで\n"
     "  表示します (サイズは画面と同じ KB。正確なバイト数は --json で)。\n"
     "  -s, --stock 名前     このストックだけを調べる (繰り返して複数)\n"
     "  --min-size サイズ    これより小さいファイルは除く (KB・MB・GB も可、既定 1)\n"
-    "  -b, --by             name+size (既定) または size\n"
+    "  -b, --by             name+size (既定)、size または content\n"
     "  --csv ファイル       検索結果の CSV と同じ形式で書く (- は標準出力)\n"
     "  -j, --json           JSON Lines: ファイル一件ごとに一行 (グループ番号、正確な\n"
     "                       バイト数、ISO 8601 の日時)\n";
@@ -122,6 +129,8 @@ int runInfo(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         for (const auto& [key, value] :
              {std::pair{"volumeSize", i.volumeSize}, std::pair{"volumeFree", i.volumeFree}})
             value ? (void)line.number(key, *value) : (void)line.json(key, "null");
+        line.time("verified", i.lastVerify ? i.lastVerify->when : FileTime{})
+            .text("lastVerify", verifyText(i.lastVerify));
         out() << line.text("note", i.note).line();
         return kOk;
     }
@@ -142,7 +151,12 @@ int runUpdate(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         return usageError("update", "ストックと、あればパスを指定してください");
     StockLibrary library(dataDir);
     const auto source = p.size() > 1 ? std::optional<std::filesystem::path>(p[1]) : std::nullopt;
-    const auto update = library.prepareUpdate(p[0], source);
+    ChecksumOptions checksums;
+    if (args.has("checksums") || args.has("rehash"))
+        checksums.mode = args.has("rehash") ? ChecksumMode::Rehash : ChecksumMode::Add;
+    ContentProgressLine progress(false);
+    checksums.content = progress.callbacks();
+    const auto update = library.prepareUpdate(p[0], source, {}, checksums);
     if (!update.ok()) return report(update);
     const StockDiff& d = update.value.diff;
     const bool json = args.has("json");
@@ -168,7 +182,10 @@ int runUpdate(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     }
     (void)out().flush();
     std::cerr << "追加 " << d.added << "、削除 " << d.removed << "、変更 " << d.changed << '\n';
-    if (args.has("dry-run") || d.empty()) return kOk;
+    if (update.value.unreadableFiles > 0)
+        printError("読めないファイル " + std::to_string(update.value.unreadableFiles) +
+                   " 個は読めないと記録しました");
+    if (args.has("dry-run") || (d.empty() && !update.value.sumsChanged)) return kOk;
     return report(library.applyUpdate(update.value));
 }
 
@@ -200,15 +217,21 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
         request.minSize = *size;
     }
     if (const auto by = args.value("by")) {
-        if (*by != "name+size" && *by != "size")
-            return usageError("dupes", "--by は name+size か size です: " + *by);
-        request.key = *by == "size" ? DupeKey::Size : DupeKey::NameAndSize;
+        const auto key = pickWord<DupeKey>(
+            *by, {{"name+size", DupeKey::NameAndSize}, {"size", DupeKey::Size},
+                  {"content", DupeKey::Content}});
+        if (!key) return usageError("dupes", "--by は name+size、size、content のどれかです: " + *by);
+        request.key = *key;
     }
     const StockLibrary library(dataDir);
     if (const auto failed = chooseStocks(dataDir, args, request.stocks)) return *failed;
 
+    uint64_t unchecked = 0;
+    request.unchecked = &unchecked;
     const auto groups = findDuplicates(library, request);
     if (!groups.ok()) return report(groups);
+    if (unchecked > 0)
+        printError("チェックサムのないファイル " + std::to_string(unchecked) + " 個は除きました");
     const auto csv = args.value("csv");
     const bool json = args.has("json");
     if (csv != "-") { // "-": standard output holds the CSV alone
@@ -245,7 +268,10 @@ void addInfoCommands(std::vector<Command>& out) {
     out.push_back({"info", kInfoUsage, {{"json", false}}, runInfo});
     out.push_back({"index", kIndexUsage, {{"check", false}, {"json", false}}, runIndex});
     out.push_back({"note", kNoteUsage, {}, runNote});
-    out.push_back({"update", kUpdateUsage, {{"dry-run", false}, {"json", false}}, runUpdate});
+    out.push_back({"update",
+                   kUpdateUsage,
+                   {{"dry-run", false}, {"checksums", false}, {"rehash", false}, {"json", false}},
+                   runUpdate});
     out.push_back(
         {"dupes",
          kDupesUsage,

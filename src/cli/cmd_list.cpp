@@ -15,7 +15,7 @@ const char* const kListUsage =
     "使い方: zutomelark-cli [--data フォルダ] list [-u] [-l] [-j]\n"
     "  ストックを一覧の順に一行ずつ表示します\n"
     "  -u, --unlisted  Data にあって一覧にないストックファイル (adopt で一覧に戻せます)\n"
-    "  -l, --long      フォルダ数・ファイル数・合計バイト数・読み込み日時もタブ区切りで\n"
+    "  -l, --long      フォルダ数・ファイル数・合計バイト数・読み込み日時・最終検証もタブ区切りで\n"
     "  -j, --json      JSON Lines: 一行に一つの JSON オブジェクト {\"name\": ...}\n"
     "                  (--long では正確なバイト数と ISO 8601 の日時も)\n";
 
@@ -48,14 +48,16 @@ int runList(const std::filesystem::path& dataDir, const ParsedArgs& args) {
                 line.number("folders", info->folders)
                     .number("files", info->files)
                     .number("bytes", info->bytes)
-                    .time("captured", info->captured);
+                    .time("captured", info->captured)
+                    .time("verified", info->lastVerify ? info->lastVerify->when : FileTime{});
             out() << line.line();
         } else {
             out() << escapeName(n);
             if (info)
                 out() << '\t' << std::to_string(info->folders) << '\t'
                       << std::to_string(info->files) << '\t' << std::to_string(info->bytes) << '\t'
-                      << captureDateText(info->captured);
+                      << captureDateText(info->captured) << "\t最終検証: "
+                      << verifyText(info->lastVerify);
             out() << '\n';
         }
     }

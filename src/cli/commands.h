@@ -64,6 +64,7 @@ void addStockCommands(std::vector<Command>& out);   // show, export, rename, del
 void addCaptureCommands(std::vector<Command>& out); // capture
 void addSearchCommands(std::vector<Command>& out);  // search
 void addInfoCommands(std::vector<Command>& out);    // info, note, update, dupes
+void addVerifyCommands(std::vector<Command>& out);  // verify
 void addSizesCommands(std::vector<Command>& out);   // export-ncdu
 
 } // namespace zt::cli

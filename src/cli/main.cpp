@@ -35,7 +35,8 @@ const char* const kMainUsage =
     "  list [-u] [-l] [-j]                   ストックを一覧の順に表示する\n"
     "  show ストック [フォルダ] [-K] [--sizes] [--sort name|kind|size] [-j | -0]\n"
     "                                        フォルダの中身を表示する (\\a\\b または /a/b)\n"
-    "  capture パス [-N 名前] [-q]           パスを読み込んで新しいストックにする\n"
+    "  capture パス... [-N 名前] [--checksums] [-q]\n"
+    "                                        パスを読み込んで新しいストックにする\n"
     "  search 文字列 [-m contains|exact|prefix|suffix|wildcard|regex] [-c]\n"
     "         [-t all|files|folders] [-s 名前]... [-n N]\n"
     "         [--min-size サイズ] [--max-size サイズ] [--newer 日付] [--older 日付]\n"
@@ -48,9 +49,11 @@ const char* const kMainUsage =
     "  adopt 名前...                         一覧にないストックを一覧に加える\n"
     "  info ストック [-j]                    ストックの情報 (読み込み元、日時、件数など)\n"
     "  note ストック 文字列                  ストックのメモを設定する\n"
-    "  update ストック [パス] [--dry-run] [-j]\n"
+    "  update ストック [パス] [--dry-run] [--checksums [--rehash]] [-j]\n"
     "                                        読み込み元を読み直してストックを更新する\n"
-    "  dupes [-s 名前]... [--min-size サイズ] [-b name+size|size] [--csv ファイル] [-j]\n"
+    "  verify ストック [パス] [--all] [-j]   読み込み元を読み直してストックと比べる\n"
+    "  dupes [-s 名前]... [--min-size サイズ] [-b name+size|size|content]\n"
+    "        [--csv ファイル] [-j]\n"
     "                                        ストックをまたいで重複ファイルを探す\n"
     "  index [ストック...] [--check] [-j]    名前索引を作る・確かめる\n"
     "  export-ncdu ストック [ファイル|-]     ncdu の JSON 形式で書き出す (ncdu -f で見る)\n"
@@ -155,6 +158,7 @@ const std::vector<Command>& commands() {
         addCaptureCommands(c);
         addSearchCommands(c);
         addInfoCommands(c);
+        addVerifyCommands(c);
         addSizesCommands(c);
         return c;
     }();

@@ -1,6 +1,7 @@
 #pragma once
 // Files stored more than once across stocks: the same name and size (or the
-// same size only), in any stocks and folders.
+// same size only, or the same content checksum and size), in any stocks and
+// folders.
 #include "library/stocklibrary.h"
 #include "search/csv.h"
 #include "search/folderchain.h"
@@ -11,7 +12,7 @@
 
 namespace zt {
 
-enum class DupeKey { NameAndSize, Size };
+enum class DupeKey { NameAndSize, Size, Content };
 
 struct DupeFile {
     std::string stock;
@@ -30,6 +31,8 @@ struct DupeRequest {
     std::vector<std::string> stocks; // in list order
     uint64_t minSize = 1;            // smaller files are left out (empty ones by default)
     DupeKey key = DupeKey::NameAndSize;
+    // Content: counts the files left out for want of a usable checksum.
+    uint64_t* unchecked = nullptr;
 };
 
 // Groups of two or more files, largest groups first (then larger files, then

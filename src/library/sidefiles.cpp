@@ -9,7 +9,8 @@
 namespace zt {
 
 namespace {
-constexpr SideFileKind kKinds[] = {kStockInfoFile, kStockIndexFile};
+constexpr SideFileKind kKinds[] = {kStockInfoFile, kStockIndexFile, kStockChecksumFile,
+                                   kStockHistoryFile};
 } // namespace
 
 std::filesystem::path sideFilePath(const std::filesystem::path& dataDir, SideFileKind kind,

@@ -1,7 +1,8 @@
 #pragma once
 // Files that belong to one stock besides its stock file, each in a folder of
 // its own inside Data (which a Windows copy of the folder simply ignores):
-// Info/<name>.txt (facts and a note) and Index/<name>.idx (the name index).
+// Info/<name>.txt (facts and a note), Index/<name>.idx (the name index),
+// Sums/<name>.sum (content checksums) and Info/<name>.log (the last verifies).
 // They follow their stock when it is renamed, deleted or adopted, and are
 // never reached through a link (platform/datafiles.h).
 #include <filesystem>
@@ -18,6 +19,8 @@ struct SideFileKind {
 
 inline constexpr SideFileKind kStockInfoFile{"Info", ".txt"};
 inline constexpr SideFileKind kStockIndexFile{"Index", ".idx"};
+inline constexpr SideFileKind kStockChecksumFile{"Sums", ".sum"};
+inline constexpr SideFileKind kStockHistoryFile{"Info", ".log"};
 
 // Data/<folder>/<name><extension> (name must be a safe stock name).
 [[nodiscard]] std::filesystem::path sideFilePath(const std::filesystem::path& dataDir,

@@ -124,6 +124,12 @@ std::string serializeStockInfo(const StockInfo& info) {
     if (info.volumeFree) put("volumefree", std::to_string(*info.volumeFree));
     if (info.volumeCreated) put("volumecreated", timeText(*info.volumeCreated));
     if (info.imageSize) put("imagesize", std::to_string(*info.imageSize));
+    if (info.lastVerify) {
+        std::vector<std::string> lines;
+        appendVerifyFacts(*info.lastVerify, lines);
+        for (const std::string& l : lines)
+            out.line(l);
+    }
     put("note", info.note); // line breaks in it become &#10; through the codec
     return out.bytes();
 }
@@ -152,6 +158,8 @@ StockInfo parseStockInfo(std::string_view bytes) {
         else if (key == "volumecreated") {
             if (const FileTime t = parseTime(value); !t.isZero()) info.volumeCreated = t;
         }
+        else if (parseVerifyFact(key, value, info.lastVerify))
+            continue;
         else if (key == "device") {
             for (const auto& [kind, word] : kKindWords)
                 if (value == word) info.kind = kind;
@@ -235,6 +243,7 @@ std::vector<std::pair<std::string, std::string>> stockInfoTexts(const StockInfo&
         {"合計サイズ", groupThousands(info.bytes) + " バイト"},
         {"ボリュームの容量", bytesText(info.volumeSize)},
         {"ボリュームの空き", bytesText(info.volumeFree)},
+        {"最終検証", verifyText(info.lastVerify)},
     };
     // Only an image has these: other stocks show what they always showed.
     if (info.kind == SourceKind::Image) {

@@ -12,6 +12,7 @@
 // and for an image (device=image): volumecreated=2001-02-03 04:05:06  imagesize=...
 #include "capture/sourcefacts.h"
 #include "catalogue/foldertree.h"
+#include "library/health.h"
 #include "platform/filetime.h"
 
 #include <cstdint>
@@ -35,6 +36,7 @@ struct StockInfo {
     std::optional<FileTime> volumeCreated; // an image's volume date
     std::optional<uint64_t> imageSize;     // an image's size in bytes
     std::string note;
+    std::optional<VerifyRecord> lastVerify; // none: never verified
 };
 
 // The counts of a tree: folders below the top, files, the sum of file sizes.

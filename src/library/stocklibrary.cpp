@@ -2,6 +2,7 @@
 
 #include "catalogue/stockfile.h"
 #include "catalogue/stocklist.h"
+#include "library/checksumstore.h"
 #include "library/indexstore.h"
 #include "library/names.h"
 #include "library/sidefiles.h"
@@ -264,10 +265,18 @@ CaptureOutcome captureFailed(const StockResult& r, std::string detail = {}) {
     return out;
 }
 
+// A capture whose content could not be read to the end keeps nothing.
+CaptureOutcome hashFailed(const HashPass& pass) {
+    if (pass.end == PassEnd::Cancelled) return captureFailed(failure(StockFailure::Cancelled, {}));
+    return captureFailed(failure(StockFailure::NoSource, std::string(kMessageMediumGone)),
+                         pass.goneError ? std::strerror(pass.goneError) : "");
+}
+
 } // namespace
 
 CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& tree,
-                                     const CaptureCallbacks& callbacks) {
+                                     const CaptureCallbacks& callbacks,
+                                     const ChecksumOptions& checksums) {
     if (const auto listed = names(); !listed.ok()) return captureFailed(listed);
     const bool named = request.name && !request.name->empty();
     if (named && (!adoptableName(*request.name) ||
@@ -286,6 +295,16 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
                              read.error);
     // An image names itself: its label, else its file name.
     const std::string rootText = read.image ? tree.root()->name : request.rootText;
+    // The content is read after the tree, whoever writes the stock and however.
+    // The files of an image are inside it, not at their paths: no sums for now.
+    std::optional<HashPass> hashed;
+    if (checksums.mode != ChecksumMode::Keep && !read.image) {
+        hashed = hashTree(request.source, tree, checksums.content);
+        if (hashed->end != PassEnd::Completed) {
+            tree.clear();
+            return hashFailed(*hashed);
+        }
+    }
 
     if (callbacks.onStoring) callbacks.onStoring();
     // The file is written before the lock is taken (it may be large) and gets
@@ -326,6 +345,10 @@ CaptureOutcome StockLibrary::capture(const CaptureRequest& request, FolderTree& 
                                                         nowFileTime()));
     indexAndSummarise(dataDir_, chosen); // else built when it is first needed
     CaptureOutcome out;
+    if (hashed) {
+        out.checksumsSaved = saveChecksums(dataDir_, chosen, hashed->sums);
+        out.unreadableFiles = hashed->unreadable;
+    }
     out.value = chosen;
     out.otherFileSystemFolders = read.otherFileSystemFolders;
     out.incomplete = read.incomplete;
@@ -472,7 +495,8 @@ StockResult StockLibrary::adopt(std::string_view name) {
 
 StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
                                                       const std::optional<fs::path>& source,
-                                                      const CaptureCallbacks& callbacks) const {
+                                                      const CaptureCallbacks& callbacks,
+                                                      const ChecksumOptions& checksums) const {
     // Taken before the read: a file changed while it is read differs from it
     // too, and the update is refused rather than put over the change.
     const auto identity = stockIdentity(name);
@@ -504,6 +528,25 @@ StockOutcome<StockUpdate> StockLibrary::prepareUpdate(std::string_view name,
     }
     u.diff = diffTrees(stored.value.tree, u.tree);
     u.info = infoOfCapture(factsOf(from, read), u.tree, nowFileTime());
+    ChecksumSet old;
+    const bool usable = loadChecksums(dataDir_, name, old) == SumsState::Usable &&
+                        old.stamp == SumStamp{identity->size, identity->modifiedNs};
+    if (!read.image && (checksums.mode != ChecksumMode::Keep || usable)) {
+        const ChecksumSet* keep = checksums.mode == ChecksumMode::Rehash || !usable ? nullptr : &old;
+        const bool reading = checksums.mode != ChecksumMode::Keep;
+        HashPass pass = hashTree(from, u.tree, checksums.content, keep, reading);
+        if (pass.end == PassEnd::Cancelled)
+            return failed<StockUpdate>(failure(StockFailure::Cancelled, {}));
+        if (pass.end == PassEnd::MediumGone) {
+            auto r = failed<StockUpdate>(
+                failure(StockFailure::NoSource, std::string(kMessageMediumGone)));
+            if (pass.goneError) r.detail = std::strerror(pass.goneError);
+            return r;
+        }
+        u.sums = std::move(pass.sums);
+        u.sumsChanged = reading;
+        u.unreadableFiles = pass.unreadable;
+    }
     return out; // the note is taken as it is when the update is applied
 }
 
@@ -526,9 +569,17 @@ StockResult StockLibrary::applyUpdate(const StockUpdate& update) {
         return failure(StockFailure::StockChanged, messageStockChanged(update.name));
     if (!writeStockFile(*path, update.tree))
         return failure(StockFailure::CannotCreate, messageCannotCreate(*path));
-    // The note as it is now: it may have been edited while the source was read.
+    // Sums made for the old file would never match the new one: replaced or gone.
+    ChecksumSet sums = update.sums ? *update.sums : ChecksumSet();
+    if (!update.sums || !saveChecksums(dataDir_, update.name, sums))
+        removeChecksums(dataDir_, update.name);
+    // The note as it is now: it may have been edited while the source was read;
+    // the health record stays (it tells how the medium read, not the stock).
     StockInfo facts = update.info;
-    if (const auto current = readStockInfo(dataDir_, update.name)) facts.note = current->note;
+    if (const auto current = readStockInfo(dataDir_, update.name)) {
+        facts.note = current->note;
+        facts.lastVerify = current->lastVerify;
+    }
     (void)writeStockInfo(dataDir_, update.name, facts);
     indexAndSummarise(dataDir_, update.name);
     return {};

@@ -10,6 +10,7 @@
 // found (unlisted) and taken back (adopt).
 #include "capture/capture.h"
 #include "catalogue/foldertree.h"
+#include "integrity/contentpass.h"
 #include "library/stockdiff.h"
 #include "library/stockinfo.h"
 #include "manage/export.h"
@@ -89,6 +90,8 @@ struct CaptureOutcome : StockOutcome<std::string> {
     // the faces warn with kMessagePartlyRead and this reason.
     bool incomplete = false;
     std::string problem;
+    bool checksumsSaved = false;  // asked for and stored beside the stock
+    uint64_t unreadableFiles = 0; // files whose content could not be read
 };
 
 struct CaptureRequest {
@@ -96,6 +99,19 @@ struct CaptureRequest {
     std::string rootText;            // the root's text (drive label, folder name); an
                                      // image names itself (its volume label, its file name)
     std::optional<std::string> name; // a name chosen by the user, else made from rootText
+};
+
+// What a capture or an update does with content checksums.
+enum class ChecksumMode {
+    Keep,   // read nothing: an update keeps the sums of files unchanged in size
+            // and time and drops the others; a capture records none
+    Add,    // read every file of a capture; an update's new or changed files
+            // (all of them, for a stock without sums)
+    Rehash, // read every file again
+};
+struct ChecksumOptions {
+    ChecksumMode mode = ChecksumMode::Keep;
+    ContentCallbacks content;
 };
 
 // A stock read again from its source, not yet stored: what changed, and the
@@ -106,6 +122,9 @@ struct StockUpdate {
     StockDiff diff;  // from the stored stock to the new reading
     StockInfo info;  // the facts the stock will have (its note is kept as it is then)
     FileIdentity stored; // the stock file compared, as it was before it was read
+    std::optional<ChecksumSet> sums; // the checksums it will have (none: it will have none)
+    bool sumsChanged = false;        // files were read for them: worth applying alone
+    uint64_t unreadableFiles = 0;
 };
 
 // A "\a\b" (or "/a/b") path below a stock's top ("" and "\" are the top itself): each part
@@ -143,15 +162,20 @@ class StockLibrary {
     // Reads the source into tree, stores it as a new stock at the end of the
     // list with its facts beside it, and returns its name. Cancelled, empty
     // and failed captures leave the tree empty and nothing in Data.
+    // With checksums asked for, every file's content is read once after the
+    // tree (a file that cannot be read is recorded so); a medium that stops
+    // answering then ends the capture (NoSource, kMessageMediumGone).
     [[nodiscard]] CaptureOutcome capture(const CaptureRequest& request, FolderTree& tree,
-                                         const CaptureCallbacks& callbacks = {});
+                                         const CaptureCallbacks& callbacks = {},
+                                         const ChecksumOptions& checksums = {});
 
     // Reads a stock's source again (its recorded source, or `source` when
     // given) and compares it with the stored stock. Nothing is written.
     // NoSource when the source is not recorded, cannot be read or holds nothing.
     [[nodiscard]] StockOutcome<StockUpdate>
     prepareUpdate(std::string_view name, const std::optional<std::filesystem::path>& source,
-                  const CaptureCallbacks& callbacks = {}) const;
+                  const CaptureCallbacks& callbacks = {},
+                  const ChecksumOptions& checksums = {}) const;
     // Replaces the stored stock with the new reading (the file is replaced
     // whole, atomically) and updates its facts, keeping its note. Only the
     // stock file that was read is replaced: one changed since (written again,
@@ -237,6 +261,8 @@ inline constexpr std::string_view kMessageNoSourceRecorded =
 [[nodiscard]] StockResult sideFileFailure(const std::filesystem::path& file, int err);
 inline constexpr std::string_view kMessagePartlyRead = "一部を読めませんでした";
 inline constexpr std::string_view kMessageNoteTooLong = "メモが長すぎます";
+// The medium was taken out or stopped answering while its files were read.
+inline constexpr std::string_view kMessageMediumGone = "読み込み元が応答しなくなりました";
 inline constexpr std::string_view kMessageDataBusy =
     "Data フォルダを他のプログラムが使っています。しばらくしてからやり直してください";
 

@@ -1,6 +1,6 @@
 #include "gui/common/colourscheme.h"
 
-#include "platform/datafiles.h"
+#include "settings/sidesettings.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -16,9 +16,7 @@ namespace zt {
 
 namespace {
 
-constexpr std::string_view kSchemeKey = "colour-scheme=";
 constexpr const char* kSchemeWords[] = {"auto", "light", "dark"};
-constexpr size_t kMaxSettingsBytes = 64 * 1024;
 
 const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
@@ -85,41 +83,17 @@ bool paletteIsDark(const QPalette& p) {
 
 } // namespace
 
-std::filesystem::path windowSettingsPath(const std::filesystem::path& dataDir) {
-    return dataDir / "Window" / "settings.txt";
-}
-
 ColourScheme loadColourScheme(const std::filesystem::path& dataDir) {
-    const auto text = readSideFile(windowSettingsPath(dataDir), kMaxSettingsBytes);
-    if (!text) return ColourScheme::Auto;
-    size_t at = 0;
-    while (at < text->size()) {
-        size_t end = text->find('\n', at);
-        if (end == std::string::npos) end = text->size();
-        std::string_view line(text->data() + at, end - at);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.starts_with(kSchemeKey)) {
-            line.remove_prefix(kSchemeKey.size());
-            for (int i = 0; i < 3; ++i)
-                if (line == kSchemeWords[i]) return ColourScheme(i);
-        }
-        at = end + 1;
-    }
+    const std::string word = loadSideSettings(dataDir).colourScheme;
+    for (int i = 0; i < 3; ++i)
+        if (word == kSchemeWords[i]) return ColourScheme(i);
     return ColourScheme::Auto;
 }
 
 bool saveColourScheme(const std::filesystem::path& dataDir, ColourScheme scheme) {
-    const auto old = readSideFile(windowSettingsPath(dataDir), kMaxSettingsBytes);
-    std::string out = std::string(kSchemeKey) + kSchemeWords[int(scheme)] + "\n";
-    size_t at = 0;
-    while (old && at < old->size()) {
-        size_t end = old->find('\n', at);
-        if (end == std::string::npos) end = old->size();
-        const std::string_view line(old->data() + at, end - at);
-        if (!line.empty() && !line.starts_with(kSchemeKey)) out.append(line).append("\n");
-        at = end + 1;
-    }
-    return writeSideFile(windowSettingsPath(dataDir), out);
+    SideSettings settings = loadSideSettings(dataDir);
+    settings.colourScheme = kSchemeWords[int(scheme)];
+    return saveSideSettings(dataDir, settings);
 }
 
 std::optional<ColourScheme> forcedColourScheme(bool darkOption,

@@ -1,7 +1,7 @@
 #pragma once
 // The window's colours: 自動 (the desktop's preference), 明るい or 暗い, kept
-// in the side settings file Data/Window/settings.txt (a Windows copy of the
-// Data folder never reads it). 自動 asks the freedesktop settings portal
+// with the program's own settings (settings/sidesettings.h; a Windows copy of
+// the Data folder never reads them). 自動 asks the freedesktop settings portal
 // (org.freedesktop.appearance color-scheme, over D-Bus) and follows its
 // changes; without an answer the desktop's own palette stands.
 #include <QObject>
@@ -17,8 +17,7 @@ namespace zt {
 
 enum class ColourScheme { Auto = 0, Light = 1, Dark = 2 };
 
-// The side file's path and what it holds; Auto when it is missing or unreadable.
-[[nodiscard]] std::filesystem::path windowSettingsPath(const std::filesystem::path& dataDir);
+// The scheme chosen; Auto when the settings file is missing or unreadable.
 [[nodiscard]] ColourScheme loadColourScheme(const std::filesystem::path& dataDir);
 // Keeps every other line of the file as it is.
 bool saveColourScheme(const std::filesystem::path& dataDir, ColourScheme scheme);

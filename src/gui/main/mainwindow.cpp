@@ -16,6 +16,7 @@
 #include "gui/search/searchwindow.h"
 #include "library/stocklibrary.h"
 #include "platform/datalock.h"
+#include "settings/sidesettings.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -100,6 +101,13 @@ void MainWindow::buildPanes() {
     connect(stockList_, &StockListPane::deleteClicked, this, &MainWindow::deleteSelectedStock);
     connect(sources_, &SourcePane::captureRequested, this, &MainWindow::captureSelectedSource);
     connect(sources_, &SourcePane::imagesChosen, this, &MainWindow::captureImages);
+    // Remembered at once, in a side file: Setting.dat has no place for it.
+    connect(sources_, &SourcePane::recordChecksumsToggled, this, [this](bool on) {
+        SideSettings side = loadSideSettings(dataDir_);
+        side.recordChecksums = on;
+        if (!saveSideSettings(dataDir_, side))
+            warn(this, toQString(messageCannotCreate(dataDir_ / "Options" / "options.txt")));
+    });
 }
 
 bool MainWindow::busy() const {
@@ -111,6 +119,7 @@ void MainWindow::startUp() {
     loadSettings();
     applyBounds();
     sources_->fillDrives(settings_.cdDrives, settings_.hardDisks, settings_.removableDisks);
+    sources_->setRecordChecksums(loadSideSettings(dataDir_).recordChecksums);
     loadStockList();
     // A signal that came while a warning was up closed the window.
     if (shutDownDone_) return;

@@ -18,6 +18,7 @@
 #include "browser/contents.h"
 #include "capture/capture.h"
 #include "gui/common/workrunner.h"
+#include "library/verifystock.h"
 #include "platform/fileops.h"
 #include "settings/settings.h"
 
@@ -100,6 +101,9 @@ class MainWindow : public QMainWindow {
     // Reads the selected stock's source again, shows what changed and
     // replaces the stock when the user agrees.
     void updateSelectedStock();
+    // Reads the selected stock's medium again and shows what still reads
+    // back as it was (ok, changed content, changed, missing, new, unreadable).
+    void verifySelectedStock();
     // The selected contents item on its medium: opened / its folder opened.
     void openItemOnMedium();
     void openItemFolderOnMedium();
@@ -160,6 +164,10 @@ class MainWindow : public QMainWindow {
     void readForUpdate(const std::string& name, const std::optional<std::filesystem::path>& source);
     void updateRead(const std::shared_ptr<UpdateRun>& run);
     void updateApplied(const UpdateRun& run);
+    // mainwindow_verify.cpp
+    void verifyEnded(const std::string& name, StockOutcome<VerifyResult>& result);
+    // The reading of content in a job: its bar, bytes, speed and time left.
+    [[nodiscard]] static ContentCallbacks contentCallbacks(WorkControl& work);
     // mainwindow_shared.cpp
     void watchStockList();
     void stockListChanged();
@@ -205,6 +213,7 @@ class MainWindow : public QMainWindow {
     QAction* captureAction_ = nullptr;
     QAction* exportAction_ = nullptr;
     QAction* updateAction_ = nullptr;
+    QAction* verifyAction_ = nullptr;
     QAction* byNameAction_ = nullptr;
     QAction* byKindAction_ = nullptr;
     QMenu* stockMenu_ = nullptr;

@@ -186,7 +186,7 @@ void MainWindow::showOptions() {
     if (dialog.colourScheme() != scheme) {
         ColourSchemes::instance().apply(dialog.colourScheme());
         if (!saveColourScheme(dataDir_, dialog.colourScheme()))
-            warn(this, toQString(messageCannotCreate(windowSettingsPath(dataDir_))));
+            warn(this, toQString(messageCannotCreate(dataDir_ / "Options" / "options.txt")));
     }
     sources_->fillDrives(settings_.cdDrives, settings_.hardDisks, settings_.removableDisks);
     folders_->setIconsByFileType(settings_.iconsByFileType);

@@ -78,7 +78,10 @@ void MainWindow::buildMenus() {
     updateAction_ =
         named(new QAction(QStringLiteral("ストックを更新..."), this), "updateStockAction");
     connect(updateAction_, &QAction::triggered, this, &MainWindow::updateSelectedStock);
-    stockActions_ << updateAction_;
+    verifyAction_ =
+        named(new QAction(QStringLiteral("ストックを検証..."), this), "verifyStockAction");
+    connect(verifyAction_, &QAction::triggered, this, &MainWindow::verifySelectedStock);
+    stockActions_ << updateAction_ << verifyAction_;
     QAction* exit = named(bar->addAction(QStringLiteral("終了(&X)")), "exitAction");
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -101,6 +104,7 @@ void MainWindow::buildMenus() {
             &QAction::triggered, this, &MainWindow::showDuplicates);
     connect(named(operations->addAction(QStringLiteral("名前索引を確認...")), "checkIndexesAction"),
             &QAction::triggered, this, [this] { checkIndexes(false); });
+    operations->addAction(verifyAction_);
 
     QMenu* view = bar->addMenu(QStringLiteral("表示(&V)"));
     view->setObjectName(QStringLiteral("viewMenu"));
@@ -165,6 +169,7 @@ void MainWindow::buildContextMenus() {
         named(stockMenu_->addAction(QStringLiteral("プロパティ")), "stockPropertiesAction");
     connect(properties, &QAction::triggered, this, &MainWindow::showStockProperties);
     stockActions_ << properties;
+    stockMenu_->addAction(verifyAction_);
     stockList_->setContextMenu(stockMenu_);
     // Their keys work while the list has the focus, not wherever the user is.
     stockList_->addListAction(rename);

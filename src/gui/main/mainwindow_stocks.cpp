@@ -141,10 +141,12 @@ void MainWindow::captureSelectedSource() {
     folders_->clear();
     openStockName_.clear();
     auto run = std::make_shared<CaptureRun>();
-    const WorkLook look = readingLook();
+    WorkLook look = readingLook();
+    const bool checksums = sources_->recordChecksums();
+    look.bar = checksums; // the content's bytes move it once the tree is read
     runner_->start(
         look,
-        [run, dataDir = dataDir_, source = *source, withPath = look.path,
+        [run, dataDir = dataDir_, source = *source, withPath = look.path, checksums,
          builder = indexBuilder_](WorkControl& work) {
             if (!holdIndexing(builder, work)) {
                 run->result.failure = StockFailure::Cancelled;
@@ -156,8 +158,10 @@ void MainWindow::captureSelectedSource() {
                 work.setMessage(
                     QStringLiteral("データを保存しています\n時間がかかることがあります"));
             };
-            run->result =
-                StockLibrary(dataDir).capture({source.path, source.rootText, {}}, tree, callbacks);
+            ChecksumOptions options;
+            if (checksums) options = {ChecksumMode::Add, contentCallbacks(work)};
+            run->result = StockLibrary(dataDir).capture({source.path, source.rootText, {}}, tree,
+                                                        callbacks, options);
             run->files = tree.fileCount();
         },
         [this, run](const JobEnd& end) {
@@ -185,6 +189,11 @@ void MainWindow::captureEnded(const CaptureRun& run) {
         if (run.result.incomplete)
             dialogs().messageBox(this, QStringLiteral("警告"), toQString(kMessagePartlyRead),
                                  MsgButtons::Ok, MsgIcon::Warning, toQString(run.result.problem));
+        if (run.result.unreadableFiles > 0 && !shutDownDone_)
+            dialogs().messageBox(this, QStringLiteral("情報"),
+                                 QStringLiteral("読めないファイル %1 個は読めないと記録しました")
+                                     .arg(run.result.unreadableFiles),
+                                 MsgButtons::Ok, MsgIcon::Information);
         if (shutDownDone_) return;
     } else if (run.result.failure != StockFailure::Cancelled) {
         warn(this, run.result);

@@ -174,13 +174,14 @@ class KeysTest : public QObject {
         auto w = makeWindow(data.path());
         QStringList order;
         QWidget* at = child<QWidget>(w.get(), "upButton");
-        for (int i = 0; i < 8; ++i, at = at->nextInFocusChain()) {
+        for (int i = 0; i < 9; ++i, at = at->nextInFocusChain()) {
             while (at->focusPolicy() == Qt::NoFocus || !at->isVisible())
                 at = at->nextInFocusChain();
             order << at->objectName();
         }
         QCOMPARE(order, QStringList({"upButton", "stockList", "driveList", "chosenFolderList",
-                                     "browseFolderButton", "imageFileButton", "folderTree",
+                                     "browseFolderButton", "imageFileButton",
+                                     "recordChecksumsBox", "folderTree",
                                      "contentsView"}));
         for (QWidget* widget : w->findChildren<QWidget*>())
             if (widget->focusPolicy() != Qt::NoFocus && widget->isVisible() &&

@@ -256,14 +256,15 @@ class MainWindowTest : public QObject {
         QCOMPARE(actionTexts(menu("operationsMenu")),
                  QStringList({"ドライブからデータを読み込む(&S)", "ファイル名を書き出す(&W)", "-",
                               "ストックを更新...", "一覧にないストックを追加...", "重複ファイル...",
-                              "名前索引を確認..."}));
+                              "名前索引を確認...", "ストックを検証..."}));
         QCOMPARE(actionTexts(menu("viewMenu")),
                  QStringList({"検索ダイアログ(&F)", "容量マップ(&M)", "-", "アイコンの整列(&I)",
                               "フォルダの大きさ(&Z)"}));
         QCOMPARE(actionTexts(menu("arrangeMenu")), QStringList({"名前順(&N)", "種類順で整列(&T)"}));
         QCOMPARE(actionTexts(menu("stockMenu")),
                  QStringList({"上へ", "下へ", "-", "名前の変更", "-", "削除", "-",
-                              "ストックを更新...", "名前索引を確認", "プロパティ"}));
+                              "ストックを更新...", "名前索引を確認", "プロパティ",
+                              "ストックを検証..."}));
         QCOMPARE(actionTexts(menu("contentsMenu")),
                  QStringList({"開く", "フォルダを開く", "-", "プロパティ"}));
         QCOMPARE(actionTexts(menu("folderMenu")), QStringList({"プロパティ"}));

@@ -66,11 +66,11 @@ class OptionsTest : public QObject {
         QCOMPARE(portalPrefersDark(QVariant(0u)), std::nullopt);
         QCOMPARE(portalPrefersDark(QVariant(QStringLiteral("x"))), std::nullopt);
 
-        // Chosen in the options, kept in Data/Window/settings.txt (other lines kept).
+        // Chosen in the options, kept in Data/Options/options.txt (other lines kept).
         TempDataDir data;
         QCOMPARE(loadColourScheme(data.path()), ColourScheme::Auto);
-        std::filesystem::create_directories(data / "Window");
-        test::writeFile(data / "Window" / "settings.txt", "other=1\ncolour-scheme=light\n");
+        std::filesystem::create_directories(data / "Options");
+        test::writeFile(data / "Options" / "options.txt", "other=1\r\ncolour-scheme=light\r\n");
         QCOMPARE(loadColourScheme(data.path()), ColourScheme::Light);
         ScopedDialogs dlg;
         auto w = makeWindow(data.path());
@@ -83,8 +83,8 @@ class OptionsTest : public QObject {
         });
         w->showOptions();
         QCOMPARE(loadColourScheme(data.path()), ColourScheme::Dark);
-        QCOMPARE(test::readFile(data / "Window" / "settings.txt"),
-                 std::string("colour-scheme=dark\nother=1\n"));
+        QCOMPARE(test::readFile(data / "Options" / "options.txt"),
+                 std::string("checksums=0\r\ncolour-scheme=dark\r\nother=1\r\n"));
         QVERIFY(QApplication::palette().color(QPalette::Window).lightness() < 100);
 
         // An unchecked box stands out from the window in the dark colours.

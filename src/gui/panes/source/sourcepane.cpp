@@ -8,6 +8,7 @@
 #include "gui/common/text.h"
 #include "platform/direnum.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -72,12 +73,30 @@ SourcePane::SourcePane(const IconCache* icons, QWidget* parent) : QWidget(parent
     images_->setAccessibleName(QStringLiteral("イメージファイル"));
     connect(images_, &QPushButton::clicked, this, &SourcePane::chooseImages);
 
+    checksums_ = new QCheckBox(QStringLiteral("内容のチェックサムも記録する"), this);
+    checksums_->setObjectName(QStringLiteral("recordChecksumsBox"));
+    checksums_->setAccessibleName(QStringLiteral("内容のチェックサムも記録する"));
+    checksums_->setToolTip(
+        QStringLiteral("読み込むときにすべてのファイルの内容を読み、あとで検証できるようにします"));
+    connect(checksums_, &QCheckBox::clicked, this, &SourcePane::recordChecksumsToggled);
+    // Its caption never widens the column past the width the settings give it.
+    checksums_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(caption);
     layout->addWidget(drives_, 1);
     layout->addWidget(folderStrip_);
+    layout->addWidget(checksums_);
+}
+
+bool SourcePane::recordChecksums() const {
+    return checksums_->isChecked();
+}
+
+void SourcePane::setRecordChecksums(bool on) {
+    checksums_->setChecked(on);
 }
 
 bool SourcePane::eventFilter(QObject* watched, QEvent* e) {
@@ -174,7 +193,7 @@ std::optional<CaptureSource> SourcePane::selectedSource() const {
 namespace zt {
 
 QList<QWidget*> SourcePane::focusOrder() const {
-    return {drives_, folder_, browse_, images_};
+    return {drives_, folder_, browse_, images_, checksums_};
 }
 
 } // namespace zt

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QListWidget;
 class QPushButton;
 
@@ -46,6 +47,9 @@ class SourcePane : public QWidget {
 
     // The selected drive, else the chosen folder when it is selected.
     [[nodiscard]] std::optional<CaptureSource> selectedSource() const;
+    // "内容のチェックサムも記録する": whether a capture reads the files' content too.
+    [[nodiscard]] bool recordChecksums() const;
+    void setRecordChecksums(bool on); // without telling recordChecksumsToggled
     // The widgets that take the focus, in tab order.
     [[nodiscard]] QList<QWidget*> focusOrder() const;
 
@@ -55,6 +59,8 @@ class SourcePane : public QWidget {
     void sourceChanged();
     // Image files to read, as the file system's bytes, in the order chosen.
     void imagesChosen(const std::vector<std::string>& paths);
+    // The user ticked or cleared the check box.
+    void recordChecksumsToggled(bool on);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -69,6 +75,7 @@ class SourcePane : public QWidget {
     QPushButton* browse_ = nullptr;
     QPushButton* images_ = nullptr;
     QString imageFolder_; // where the last images were chosen, while the program runs
+    QCheckBox* checksums_ = nullptr;
     std::string chosenFolder_;
 };
 
