@@ -189,17 +189,6 @@ int runUpdate(const std::filesystem::path& dataDir, const ParsedArgs& args) {
     return report(library.applyUpdate(update.value));
 }
 
-// A duplicate as a search row, for the window's cells.
-SearchHit hitOf(const DupeFile& f) {
-    SearchHit hit;
-    hit.name = f.name;
-    hit.stock = f.stock;
-    hit.parent = f.folders;
-    hit.size = f.size;
-    hit.created = f.created;
-    hit.modified = f.modified;
-    return hit;
-}
 
 std::string dupePath(const DupeFile& f) {
     std::string path = "\\" + escapeName(f.stock);
@@ -243,13 +232,13 @@ int runDupes(const std::filesystem::path& dataDir, const ParsedArgs& args) {
                                  .text("stock", f.stock)
                                  .json("folders", jsonStrings(f.folders.names()))
                                  .text("name", f.name)
-                                 .text("path", hitOf(f).path())
+                                 .text("path", dupeHit(f).path())
                                  .number("size", f.size)
                                  .time("created", f.created)
                                  .time("modified", f.modified)
                                  .line();
                 } else {
-                    out() << std::to_string(g + 1) << '\t' << makeCells(hitOf(f)).size << '\t'
+                    out() << std::to_string(g + 1) << '\t' << makeCells(dupeHit(f)).size << '\t'
                           << dupePath(f) << '\n';
                 }
             }

@@ -23,26 +23,6 @@ constexpr VerifyKind kCountOrder[] = {VerifyKind::Ok,      VerifyKind::ContentCh
                                       VerifyKind::Changed, VerifyKind::Missing,
                                       VerifyKind::New,     VerifyKind::Unreadable};
 
-std::string timeText(FileTime t) {
-    const LocalDateTime d = toLocalDateTime(t);
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour,
-                  d.minute, d.second);
-    return buf;
-}
-
-FileTime parseTime(std::string_view text) {
-    struct tm tm {};
-    const std::string s(text);
-    if (std::sscanf(s.c_str(), "%d-%d-%d %d:%d:%d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
-                    &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 6)
-        return {};
-    tm.tm_year -= 1900;
-    tm.tm_mon -= 1;
-    tm.tm_isdst = -1;
-    const time_t t = std::mktime(&tm);
-    return t == time_t(-1) ? FileTime{} : fileTimeFromUnix(t);
-}
 
 std::string countsWords(const VerifyCounts& c) {
     std::string out;
@@ -74,7 +54,7 @@ bool parseUse(std::string_view word, ChecksumUse& use) {
 }
 
 std::string historyLine(const VerifyRecord& r) {
-    return timeText(r.when) + ' ' + countsWords(r.counts) + ' ' + kUseWords[int(r.checksums)] +
+    return localTimeText(r.when) + ' ' + countsWords(r.counts) + ' ' + kUseWords[int(r.checksums)] +
            ' ' + (r.complete ? '1' : '0');
 }
 
@@ -82,7 +62,7 @@ std::optional<VerifyRecord> parseHistoryLine(std::string_view line) {
     // "YYYY-MM-DD hh:mm:ss" then six counts, the checksum word and the flag.
     if (line.size() < 20) return std::nullopt;
     VerifyRecord r;
-    r.when = parseTime(line.substr(0, 19));
+    r.when = parseLocalTimeText(line.substr(0, 19));
     std::string_view rest = line.substr(20);
     const size_t flag = rest.rfind(' ');
     if (r.when.isZero() || flag == std::string_view::npos) return std::nullopt;
@@ -97,7 +77,7 @@ std::optional<VerifyRecord> parseHistoryLine(std::string_view line) {
 } // namespace
 
 void appendVerifyFacts(const VerifyRecord& r, std::vector<std::string>& lines) {
-    lines.push_back("verified=" + timeText(r.when));
+    lines.push_back("verified=" + localTimeText(r.when));
     lines.push_back("verifycounts=" + countsWords(r.counts));
     lines.push_back(std::string("verifychecksums=") + kUseWords[int(r.checksums)]);
     lines.push_back(std::string("verifycomplete=") + (r.complete ? "1" : "0"));
@@ -108,7 +88,7 @@ bool parseVerifyFact(std::string_view key, std::string_view value,
     if (!key.starts_with("verif")) return false;
     if (!record) record.emplace();
     if (key == "verified")
-        record->when = parseTime(value);
+        record->when = parseLocalTimeText(value);
     else if (key == "verifycounts")
         (void)parseCounts(value, record->counts);
     else if (key == "verifychecksums")

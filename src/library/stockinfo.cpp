@@ -33,27 +33,6 @@ std::optional<uint64_t> number(std::string_view text) {
     return v;
 }
 
-// "YYYY-MM-DD hh:mm:ss" in local time, both ways.
-std::string timeText(FileTime t) {
-    const LocalDateTime d = toLocalDateTime(t);
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour,
-                  d.minute, d.second);
-    return buf;
-}
-
-FileTime parseTime(std::string_view text) {
-    struct tm tm {};
-    const std::string s(text);
-    if (std::sscanf(s.c_str(), "%d-%d-%d %d:%d:%d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
-                    &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 6)
-        return {};
-    tm.tm_year -= 1900;
-    tm.tm_mon -= 1;
-    tm.tm_isdst = -1;
-    const time_t t = std::mktime(&tm);
-    return t == time_t(-1) ? FileTime{} : fileTimeFromUnix(t);
-}
 
 std::string orUnknown(const std::string& text) {
     return text.empty() ? std::string(kUnknown) : text;
@@ -116,13 +95,13 @@ std::string serializeStockInfo(const StockInfo& info) {
     put("filesystem", info.fileSystem);
     for (const auto& [kind, word] : kKindWords)
         if (kind == info.kind) put("device", word);
-    if (!info.captured.isZero()) put("captured", timeText(info.captured));
+    if (!info.captured.isZero()) put("captured", localTimeText(info.captured));
     put("folders", std::to_string(info.folders));
     put("files", std::to_string(info.files));
     put("bytes", std::to_string(info.bytes));
     if (info.volumeSize) put("volumesize", std::to_string(*info.volumeSize));
     if (info.volumeFree) put("volumefree", std::to_string(*info.volumeFree));
-    if (info.volumeCreated) put("volumecreated", timeText(*info.volumeCreated));
+    if (info.volumeCreated) put("volumecreated", localTimeText(*info.volumeCreated));
     if (info.imageSize) put("imagesize", std::to_string(*info.imageSize));
     if (info.lastVerify) {
         std::vector<std::string> lines;
@@ -154,9 +133,9 @@ StockInfo parseStockInfo(std::string_view bytes) {
         else if (key == "note")
             info.note = value;
         else if (key == "captured")
-            info.captured = parseTime(value);
+            info.captured = parseLocalTimeText(value);
         else if (key == "volumecreated") {
-            if (const FileTime t = parseTime(value); !t.isZero()) info.volumeCreated = t;
+            if (const FileTime t = parseLocalTimeText(value); !t.isZero()) info.volumeCreated = t;
         }
         else if (parseVerifyFact(key, value, info.lastVerify))
             continue;

@@ -1,5 +1,7 @@
 #include "platform/filetime.h"
 
+#include <cstdio>
+#include <ctime>
 #include <limits>
 
 namespace zt {
@@ -88,6 +90,27 @@ LocalDateTime toLocalDateTime(FileTime ft) {
     }
     // No local time for this instant (e.g. a 32-bit time_t): show it in UTC.
     return utcFields(unixSeconds);
+}
+
+std::string localTimeText(FileTime t) {
+    const LocalDateTime d = toLocalDateTime(t);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour,
+                  d.minute, d.second);
+    return buf;
+}
+
+FileTime parseLocalTimeText(std::string_view text) {
+    struct tm tm {};
+    const std::string s(text);
+    if (std::sscanf(s.c_str(), "%d-%d-%d %d:%d:%d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
+                    &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 6)
+        return {};
+    tm.tm_year -= 1900;
+    tm.tm_mon -= 1;
+    tm.tm_isdst = -1;
+    const time_t t = std::mktime(&tm);
+    return t == time_t(-1) ? FileTime{} : fileTimeFromUnix(t);
 }
 
 } // namespace zt

@@ -3,6 +3,8 @@
 // since 1601-01-01 UTC. Stock files hold it as two 32-bit halves; only their
 // reader and writer ever see the halves.
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <ctime>
 
 namespace zt {
@@ -34,5 +36,10 @@ struct LocalDateTime {
 // FileTime (UTC) to local calendar fields, using the process time zone.
 // Works for every 64-bit value, including those with the top bit set.
 [[nodiscard]] LocalDateTime toLocalDateTime(FileTime ft);
+
+// "YYYY-MM-DD hh:mm:ss" in local time, as the side files keep times, and
+// back (zero for a text that is not one).
+[[nodiscard]] std::string localTimeText(FileTime t);
+[[nodiscard]] FileTime parseLocalTimeText(std::string_view text);
 
 } // namespace zt
