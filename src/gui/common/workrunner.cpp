@@ -62,6 +62,14 @@ void WorkControl::setPath(std::string_view folder, std::string_view name) {
     });
 }
 
+WorkLook savingLook() {
+    WorkLook look;
+    look.message = QStringLiteral("データを保存しています\n時間がかかることがあります");
+    look.bar = false;
+    look.cancel = false;
+    return look;
+}
+
 WorkRunner::WorkRunner(QWidget* owner) : QObject(owner), owner_(owner) {}
 
 WorkRunner::~WorkRunner() {

@@ -58,6 +58,10 @@ struct WorkLook {
     bool path = false;
 };
 
+// The look of a job that writes a file: it says so, with no bar, and cannot
+// be cancelled halfway (the file is written whole or not at all).
+[[nodiscard]] WorkLook savingLook();
+
 // The job's side of its runner. Every member may be called from the worker.
 class WorkControl {
   public:

@@ -147,12 +147,8 @@ void DuplicatesDialog::saveCsv() {
         std::string why;
     };
     auto saved = std::make_shared<Saved>();
-    WorkLook look;
-    look.message = QStringLiteral("データを保存しています\n時間がかかることがあります");
-    look.bar = false;
-    look.cancel = false;
     runner_->start(
-        look,
+        savingLook(),
         [saved, path = std::filesystem::path(file->toStdString()), groups = &model_->groups()](
             WorkControl&) { saved->ok = saveDupesCsv(path, *groups, &saved->why); },
         [this, saved, file = *file](const JobEnd& end) {

@@ -161,6 +161,10 @@ class MainWindow : public QMainWindow {
     [[nodiscard]] WorkLook readingLook() const;
     [[nodiscard]] static CaptureCallbacks readingCallbacks(WorkControl& work, bool withPath);
     // mainwindow_update.cpp
+    // Where an update or a verify reads from: the recorded source, else the
+    // folder the user picks (source set); false when the user cancels.
+    bool chooseSourceIfUnrecorded(const std::string& name,
+                                  std::optional<std::filesystem::path>& source);
     void readForUpdate(const std::string& name, const std::optional<std::filesystem::path>& source);
     void updateRead(const std::shared_ptr<UpdateRun>& run);
     void updateApplied(const UpdateRun& run);

@@ -153,12 +153,8 @@ void MainWindow::exportNames() {
     // On the worker: the file may be slow to take the bytes (a pipe, a
     // network folder). The tree stays as it is while the window is disabled.
     auto result = std::make_shared<StockResult>();
-    WorkLook look;
-    look.message = QStringLiteral("データを保存しています\n時間がかかることがあります");
-    look.bar = false;
-    look.cancel = false;
     runner_->start(
-        look,
+        savingLook(),
         [result, dataDir = dataDir_, tree = &folders_->tree(), start,
          options = exportDialog_->options(), out = exportDialog_->outputPath()](WorkControl&) {
             *result = StockLibrary(dataDir).exportNames(*tree, start, options, out);

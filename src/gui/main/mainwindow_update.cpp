@@ -27,15 +27,20 @@ void MainWindow::updateSelectedStock() {
     if (name.empty()) return;
     // A missing stock is reported by the update itself, on the worker.
     std::optional<std::filesystem::path> source;
-    if (StockLibrary(dataDir_).recordedSource(name).empty()) {
-        // Stocks made before sources were recorded (or on Windows): the user
-        // says where the medium is.
-        const auto chosen =
-            dialogs().browseForFolder(this, QStringLiteral("読み込み元フォルダ"), QString());
-        if (!chosen || chosen->isEmpty()) return;
-        source = std::filesystem::path(QFile::encodeName(*chosen).toStdString());
-    }
+    if (!chooseSourceIfUnrecorded(name, source)) return;
     readForUpdate(name, source);
+}
+
+bool MainWindow::chooseSourceIfUnrecorded(const std::string& name,
+                                          std::optional<std::filesystem::path>& source) {
+    if (!StockLibrary(dataDir_).recordedSource(name).empty()) return true;
+    // Stocks made before sources were recorded (or on Windows): the user
+    // says where the medium is.
+    const auto chosen =
+        dialogs().browseForFolder(this, QStringLiteral("読み込み元フォルダ"), QString());
+    if (!chosen || chosen->isEmpty()) return false;
+    source = std::filesystem::path(QFile::encodeName(*chosen).toStdString());
+    return true;
 }
 
 void MainWindow::readForUpdate(const std::string& name,
@@ -76,12 +81,8 @@ void MainWindow::updateRead(const std::shared_ptr<UpdateRun>& run) {
         UpdateStockDialog dialog(this, run->name, prepared.value.diff);
         if (dialog.exec() != QDialog::Accepted || shutDownDone_ || closeAfterWork_) return;
     }
-    WorkLook look;
-    look.message = QStringLiteral("データを保存しています\n時間がかかることがあります");
-    look.bar = false;
-    look.cancel = false; // a stock file is replaced whole or not at all
     runner_->start(
-        look,
+        savingLook(), // a stock file is replaced whole or not at all
         [run, dataDir = dataDir_, builder = indexBuilder_](WorkControl& work) {
             (void)holdIndexing(builder, work);
             run->applied = StockLibrary(dataDir).applyUpdate(run->prepared.value);

@@ -45,12 +45,7 @@ void MainWindow::verifySelectedStock() {
     const std::string name = stockList_->selectedName();
     if (name.empty()) return;
     std::optional<std::filesystem::path> source;
-    if (StockLibrary(dataDir_).recordedSource(name).empty()) {
-        const auto chosen =
-            dialogs().browseForFolder(this, QStringLiteral("読み込み元フォルダ"), QString());
-        if (!chosen || chosen->isEmpty()) return;
-        source = std::filesystem::path(QFile::encodeName(*chosen).toStdString());
-    }
+    if (!chooseSourceIfUnrecorded(name, source)) return;
     auto result = std::make_shared<StockOutcome<VerifyResult>>();
     WorkLook look = readingLook();
     look.bar = true;
